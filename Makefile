@@ -1,0 +1,35 @@
+# Set-up and everyday commands; see README.md.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test asan-test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR)
+
+run: build
+	$(BUILD_DIR)/tallowmark-cli --help
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+asan-test: deps
+	@[ -f $(ASAN_DIR)/build.ninja ] || cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLOWMARK_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_DIR)
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2
+
+bench: deps
+	@scripts/install-deps.sh libmsiecf-utils pasco time
+	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR)
+	bench/compare.sh $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,1 @@
+# desktop program: added with the viewer

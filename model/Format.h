@@ -1,0 +1,56 @@
+#pragma once
+// The on-disk layout of a cache index file, as far as Tallowmark reads it.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace tallowmark {
+
+using ByteView = std::span<const std::uint8_t>;
+
+inline constexpr std::uint32_t BLOCK_SIZE = 128;
+inline constexpr std::string_view HEADER_SIGNATURE = "Client UrlCache";
+inline constexpr std::uint32_t BAD_FOOD_PATTERN = 0x0BADF00D;
+
+// Header fields.
+inline constexpr std::size_t kFileSizeFieldOffset = 0x1C;
+inline constexpr std::size_t kFirstHashTableOffset = 0x20;
+inline constexpr std::size_t kCacheDirNamesOffset = 0x50;
+inline constexpr std::size_t kCacheDirEntryStep = 12;
+inline constexpr std::size_t kCacheDirNameLength = 8;
+
+// URL / LEAK record fields.
+inline constexpr std::size_t kModifiedTimeOffset = 0x08;
+inline constexpr std::size_t kAccessedTimeOffset = 0x10;
+inline constexpr std::size_t kUrlOffsetFieldV5 = 0x34;
+inline constexpr std::size_t kCacheDirIndexV5 = 0x38;
+inline constexpr std::size_t kUrlOffsetFieldV4 = 0x38;
+inline constexpr std::size_t kFileNameOffsetField = 0x3C;
+inline constexpr std::size_t kHttpHeadersOffsetField = 0x44;
+inline constexpr std::size_t kCacheDirIndexV4 = 0x44;
+inline constexpr std::uint32_t kUrlTextOffset = 0x68;
+
+// REDR record field.
+inline constexpr std::size_t kRedirectUrlOffset = 0x10;
+
+// Little-endian reads that never leave `bytes`: bytes beyond its end read as zero,
+// so a field cut short by the end of a file or header reads as far as it exists.
+std::uint32_t ReadU32(ByteView bytes, std::size_t offset);
+std::uint64_t ReadU64(ByteView bytes, std::size_t offset);
+
+// The NUL-terminated text at `offset`, ended at the end of `bytes` at the latest.
+std::string_view TextAt(ByteView bytes, std::size_t offset);
+
+enum class BlockKind { Url, Leak, Hash, Redirect, BadFood, Blank, Unrecognised };
+
+struct BlockShape {
+    BlockKind kind;
+    std::uint64_t lengthInBytes;  // effective block count times BLOCK_SIZE; may exceed 32 bits
+};
+
+// Recognises the record at a block position from its 4 signature bytes and count field.
+BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField);
+
+}  // namespace tallowmark

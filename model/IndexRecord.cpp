@@ -1,0 +1,68 @@
+#include "model/IndexRecord.h"
+
+namespace tallowmark {
+
+IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName,
+                         ByteView bytes, std::uint64_t size)
+    : m_bytes(bytes.first(std::min<std::uint64_t>(bytes.size(), size))),
+      m_qwSize(size),
+      m_dwNumber(number),
+      m_typeName(typeName),
+      m_header(header) {}
+
+void IndexRecord::Write(std::ostream& out) const {
+    out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
+}
+
+FillRecord::FillRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName,
+                       ByteView bytes, std::uint64_t size)
+    : IndexRecord(header, number, typeName, bytes, size) {}
+
+HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
+    : IndexRecord(header, number, kTypeHash, bytes, size) {}
+
+RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes,
+                               std::uint64_t size)
+    : IndexRecord(header, number, kTypeRedirect, bytes, size), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {}
+
+UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
+    : UrlRecord(header, kTypeUrl, number, bytes, size) {}
+
+UrlRecord::UrlRecord(const IndexHeader& header, std::string_view typeName, std::uint32_t number, ByteView bytes,
+                     std::uint64_t size)
+    : IndexRecord(header, number, typeName, bytes, size) {
+    const std::size_t field = Header().IsVersion4() ? kUrlOffsetFieldV4 : kUrlOffsetFieldV5;
+    m_bHasUrl = ReadU32(Bytes(), field) == kUrlTextOffset;
+}
+
+std::string_view UrlRecord::UrlText() const { return m_bHasUrl ? TextAt(Bytes(), kUrlTextOffset) : std::string_view{}; }
+
+TimeValue UrlRecord::ModifiedTime() const { return ToTimeValue(ReadU64(Bytes(), kModifiedTimeOffset)); }
+
+TimeValue UrlRecord::AccessedTime() const { return ToTimeValue(ReadU64(Bytes(), kAccessedTimeOffset)); }
+
+std::string_view UrlRecord::TextAtOffsetField(std::size_t fieldOffset) const {
+    const std::uint32_t offset = ReadU32(Bytes(), fieldOffset);
+    if (offset <= 8 || offset >= Size()) return {};
+    return TextAt(Bytes(), offset);
+}
+
+std::string_view UrlRecord::FileNameText() const { return TextAtOffsetField(kFileNameOffsetField); }
+
+std::string_view UrlRecord::HttpHeadersText() const { return TextAtOffsetField(kHttpHeadersOffsetField); }
+
+std::string_view UrlRecord::CacheDirText() const {
+    const std::size_t field = Header().IsVersion4() ? kCacheDirIndexV4 : kCacheDirIndexV5;
+    const auto index = static_cast<std::int8_t>(ReadU32(Bytes(), field) & 0xFF);
+    return Header().CacheDirName(index);
+}
+
+LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
+    : UrlRecord(header, kTypeLeak, number, bytes, size) {}
+
+const UrlRecord* AsUrlRecord(const IndexRecord& record) {
+    if (record.IsType(kTypeUrl) || record.IsType(kTypeLeak)) return static_cast<const UrlRecord*>(&record);
+    return nullptr;
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,105 @@
+#pragma once
+// The records built by the loading walk. Kinds are told apart by their type-name text.
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "model/Format.h"
+#include "model/IndexHeader.h"
+#include "model/TimeText.h"
+
+namespace tallowmark {
+
+inline constexpr std::string_view kTypeUrl = "URL";
+inline constexpr std::string_view kTypeLeak = "LEAK";
+inline constexpr std::string_view kTypeRedirect = "REDR";
+inline constexpr std::string_view kTypeHash = "HASH";
+inline constexpr std::string_view kTypeBlank = "BLANK";
+inline constexpr std::string_view kTypeBadFood = "BAD FOOD";
+
+class IndexRecord {
+public:
+    // `bytes` is the part of the record the file holds; it may be shorter than `size`
+    // when the record's block count reaches past the end of the file. The bytes are
+    // owned by the document, which outlives its records.
+    IndexRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
+                std::uint64_t size);
+    virtual ~IndexRecord() = default;
+    IndexRecord(const IndexRecord&) = delete;
+    IndexRecord& operator=(const IndexRecord&) = delete;
+
+    std::string_view TypeName() const { return m_typeName; }
+    std::uint32_t RecordNumber() const { return m_dwNumber; }
+    // The record's length as its block count claims it, in bytes.
+    std::uint64_t Size() const { return m_qwSize; }
+    // The bytes the record holds: Size() bytes, or fewer for a record cut off by the end of the file.
+    ByteView Bytes() const { return m_bytes; }
+    virtual std::string_view UrlText() const = 0;
+
+    bool IsType(std::string_view name) const { return m_typeName == name; }
+    void Write(std::ostream& out) const;
+
+protected:
+    const IndexHeader& Header() const { return m_header; }
+
+private:
+    ByteView m_bytes;
+    std::uint64_t m_qwSize;
+    std::uint32_t m_dwNumber;
+    std::string_view m_typeName;
+    const IndexHeader& m_header;
+};
+
+class FillRecord : public IndexRecord {
+public:
+    FillRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
+               std::uint64_t size);
+    std::string_view UrlText() const override { return {}; }
+};
+
+class HashRecord : public IndexRecord {
+public:
+    HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size);
+    std::string_view UrlText() const override { return {}; }
+};
+
+class RedirectRecord : public IndexRecord {
+public:
+    RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size);
+    std::string_view UrlText() const override { return m_url; }
+
+private:
+    std::string_view m_url;
+};
+
+class UrlRecord : public IndexRecord {
+public:
+    UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size);
+    std::string_view UrlText() const override;
+
+    TimeValue ModifiedTime() const;
+    TimeValue AccessedTime() const;
+    std::string_view FileNameText() const;
+    std::string_view HttpHeadersText() const;
+    std::string_view CacheDirText() const;
+
+protected:
+    UrlRecord(const IndexHeader& header, std::string_view typeName, std::uint32_t number, ByteView bytes,
+              std::uint64_t size);
+
+private:
+    std::string_view TextAtOffsetField(std::size_t fieldOffset) const;
+    bool m_bHasUrl;
+};
+
+class LeakRecord : public UrlRecord {
+public:
+    LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size);
+};
+
+// The record as a UrlRecord when its type name is "URL" or "LEAK", else null.
+const UrlRecord* AsUrlRecord(const IndexRecord& record);
+
+}  // namespace tallowmark

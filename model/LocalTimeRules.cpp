@@ -1,0 +1,138 @@
+#include "model/LocalTimeRules.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <mutex>
+#include <string>
+
+#include "platform/LocalCalendar.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr std::int64_t kDay = 86400;
+// Offsets from UTC never reach a day, so a local time lies within a day of its instant.
+constexpr std::int64_t kMargin = 2 * kDay;
+constexpr std::int64_t kTableStart = -2 * kMargin;
+constexpr std::int64_t kTableEnd = std::numeric_limits<std::int32_t>::max() + 2 * kMargin;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+std::int64_t SecondsOf(const std::tm& fields) {
+    return DaysFromCivil(fields.tm_year + 1900LL, static_cast<unsigned>(fields.tm_mon + 1),
+                         static_cast<unsigned>(fields.tm_mday)) *
+               kDay +
+           fields.tm_hour * 3600LL + fields.tm_min * 60LL + fields.tm_sec;
+}
+
+// Seconds east of UTC at `utc` as the C library sees it; `fallback` when it can't tell.
+std::int64_t LibraryOffsetAt(std::int64_t utc, std::int64_t fallback) {
+    std::tm fields{};
+    if (!platform::LocalCalendar(static_cast<std::time_t>(utc), fields)) return fallback;
+    return SecondsOf(fields) - utc;
+}
+
+std::tm FieldsOf(std::int64_t localSeconds) {
+    const CivilTime civil = CivilFromSeconds(localSeconds);
+    std::tm fields{};
+    fields.tm_year = static_cast<int>(civil.year - 1900);
+    fields.tm_mon = static_cast<int>(civil.month) - 1;
+    fields.tm_mday = static_cast<int>(civil.day);
+    fields.tm_hour = static_cast<int>(civil.hour);
+    fields.tm_min = static_cast<int>(civil.minute);
+    fields.tm_sec = static_cast<int>(civil.second);
+    fields.tm_isdst = -1;
+    return fields;
+}
+}  // namespace
+
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2;
+    const std::int64_t era = FloorDiv(year, 400);
+    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
+}
+
+CivilTime CivilFromSeconds(std::int64_t secondsSince1970) {
+    const std::int64_t days = FloorDiv(secondsSince1970, kDay);
+    const std::int64_t secondOfDay = secondsSince1970 - days * kDay;
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = FloorDiv(z, 146097);
+    const auto dayOfEra = static_cast<unsigned>(z - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned mp = (5 * dayOfYear + 2) / 153;
+    const unsigned day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
+    return {year,
+            month,
+            day,
+            static_cast<unsigned>(secondOfDay / 3600),
+            static_cast<unsigned>(secondOfDay / 60 % 60),
+            static_cast<unsigned>(secondOfDay % 60)};
+}
+
+LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
+    // Probe once a day and pin every change of offset to its second. Zones change their
+    // offset at most a few times a year, never twice within a day.
+    std::int64_t previous = LibraryOffsetAt(kTableStart, 0);
+    m_spans.push_back({std::numeric_limits<std::int64_t>::min(), previous});
+    for (std::int64_t probe = kTableStart + kDay; probe < kTableEnd + kDay; probe += kDay) {
+        const std::int64_t offset = LibraryOffsetAt(probe, previous);
+        if (offset == previous) continue;
+        std::int64_t before = probe - kDay, after = probe;  // offset(before) == previous, offset(after) != previous
+        while (after - before > 1) {
+            const std::int64_t middle = before + (after - before) / 2;
+            if (LibraryOffsetAt(middle, previous) == previous) before = middle;
+            else after = middle;
+        }
+        m_spans.push_back({after, LibraryOffsetAt(after, offset)});
+        previous = m_spans.back().offset;
+        if (previous != offset) m_spans.push_back({probe, offset}), previous = offset;
+    }
+}
+
+std::shared_ptr<const LocalTimeRules> LocalTimeRules::Current() {
+    // One table per thread and zone: the TZ variable is compared on every call so that a
+    // change of zone (and tzset) takes effect at once.
+    thread_local bool zoneNamed = false;
+    thread_local std::string zoneName;
+    thread_local std::shared_ptr<const LocalTimeRules> rules;
+    const char* tz = std::getenv("TZ");
+    const bool sameZone = rules && (tz ? zoneNamed && zoneName == tz : !zoneNamed);
+    if (!sameZone) {
+        static std::mutex tzsetLock;  // tzset is not reentrant everywhere
+        std::lock_guard<std::mutex> guard(tzsetLock);
+        platform::ReloadTimeZone();
+        rules = std::make_shared<const LocalTimeRules>();
+        zoneNamed = tz != nullptr;
+        zoneName = tz ? tz : "";
+    }
+    return rules;
+}
+
+std::int64_t LocalTimeRules::OffsetAt(std::int64_t utc) const {
+    if (utc >= m_tableEnd) return LibraryOffsetAt(utc, m_spans.back().offset);
+    const auto next = std::upper_bound(m_spans.begin(), m_spans.end(), utc,
+                                       [](std::int64_t value, const Span& span) { return value < span.start; });
+    return std::prev(next)->offset;
+}
+
+std::int64_t LocalTimeRules::FromLocal(std::int64_t localSeconds) const {
+    const std::int64_t low = localSeconds - kMargin, high = localSeconds + kMargin;
+    const bool inTable = low >= kTableStart && high < m_tableEnd;
+    if (inTable) {
+        const auto first = std::upper_bound(m_spans.begin(), m_spans.end(), low,
+                                            [](std::int64_t value, const Span& span) { return value < span.start; });
+        const bool noChangeNearby = first == m_spans.end() || first->start > high;
+        if (noChangeNearby) return localSeconds - std::prev(first)->offset;
+    }
+    std::tm fields = FieldsOf(localSeconds);
+    return static_cast<std::int64_t>(std::mktime(&fields));
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,45 @@
+#pragma once
+// The local time zone's offsets over the range a TimeValue can hold, gathered once per
+// zone, so that converting hundreds of thousands of record times costs a table look-up
+// instead of a C library call each (glibc re-reads the zone file on every call when TZ
+// is unset). Near a change of offset we still defer to mktime, so results equal the C
+// library's to the second.
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace tallowmark {
+
+class LocalTimeRules {
+public:
+    // The rules of the zone in force now (the TZ variable is checked on every call).
+    static std::shared_ptr<const LocalTimeRules> Current();
+
+    // Seconds east of UTC at the instant `utc`.
+    std::int64_t OffsetAt(std::int64_t utc) const;
+    // mktime with tm_isdst = -1: `localSeconds` are the local calendar fields counted as
+    // if they were UTC seconds since 1970. Returns the UTC instant, or -1 on failure.
+    std::int64_t FromLocal(std::int64_t localSeconds) const;
+
+    LocalTimeRules();
+
+private:
+    struct Span {
+        std::int64_t start;   // first UTC second of the span
+        std::int64_t offset;  // seconds east of UTC throughout the span
+    };
+    std::vector<Span> m_spans;  // sorted by start; the first covers everything before it
+    std::int64_t m_tableEnd;    // instants from here on are asked of the C library
+};
+
+// Calendar arithmetic on the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
+struct CivilTime {
+    std::int64_t year;
+    unsigned month, day, hour, minute, second;
+};
+CivilTime CivilFromSeconds(std::int64_t secondsSince1970);
+
+}  // namespace tallowmark

@@ -1,0 +1,69 @@
+#pragma once
+// One loaded cache index file: its header, its records in file order, path and title.
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "model/Format.h"
+#include "model/IndexHeader.h"
+#include "model/IndexRecord.h"
+#include "model/Outcome.h"
+
+namespace tallowmark {
+
+inline constexpr const char* kMsgUnexpectedFormat = "Unexpected file format.";
+inline constexpr const char* kMsgNotFound = "%1 was not found.";
+inline constexpr const char* kMsgAccessDenied = "Access to %1 was denied.";
+inline constexpr const char* kMsgSharingViolation = "A sharing violation occurred while accessing %1.";
+inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
+inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
+inline constexpr const char* kMsgDiskFull = "Disk full while accessing %1.";
+
+class TallowmarkDoc {
+public:
+    using RecordList = std::vector<std::unique_ptr<IndexRecord>>;
+
+    TallowmarkDoc() = default;
+    TallowmarkDoc(const TallowmarkDoc&) = delete;
+    TallowmarkDoc& operator=(const TallowmarkDoc&) = delete;
+
+    // Reads the whole file at `path`; on success the document takes the path and its
+    // title becomes the file name.
+    Outcome OnOpenDocument(const std::string& path);
+
+    // Writes the copy of the file: the header's bytes, then every record's bytes.
+    void Serialize(std::ostream& out) const;
+    // Save As: writes the copy to `path`, which the document then takes as its own.
+    Outcome SaveAs(const std::string& path);
+
+    // Writes the records as CSV, leaving out blank and 0x0BADF00D records as asked.
+    Outcome ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const;
+    void WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const;
+
+    // Null for a document read from an empty file.
+    const IndexHeader* Header() const { return m_pHeader.get(); }
+    bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
+    const RecordList& Records() const { return m_records; }
+    std::size_t RecordCount() const { return m_records.size(); }
+
+    const std::string& PathName() const { return m_strPathName; }
+    const std::string& Title() const { return m_strTitle; }
+    void SetPathName(const std::string& path);  // also sets the title to the file name
+    void SetTitle(const std::string& title) { m_strTitle = title; }
+
+private:
+    Outcome LoadIndex(ByteView file);
+    std::uint64_t ReadRecordAt(ByteView file, std::uint64_t position, std::uint32_t number);
+    void DeleteContents();
+
+    std::string m_strPathName;
+    std::string m_strTitle;
+    std::unique_ptr<std::uint8_t[]> m_image;  // the file's bytes; header and records view into them
+    std::unique_ptr<IndexHeader> m_pHeader;
+    RecordList m_records;  // declared after the header so records go first
+};
+
+}  // namespace tallowmark

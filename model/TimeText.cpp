@@ -1,0 +1,85 @@
+#include "model/TimeText.h"
+
+#include <array>
+#include <charconv>
+#include <ctime>
+#include <limits>
+
+#include "model/LocalTimeRules.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kTimeValueMax = std::numeric_limits<TimeValue>::max();
+
+constexpr std::array<const char*, 12> kMonthAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
+    std::array<char, 24> digits{};
+    auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    (void)error;
+    for (auto width = end - digits.data(); width < minimumDigits; ++width) out += '0';
+    out.append(digits.data(), end);
+}
+std::optional<std::int64_t> g_presentTimeOverride;
+}  // namespace
+
+void OverridePresentTimeForTesting(std::optional<std::int64_t> now) { g_presentTimeOverride = now; }
+
+std::int64_t PresentTime() {
+    return g_presentTimeOverride ? *g_presentTimeOverride : static_cast<std::int64_t>(std::time(nullptr));
+}
+
+TimeValue ToTimeValue(FileTime fileTime) {
+    // Step 1: shift by the present offset; a value the system could not represent fails.
+    if (fileTime > static_cast<FileTime>(std::numeric_limits<std::int64_t>::max())) return 0;
+    const auto rules = LocalTimeRules::Current();
+    const std::int64_t offsetTicks = rules->OffsetAt(PresentTime()) * kTicksPerSecond;
+    auto local = static_cast<std::int64_t>(fileTime);
+    if (offsetTicks > 0 && local > std::numeric_limits<std::int64_t>::max() - offsetTicks) return 0;
+    local += offsetTicks;
+    if (local < 0) return 0;
+
+    // Steps 2 to 4: the local calendar fields; years before 1900 count as 0.
+    const std::int64_t localSeconds = local / kTicksPerSecond - kSecondsFrom1601To1970;
+    if (CivilFromSeconds(localSeconds).year < 1900) return 0;
+
+    // Step 5: back to an instant by the local-time rules, kept only inside 32 bits.
+    if (localSeconds < -kDay || localSeconds > kTimeValueMax + kDay) return -1;
+    const std::int64_t instant = rules->FromLocal(localSeconds);
+    if (instant < 0 || instant > kTimeValueMax) return -1;
+    return static_cast<TimeValue>(instant);
+}
+
+std::string FormatTime(TimeValue value, const char* pattern) {
+    if (value < 0 || pattern == nullptr) return {};
+    const auto rules = LocalTimeRules::Current();
+    const CivilTime civil = CivilFromSeconds(value + rules->OffsetAt(value));
+    std::string out;
+    out.reserve(24);
+    for (const char* p = pattern; *p; ++p) {
+        if (*p != '%' || p[1] == '\0') {
+            out += *p;
+            continue;
+        }
+        switch (*++p) {
+            case 'd': AppendNumber(out, civil.day, 2); break;
+            case 'b': out += kMonthAbbreviations[civil.month - 1]; break;
+            case 'Y': AppendNumber(out, civil.year, 1); break;
+            case 'H': AppendNumber(out, civil.hour, 2); break;
+            case 'M': AppendNumber(out, civil.minute, 2); break;
+            case 'S': AppendNumber(out, civil.second, 2); break;
+            case '%': out += '%'; break;
+            default: out += '%'; out += *p; break;
+        }
+    }
+    return out;
+}
+
+std::string SizeText(std::uint64_t size) { return std::to_string(size); }
+
+}  // namespace tallowmark

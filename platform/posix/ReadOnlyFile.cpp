@@ -1,0 +1,72 @@
+#include "platform/ReadOnlyFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tallowmark::platform {
+
+namespace {
+FileError ErrorFromErrno(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR: return FileError::NotFound;
+        case EACCES:
+        case EPERM: return FileError::AccessDenied;
+        case ETXTBSY: return FileError::SharingViolation;
+        default: return FileError::ReadFailed;
+    }
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+}  // namespace
+
+FileContents ReadWholeFile(const std::string& path) {
+    FileContents contents;
+    // O_NONBLOCK keeps a FIFO from stalling the open; it is refused below.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) {
+        contents.error = ErrorFromErrno(errno);
+        return contents;
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        contents.error = ErrorFromErrno(errno);
+        return contents;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        contents.error = FileError::NotARegularFile;
+        return contents;
+    }
+    const auto length = static_cast<std::size_t>(status.st_size);
+    contents.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length ? length : 1);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::read(file.get(), contents.bytes.get() + done, length - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            contents.error = FileError::ReadFailed;
+            contents.bytes.reset();
+            return contents;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    contents.size = done;
+    return contents;
+}
+
+}  // namespace tallowmark::platform

@@ -1,0 +1,64 @@
+#include "platform/ReadOnlyFile.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace tallowmark::platform {
+
+namespace {
+FileError ErrorFromLastError(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH: return FileError::NotFound;
+        case ERROR_ACCESS_DENIED: return FileError::AccessDenied;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return FileError::SharingViolation;
+        default: return FileError::ReadFailed;
+    }
+}
+
+std::wstring Widen(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
+    return wide;
+}
+}  // namespace
+
+FileContents ReadWholeFile(const std::string& path) {
+    FileContents contents;
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        contents.error = ErrorFromLastError(GetLastError());
+        return contents;
+    }
+    LARGE_INTEGER length{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length)) {
+        CloseHandle(file);
+        contents.error = FileError::NotARegularFile;
+        return contents;
+    }
+    const auto size = static_cast<std::size_t>(length.QuadPart);
+    contents.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size ? size : 1);
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+        if (!ReadFile(file, contents.bytes.get() + done, want, &got, nullptr)) {
+            CloseHandle(file);
+            contents.error = FileError::ReadFailed;
+            contents.bytes.reset();
+            return contents;
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    CloseHandle(file);
+    contents.size = done;
+    return contents;
+}
+
+}  // namespace tallowmark::platform

@@ -1,0 +1,105 @@
+#include "presentation/RecordSort.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tallowmark {
+
+int g_lastSortColumn = 0;
+
+namespace {
+bool InTimeGroup(const IndexRecord& record) { return AsUrlRecord(record) != nullptr; }
+
+std::int64_t NumberKey(const IndexRecord& record, int column) {
+    if (column == 0) return record.RecordNumber();
+    if (column == 3) return static_cast<std::int64_t>(record.Size());
+    const UrlRecord* url = AsUrlRecord(record);
+    if (!url) return 0;
+    return column == 4 ? url->ModifiedTime() : url->AccessedTime();
+}
+
+std::string_view TextKey(const IndexRecord& record, int column) {
+    if (column == 1) return record.TypeName();
+    if (column == 2) return record.UrlText();
+    const UrlRecord* url = AsUrlRecord(record);
+    if (!url) return {};
+    return column == 6 ? url->CacheDirText() : url->FileNameText();
+}
+
+bool IsTextColumn(int column) { return column == 1 || column == 2 || column == 6 || column == 7; }
+bool IsGroupedColumn(int column) { return column >= 4 && column <= 7; }
+
+// The three-way core of CompareRecords once the keys are known.
+template <class Key>
+int CompareKeys(bool firstInGroup, bool secondInGroup, const Key& first, const Key& second, bool grouped) {
+    if (grouped) {
+        if (firstInGroup && !secondInGroup) return -1;
+        if (!firstInGroup && secondInGroup) return 1;
+        if (!firstInGroup) return 0;
+    }
+    return first > second ? 1 : 0;
+}
+
+struct KeyedRow {
+    const IndexRecord* row = nullptr;
+    std::string_view text;
+    std::int64_t number = 0;
+    bool inGroup = false;
+};
+}  // namespace
+
+int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column) {
+    if (first == second) return 0;
+    if (column < 0 || column > 7) return 0;
+    const bool grouped = IsGroupedColumn(column);
+    const bool firstIn = InTimeGroup(*first), secondIn = InTimeGroup(*second);
+    if (IsTextColumn(column))
+        return CompareKeys(firstIn, secondIn, TextKey(*first, column), TextKey(*second, column), grouped);
+    return CompareKeys(firstIn, secondIn, NumberKey(*first, column), NumberKey(*second, column), grouped);
+}
+
+int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column) {
+    return CompareRecords(first, second, column) == 0 ? 1 : 0;
+}
+
+void SortRowsByCompare(RowList& rows, int column, bool reversed) {
+    StableMergeSort(rows, [column, reversed](const IndexRecord* left, const IndexRecord* right) {
+        return (reversed ? CompareRecordsReversed(left, right, column) : CompareRecords(left, right, column)) > 0;
+    });
+}
+
+void SortRows(RowList& rows, int column, bool reversed) {
+    if (column < 0 || column > 7) {
+        // Every comparison answers 0: ascending keeps the order, descending takes the right run each time.
+        if (reversed) SortRowsByCompare(rows, column, reversed);
+        return;
+    }
+    const bool text = IsTextColumn(column), grouped = IsGroupedColumn(column);
+    std::vector<KeyedRow> keyed(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        KeyedRow& entry = keyed[i];
+        entry.row = rows[i];
+        entry.inGroup = InTimeGroup(*rows[i]);
+        if (text) entry.text = TextKey(*rows[i], column);
+        else entry.number = NumberKey(*rows[i], column);
+    }
+    auto compare = [text, grouped](const KeyedRow& left, const KeyedRow& right) {
+        return text ? CompareKeys(left.inGroup, right.inGroup, left.text, right.text, grouped)
+                    : CompareKeys(left.inGroup, right.inGroup, left.number, right.number, grouped);
+    };
+    if (reversed) StableMergeSort(keyed, [&](const KeyedRow& l, const KeyedRow& r) { return compare(l, r) == 0; });
+    else StableMergeSort(keyed, [&](const KeyedRow& l, const KeyedRow& r) { return compare(l, r) > 0; });
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
+}
+
+void OnColumnClick(RowList& rows, int column) {
+    if (column == g_lastSortColumn) {
+        SortRows(rows, column, true);
+        g_lastSortColumn = -1;
+    } else {
+        SortRows(rows, column, false);
+        g_lastSortColumn = column;
+    }
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,59 @@
+#pragma once
+// Sorting the record list by a column.
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "model/IndexRecord.h"
+
+namespace tallowmark {
+
+using RowList = std::vector<const IndexRecord*>;
+
+// The column by which some view was last sorted ascending, or -1 after a descending
+// sort. One for the whole program, shared by every view; 0 at start.
+extern int g_lastSortColumn;
+
+// Whether `first` belongs after `second`: 1 if so, else 0. In columns 4 to 7, "URL" and
+// "LEAK" records form a group that comes first: -1 when only `first` is in it.
+int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column);
+// 1 where CompareRecords answers 0, else 0.
+int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column);
+
+// Bottom-up stable merge sort that takes the right run's head only when
+// `takeRight(leftHead, rightHead)` holds. It accepts comparisons that are no consistent
+// order and always ends with a permutation of `items`.
+template <class Item, class TakeRight>
+void StableMergeSort(std::vector<Item>& items, TakeRight takeRight) {
+    const std::size_t count = items.size();
+    if (count < 2) return;
+    std::vector<Item> scratch(count);
+    std::vector<Item>* from = &items;
+    std::vector<Item>* to = &scratch;
+    for (std::size_t width = 1; width < count; width *= 2) {
+        for (std::size_t start = 0; start < count; start += 2 * width) {
+            const std::size_t middle = std::min(start + width, count);
+            const std::size_t end = std::min(start + 2 * width, count);
+            std::size_t left = start, right = middle, out = start;
+            while (left < middle && right < end)
+                (*to)[out++] = takeRight((*from)[left], (*from)[right]) ? std::move((*from)[right++])
+                                                                         : std::move((*from)[left++]);
+            while (left < middle) (*to)[out++] = std::move((*from)[left++]);
+            while (right < end) (*to)[out++] = std::move((*from)[right++]);
+        }
+        std::swap(from, to);
+    }
+    if (from != &items) items = std::move(*from);
+}
+
+// Sorts by calling the compare functions for every comparison.
+void SortRowsByCompare(RowList& rows, int column, bool reversed);
+// The same order, with each row's key computed once.
+void SortRows(RowList& rows, int column, bool reversed);
+
+// A click on a column header: ascending, or descending when `column` equals
+// g_lastSortColumn; updates g_lastSortColumn.
+void OnColumnClick(RowList& rows, int column);
+
+}  // namespace tallowmark

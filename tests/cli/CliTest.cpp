@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliCommands.h"
+#include "support/IndexFileBuilder.h"
+#include "support/TempDir.h"
+
+namespace tallowmark {
+namespace {
+
+using testing::IndexFileBuilder;
+
+struct CliRun {
+    int code;
+    std::string out, err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_path = m_dir.Path("index.dat");
+        IndexFileBuilder builder;
+        builder.Hash(2).Url({.url = "http://cli/", .fileName = "c.htm"}).Blank().BadFood();
+        builder.FileSizeField(0x80000000u).WriteTo(m_path);
+    }
+    testing::TempDir m_dir;
+    std::string m_path;
+};
+
+TEST_F(CliTest, ExportToStdoutAndToAFileGiveTheSameBytes) {
+    const CliRun toStdout = Cli({"export", m_path});
+    ASSERT_EQ(toStdout.code, 0) << toStdout.err;
+    EXPECT_EQ(toStdout.out.rfind("# record number,", 0), 0u);
+    const std::string out = m_dir.Path("out.csv");
+    ASSERT_EQ(Cli({"export", m_path, "-o", out}).code, 0);
+    const auto written = testing::ReadFile(out);
+    EXPECT_EQ(std::string(written.begin(), written.end()), toStdout.out);
+
+    const CliRun hidden = Cli({"export", "--hide-blank", m_path, "--hide-badfood"});
+    EXPECT_EQ(hidden.out.find("BLANK"), std::string::npos);
+    EXPECT_EQ(hidden.out.find("BAD FOOD"), std::string::npos);
+    EXPECT_NE(hidden.out.find("http://cli/"), std::string::npos);
+}
+
+TEST_F(CliTest, InfoShowsTheFiveFactsWithAnUnsignedSize) {
+    const CliRun info = Cli({"info", m_path});
+    ASSERT_EQ(info.code, 0);
+    EXPECT_EQ(info.out, "Name: index.dat\nLocation: " + m_dir.Root().string() +
+                            "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
+}
+
+TEST_F(CliTest, FailuresAndUsage) {
+    const CliRun bad = Cli({"export", m_dir.Path("none.dat")});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("none.dat was not found."), std::string::npos);
+    testing::WriteFile(m_dir.Path("text.dat"), {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_NE(Cli({"info", m_dir.Path("text.dat")}).err.find("Unexpected file format."), std::string::npos);
+    EXPECT_EQ(Cli({"export", m_path, "-o", m_dir.Path("no/dir.csv")}).code, 1);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"export"}, {"export", m_path, "-o"}, {"export", "--bogus", m_path}, {"info"}}) {
+        const CliRun usage = Cli(args);
+        EXPECT_EQ(usage.code, 2);
+        EXPECT_NE(usage.err.find("usage: tallowmark-cli"), std::string::npos);
+    }
+    EXPECT_EQ(Cli({"--version"}).out, "Tallowmark 2.1.0\n");
+    EXPECT_EQ(Cli({"--help"}).code, 0);
+}
+
+}  // namespace
+}  // namespace tallowmark

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+
+#include "model/TallowmarkDoc.h"
+#include "support/IndexFileBuilder.h"
+#include "support/TempDir.h"
+
+namespace tallowmark {
+namespace {
+
+using testing::Buffer;
+using testing::IndexFileBuilder;
+using testing::TempDir;
+using testing::UrlEntry;
+
+struct Loaded {
+    TempDir dir;
+    std::string path;
+    TallowmarkDoc doc;
+    Outcome outcome;
+};
+
+std::unique_ptr<Loaded> Load(const Buffer& bytes) {
+    auto loaded = std::make_unique<Loaded>();
+    loaded->path = loaded->dir.Path("index.dat");
+    testing::WriteFile(loaded->path, bytes);
+    loaded->outcome = loaded->doc.OnOpenDocument(loaded->path);
+    return loaded;
+}
+
+std::vector<std::uint32_t> Numbers(const TallowmarkDoc& doc) {
+    std::vector<std::uint32_t> numbers;
+    for (const auto& record : doc.Records()) numbers.push_back(record->RecordNumber());
+    return numbers;
+}
+
+std::string Serialized(const TallowmarkDoc& doc) {
+    std::ostringstream out;
+    doc.Serialize(out);
+    return out.str();
+}
+
+std::string AsString(const Buffer& bytes) { return {bytes.begin(), bytes.end()}; }
+
+IndexFileBuilder HashAndTenBlanks(bool unrecognisedThird) {
+    IndexFileBuilder builder(testing::kVersion5, 0x5000);
+    builder.Hash(32);
+    for (int i = 0; i < 10; ++i) {
+        if (unrecognisedThird && i == 2) builder.Unrecognised();
+        else builder.Blank();
+    }
+    return builder;
+}
+
+TEST(Load, WalkNumbersEveryStepAndSkipsUnrecognisedBlocks) {
+    auto plain = Load(HashAndTenBlanks(false).Bytes());
+    ASSERT_TRUE(plain->outcome) << plain->outcome.message;
+    ASSERT_EQ(plain->doc.RecordCount(), 11u);
+    EXPECT_EQ(Numbers(plain->doc), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(plain->doc.Records()[0]->TypeName(), "HASH");
+    EXPECT_EQ(plain->doc.Records()[0]->Size(), 4096u);
+    EXPECT_EQ(plain->doc.Records()[1]->TypeName(), "BLANK");
+    EXPECT_EQ(plain->doc.Records()[1]->Size(), 128u);
+
+    auto gap = Load(HashAndTenBlanks(true).Bytes());
+    EXPECT_EQ(Numbers(gap->doc), (std::vector<std::uint32_t>{0, 1, 2, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST(Load, EveryFillBlockIsItsOwnRecordWhateverItsCount) {
+    IndexFileBuilder builder;
+    builder.Blank(5).Blank(0x0BADF00D).BadFood().BadFood();
+    builder.Url({.url = "http://a/", .countField = 0}).Url({.url = "http://b/", .countField = 0x0BADF00D});
+    auto loaded = Load(builder.Bytes());
+    ASSERT_EQ(loaded->doc.RecordCount(), 6u);
+    const auto& records = loaded->doc.Records();
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(records[i]->Size(), 128u);
+    EXPECT_EQ(records[0]->TypeName(), "BLANK");
+    EXPECT_EQ(records[1]->TypeName(), "BLANK");
+    EXPECT_EQ(ReadU32(records[1]->Bytes(), 4), 0x0BADF00Du);  // the copy keeps the count as read
+    EXPECT_EQ(records[2]->TypeName(), "BAD FOOD");
+    EXPECT_EQ(records[4]->UrlText(), "http://a/");
+    EXPECT_EQ(records[5]->RecordNumber(), 5u);
+}
+
+TEST(Load, HeaderLengthComesFromFirstHashTableOrElseFileSizeField) {
+    // T = 0: the header runs to F, and the walk starts there.
+    IndexFileBuilder builder(testing::kVersion5, 0x4000);
+    builder.Blank().Blank();
+    Buffer bytes = builder.FirstHashTableField(0).FileSizeField(0x4000 + 128).Bytes();
+    auto loaded = Load(bytes);
+    ASSERT_TRUE(loaded->outcome);
+    EXPECT_EQ(loaded->doc.Header()->Bytes().size(), 0x4000u + 128);
+    EXPECT_EQ(Numbers(loaded->doc), (std::vector<std::uint32_t>{0}));
+
+    // T = 0 and F = L: the header is the whole file.
+    auto whole = Load(IndexFileBuilder().Blank().FirstHashTableField(0).Bytes());
+    ASSERT_TRUE(whole->outcome);
+    EXPECT_EQ(whole->doc.RecordCount(), 0u);
+    EXPECT_EQ(whole->doc.Header()->FileSizeField(), 0x4000u + 128);
+}
+
+TEST(Load, HeaderClaimingMoreThanTheFileHoldsOnlyWhatIsThere) {
+    for (std::uint32_t first : {0x4000u + 128, 0x10000000u, 0xFFFFFFFFu}) {
+        auto loaded = Load(IndexFileBuilder().Blank().FirstHashTableField(first).Bytes());
+        ASSERT_TRUE(loaded->outcome);
+        EXPECT_EQ(loaded->doc.RecordCount(), 0u);
+        EXPECT_EQ(loaded->doc.Header()->ClaimedLength(), first);
+        EXPECT_EQ(loaded->doc.Header()->Bytes().size(), 0x4000u + 128);
+    }
+}
+
+TEST(Load, RecordReachingPastTheEndKeepsItsClaimedSizeButHoldsOnlyTheFile) {
+    IndexFileBuilder builder;
+    builder.Blank();
+    Buffer tail(200, 0);
+    std::memcpy(tail.data(), "HASH", 4);
+    testing::PutU32(tail, 4, 32);
+    const Buffer bytes = builder.RawBytes(tail).Bytes();
+    auto loaded = Load(bytes);
+    ASSERT_EQ(loaded->doc.RecordCount(), 2u);
+    const IndexRecord& last = *loaded->doc.Records()[1];
+    EXPECT_EQ(last.Size(), 4096u);
+    EXPECT_EQ(last.Bytes().size(), 200u);
+    // Save As writes what is held, never invented padding.
+    EXPECT_EQ(Serialized(loaded->doc), AsString(bytes));
+}
+
+TEST(Load, CountWhoseLengthExceeds32BitsEndsTheWalkWithoutWrapping) {
+    IndexFileBuilder builder;
+    builder.Hash(1, 0x02000001u).Blank().Blank();  // 0x02000001 * 128 does not fit in 32 bits
+    auto loaded = Load(builder.Bytes());
+    ASSERT_EQ(loaded->doc.RecordCount(), 1u);
+    EXPECT_EQ(loaded->doc.Records()[0]->Size(), 0x02000001ull * 128);
+}
+
+TEST(Load, ShortTailsAreReadAsFarAsTheyGo) {
+    IndexFileBuilder builder;
+    builder.Blank();
+    const Buffer bytes = builder.RawBytes({'U', 'R', 'L', ' ', 9}).Bytes();
+    auto loaded = Load(bytes);
+    ASSERT_EQ(loaded->doc.RecordCount(), 2u);
+    const auto& url = static_cast<const UrlRecord&>(*loaded->doc.Records()[1]);
+    EXPECT_EQ(url.Size(), 9u * 128);
+    EXPECT_EQ(url.UrlText(), "");
+    EXPECT_EQ(url.FileNameText(), "");
+    EXPECT_EQ(url.ModifiedTime(), ToTimeValue(0));
+    EXPECT_EQ(Serialized(loaded->doc), AsString(bytes));
+}
+
+TEST(Load, SignatureIsCheckedOnTheFirst15Bytes) {
+    auto empty = Load({});
+    ASSERT_TRUE(empty->outcome);
+    EXPECT_EQ(empty->doc.Header(), nullptr);
+    EXPECT_EQ(empty->doc.RecordCount(), 0u);
+    EXPECT_EQ(Serialized(empty->doc), "");
+
+    for (const std::string text : {"Client UrlCach", "client UrlCache MMF Ver 5.2", "x"}) {
+        auto refused = Load(Buffer(text.begin(), text.end()));
+        EXPECT_FALSE(refused->outcome) << text;
+        EXPECT_EQ(refused->outcome.message, "Unexpected file format.");
+        EXPECT_EQ(refused->doc.Header(), nullptr);
+    }
+    // Just the signature: accepted, all header fields read as zero.
+    const std::string bare = "Client UrlCache";
+    auto signatureOnly = Load(Buffer(bare.begin(), bare.end()));
+    ASSERT_TRUE(signatureOnly->outcome);
+    EXPECT_EQ(signatureOnly->doc.RecordCount(), 0u);
+}
+
+TEST(Load, FailuresNameThePath) {
+    TempDir dir;
+    TallowmarkDoc doc;
+    const std::string missing = dir.Path("missing.dat");
+    EXPECT_EQ(doc.OnOpenDocument(missing).message, missing + " was not found.");
+    EXPECT_EQ(doc.OnOpenDocument(dir.Root().string()).message, "Failed to open document.");
+    if (geteuid() != 0) {
+        const std::string locked = dir.Path("locked.dat");
+        IndexFileBuilder().WriteTo(locked);
+        std::filesystem::permissions(locked, std::filesystem::perms::none);
+        EXPECT_EQ(doc.OnOpenDocument(locked).message, "Access to " + locked + " was denied.");
+    }
+}
+
+TEST(Load, OpensAFileThatAnotherWriterHoldsOpen) {
+    TempDir dir;
+    const std::string path = dir.Path("index.dat");
+    IndexFileBuilder().Hash().WriteTo(path);
+    const int writer = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    TallowmarkDoc doc;
+    EXPECT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.RecordCount(), 1u);
+    ::close(writer);
+}
+
+TEST(Load, PathAndTitle) {
+    auto loaded = Load(IndexFileBuilder().Bytes());
+    EXPECT_EQ(loaded->doc.PathName(), loaded->path);
+    EXPECT_EQ(loaded->doc.Title(), "index.dat");
+}
+
+TEST(SaveAs, CopyIsIdenticalWithoutUnrecognisedBlocksAndMissesThemOtherwise) {
+    IndexFileBuilder builder;
+    builder.CacheDir(0, "ABCDEFGH").Hash().Url({.url = "http://x/", .fileName = "x[1].htm"}).Leak({.url = "l"});
+    builder.Redirect("http://r/").Blank().BadFood();
+    const Buffer clean = builder.Bytes();
+    auto loaded = Load(clean);
+    const std::string copy = loaded->dir.Path("copy.dat");
+    ASSERT_TRUE(loaded->doc.SaveAs(copy));
+    EXPECT_EQ(testing::ReadFile(copy), clean);
+    EXPECT_EQ(loaded->doc.PathName(), copy);
+    EXPECT_EQ(loaded->doc.Title(), "copy.dat");
+
+    Buffer withJunk = IndexFileBuilder().Hash().Unrecognised().Blank().Bytes();
+    auto junk = Load(withJunk);
+    const std::string junkCopy = junk->dir.Path("copy.dat");
+    ASSERT_TRUE(junk->doc.SaveAs(junkCopy));
+    EXPECT_EQ(testing::ReadFile(junkCopy).size(), withJunk.size() - 128);
+}
+
+TEST(SaveAs, OntoTheLoadedFileItselfKeepsItIntact) {
+    const Buffer bytes = IndexFileBuilder().Hash().Url({.url = "http://self/"}).Bytes();
+    auto loaded = Load(bytes);
+    ASSERT_TRUE(loaded->doc.SaveAs(loaded->path));
+    EXPECT_EQ(testing::ReadFile(loaded->path), bytes);
+}
+
+TEST(SaveAs, ReportsATargetThatCannotBeWritten) {
+    auto loaded = Load(IndexFileBuilder().Hash().Bytes());
+    const std::string target = loaded->dir.Path("no-such-folder/copy.dat");
+    const Outcome saved = loaded->doc.SaveAs(target);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.message, target + " was not found.");
+    EXPECT_EQ(loaded->doc.PathName(), loaded->path);
+}
+
+}  // namespace
+}  // namespace tallowmark

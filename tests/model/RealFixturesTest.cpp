@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "model/TallowmarkDoc.h"
+#include "support/IndexFileBuilder.h"
+
+namespace tallowmark {
+namespace {
+
+std::filesystem::path Fixture(const std::string& name) {
+    return std::filesystem::path(TALLOWMARK_FIXTURES_DIR) / name;
+}
+
+std::map<std::string, int> CountKinds(const TallowmarkDoc& doc) {
+    std::map<std::string, int> kinds;
+    for (const auto& record : doc.Records()) ++kinds[std::string(record->TypeName())];
+    return kinds;
+}
+
+class RealFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::is_directory(TALLOWMARK_FIXTURES_DIR)) GTEST_SKIP() << "no real sample files here";
+    }
+};
+
+TEST_F(RealFiles, KindsMatchWhatTheSamplesHold) {
+    const std::pair<const char*, std::map<std::string, int>> expected[] = {
+        {"content-ie5-index.dat", {{"HASH", 1}, {"URL", 21}, {"REDR", 14}, {"BLANK", 97}}},
+        {"history-ie5-index.dat", {{"HASH", 1}, {"URL", 17}, {"BLANK", 37}}},
+        {"leaks-index.dat", {{"HASH", 4}, {"URL", 991}, {"LEAK", 9}, {"REDR", 34}, {"BLANK", 64}}},
+    };
+    for (const auto& [name, kinds] : expected) {
+        TallowmarkDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(Fixture(name).string())) << name;
+        EXPECT_EQ(CountKinds(doc), kinds) << name;
+        EXPECT_FALSE(doc.IsVersion4());
+        EXPECT_EQ(doc.Header()->VersionText(), "Client UrlCache MMF Ver 5.2");
+    }
+}
+
+TEST_F(RealFiles, ContentIndexNamesItsCacheDirectoriesAndFiles) {
+    TallowmarkDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(Fixture("content-ie5-index.dat").string()));
+    int withCacheFile = 0;
+    for (const auto& record : doc.Records()) {
+        const UrlRecord* url = AsUrlRecord(*record);
+        if (!url) continue;
+        EXPECT_EQ(url->UrlText().rfind("http", 0), 0u) << url->UrlText();
+        EXPECT_EQ(url->CacheDirText().size(), 8u);
+        if (!url->FileNameText().empty()) ++withCacheFile;
+    }
+    EXPECT_GT(withCacheFile, 0);
+}
+
+TEST_F(RealFiles, SaveAsCopiesEveryRecognisedByte) {
+    // The content index holds no unrecognised block, so its copy is the file itself.
+    TallowmarkDoc content;
+    ASSERT_TRUE(content.OnOpenDocument(Fixture("content-ie5-index.dat").string()));
+    std::ostringstream copy;
+    content.Serialize(copy);
+    const auto original = testing::ReadFile(Fixture("content-ie5-index.dat").string());
+    EXPECT_EQ(copy.str(), std::string(original.begin(), original.end()));
+
+    // The others lose exactly their unrecognised blocks.
+    for (const char* name : {"history-ie5-index.dat", "leaks-index.dat"}) {
+        TallowmarkDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(Fixture(name).string()));
+        std::ostringstream out;
+        doc.Serialize(out);
+        std::size_t expected = doc.Header()->Bytes().size();
+        for (const auto& record : doc.Records()) expected += record->Size();
+        EXPECT_EQ(out.str().size(), expected) << name;
+        EXPECT_LT(expected, testing::ReadFile(Fixture(name).string()).size()) << name;
+    }
+}
+
+}  // namespace
+}  // namespace tallowmark

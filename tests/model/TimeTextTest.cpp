@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstring>
+#include <random>
+
+#include "model/LocalTimeRules.h"
+#include "model/TimeText.h"
+#include "support/IndexFileBuilder.h"
+#include "support/TimeZoneScope.h"
+
+namespace tallowmark {
+namespace {
+
+using testing::FileTimeOf;
+using testing::TimeZoneScope;
+
+constexpr const char* kEast = "CET-1CEST,M3.5.0,M10.5.0/3";  // UTC+1, summer +2
+constexpr const char* kWest = "EST5EDT,M3.2.0,M11.1.0";      // UTC-5, summer -4
+constexpr std::int64_t kJanuary2026 = 1768478400;            // 2026-01-15 12:00 UTC
+constexpr std::int64_t kJuly2026 = 1784116800;               // 2026-07-15 12:00 UTC
+
+class PresentTime {
+public:
+    explicit PresentTime(std::int64_t now) { OverridePresentTimeForTesting(now); }
+    ~PresentTime() { OverridePresentTimeForTesting(std::nullopt); }
+};
+
+std::string Short(FileTime time) { return FormatTime(ToTimeValue(time), SHORT_TIME_FORMAT); }
+std::string Long(FileTime time) { return FormatTime(ToTimeValue(time), LONG_TIME_FORMAT); }
+
+TEST(TimeText, Utc) {
+    TimeZoneScope zone("UTC0");
+    PresentTime now(kJanuary2026);
+    EXPECT_EQ(ToTimeValue(0), 0);
+    EXPECT_EQ(Short(0), "01 Jan 1970, 00:00");
+    const FileTime march = FileTimeOf(2008, 3, 5, 14, 7, 59);
+    EXPECT_EQ(Short(march), "05 Mar 2008, 14:07");  // seconds cut, not rounded
+    EXPECT_EQ(Long(march), "05 Mar 2008, 14:07:59");
+    EXPECT_EQ(ToTimeValue(FileTimeOf(1850, 1, 1)), 0);  // before 1900 counts as 0
+    EXPECT_EQ(Short(FileTimeOf(1950, 6, 1)), "");      // outside 32 bits
+    EXPECT_EQ(ToTimeValue(FileTimeOf(1950, 6, 1)), -1);
+    EXPECT_EQ(Short(FileTimeOf(2050, 6, 1)), "");
+    EXPECT_EQ(ToTimeValue(FileTimeOf(2038, 1, 19, 3, 14, 7)), 2147483647);
+    EXPECT_EQ(ToTimeValue(FileTimeOf(2038, 1, 19, 3, 14, 8)), -1);
+    EXPECT_EQ(ToTimeValue(FileTimeOf(1970, 1, 1, 0, 0, 1)), 1);
+    EXPECT_EQ(ToTimeValue(0x8000000000000000ull), 0);  // not representable: fails, 0
+    EXPECT_EQ(ToTimeValue(0xFFFFFFFFFFFFFFFFull), 0);
+    EXPECT_EQ(ToTimeValue(0x7FFFFFFFFFFFFFFFull), -1);
+}
+
+TEST(TimeText, EastOfUtcWithDaylightSaving) {
+    TimeZoneScope zone(kEast);
+    {
+        PresentTime now(kJanuary2026);
+        EXPECT_EQ(Short(0), "01 Jan 1970, 01:00");  // 1601 + 1 h is before 1900: the epoch
+        EXPECT_EQ(Short(FileTimeOf(2008, 1, 10, 12, 0)), "10 Jan 2008, 13:00");
+        // Recorded at 14:00 local summer time; shifted by the winter offset it shows 13:00.
+        EXPECT_EQ(Short(FileTimeOf(2008, 6, 15, 12, 0)), "15 Jun 2008, 13:00");
+    }
+    {
+        PresentTime now(kJuly2026);
+        EXPECT_EQ(Short(FileTimeOf(2008, 6, 15, 12, 0)), "15 Jun 2008, 14:00");
+        // A winter time viewed in summer is shifted by the summer offset.
+        EXPECT_EQ(Short(FileTimeOf(2008, 1, 10, 12, 0)), "10 Jan 2008, 14:00");
+    }
+}
+
+TEST(TimeText, WestOfUtcWithDaylightSaving) {
+    TimeZoneScope zone(kWest);
+    PresentTime now(kJanuary2026);
+    EXPECT_EQ(ToTimeValue(0), 0);  // shifted below zero: refused, 0
+    EXPECT_EQ(Short(0), "31 Dec 1969, 19:00");
+    EXPECT_EQ(Long(FileTimeOf(2008, 3, 5, 14, 7, 59)), "05 Mar 2008, 09:07:59");
+    EXPECT_EQ(Short(FileTimeOf(2008, 7, 4, 16, 0)), "04 Jul 2008, 11:00");
+}
+
+TEST(TimeText, NeverFollowsTheCLocale) {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    const bool switched = std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8") ||
+                          std::setlocale(LC_ALL, "");
+    TimeZoneScope zone("UTC0");
+    PresentTime now(kJanuary2026);
+    EXPECT_EQ(Short(FileTimeOf(2008, 3, 5, 14, 7)), "05 Mar 2008, 14:07");
+    EXPECT_EQ(Short(FileTimeOf(2008, 12, 24, 0, 0)), "24 Dec 2008, 00:00");
+    std::setlocale(LC_ALL, previous.c_str());
+    (void)switched;
+}
+
+TEST(TimeText, SizeIsUnsignedDecimal) {
+    EXPECT_EQ(SizeText(384), "384");
+    EXPECT_EQ(SizeText(0x80000000ull), "2147483648");
+}
+
+// The conversions straight from the C library, step by step, to check the table-driven ones.
+TimeValue ReferenceToTimeValue(FileTime fileTime, std::int64_t now) {
+    std::tm nowFields{};
+    const std::time_t nowT = now;
+    localtime_r(&nowT, &nowFields);
+    const std::int64_t offset = nowFields.tm_gmtoff;
+    if (fileTime >= (1ull << 63)) return 0;
+    const std::int64_t local = static_cast<std::int64_t>(fileTime) + offset * 10'000'000;
+    if (local < 0) return 0;
+    const std::time_t localSeconds = local / 10'000'000 - 11'644'473'600LL;
+    std::tm fields{};
+    gmtime_r(&localSeconds, &fields);
+    if (fields.tm_year < 0) return 0;
+    fields.tm_isdst = -1;
+    const std::time_t instant = std::mktime(&fields);
+    if (instant < 0 || instant > 2147483647) return -1;
+    return static_cast<TimeValue>(instant);
+}
+
+std::string ReferenceFormat(TimeValue value, const char* pattern) {
+    if (value < 0) return {};
+    const std::time_t t = value;
+    std::tm fields{};
+    localtime_r(&t, &fields);
+    char buffer[128];
+    return std::strftime(buffer, sizeof buffer, pattern, &fields) ? buffer : "";
+}
+
+TEST(TimeText, MatchesTheCLibraryEverywhereIncludingAroundClockChanges) {
+    const std::string previous = std::setlocale(LC_TIME, nullptr);
+    std::setlocale(LC_TIME, "C");
+    std::mt19937_64 random(20261208);
+    for (const char* zoneName : {"UTC0", kEast, kWest, "Europe/Berlin", "America/New_York", "Australia/Lord_Howe"}) {
+        TimeZoneScope zone(zoneName);
+        for (std::int64_t now : {kJanuary2026, kJuly2026}) {
+            PresentTime present(now);
+            std::vector<FileTime> samples;
+            std::uniform_int_distribution<std::int64_t> anyYear(FileTimeOf(1965, 1, 1), FileTimeOf(2040, 1, 1));
+            for (int i = 0; i < 4000; ++i) samples.push_back(static_cast<FileTime>(anyYear(random)));
+            // Every 20 minutes through the spring and autumn changes of two years.
+            for (int year : {1996, 2008}) {
+                for (int month : {3, 4, 10, 11}) {
+                    for (int minute = 0; minute < 31 * 24 * 60; minute += 20)
+                        samples.push_back(FileTimeOf(year, month, 1) + minute * 600'000'000ull);
+                }
+            }
+            for (FileTime sample : samples) {
+                const TimeValue expected = ReferenceToTimeValue(sample, now);
+                ASSERT_EQ(ToTimeValue(sample), expected) << zoneName << " " << sample;
+                ASSERT_EQ(FormatTime(expected, LONG_TIME_FORMAT), ReferenceFormat(expected, LONG_TIME_FORMAT))
+                    << zoneName << " " << expected;
+            }
+        }
+    }
+    std::setlocale(LC_TIME, previous.c_str());
+}
+
+TEST(CivilCalendar, RoundTripsAcrossCenturies) {
+    for (std::int64_t days = -800000; days <= 800000; days += 997) {
+        const CivilTime civil = CivilFromSeconds(days * 86400 + 3723);
+        EXPECT_EQ(DaysFromCivil(civil.year, civil.month, civil.day), days);
+        EXPECT_EQ(civil.hour, 1u);
+        EXPECT_EQ(civil.minute, 2u);
+        EXPECT_EQ(civil.second, 3u);
+    }
+}
+
+}  // namespace
+}  // namespace tallowmark

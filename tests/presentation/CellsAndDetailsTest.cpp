@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "presentation/EntryDetails.h"
+#include "presentation/RecordCells.h"
+#include "support/DocFixture.h"
+#include "support/TimeZoneScope.h"
+
+namespace tallowmark {
+namespace {
+
+using testing::FileTimeOf;
+using testing::IndexFileBuilder;
+using testing::LoadDoc;
+
+std::vector<std::string> Row(const IndexRecord& record, bool isVersion4 = false) {
+    std::vector<std::string> cells;
+    for (int column = 0; column < 8; ++column) cells.push_back(CellText(record, column, isVersion4));
+    return cells;
+}
+
+IndexFileBuilder Sample(const char* version = testing::kVersion5) {
+    IndexFileBuilder builder(version);
+    if (std::string(version).find("Ver 4") == std::string::npos) builder.CacheDir(1, "Q1W2E3R4");
+    builder.Hash(4);
+    builder.Url({.url = "http://example.com/a",
+                 .modified = FileTimeOf(2008, 3, 5, 14, 7, 59),
+                 .accessed = FileTimeOf(2009, 12, 1, 8, 30, 0),
+                 .fileName = "a[1].htm",
+                 .headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n",
+                 .dirIndex = 1});
+    builder.Leak({.url = "http://leak/", .modified = FileTimeOf(2007, 1, 1), .fileName = "l.htm", .dirIndex = 1});
+    builder.Redirect("http://redirected/");
+    builder.Blank().BadFood();
+    return builder;
+}
+
+class Cells : public ::testing::Test {
+protected:
+    testing::TimeZoneScope m_zone{"UTC0"};
+};
+
+TEST_F(Cells, RowsShowTheRecordAndOnlyUrlRowsShowTimesAndCacheFields) {
+    auto loaded = LoadDoc(Sample());
+    const auto& doc = *loaded;
+    EXPECT_EQ(Row(doc[0]), (std::vector<std::string>{"1", "HASH", "", "512", "", "", "", ""}));
+    EXPECT_EQ(Row(doc[1]), (std::vector<std::string>{"2", "URL", "http://example.com/a", "256", "05 Mar 2008, 14:07",
+                                                     "01 Dec 2009, 08:30", "Q1W2E3R4", "a[1].htm"}));
+    EXPECT_EQ(Row(doc[2]), (std::vector<std::string>{"3", "LEAK", "http://leak/", "128", "", "", "", ""}));
+    EXPECT_EQ(Row(doc[3]), (std::vector<std::string>{"4", "REDR", "http://redirected/", "128", "", "", "", ""}));
+    EXPECT_EQ(Row(doc[4]), (std::vector<std::string>{"5", "BLANK", "", "128", "", "", "", ""}));
+    EXPECT_EQ(Row(doc[5]), (std::vector<std::string>{"6", "BAD FOOD", "", "128", "", "", "", ""}));
+    // Version-4 rows leave the two cache columns out.
+    EXPECT_EQ(CellText(doc[1], kColumnCacheDir, true), "");
+    EXPECT_EQ(CellText(doc[1], kColumnFileName, true), "");
+    EXPECT_EQ(ColumnCount(true), 6);
+    EXPECT_EQ(ColumnCount(false), 8);
+}
+
+TEST_F(Cells, FiltersLeaveOutFillRecordsOnly) {
+    auto loaded = LoadDoc(Sample());
+    EXPECT_FALSE(IsShown((*loaded)[4], false, true));
+    EXPECT_TRUE(IsShown((*loaded)[5], false, true));
+    EXPECT_FALSE(IsShown((*loaded)[5], true, false));
+    EXPECT_TRUE(IsShown((*loaded)[1], false, false));
+}
+
+TEST_F(Cells, DetailsOfAUrlRecordListEveryKnownFieldInOrder) {
+    auto loaded = LoadDoc(Sample());
+    EXPECT_EQ(EntryDetailsText((*loaded)[1], "C:\\x\\index.dat"),
+              "File:\r\nC:\\x\\index.dat\r\nRecord Number: 2\r\nRecord Type: URL\r\nRecord Size: 256 bytes"
+              "\r\n\r\nDetails:\r\n"
+              "Last Modified: 05 Mar 2008, 14:07:59\nLast Accessed: 01 Dec 2009, 08:30:00"
+              "\nURL: http://example.com/a\nCache Filename: a[1].htm\nCache Directory: Q1W2E3R4"
+              "\nHTTP Headers:\nHTTP/1.1 200 OK\r\nContent-Type: text/html\r\n");
+    // A leak shows the same kind of details, although its row shows no dates.
+    EXPECT_EQ(EntryDetailsText((*loaded)[2], "p"),
+              "File:\r\np\r\nRecord Number: 3\r\nRecord Type: LEAK\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+              "Last Modified: 01 Jan 2007, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00"
+              "\nURL: http://leak/\nCache Filename: l.htm\nCache Directory: Q1W2E3R4");
+}
+
+TEST_F(Cells, DetailsOfOtherKinds) {
+    IndexFileBuilder builder;
+    builder.Hash(1).Redirect("").Blank().BadFood().Url({.url = "", .fileName = ""});
+    auto loaded = LoadDoc(builder);
+    const std::string head = "File:\r\np\r\nRecord Number: ";
+    EXPECT_EQ(EntryDetailsText((*loaded)[0], "p"), head + "1\r\nRecord Type: HASH\r\nRecord Size: 128 bytes");
+    EXPECT_EQ(EntryDetailsText((*loaded)[1], "p"),
+              head + "2\r\nRecord Type: REDR\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\nURL: ");
+    EXPECT_EQ(EntryDetailsText((*loaded)[2], "p"),
+              head + "3\r\nRecord Type: BLANK\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+                     "Blank records are blank and contain all zeros");
+    EXPECT_EQ(EntryDetailsText((*loaded)[3], "p"),
+              head + "4\r\nRecord Type: BAD FOOD\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+                     "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.");
+    // Empty fields leave their lines out.
+    EXPECT_EQ(EntryDetailsText((*loaded)[4], "p"),
+              head + "5\r\nRecord Type: URL\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+                     "Last Modified: 01 Jan 1970, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00");
+}
+
+TEST_F(Cells, VersionFourDetailsStillShowTheCacheFile) {
+    auto loaded = LoadDoc(Sample(testing::kVersion4));
+    const std::string details = EntryDetailsText((*loaded)[1], "p");
+    EXPECT_NE(details.find("\nCache Filename: a[1].htm"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tallowmark

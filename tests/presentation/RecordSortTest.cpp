@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "presentation/RecordSort.h"
+#include "support/DocFixture.h"
+#include "support/TimeZoneScope.h"
+
+namespace tallowmark {
+namespace {
+
+using testing::FileTimeOf;
+using testing::IndexFileBuilder;
+using testing::LoadDoc;
+
+RowList AllRows(const TallowmarkDoc& doc) {
+    RowList rows;
+    for (const auto& record : doc.Records()) rows.push_back(record.get());
+    return rows;
+}
+
+std::vector<std::uint32_t> Numbers(const RowList& rows) {
+    std::vector<std::uint32_t> numbers;
+    for (const IndexRecord* row : rows) numbers.push_back(row->RecordNumber());
+    return numbers;
+}
+
+class Sorting : public ::testing::Test {
+protected:
+    void SetUp() override { g_lastSortColumn = 0; }
+    void TearDown() override { g_lastSortColumn = 0; }
+    testing::TimeZoneScope m_zone{"UTC0"};
+};
+
+// 0 HASH, 1 URL 2009, 2 REDR, 3 LEAK 2005, 4 URL 1950 (-1), 5 BLANK, 6 URL zero (0), 7 URL 2001
+std::unique_ptr<testing::LoadedDoc> Mixed() {
+    IndexFileBuilder builder;
+    builder.Hash(1);
+    builder.Url({.url = "b", .modified = FileTimeOf(2009, 1, 1), .fileName = "z"});
+    builder.Redirect("a");
+    builder.Leak({.url = "c", .modified = FileTimeOf(2005, 1, 1), .fileName = "m"});
+    builder.Url({.url = "B", .modified = FileTimeOf(1950, 1, 1), .fileName = "y"});
+    builder.Blank();
+    builder.Url({.url = "\xE9", .modified = 0, .fileName = "a"});
+    builder.Url({.url = "b", .modified = FileTimeOf(2001, 1, 1), .minimumBlocks = 3});
+    return LoadDoc(builder);
+}
+
+TEST_F(Sorting, TimeColumnsPutUrlAndLeakRowsFirstWithMinusOneBeforeZero) {
+    auto loaded = Mixed();
+    RowList rows = AllRows(loaded->doc);
+    SortRows(rows, 4, false);
+    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{4, 6, 7, 3, 1, 0, 2, 5}));
+    EXPECT_EQ(CompareRecords(rows[0], rows[1], 4), 0);
+    EXPECT_EQ(CompareRecords(rows[3], rows[5], 4), -1);
+    EXPECT_EQ(CompareRecords(rows[5], rows[3], 4), 1);
+}
+
+TEST_F(Sorting, TextColumnsCompareUnsignedBytesCaseSensitively) {
+    auto loaded = Mixed();
+    RowList rows = AllRows(loaded->doc);
+    SortRows(rows, 2, false);  // "" x2, "B", "a", "b" x2 (stable), "c", "\xE9"
+    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{0, 5, 4, 2, 1, 7, 3, 6}));
+    SortRows(rows, 7, false);  // file names: the group by name, then the rest in their order
+    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{7, 6, 3, 4, 1, 0, 5, 2}));
+}
+
+TEST_F(Sorting, DescendingUsesTheReversedAnswers) {
+    auto loaded = Mixed();
+    RowList rows = AllRows(loaded->doc);
+    SortRows(rows, 3, true);
+    EXPECT_EQ(rows.front()->RecordNumber(), 7u);  // the only 384-byte record
+    EXPECT_EQ(CompareRecordsReversed(rows[1], rows[2], 3), 1);  // equal sizes answer 1
+    SortRows(rows, 0, true);
+    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{7, 6, 5, 4, 3, 2, 1, 0}));
+}
+
+TEST_F(Sorting, ClicksToggleThroughTheSharedLastColumn) {
+    auto loaded = Mixed();
+    RowList first = AllRows(loaded->doc), second = AllRows(loaded->doc);
+    OnColumnClick(first, 0);  // g_lastSortColumn starts at 0: the first click on "No." reverses
+    EXPECT_EQ(first.front()->RecordNumber(), 7u);
+    EXPECT_EQ(g_lastSortColumn, -1);
+    OnColumnClick(first, 3);
+    EXPECT_EQ(g_lastSortColumn, 3);
+    OnColumnClick(second, 3);  // another view, same column: descending
+    EXPECT_EQ(second.front()->RecordNumber(), 7u);
+    EXPECT_EQ(g_lastSortColumn, -1);
+    OnColumnClick(second, 3);
+    EXPECT_EQ(g_lastSortColumn, 3);
+    EXPECT_EQ(second.back()->RecordNumber(), 7u);
+}
+
+TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
+    IndexFileBuilder builder;
+    std::mt19937 random(7);
+    const char* words[] = {"", "a", "B", "b", "ab", "\xC4", "http://x/"};
+    for (int i = 0; i < 400; ++i) {
+        switch (random() % 6) {
+            case 0: builder.Blank(); break;
+            case 1: builder.Redirect(words[random() % 7]); break;
+            case 2: builder.Hash(1 + random() % 3); break;
+            default: {
+                testing::UrlEntry entry{.url = words[random() % 7],
+                                        .modified = FileTimeOf(1995 + static_cast<int>(random() % 4), 1, 1),
+                                        .accessed = random() % 5 == 0 ? 0 : FileTimeOf(2001, 1, 1 + random() % 3),
+                                        .fileName = words[random() % 7],
+                                        .dirIndex = static_cast<std::int8_t>(random() % 3),
+                                        .minimumBlocks = 1 + static_cast<std::uint32_t>(random() % 3)};
+                if (random() % 4 == 0) builder.Leak(entry);
+                else builder.Url(entry);
+            }
+        }
+    }
+    builder.CacheDir(0, "D0").CacheDir(1, "D1");
+    auto loaded = LoadDoc(builder);
+    for (int column = -1; column <= 8; ++column) {
+        for (bool reversed : {false, true}) {
+            RowList start = AllRows(loaded->doc);
+            std::shuffle(start.begin(), start.end(), random);
+            RowList keyed = start, direct = start;
+            SortRows(keyed, column, reversed);
+            SortRowsByCompare(direct, column, reversed);
+            EXPECT_EQ(keyed, direct) << column << " " << reversed;
+            RowList sortedCopy = keyed;
+            std::sort(sortedCopy.begin(), sortedCopy.end());
+            std::sort(start.begin(), start.end());
+            EXPECT_EQ(sortedCopy, start);  // a permutation
+        }
+    }
+}
+
+TEST(StableMergeSort, AcceptsComparisonsThatAreNoOrder) {
+    std::mt19937 random(3);
+    for (std::size_t size : {0u, 1u, 2u, 3u, 17u, 1000u}) {
+        std::vector<int> items(size);
+        for (std::size_t i = 0; i < size; ++i) items[i] = static_cast<int>(i);
+        StableMergeSort(items, [&](int, int) { return random() % 2 == 0; });
+        std::sort(items.begin(), items.end());
+        for (std::size_t i = 0; i < size; ++i) EXPECT_EQ(items[i], static_cast<int>(i));
+    }
+}
+
+}  // namespace
+}  // namespace tallowmark

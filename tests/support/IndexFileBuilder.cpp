@@ -1,0 +1,166 @@
+#include "support/IndexFileBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "model/LocalTimeRules.h"
+
+namespace tallowmark::testing {
+
+namespace {
+constexpr std::size_t kBlock = 128;
+
+void Grow(Buffer& buffer, std::size_t size) {
+    if (buffer.size() < size) buffer.resize(size, 0);
+}
+
+std::size_t RoundUpToBlock(std::size_t size) { return (size + kBlock - 1) / kBlock * kBlock; }
+}  // namespace
+
+std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
+    const std::int64_t seconds = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
+                                 hour * 3600 + minute * 60 + second;
+    return static_cast<std::uint64_t>((seconds + 11'644'473'600LL) * 10'000'000LL);
+}
+
+void PutU32(Buffer& buffer, std::size_t offset, std::uint32_t value) {
+    Grow(buffer, offset + 4);
+    for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+void PutU64(Buffer& buffer, std::size_t offset, std::uint64_t value) {
+    PutU32(buffer, offset, static_cast<std::uint32_t>(value));
+    PutU32(buffer, offset + 4, static_cast<std::uint32_t>(value >> 32));
+}
+
+void PutText(Buffer& buffer, std::size_t offset, const std::string& text) {
+    Grow(buffer, offset + text.size() + 1);
+    std::memcpy(buffer.data() + offset, text.data(), text.size());
+    buffer[offset + text.size()] = 0;
+}
+
+IndexFileBuilder::IndexFileBuilder(std::string versionText, std::uint32_t headerLength)
+    : m_bVersion4(versionText.find(" Ver 4.") != std::string::npos), m_header(headerLength, 0) {
+    PutText(m_header, 0, versionText);
+    m_header.resize(headerLength);
+}
+
+IndexFileBuilder& IndexFileBuilder::FirstHashTableField(std::uint32_t value) {
+    m_firstHashTable = value;
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::FileSizeField(std::uint32_t value) {
+    m_fileSize = value;
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::CacheDir(int index, const std::string& name) {
+    const std::size_t offset = 0x50 + 12 * static_cast<std::size_t>(index);
+    if (offset + 8 > m_header.size()) throw std::logic_error("cache directory outside the header");
+    std::memset(m_header.data() + offset, 0, 8);
+    std::memcpy(m_header.data() + offset, name.data(), std::min<std::size_t>(8, name.size()));
+    return *this;
+}
+
+void IndexFileBuilder::AppendRecord(Buffer record) {
+    m_body.insert(m_body.end(), record.begin(), record.end());
+}
+
+IndexFileBuilder& IndexFileBuilder::Hash(std::uint32_t blocks, std::optional<std::uint32_t> countField) {
+    Buffer record(blocks * kBlock, 0);
+    std::memcpy(record.data(), "HASH", 4);
+    PutU32(record, 4, countField.value_or(blocks));
+    AppendRecord(std::move(record));
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::Blank(std::uint32_t countField) {
+    Buffer record(kBlock, 0);
+    PutU32(record, 4, countField);
+    AppendRecord(std::move(record));
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::BadFood() {
+    Buffer record(kBlock, 0);
+    for (std::size_t i = 0; i < kBlock; i += 4) PutU32(record, i, 0x0BADF00D);
+    AppendRecord(std::move(record));
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::Unrecognised(const std::string& signature) {
+    Buffer record(kBlock, 0);
+    std::memcpy(record.data(), signature.data(), std::min<std::size_t>(4, signature.size()));
+    PutU32(record, 4, 7);
+    AppendRecord(std::move(record));
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::Redirect(const std::string& url, std::optional<std::uint32_t> countField) {
+    Buffer record;
+    PutText(record, 0x10, url);
+    record.resize(RoundUpToBlock(record.size()));
+    std::memcpy(record.data(), "REDR", 4);
+    PutU32(record, 4, countField.value_or(static_cast<std::uint32_t>(record.size() / kBlock)));
+    AppendRecord(std::move(record));
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::UrlLike(const char* signature, const UrlEntry& entry) {
+    Buffer record(0x68, 0);
+    PutU64(record, 0x08, entry.modified);
+    PutU64(record, 0x10, entry.accessed);
+    PutText(record, 0x68, entry.url);
+    const auto fileNameAt = static_cast<std::uint32_t>(record.size());
+    PutText(record, fileNameAt, entry.fileName);
+    const auto headersAt = static_cast<std::uint32_t>(record.size());
+    PutText(record, headersAt, entry.headers);
+    record.resize(std::max(RoundUpToBlock(record.size()), entry.minimumBlocks * kBlock));
+
+    std::memcpy(record.data(), signature, 4);
+    PutU32(record, 4, entry.countField.value_or(static_cast<std::uint32_t>(record.size() / kBlock)));
+    PutU32(record, 0x3C, entry.fileNameOffset.value_or(entry.fileName.empty() ? 0 : fileNameAt));
+    PutU32(record, 0x44, entry.headersOffset.value_or(entry.headers.empty() ? 0 : headersAt));
+    if (m_bVersion4) {
+        PutU32(record, 0x38, entry.urlOffsetField);
+    } else {
+        PutU32(record, 0x34, entry.urlOffsetField);
+        record[0x38] = static_cast<std::uint8_t>(entry.dirIndex);
+    }
+    AppendRecord(std::move(record));
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::RawBytes(const Buffer& bytes) {
+    AppendRecord(bytes);
+    return *this;
+}
+
+Buffer IndexFileBuilder::Bytes() const {
+    Buffer file = m_header;
+    file.insert(file.end(), m_body.begin(), m_body.end());
+    if (file.size() >= 0x24) {
+        PutU32(file, 0x1C, m_fileSize.value_or(static_cast<std::uint32_t>(file.size())));
+        PutU32(file, 0x20, m_firstHashTable.value_or(static_cast<std::uint32_t>(m_header.size())));
+    }
+    return file;
+}
+
+void IndexFileBuilder::WriteTo(const std::string& path) const { WriteFile(path, Bytes()); }
+
+void WriteFile(const std::string& path, const Buffer& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+Buffer ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Buffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace tallowmark::testing

@@ -1,0 +1,75 @@
+#pragma once
+// Writes cache index files byte by byte for the tests and the benchmark generator.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallowmark::testing {
+
+using Buffer = std::vector<std::uint8_t>;
+
+inline constexpr const char* kVersion5 = "Client UrlCache MMF Ver 5.2";
+inline constexpr const char* kVersion4 = "Client UrlCache MMF Ver 4.7";
+
+// 100-ns ticks since 1601 for a UTC calendar time.
+std::uint64_t FileTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+struct UrlEntry {
+    std::string url;
+    std::uint64_t modified = 0;
+    std::uint64_t accessed = 0;
+    std::string fileName;
+    std::string headers;
+    std::int8_t dirIndex = 0;                    // version-5 layout only; version 4 takes the headers offset's low byte
+    std::uint32_t urlOffsetField = 0x68;         // 0x68 is the only value that names a URL
+    std::optional<std::uint32_t> fileNameOffset;  // default: where the builder put the name
+    std::optional<std::uint32_t> headersOffset;   // default: where the builder put the headers
+    std::optional<std::uint32_t> countField;      // default: the blocks the entry takes
+    std::uint32_t minimumBlocks = 1;
+};
+
+class IndexFileBuilder {
+public:
+    explicit IndexFileBuilder(std::string versionText = kVersion5, std::uint32_t headerLength = 0x4000);
+
+    // The header region's fields (by default T = header length, F = the file's length).
+    IndexFileBuilder& FirstHashTableField(std::uint32_t value);
+    IndexFileBuilder& FileSizeField(std::uint32_t value);
+    IndexFileBuilder& CacheDir(int index, const std::string& name);
+
+    IndexFileBuilder& Hash(std::uint32_t blocks = 32, std::optional<std::uint32_t> countField = {});
+    IndexFileBuilder& Blank(std::uint32_t countField = 0);
+    IndexFileBuilder& BadFood();
+    IndexFileBuilder& Unrecognised(const std::string& signature = "XXXX");
+    IndexFileBuilder& Url(const UrlEntry& entry) { return UrlLike("URL ", entry); }
+    IndexFileBuilder& Leak(const UrlEntry& entry) { return UrlLike("LEAK", entry); }
+    IndexFileBuilder& Redirect(const std::string& url, std::optional<std::uint32_t> countField = {});
+    // A record whose count field claims `blocks` but whose bytes stop with the file.
+    IndexFileBuilder& RawBytes(const Buffer& bytes);
+
+    // Offset at which the next record will start.
+    std::size_t Position() const { return m_header.size() + m_body.size(); }
+
+    Buffer Bytes() const;
+    void WriteTo(const std::string& path) const;
+
+private:
+    IndexFileBuilder& UrlLike(const char* signature, const UrlEntry& entry);
+    void AppendRecord(Buffer record);
+
+    bool m_bVersion4;
+    Buffer m_header;
+    Buffer m_body;
+    std::optional<std::uint32_t> m_firstHashTable;
+    std::optional<std::uint32_t> m_fileSize;
+};
+
+void PutU32(Buffer& buffer, std::size_t offset, std::uint32_t value);
+void PutU64(Buffer& buffer, std::size_t offset, std::uint64_t value);
+void PutText(Buffer& buffer, std::size_t offset, const std::string& text);  // with its NUL
+void WriteFile(const std::string& path, const Buffer& bytes);
+Buffer ReadFile(const std::string& path);
+
+}  // namespace tallowmark::testing
