@@ -1,6 +1,7 @@
 #include "model/Format.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace tallowmark {
@@ -21,6 +22,13 @@ bool SignatureIs(ByteView signature, const char (&text)[5]) {
 }  // namespace
 
 std::uint32_t ReadU32(ByteView bytes, std::size_t offset) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (offset < bytes.size() && bytes.size() - offset >= 4) {
+            std::uint32_t value;
+            std::memcpy(&value, bytes.data() + offset, 4);
+            return value;
+        }
+    }
     return static_cast<std::uint32_t>(ReadLittleEndian(bytes, offset, 4));
 }
 

@@ -96,6 +96,18 @@ LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
     }
 }
 
+namespace {
+thread_local const LocalTimeRules* t_pinnedRules = nullptr;
+}  // namespace
+
+LocalTimeBatch::LocalTimeBatch() : m_rules(LocalTimeRules::Current()), m_previous(t_pinnedRules) {
+    t_pinnedRules = m_rules.get();
+}
+
+LocalTimeBatch::~LocalTimeBatch() { t_pinnedRules = m_previous; }
+
+const LocalTimeRules& LocalTimeRules::Active() { return t_pinnedRules ? *t_pinnedRules : *Current(); }
+
 std::shared_ptr<const LocalTimeRules> LocalTimeRules::Current() {
     // One table per thread and zone: the TZ variable is compared on every call so that a
     // change of zone (and tzset) takes effect at once.

@@ -16,6 +16,9 @@ class LocalTimeRules {
 public:
     // The rules of the zone in force now (the TZ variable is checked on every call).
     static std::shared_ptr<const LocalTimeRules> Current();
+    // The rules pinned by a LocalTimeBatch on this thread, else Current(). The reference
+    // is good until the zone changes: use it at once, don't keep it.
+    static const LocalTimeRules& Active();
 
     // Seconds east of UTC at the instant `utc`.
     std::int64_t OffsetAt(std::int64_t utc) const;
@@ -32,6 +35,20 @@ private:
     };
     std::vector<Span> m_spans;  // sorted by start; the first covers everything before it
     std::int64_t m_tableEnd;    // instants from here on are asked of the C library
+};
+
+// Within its scope, the current thread keeps the zone it had at the start, without
+// asking the environment again: for exports and sorts that convert many times at once.
+class LocalTimeBatch {
+public:
+    LocalTimeBatch();
+    ~LocalTimeBatch();
+    LocalTimeBatch(const LocalTimeBatch&) = delete;
+    LocalTimeBatch& operator=(const LocalTimeBatch&) = delete;
+
+private:
+    std::shared_ptr<const LocalTimeRules> m_rules;
+    const LocalTimeRules* m_previous;
 };
 
 // Calendar arithmetic on the proleptic Gregorian calendar.

@@ -37,8 +37,8 @@ std::int64_t PresentTime() {
 TimeValue ToTimeValue(FileTime fileTime) {
     // Step 1: shift by the present offset; a value the system could not represent fails.
     if (fileTime > static_cast<FileTime>(std::numeric_limits<std::int64_t>::max())) return 0;
-    const auto rules = LocalTimeRules::Current();
-    const std::int64_t offsetTicks = rules->OffsetAt(PresentTime()) * kTicksPerSecond;
+    const LocalTimeRules& rules = LocalTimeRules::Active();
+    const std::int64_t offsetTicks = rules.OffsetAt(PresentTime()) * kTicksPerSecond;
     auto local = static_cast<std::int64_t>(fileTime);
     if (offsetTicks > 0 && local > std::numeric_limits<std::int64_t>::max() - offsetTicks) return 0;
     local += offsetTicks;
@@ -50,17 +50,21 @@ TimeValue ToTimeValue(FileTime fileTime) {
 
     // Step 5: back to an instant by the local-time rules, kept only inside 32 bits.
     if (localSeconds < -kDay || localSeconds > kTimeValueMax + kDay) return -1;
-    const std::int64_t instant = rules->FromLocal(localSeconds);
+    const std::int64_t instant = rules.FromLocal(localSeconds);
     if (instant < 0 || instant > kTimeValueMax) return -1;
     return static_cast<TimeValue>(instant);
 }
 
 std::string FormatTime(TimeValue value, const char* pattern) {
-    if (value < 0 || pattern == nullptr) return {};
-    const auto rules = LocalTimeRules::Current();
-    const CivilTime civil = CivilFromSeconds(value + rules->OffsetAt(value));
     std::string out;
-    out.reserve(24);
+    AppendFormattedTime(out, value, pattern);
+    return out;
+}
+
+void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern) {
+    if (value < 0 || pattern == nullptr) return;
+    const LocalTimeRules& rules = LocalTimeRules::Active();
+    const CivilTime civil = CivilFromSeconds(value + rules.OffsetAt(value));
     for (const char* p = pattern; *p; ++p) {
         if (*p != '%' || p[1] == '\0') {
             out += *p;
@@ -77,7 +81,6 @@ std::string FormatTime(TimeValue value, const char* pattern) {
             default: out += '%'; out += *p; break;
         }
     }
-    return out;
 }
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }

@@ -25,6 +25,7 @@ TimeValue ToTimeValue(FileTime fileTime);
 // Formats in local time with English month names, whatever the C locale is.
 // Negative values give the empty text. Supports %d %b %Y %H %M %S and %%.
 std::string FormatTime(TimeValue value, const char* pattern);
+void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern);
 
 // Pins "now" (seconds since 1970) for the present-offset rule, or releases it with
 // nullopt. For tests that must not depend on the season they run in.

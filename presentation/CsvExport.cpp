@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "model/LocalTimeRules.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/OutputFile.h"
 #include "presentation/RecordCells.h"
@@ -12,10 +13,17 @@ namespace {
 // A text between double quotes; a quote inside it is doubled so the line stays valid CSV.
 void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
+        out.append(text.data(), quote + 1);
+        out += '"';
     }
+    out.append(text);
+    out += '"';
+}
+
+void AppendQuotedTime(std::string& out, TimeValue value) {
+    out += '"';
+    AppendFormattedTime(out, value, SHORT_TIME_FORMAT);
     out += '"';
 }
 }  // namespace
@@ -28,14 +36,25 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4)
     AppendQuoted(out, record.UrlText());
     out += ',';
     out += SizeText(record.Size());
-    for (int column = kColumnModified; column <= kColumnFileName; ++column) {
-        out += ',';
-        AppendQuoted(out, CellText(record, column, isVersion4));
+    // Fields 5 to 8 are the row's cells 4 to 7: filled for "URL" records only.
+    if (!record.IsType(kTypeUrl)) {
+        out += R"(,"","","","")" "\r\n";
+        return;
     }
+    const auto& url = static_cast<const UrlRecord&>(record);
+    out += ',';
+    AppendQuotedTime(out, url.ModifiedTime());
+    out += ',';
+    AppendQuotedTime(out, url.AccessedTime());
+    out += ',';
+    AppendQuoted(out, isVersion4 ? std::string_view() : url.CacheDirText());
+    out += ',';
+    AppendQuoted(out, isVersion4 ? std::string_view() : url.FileNameText());
     out += "\r\n";
 }
 
 void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
+    const LocalTimeBatch sameZoneThroughout;
     constexpr std::size_t kChunk = 1 << 20;
     const bool isVersion4 = IsVersion4();
     std::string buffer = kCsvHeaderLine;

@@ -66,6 +66,12 @@ IndexFileBuilder& IndexFileBuilder::CacheDir(int index, const std::string& name)
     return *this;
 }
 
+IndexFileBuilder& IndexFileBuilder::HeaderU32(std::size_t offset, std::uint32_t value) {
+    if (offset + 4 > m_header.size()) throw std::logic_error("field outside the header");
+    PutU32(m_header, offset, value);
+    return *this;
+}
+
 void IndexFileBuilder::AppendRecord(Buffer record) {
     m_body.insert(m_body.end(), record.begin(), record.end());
 }
@@ -125,6 +131,7 @@ IndexFileBuilder& IndexFileBuilder::UrlLike(const char* signature, const UrlEntr
     PutU32(record, 4, entry.countField.value_or(static_cast<std::uint32_t>(record.size() / kBlock)));
     PutU32(record, 0x3C, entry.fileNameOffset.value_or(entry.fileName.empty() ? 0 : fileNameAt));
     PutU32(record, 0x44, entry.headersOffset.value_or(entry.headers.empty() ? 0 : headersAt));
+    PutU32(record, 0x48, static_cast<std::uint32_t>(entry.headers.size()));  // the headers' length, as real files keep it
     if (m_bVersion4) {
         PutU32(record, 0x38, entry.urlOffsetField);
     } else {

@@ -38,6 +38,8 @@ public:
     IndexFileBuilder& FirstHashTableField(std::uint32_t value);
     IndexFileBuilder& FileSizeField(std::uint32_t value);
     IndexFileBuilder& CacheDir(int index, const std::string& name);
+    // Any other u32 of the header region, such as the directory count at 0x48.
+    IndexFileBuilder& HeaderU32(std::size_t offset, std::uint32_t value);
 
     IndexFileBuilder& Hash(std::uint32_t blocks = 32, std::optional<std::uint32_t> countField = {});
     IndexFileBuilder& Blank(std::uint32_t countField = 0);

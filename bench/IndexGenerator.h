@@ -1,0 +1,19 @@
+#pragma once
+// A large, realistic synthetic index file for the benchmarks.
+
+#include <cstddef>
+#include <string>
+
+#include "support/IndexFileBuilder.h"
+
+namespace tallowmark::bench {
+
+struct GeneratedCounts {
+    std::size_t url = 0, leak = 0, redirect = 0, hash = 0, blank = 0, badFood = 0, bytes = 0;
+};
+
+// About 200,000 URL records plus LEAK, REDR, filled HASH tables, blank and 0x0BADF00D
+// blocks, padded with blank blocks to exactly `targetBytes`. Same seed, same file.
+testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* counts = nullptr);
+
+}  // namespace tallowmark::bench
