@@ -69,7 +69,9 @@ TEST(DamagedFiles, RandomlyCorruptedFieldsNeverLeadOutOfBounds) {
         }
         testing::WriteFile(path, bytes);
         TallowmarkDoc doc;
-        if (doc.OnOpenDocument(path)) Exercise(doc);
+        if (doc.OnOpenDocument(path)) {
+            Exercise(doc);
+        }
     }
 }
 
