@@ -48,7 +48,9 @@ TEST(DamagedFiles, EveryTruncationLoadsOrIsRefused) {
         testing::WriteFile(path, Buffer(whole.begin(), whole.begin() + static_cast<long>(length)));
         TallowmarkDoc doc;
         const Outcome opened = doc.OnOpenDocument(path);
-        if (length > 0 && length < 15) EXPECT_EQ(opened.message, "Unexpected file format.");
+        if (length > 0 && length < 15) {
+            EXPECT_EQ(opened.message, "Unexpected file format.");
+        }
         if (opened) Exercise(doc);
     }
 }
