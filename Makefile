@@ -15,7 +15,7 @@ build: deps
 	cmake --build $(BUILD_DIR)
 
 run: build
-	$(BUILD_DIR)/tallowmark-cli --help
+	$(BUILD_DIR)/tallowmark
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2

@@ -1,0 +1,17 @@
+#pragma once
+// Record texts are bytes in the Windows ANSI code page; only what is shown on screen is
+// decoded, to UTF-8.
+
+#include <string>
+#include <string_view>
+
+namespace tallowmark {
+
+// Windows-1252 to UTF-8; bytes the code page leaves undefined map to the C1 controls,
+// as Windows itself maps them.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+// The machine's ANSI code page on Windows, Windows-1252 elsewhere.
+std::string AnsiToUtf8(std::string_view bytes);
+
+}  // namespace tallowmark

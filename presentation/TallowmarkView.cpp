@@ -1,0 +1,144 @@
+#include "presentation/TallowmarkView.h"
+
+#include <QApplication>
+#include <QHeaderView>
+
+#include "presentation/AnsiText.h"
+#include "presentation/EntryDetails.h"
+#include "presentation/RecordCells.h"
+#include "presentation/RecordTableModel.h"
+#include "shell/CommandIds.h"
+#include "shell/TallowmarkApp.h"
+#include "shell/UserPrompts.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr const char* kNoRecordsMessage =
+    "No records were found in this index.dat file. In other words, no personal information has been written to "
+    "this index.dat file.\r\n\r\n%1";
+constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
+
+// Message boxes show "\r\n" line breaks as "\n".
+QString ForDisplay(const std::string& text) {
+    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+}  // namespace
+
+TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, QWidget* parent)
+    : QTreeView(parent),
+      m_bViewBlankRecords(TallowmarkApp::Instance()->GetDefaultViewBlankRecords()),
+      m_bViewBadfoodRecords(TallowmarkApp::Instance()->GetDefaultViewBadfoodRecords()),
+      m_pDocument(std::move(document)),
+      m_pModel(new RecordTableModel(m_pDocument->IsVersion4(), this)) {
+    setModel(m_pModel);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setSectionsMovable(true);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { ShowEntryDetails(); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TallowmarkView::CurrentEntryChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TallowmarkView::CurrentEntryChanged);
+}
+
+void TallowmarkView::OnInitialUpdate() {
+    // The classic widths, widened where this desktop's font would cut a title or a date.
+    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14;
+    for (int column = 0; column < m_pModel->columnCount(); ++column) {
+        const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
+        int width = std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
+        if (column == kColumnModified || column == kColumnAccessed) width = std::max(width, dateWidth);
+        header()->resizeSection(column, width);
+    }
+    if (m_pDocument->RecordCount() == 0)
+        TallowmarkApp::Instance()->Prompts().Message(
+            window(), UserPrompts::Icon::Warning,
+            ForDisplay(FormatMessage(kNoRecordsMessage, m_pDocument->PathName())));
+    FillList();
+}
+
+void TallowmarkView::FillList() {
+    RowList rows;
+    rows.reserve(m_pDocument->RecordCount());
+    for (const auto& record : m_pDocument->Records())
+        if (IsShown(*record, m_bViewBlankRecords, m_bViewBadfoodRecords)) rows.push_back(record.get());
+    m_pModel->SetRows(std::move(rows));
+    emit CurrentEntryChanged();
+}
+
+void TallowmarkView::OnColumnClick(int column) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pModel->Reorder([column](RowList& rows) { tallowmark::OnColumnClick(rows, column); });
+    QApplication::restoreOverrideCursor();
+}
+
+int TallowmarkView::SelectionMark() const {
+    // The focus alone gives the list a current row; the mark is a row the user selected.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()->isSelected(current)) return -1;
+    return current.row();
+}
+
+const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->RecordAt(SelectionMark()); }
+
+void TallowmarkView::ShowEntryDetails() {
+    const IndexRecord* record = CurrentRecord();
+    if (!record) return;
+    const std::string text = AnsiToUtf8(EntryDetailsText(*record, m_pDocument->PathName()));
+    TallowmarkApp::Instance()->Prompts().Message(window(), UserPrompts::Icon::Information, ForDisplay(text));
+}
+
+void TallowmarkView::OnExport() {
+    UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
+    const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"));
+    if (path.isEmpty()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Outcome written = m_pDocument->ExportCsv(path.toStdString(), m_bViewBlankRecords, m_bViewBadfoodRecords);
+    QApplication::restoreOverrideCursor();
+    if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
+}
+
+void TallowmarkView::SaveSettingsAsDefaults() {
+    TallowmarkApp* app = TallowmarkApp::Instance();
+    app->SetDefaultViewBadfoodRecords(m_bViewBadfoodRecords);
+    app->SetDefaultViewBlankRecords(m_bViewBlankRecords);
+}
+
+bool TallowmarkView::OnCommand(int id) {
+    switch (id) {
+        case cmd::ViewBlankRecords:
+            m_bViewBlankRecords = !m_bViewBlankRecords;
+            FillList();
+            return true;
+        case cmd::ViewBadfoodRecords:
+            m_bViewBadfoodRecords = !m_bViewBadfoodRecords;
+            FillList();
+            return true;
+        case cmd::SaveSettingsAsDefaults: SaveSettingsAsDefaults(); return true;
+        case cmd::Export: OnExport(); return true;
+        case cmd::EntryDetails: ShowEntryDetails(); return true;
+        default: return false;
+    }
+}
+
+std::optional<CommandState> TallowmarkView::OnUpdateCommand(int id) {
+    switch (id) {
+        case cmd::ViewBlankRecords: return CommandState{true, m_bViewBlankRecords};
+        case cmd::ViewBadfoodRecords: return CommandState{true, m_bViewBadfoodRecords};
+        case cmd::SaveSettingsAsDefaults:
+        case cmd::Export: return CommandState{};
+        case cmd::EntryDetails: return CommandState{SelectionMark() != -1, std::nullopt};
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,380 @@
+#include "shell/MainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QWhatsThis>
+
+#include "platform/SystemInfo.h"
+#include "presentation/TallowmarkView.h"
+#include "shell/ChildFrame.h"
+#include "shell/CommandTable.h"
+#include "shell/TallowmarkApp.h"
+#include "shell/ToolbarIcons.h"
+#include "shell/UserPrompts.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr const char* kSaveAsFilter = "Index Files (*.dat)";
+constexpr const char* kHelpFileName = "tallowmark-help.html";
+
+bool IsCheckable(int id) {
+    return id == cmd::ViewBlankRecords || id == cmd::ViewBadfoodRecords || id == cmd::ViewToolbar ||
+           id == cmd::ViewStatusBar;
+}
+
+// The same file, however its path was written.
+QString PathKey(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+}  // namespace
+
+MainFrame::MainFrame() : m_pMdiArea(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setCentralWidget(m_pMdiArea);
+    setAcceptDrops(true);
+    CreateActions();
+    CreateToolBar();
+    CreateStatusBar();
+    RebuildMenus();
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        RebuildMenus();
+        UpdateCaptions();
+        UpdateCommandUi();
+    });
+    UpdateCaptions();
+    UpdateCommandUi();
+    resize(1100, 720);
+}
+
+MainFrame::~MainFrame() {
+    // Views go before the documents they show; the documents go with their last view.
+    m_pMdiArea->closeAllSubWindows();
+    for (ChildFrame* frame : Frames()) delete frame;
+}
+
+void MainFrame::CreateActions() {
+    auto makeAction = [this](int id, const QString& text) {
+        auto* action = new QAction(text, this);
+        action->setData(id);
+        if (const CommandInfo* command = FindCommand(id)) {
+            action->setStatusTip(QString::fromLatin1(CommandPrompt(*command).c_str()));
+            const std::string tip = CommandTooltip(*command);
+            if (!tip.empty()) action->setToolTip(QString::fromLatin1(tip.c_str()).remove(QLatin1Char('&')));
+            QList<QKeySequence> keys;
+            for (const char* key : command->keys) keys.push_back(QKeySequence(QString::fromLatin1(key)));
+            action->setShortcuts(keys);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        action->setCheckable(IsCheckable(id));
+        if (id >= cmd::RecentFirst && id <= cmd::RecentLast) action->setStatusTip(QStringLiteral("Open this document"));
+        connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+        addAction(action);  // keys work whichever menu bar is shown
+        m_actions[id] = action;
+    };
+    for (const auto* menus : {&NoDocumentMenu(), &DocumentMenu()})
+        for (const MenuInfo& menu : *menus)
+            for (const MenuItemInfo& item : menu.items)
+                if (item.id != 0 && !m_actions.count(item.id)) makeAction(item.id, QString::fromLatin1(item.text));
+    for (int id = cmd::RecentFirst + 1; id <= cmd::RecentLast; ++id) makeAction(id, QString());
+    for (const CommandInfo& command : CommandTable())
+        if (!m_actions.count(command.id)) makeAction(command.id, QString());
+    for (int id : ToolbarLayout())
+        if (id != 0) m_actions[id]->setIcon(ToolbarIcon(id));
+}
+
+void MainFrame::CreateToolBar() {
+    m_pToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_pToolBar->setObjectName(QStringLiteral("Toolbar"));
+    m_pToolBar->setIconSize(QSize(16, 15));
+    for (int id : ToolbarLayout()) {
+        if (id == 0) m_pToolBar->addSeparator();
+        else m_pToolBar->addAction(m_actions.at(id));
+    }
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+}
+
+void MainFrame::CreateStatusBar() {
+    m_pIdleLabel = new QLabel(IdlePrompt(), this);
+    statusBar()->addWidget(m_pIdleLabel, 1);
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_pLockLabels[i] = new QLabel(QString::fromLatin1(names[i]), this);
+        m_pLockLabels[i]->setFrameShape(QFrame::StyledPanel);
+        m_pLockLabels[i]->setAlignment(Qt::AlignCenter);
+        m_pLockLabels[i]->setMinimumWidth(40);
+        statusBar()->addPermanentWidget(m_pLockLabels[i]);
+    }
+    RefreshLockKeys();
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &MainFrame::RefreshLockKeys);
+    timer->start(500);
+}
+
+QString MainFrame::IdlePrompt() const { return QString::fromLatin1(kIdlePrompt); }
+
+void MainFrame::RefreshLockKeys() {
+    const auto keys = platform::ReadLockKeys();
+    const bool states[] = {keys && keys->capsLock, keys && keys->numLock, keys && keys->scrollLock};
+    for (int i = 0; i < 3; ++i) m_pLockLabels[i]->setEnabled(states[i]);
+}
+
+QMenu* MainFrame::BuildMenu(const char* title, const std::vector<MenuItemInfo>& items) {
+    auto* menu = new QMenu(QString::fromLatin1(title), menuBar());
+    for (const MenuItemInfo& item : items) {
+        if (item.id == 0) {
+            menu->addSeparator();
+        } else if (item.id == cmd::RecentFirst) {
+            RecentFileList& recent = TallowmarkApp::Instance()->RecentFiles();
+            if (recent.Paths().empty()) {
+                QAction* placeholder = m_actions.at(cmd::RecentFirst);
+                placeholder->setText(QString::fromLatin1(kRecentFilePlaceholder));
+                menu->addAction(placeholder);
+            }
+            for (std::size_t i = 0; i < recent.Paths().size(); ++i) {
+                QAction* action = m_actions.at(cmd::RecentFirst + static_cast<int>(i));
+                action->setText(QString::fromStdString(recent.MenuText(i)));
+                menu->addAction(action);
+            }
+        } else {
+            menu->addAction(m_actions.at(item.id));
+        }
+    }
+    connect(menu, &QMenu::aboutToShow, this, &MainFrame::UpdateCommandUi);
+    if (QString::fromLatin1(title) == QLatin1String("&Window")) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
+        FillWindowList(menu);
+    }
+    return menu;
+}
+
+void MainFrame::RebuildMenus() {
+    menuBar()->clear();
+    const auto& menus = ActiveChild() ? DocumentMenu() : NoDocumentMenu();
+    for (const MenuInfo& info : menus) menuBar()->addMenu(BuildMenu(info.title, info.items));
+    UpdateCommandUi();
+}
+
+void MainFrame::FillWindowList(QMenu* menu) {
+    for (QAction* action : menu->actions())
+        if (action->property("windowListEntry").toBool()) {
+            menu->removeAction(action);
+            action->deleteLater();
+        }
+    const auto frames = Frames();
+    if (frames.empty()) return;
+    QAction* separator = menu->addSeparator();
+    separator->setProperty("windowListEntry", true);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        ChildFrame* frame = frames[i];
+        QAction* entry = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(frame->windowTitle()));
+        entry->setProperty("windowListEntry", true);
+        entry->setCheckable(true);
+        entry->setChecked(frame == ActiveChild());
+        connect(entry, &QAction::triggered, this, [this, frame] { m_pMdiArea->setActiveSubWindow(frame); });
+    }
+}
+
+QAction* MainFrame::Action(int id) const {
+    const auto found = m_actions.find(id);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+ChildFrame* MainFrame::ActiveChild() const { return qobject_cast<ChildFrame*>(m_pMdiArea->activeSubWindow()); }
+
+TallowmarkView* MainFrame::ActiveView() const {
+    ChildFrame* child = ActiveChild();
+    return child ? child->View() : nullptr;
+}
+
+std::vector<ChildFrame*> MainFrame::Frames() const {
+    std::vector<ChildFrame*> frames;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (auto* frame = qobject_cast<ChildFrame*>(window)) frames.push_back(frame);
+    return frames;
+}
+
+std::vector<ChildFrame*> MainFrame::FramesOf(const TallowmarkDoc& document) const {
+    std::vector<ChildFrame*> frames;
+    for (ChildFrame* frame : Frames())
+        if (&frame->View()->GetDocument() == &document) frames.push_back(frame);
+    return frames;
+}
+
+TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
+    const QString key = PathKey(path);
+    for (ChildFrame* frame : Frames()) {
+        TallowmarkDoc& open = frame->View()->GetDocument();
+        if (PathKey(QString::fromStdString(open.PathName())) == key) {
+            m_pMdiArea->setActiveSubWindow(FramesOf(open).front());
+            return &open;
+        }
+    }
+    auto document = std::make_shared<TallowmarkDoc>();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Outcome opened = document->OnOpenDocument(QFileInfo(path).absoluteFilePath().toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        TallowmarkApp::Instance()->Prompts().Message(this, UserPrompts::Icon::Warning,
+                                                     QString::fromStdString(opened.message));
+        return nullptr;
+    }
+    CreateChildFrame(document);
+    return document.get();
+}
+
+ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document) {
+    auto* view = new TallowmarkView(document);
+    auto* frame = new ChildFrame(view);
+    m_pMdiArea->addSubWindow(frame);
+    connect(view, &TallowmarkView::CurrentEntryChanged, this, &MainFrame::UpdateCommandUi);
+    connect(frame, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            RebuildMenus();
+            UpdateCaptions();
+        });
+    });
+    UpdateCaptions();
+    frame->resize(m_pMdiArea->size() * 0.9);
+    frame->show();
+    m_pMdiArea->setActiveSubWindow(frame);
+    view->OnInitialUpdate();
+    view->setFocus();
+    return frame;
+}
+
+void MainFrame::UpdateCaptions() {
+    std::map<const TallowmarkDoc*, std::vector<ChildFrame*>> byDocument;
+    for (ChildFrame* frame : Frames())
+        byDocument[&frame->View()->GetDocument()].push_back(frame);
+    for (auto& [document, frames] : byDocument) {
+        const QString title = QString::fromStdString(document->Title());
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            frames[i]->setWindowTitle(frames.size() > 1 ? QStringLiteral("%1:%2").arg(title).arg(i + 1) : title);
+    }
+    ChildFrame* active = ActiveChild();
+    setWindowTitle(active ? QStringLiteral("Tallowmark - %1").arg(active->windowTitle()) : QStringLiteral("Tallowmark"));
+}
+
+bool MainFrame::RouteCommand(int id) {
+    bool handled = false;
+    if (TallowmarkView* view = ActiveView()) {
+        handled = view->OnCommand(id) || OnDocumentCommand(id, view->GetDocument());
+    }
+    handled = handled || OnCommand(id) || TallowmarkApp::Instance()->OnCommand(id);
+    // The command may have closed the window that routed it.
+    QTimer::singleShot(0, this, &MainFrame::UpdateCommandUi);
+    return handled;
+}
+
+CommandState MainFrame::QueryCommand(int id) {
+    if (TallowmarkView* view = ActiveView()) {
+        if (auto state = view->OnUpdateCommand(id)) return *state;
+        if (id == cmd::FileClose || id == cmd::FileSaveAs) return CommandState{};
+    }
+    if (auto state = OnUpdateCommand(id)) return *state;
+    if (auto state = TallowmarkApp::Instance()->OnUpdateCommand(id)) return *state;
+    return CommandState{false, std::nullopt};
+}
+
+void MainFrame::UpdateCommandUi() {
+    for (auto& [id, action] : m_actions) {
+        const CommandState state = QueryCommand(id);
+        action->setEnabled(state.enabled);
+        if (action->isCheckable()) action->setChecked(state.checked.value_or(false));
+    }
+}
+
+bool MainFrame::OnDocumentCommand(int id, TallowmarkDoc& document) {
+    switch (id) {
+        case cmd::FileClose:
+            for (ChildFrame* frame : FramesOf(document)) frame->close();
+            return true;
+        case cmd::FileSaveAs: OnFileSaveAs(document); return true;
+        default: return false;
+    }
+}
+
+void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
+    UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
+    const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"));
+    if (path.isEmpty()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Outcome saved = document.SaveAs(QFileInfo(path).absoluteFilePath().toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        prompts.Message(this, UserPrompts::Icon::Warning, QString::fromStdString(saved.message));
+        return;
+    }
+    TallowmarkApp::Instance()->RecentFiles().Add(document.PathName());
+    RebuildMenus();
+    UpdateCaptions();
+}
+
+void MainFrame::OpenHelp() {
+    const QString help = QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpFileName);
+    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl::fromLocalFile(help));
+}
+
+bool MainFrame::OnCommand(int id) {
+    switch (id) {
+        case cmd::ViewToolbar: m_pToolBar->setVisible(!m_pToolBar->isVisible()); return true;
+        case cmd::ViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); return true;
+        case cmd::WindowNew:
+            if (TallowmarkView* view = ActiveView()) CreateChildFrame(view->DocumentPointer());
+            return true;
+        case cmd::WindowCascade: m_pMdiArea->cascadeSubWindows(); return true;
+        case cmd::WindowTile: m_pMdiArea->tileSubWindows(); return true;
+        case cmd::WindowArrange:
+            for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
+                if (window->isMinimized()) window->showMinimized();
+            return true;
+        case cmd::HelpTopics:
+        case cmd::Help:
+        case cmd::DefaultHelp: OpenHelp(); return true;
+        case cmd::ContextHelp: QWhatsThis::enterWhatsThisMode(); return true;
+        default: return false;
+    }
+}
+
+std::optional<CommandState> MainFrame::OnUpdateCommand(int id) {
+    switch (id) {
+        case cmd::ViewToolbar: return CommandState{true, m_pToolBar->isVisibleTo(this)};
+        case cmd::ViewStatusBar: return CommandState{true, statusBar()->isVisibleTo(this)};
+        case cmd::WindowNew:
+        case cmd::WindowCascade:
+        case cmd::WindowTile:
+        case cmd::WindowArrange: return CommandState{ActiveChild() != nullptr, std::nullopt};
+        case cmd::HelpTopics:
+        case cmd::Help:
+        case cmd::DefaultHelp:
+        case cmd::ContextHelp: return CommandState{};
+        default: return std::nullopt;
+    }
+}
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile()) TallowmarkApp::Instance()->OpenDocumentFile(url.toLocalFile());
+}
+
+}  // namespace tallowmark

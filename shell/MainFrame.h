@@ -1,0 +1,73 @@
+#pragma once
+// The main window: menus, toolbar, status bar and the area the document windows live in.
+// It also routes every command: active view, its document, the child frame, this
+// frame, then the application.
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "shell/CommandTarget.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+
+namespace tallowmark {
+
+class ChildFrame;
+class TallowmarkDoc;
+class TallowmarkView;
+
+class MainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    MainFrame();
+    ~MainFrame() override;
+
+    TallowmarkDoc* OpenDocumentFile(const QString& path);
+    ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
+
+    ChildFrame* ActiveChild() const;
+    TallowmarkView* ActiveView() const;
+    std::vector<ChildFrame*> Frames() const;
+    std::vector<ChildFrame*> FramesOf(const TallowmarkDoc& document) const;
+    QMdiArea* MdiArea() const { return m_pMdiArea; }
+
+    QAction* Action(int id) const;
+    // Runs `id` through the command route; false when nothing handles it.
+    bool RouteCommand(int id);
+    CommandState QueryCommand(int id);
+    void UpdateCommandUi();
+    void RebuildMenus();
+    void UpdateCaptions();
+    QString IdlePrompt() const;
+
+    bool OnCommand(int id) override;
+    std::optional<CommandState> OnUpdateCommand(int id) override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QMenu* BuildMenu(const char* title, const std::vector<struct MenuItemInfo>& items);
+    void FillWindowList(QMenu* menu);
+    void RefreshLockKeys();
+    bool OnDocumentCommand(int id, TallowmarkDoc& document);
+    void OnFileSaveAs(TallowmarkDoc& document);
+    void OpenHelp();
+
+    QMdiArea* m_pMdiArea;
+    std::map<int, QAction*> m_actions;
+    QToolBar* m_pToolBar = nullptr;
+    QLabel* m_pIdleLabel = nullptr;
+    QLabel* m_pLockLabels[3] = {};
+};
+
+}  // namespace tallowmark

@@ -1,0 +1,62 @@
+#pragma once
+// The application object: settings, viewing defaults, recent files, the main window and
+// the commands that need no document.
+
+#include <QApplication>
+#include <cstdint>
+#include <memory>
+
+#include "shell/CommandTarget.h"
+#include "shell/RecentFileList.h"
+#include "shell/ViewingDefaults.h"
+
+namespace tallowmark {
+
+class MainFrame;
+class TallowmarkDoc;
+class UserPrompts;
+
+class TallowmarkApp : public QApplication, public CommandTarget {
+    Q_OBJECT
+public:
+    TallowmarkApp(int& argc, char** argv);
+    ~TallowmarkApp() override;
+    static TallowmarkApp* Instance();
+
+    // Reads the settings and creates the main window; opens no document.
+    bool InitInstance();
+    // Writes the recent-file list back and closes the main window.
+    void ExitInstance();
+
+    bool GetDefaultViewBadfoodRecords() const { return m_defaults.GetDefaultViewBadfoodRecords(); }
+    bool GetDefaultViewBlankRecords() const { return m_defaults.GetDefaultViewBlankRecords(); }
+    void SetDefaultViewBadfoodRecords(bool value) { m_defaults.SetDefaultViewBadfoodRecords(value); }
+    void SetDefaultViewBlankRecords(bool value) { m_defaults.SetDefaultViewBlankRecords(value); }
+    std::uint32_t GetPlatformId() const { return m_dwPlatformId; }
+
+    MainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+    RecentFileList& RecentFiles() { return m_recentFiles; }
+    UserPrompts& Prompts() { return *m_pPrompts; }
+    void SetPrompts(std::unique_ptr<UserPrompts> prompts);
+
+    // Reuses an open document or loads one in a new window; null on failure, after the
+    // document's message. Its title is the bare file name.
+    TallowmarkDoc* OpenDocumentFile(const QString& path);
+    void OnFileOpen();
+
+    bool OnCommand(int id) override;
+    std::optional<CommandState> OnUpdateCommand(int id) override;
+
+private:
+    void OpenRecentFile(std::size_t index);
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+
+    ViewingDefaults m_defaults;
+    std::uint32_t m_dwPlatformId;
+    RecentFileList m_recentFiles{9, 30};
+    std::unique_ptr<UserPrompts> m_pPrompts;
+    std::unique_ptr<MainFrame> m_pMainFrame;
+};
+
+}  // namespace tallowmark

@@ -1,0 +1,37 @@
+#include "shell/UserPrompts.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tallowmark {
+
+QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+void UserPrompts::Message(QWidget* parent, Icon icon, const QString& text) {
+    const auto qtIcon = icon == Icon::Information ? QMessageBox::Information
+                        : icon == Icon::Warning   ? QMessageBox::Warning
+                                                  : QMessageBox::Critical;
+    QMessageBox box(qtIcon, QStringLiteral("Tallowmark"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void UserPrompts::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+}  // namespace tallowmark

@@ -1,0 +1,26 @@
+#pragma once
+// The places where the program asks the user something or hands something to the
+// desktop. Tests replace them so that no modal dialog or browser ever opens.
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace tallowmark {
+
+class UserPrompts {
+public:
+    enum class Icon { Information, Warning, Critical };
+
+    virtual ~UserPrompts() = default;
+    // An existing file to open; empty when the user cancels.
+    virtual QString AskOpenPath(QWidget* parent, const QString& filter);
+    // A file to write; empty when the user cancels. Asks before replacing a file.
+    virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix);
+    // A message box captioned "Tallowmark".
+    virtual void Message(QWidget* parent, Icon icon, const QString& text);
+    virtual void OpenUrl(const QUrl& url);
+};
+
+}  // namespace tallowmark

@@ -1,0 +1,31 @@
+#include "shell/ViewingDefaults.h"
+
+#include <QSettings>
+
+namespace tallowmark {
+
+namespace {
+bool ReadFlag(const QSettings& settings, const char* key) {
+    bool ok = false;
+    const int value = settings.value(QLatin1String(key)).toInt(&ok);
+    return ok ? value != 0 : true;
+}
+}  // namespace
+
+void ViewingDefaults::Load() {
+    QSettings settings;
+    m_bDefaultViewBadfoodRecords = ReadFlag(settings, "Settings/ViewBadfoodRecords");
+    m_bDefaultViewBlankRecords = ReadFlag(settings, "Settings/ViewBlankRecords");
+}
+
+void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {
+    m_bDefaultViewBadfoodRecords = value;
+    QSettings().setValue(QStringLiteral("Settings/ViewBadfoodRecords"), value ? 1 : 0);
+}
+
+void ViewingDefaults::SetDefaultViewBlankRecords(bool value) {
+    m_bDefaultViewBlankRecords = value;
+    QSettings().setValue(QStringLiteral("Settings/ViewBlankRecords"), value ? 1 : 0);
+}
+
+}  // namespace tallowmark

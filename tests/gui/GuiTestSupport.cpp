@@ -1,0 +1,59 @@
+#include "GuiTestSupport.h"
+
+#include <QMenuBar>
+#include <QSettings>
+
+#include "presentation/RecordSort.h"
+#include "presentation/TallowmarkView.h"
+#include "shell/ChildFrame.h"
+#include "shell/CommandIds.h"
+#include "support/IndexFileBuilder.h"
+
+namespace tallowmark::gui_testing {
+
+void GuiTest::SetUp() {
+    QSettings().clear();
+    g_lastSortColumn = 0;
+    auto prompts = std::make_unique<ScriptedPrompts>();
+    m_pPrompts = prompts.get();
+    App().SetPrompts(std::move(prompts));
+    App().RecentFiles().Assign({});
+    ASSERT_TRUE(App().InitInstance());
+}
+
+void GuiTest::TearDown() { App().ExitInstance(); }
+
+void GuiTest::Restart() {
+    App().ExitInstance();
+    App().InitInstance();
+}
+
+TallowmarkDoc* GuiTest::FileOpen(const QString& path) {
+    Prompts().answers.push_back(path);
+    Frame().RouteCommand(cmd::FileOpen);
+    QCoreApplication::processEvents();
+    ChildFrame* active = Frame().ActiveChild();
+    return active ? &active->View()->GetDocument() : nullptr;
+}
+
+QString GuiTest::WriteIndex(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    const std::string path = m_files.Path(name);
+    testing::WriteFile(path, bytes);
+    return QString::fromStdString(path);
+}
+
+std::vector<QString> GuiTest::MenuTitles() {
+    std::vector<QString> titles;
+    for (QAction* action : Frame().menuBar()->actions()) titles.push_back(action->text());
+    return titles;
+}
+
+std::vector<QString> GuiTest::MenuItems(int menu) {
+    std::vector<QString> items;
+    QMenu* popup = Frame().menuBar()->actions().at(menu)->menu();
+    emit popup->aboutToShow();
+    for (QAction* action : popup->actions()) items.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return items;
+}
+
+}  // namespace tallowmark::gui_testing

@@ -1,0 +1,67 @@
+#pragma once
+// An offscreen application for the GUI tests, with scripted answers to every prompt.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+#include "shell/MainFrame.h"
+#include "shell/TallowmarkApp.h"
+#include "shell/UserPrompts.h"
+#include "support/TempDir.h"
+
+namespace tallowmark::gui_testing {
+
+struct ShownMessage {
+    UserPrompts::Icon icon;
+    QString text;
+};
+
+class ScriptedPrompts : public UserPrompts {
+public:
+    std::deque<QString> answers;  // paths the next file dialogs return; empty means Cancel
+    std::vector<ShownMessage> messages;
+    std::vector<QString> lastFilters;
+    std::vector<QUrl> openedUrls;
+
+    QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
+    QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
+        return Next(filter + QStringLiteral(" | ") + suffix);
+    }
+    void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
+    void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
+
+private:
+    QString Next(const QString& filter) {
+        lastFilters.push_back(filter);
+        if (answers.empty()) return {};
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// Each test starts the application afresh on empty settings.
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TallowmarkApp& App() { return *TallowmarkApp::Instance(); }
+    MainFrame& Frame() { return *App().GetMainFrame(); }
+    ScriptedPrompts& Prompts() { return *m_pPrompts; }
+    // Restarts the application, keeping the settings.
+    void Restart();
+    // Opens `path` through File Open.
+    TallowmarkDoc* FileOpen(const QString& path);
+    QString WriteIndex(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    std::vector<QString> MenuTitles();
+    std::vector<QString> MenuItems(int menu);
+
+    testing::TempDir m_files;
+    ScriptedPrompts* m_pPrompts = nullptr;
+};
+
+}  // namespace tallowmark::gui_testing
