@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "presentation/AnsiText.h"
+#include "shell/CommandTable.h"
+#include "shell/RecentFileList.h"
+
+namespace tallowmark {
+namespace {
+
+TEST(RecentFileList, MostRecentFirstWithoutDuplicatesUpToNine) {
+    RecentFileList list(9, 30);
+    for (int i = 1; i <= 11; ++i) list.Add("/f/" + std::to_string(i) + ".dat");
+    ASSERT_EQ(list.Paths().size(), 9u);
+    EXPECT_EQ(list.Paths().front(), "/f/11.dat");
+    EXPECT_EQ(list.Paths().back(), "/f/3.dat");
+    list.Add("/f/5.dat");
+    EXPECT_EQ(list.Paths().front(), "/f/5.dat");
+    EXPECT_EQ(list.Paths().size(), 9u);
+    list.Remove(0);
+    EXPECT_EQ(list.Paths().front(), "/f/11.dat");
+    list.Assign({"/a", "/b", "/a"});
+    EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/a", "/b"}));
+}
+
+TEST(RecentFileList, MenuTextsAreShortenedToThirtyCharacters) {
+    RecentFileList list(9, 30);
+    list.Add("C:\\Documents and Settings\\user\\Local Settings\\History\\History.IE5\\index.dat");
+    list.Add("/home/me/R&D/index.dat");
+    EXPECT_EQ(list.MenuText(0), "&1 /home/me/R&&D/index.dat");
+    EXPECT_EQ(list.MenuText(1), "&2 C:\\...\\History.IE5\\index.dat");
+    EXPECT_EQ(AbbreviatePath("/x/" + std::string(40, 'n') + ".dat", 30), std::string(30, 'n'));
+    for (const char* path : {"/a/b/c/d/e/f/g/h/i/j/k/l/m/n/o/index.dat", "/very/long/folder/name/here/index.dat"})
+        EXPECT_LE(AbbreviatePath(path, 30).size(), 30u) << path;
+}
+
+TEST(CommandTable, EveryMenuItemHasItsCommandAndNoKeyIsTakenTwice) {
+    std::set<std::string> keys;
+    for (const CommandInfo& command : CommandTable())
+        for (const char* key : command.keys) EXPECT_TRUE(keys.insert(key).second) << key;
+    for (const auto* menus : {&NoDocumentMenu(), &DocumentMenu()})
+        for (const MenuInfo& menu : *menus)
+            for (const MenuItemInfo& item : menu.items)
+                if (item.id != 0 && item.id != cmd::RecentFirst) {
+                    EXPECT_NE(FindCommand(item.id), nullptr) << item.text;
+                }
+    EXPECT_EQ(CommandPrompt(*FindCommand(cmd::ViewBlankRecords)), "Toggle display of blank records");
+    EXPECT_EQ(CommandTooltip(*FindCommand(cmd::ViewBlankRecords)), "Show/Hide blank records");
+    EXPECT_EQ(CommandTooltip(*FindCommand(cmd::SaveSettingsAsDefaults)), "");
+}
+
+TEST(AnsiText, Windows1252ToUtf8) {
+    EXPECT_EQ(Windows1252ToUtf8("abc"), "abc");
+    EXPECT_EQ(Windows1252ToUtf8("\xE9\x80\x9F"), "\xC3\xA9\xE2\x82\xAC\xC5\xB8");  // é € Ÿ
+    EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");                             // undefined: U+0081
+}
+
+}  // namespace
+}  // namespace tallowmark
