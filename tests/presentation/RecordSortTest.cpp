@@ -95,17 +95,18 @@ TEST_F(Sorting, ClicksToggleThroughTheSharedLastColumn) {
 TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
     IndexFileBuilder builder;
     std::mt19937 random(7);
-    const char* words[] = {"", "a", "B", "b", "ab", "\xC4", "http://x/"};
+    const char* words[] = {"", "a", "B", "b", "ab", "\xC4", "http://x/", "http://www.example.com/",
+                           "http://www.example.com/a", "http://www.example.co", "0123456789abcdef", "0123456789abcdeg"};
     for (int i = 0; i < 400; ++i) {
         switch (random() % 6) {
             case 0: builder.Blank(); break;
-            case 1: builder.Redirect(words[random() % 7]); break;
+            case 1: builder.Redirect(words[random() % 12]); break;
             case 2: builder.Hash(1 + random() % 3); break;
             default: {
-                testing::UrlEntry entry{.url = words[random() % 7],
+                testing::UrlEntry entry{.url = words[random() % 12],
                                         .modified = FileTimeOf(1995 + static_cast<int>(random() % 4), 1, 1),
                                         .accessed = random() % 5 == 0 ? 0 : FileTimeOf(2001, 1, 1 + random() % 3),
-                                        .fileName = words[random() % 7],
+                                        .fileName = words[random() % 12],
                                         .dirIndex = static_cast<std::int8_t>(random() % 3),
                                         .minimumBlocks = 1 + static_cast<std::uint32_t>(random() % 3)};
                 if (random() % 4 == 0) builder.Leak(entry);

@@ -1,0 +1,85 @@
+// The desktop viewer on the 64 MiB synthetic file, offscreen: open to first rows painted,
+// a sort by every column, toggling blank records, and peak memory.
+#include <QAction>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QScrollBar>
+#include <utility>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "bench/IndexGenerator.h"
+#include "presentation/TallowmarkView.h"
+#include "shell/ChildFrame.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/TallowmarkApp.h"
+#include "shell/UserPrompts.h"
+
+namespace {
+
+class AnswerOnce : public tallowmark::UserPrompts {
+public:
+    QString path;
+    QString AskOpenPath(QWidget*, const QString&) override { return std::exchange(path, QString()); }
+    void Message(QWidget*, Icon, const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
+};
+
+double Milliseconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const auto file = std::filesystem::temp_directory_path() / "tallowmark-gui-bench-64MiB.dat";
+    tallowmark::testing::WriteFile(file.string(), tallowmark::bench::GenerateIndexFile(64u << 20));
+
+    tallowmark::TallowmarkApp app(argc, argv);
+    auto prompts = std::make_unique<AnswerOnce>();
+    AnswerOnce* answers = prompts.get();
+    app.SetPrompts(std::move(prompts));
+    app.InitInstance();
+    tallowmark::MainFrame& frame = *app.GetMainFrame();
+
+    answers->path = QString::fromStdString(file.string());
+    auto start = std::chrono::steady_clock::now();
+    frame.RouteCommand(tallowmark::cmd::FileOpen);
+    frame.ActiveChild()->showMaximized();
+    frame.grab();  // paints the first rows
+    std::printf("open to first rows painted: %.0f ms\n", Milliseconds(start));
+
+    tallowmark::TallowmarkView* view = frame.ActiveView();
+    for (int column = 0; column < 8; ++column) {
+        for (int click = 0; click < 2; ++click) {
+            start = std::chrono::steady_clock::now();
+            emit view->header()->sectionClicked(column);
+            view->grab();
+            std::printf("sort by column %d (%s): %.0f ms\n", column, click ? "second click" : "first click",
+                        Milliseconds(start));
+        }
+    }
+    for (int toggle = 0; toggle < 2; ++toggle) {
+        start = std::chrono::steady_clock::now();
+        frame.RouteCommand(tallowmark::cmd::ViewBlankRecords);
+        view->grab();
+        std::printf("toggle blank records: %.0f ms (%d rows)\n", Milliseconds(start), view->model()->rowCount());
+    }
+    start = std::chrono::steady_clock::now();
+    for (int page = 0; page < 50; ++page) {
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() * page / 50);
+        view->grab();
+    }
+    std::printf("scroll: %.1f ms a page\n", Milliseconds(start) / 50);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    std::printf("peak memory: %.0f MiB (%.2fx the file)\n", peakMiB, peakMiB / 64.0);
+    app.ExitInstance();
+    std::filesystem::remove(file);
+    return 0;
+}
