@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <sys/resource.h>
 
-#include "bench/IndexGenerator.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
 #include "shell/CommandIds.h"
@@ -35,8 +34,14 @@ double Milliseconds(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    const auto file = std::filesystem::temp_directory_path() / "tallowmark-gui-bench-64MiB.dat";
-    tallowmark::testing::WriteFile(file.string(), tallowmark::bench::GenerateIndexFile(64u << 20));
+    // Give it the file tallowmark-genindex wrote, so that generating it does not count
+    // toward the peak memory.
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tallowmark_gui_bench INDEX_FILE (from tallowmark-genindex)\n");
+        return 2;
+    }
+    const std::filesystem::path file = argv[1];
+    const double fileMiB = static_cast<double>(std::filesystem::file_size(file)) / (1 << 20);
 
     tallowmark::TallowmarkApp app(argc, argv);
     auto prompts = std::make_unique<AnswerOnce>();
@@ -78,8 +83,7 @@ int main(int argc, char** argv) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    std::printf("peak memory: %.0f MiB (%.2fx the file)\n", peakMiB, peakMiB / 64.0);
+    std::printf("peak memory: %.0f MiB (%.2fx the file)\n", peakMiB, peakMiB / fileMiB);
     app.ExitInstance();
-    std::filesystem::remove(file);
     return 0;
 }

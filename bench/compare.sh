@@ -27,4 +27,7 @@ size_kb=$(( $(stat -c %s "$file") / 1024 ))
 printf 'tallowmark-cli export: %ss, peak %s KiB (%.2fx the file)\n' "$ours" "$ours_kb" "$(awk "BEGIN{print $ours_kb/$size_kb}")"
 printf 'msiecfexport:          %ss  -> tallowmark %.1fx faster (target 10x)\n' "$msiecf" "$(awk "BEGIN{print $msiecf/($ours>0?$ours:0.01)}")"
 printf 'pasco:                 %ss  -> tallowmark %.1fx faster (target 40x)\n' "$pasco" "$(awk "BEGIN{print $pasco/($ours>0?$ours:0.01)}")"
+if [[ -x "$build/bench/tallowmark_gui_bench" ]]; then
+  QT_QPA_PLATFORM=offscreen "$build/bench/tallowmark_gui_bench" "$file" 2>/dev/null
+fi
 "$build/bench/tallowmark_core_bench" --benchmark_filter='Load|ExportCsv|FillRows|SortByColumn' 2>/dev/null
