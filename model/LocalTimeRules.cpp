@@ -91,8 +91,9 @@ LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
             else after = middle;
         }
         m_spans.push_back({after, LibraryOffsetAt(after, offset)});
-        previous = m_spans.back().offset;
-        if (previous != offset) m_spans.push_back({probe, offset}), previous = offset;
+        // Two changes within one day: the probe's own offset starts a span of its own.
+        if (m_spans.back().offset != offset) m_spans.push_back({probe, offset});
+        previous = offset;
     }
 }
 

@@ -2,19 +2,11 @@
 
 #include <cerrno>
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "platform/win32/WideText.h"
 
 namespace tallowmark::platform {
 
 namespace {
-std::wstring Widen(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-    return wide;
-}
-
 WriteError ErrorFromErrno(int error) {
     switch (error) {
         case ENOENT: return WriteError::NotFound;

@@ -1,7 +1,8 @@
 #include "platform/ReadOnlyFile.h"
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include <algorithm>
+
+#include "platform/win32/WideText.h"
 
 namespace tallowmark::platform {
 
@@ -19,12 +20,6 @@ FileError ErrorFromLastError(DWORD error) {
     }
 }
 
-std::wstring Widen(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-    return wide;
-}
 }  // namespace
 
 FileContents ReadWholeFile(const std::string& path) {
