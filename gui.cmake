@@ -3,6 +3,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 
 add_library(tallowmark_gui STATIC
   presentation/RecordTableModel.cpp
+  shell/AppIcons.cpp
   presentation/TallowmarkView.cpp
   shell/ChildFrame.cpp
   shell/MainFrame.cpp
@@ -14,6 +15,13 @@ add_library(tallowmark_gui STATIC
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets Qt6::Network)
+set(TALLOWMARK_ICON_FILES)
+foreach(icon tallowmark index-document)
+  foreach(size 16 32 48 256)
+    list(APPEND TALLOWMARK_ICON_FILES shell/icons/${icon}-${size}.png)
+  endforeach()
+endforeach()
+qt_add_resources(tallowmark_gui tallowmark_icons PREFIX /icons BASE shell/icons FILES ${TALLOWMARK_ICON_FILES})
 
 add_executable(tallowmark shell/main.cpp)
 target_link_libraries(tallowmark PRIVATE tallowmark_gui)

@@ -7,6 +7,7 @@
 #include "platform/BootDeletion.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/OpenChannel.h"
@@ -24,6 +25,7 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
+    setWindowIcon(ApplicationIcon());
     m_commandLine = arguments();
     m_strOpenChannelName = OpenChannel::DefaultName();
     m_strRegistrationRoot = platform::UserRegistrationRoot();
