@@ -1,5 +1,6 @@
 #include "shell/TallowmarkApp.h"
 
+#include <QFile>
 #include <QSettings>
 
 #include "model/TallowmarkDoc.h"
@@ -65,8 +66,11 @@ bool TallowmarkApp::InitInstance() {
 void TallowmarkApp::RegisterShellFileTypes() const {
     // Failures are silent: the program works the same without the desktop knowing it.
     if (m_strRegistrationRoot.empty()) return;
-    const auto result =
-        platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(), m_strRegistrationRoot);
+    platform::DocumentType type;
+    QFile icon(QStringLiteral(":/icons/tallowmark.svg"));
+    if (icon.open(QIODevice::ReadOnly)) type.iconSvg = icon.readAll().toStdString();
+    const auto result = platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(),
+                                                       m_strRegistrationRoot, type);
     if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
 }
 

@@ -34,7 +34,9 @@ TEST(ShellRegistration, TypeByNameAndContentAndAQuotedExecWrittenOnlyWhenChanged
     const fs::path package = root.Root() / "mime/packages/tallowmark.xml";
     const fs::path entry = root.Root() / "applications/tallowmark.desktop";
     const std::string exe = "/opt/My \"Apps\"/$bin\\50%/tallowmark";
-    const RegistrationResult first = RegisterDocumentType(exe, root.Root().string());
+    DocumentType type;
+    type.iconSvg = "<svg/>";
+    const RegistrationResult first = RegisterDocumentType(exe, root.Root().string(), type);
     EXPECT_TRUE(first.ok);
     EXPECT_TRUE(first.changed);
 
@@ -50,6 +52,7 @@ TEST(ShellRegistration, TypeByNameAndContentAndAQuotedExecWrittenOnlyWhenChanged
               std::string::npos) << desktop;
     EXPECT_NE(desktop.find("\nMimeType=application/x-tallowmark-index;\n"), std::string::npos);
     EXPECT_NE(desktop.find("\nIcon=tallowmark\n"), std::string::npos);
+    EXPECT_EQ(TextOf(root.Root() / "icons/hicolor/scalable/apps/tallowmark.svg"), "<svg/>");
     EXPECT_FALSE(fs::exists(root.Root() / "applications/mimeapps.list"));
 
     // Once the desktop knows the type, an unchanged registration writes nothing.
