@@ -1,6 +1,7 @@
 #include "shell/TallowmarkApp.h"
 
 #include <QFile>
+#include <QLayout>
 #include <QSettings>
 
 #include "model/TallowmarkDoc.h"
@@ -57,7 +58,9 @@ bool TallowmarkApp::InitInstance() {
     m_defaults.Load();
     m_pMainFrame = std::make_unique<MainFrame>();
     RegisterShellFileTypes();
-    // The window stays hidden until the files handed over are open.
+    // The window stays hidden until the files handed over are open; its layout is
+    // settled first so that their windows get their proper size.
+    if (!paths.isEmpty()) m_pMainFrame->layout()->activate();
     for (const QString& path : paths) OpenDocumentFile(path);
     m_pMainFrame->show();
     return true;

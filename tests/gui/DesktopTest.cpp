@@ -124,6 +124,7 @@ TEST_F(GuiTest, DdeStartOpensEachFileWhileAPathAloneOpensNothing) {
     App().SetCommandLine({"tallowmark"});
     EXPECT_TRUE(Frame().isVisible());
     EXPECT_EQ(Titles(Frame()), (std::vector<QString>{"a.dat", "c.dat"}));
+    EXPECT_GT(Frame().Frames().front()->width(), Frame().width() / 2) << "sized while the window was hidden";
     ASSERT_EQ(Prompts().messages.size(), 1u);
     EXPECT_EQ(Prompts().messages[0].text, "Unexpected file format.");
     EXPECT_EQ(App().RecentFiles().Paths(), (std::vector<std::string>{c.toStdString(), a.toStdString()}));
