@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kEntriesFile = "/etc/tmpfiles.d/tallowmark-delete.conf";
 constexpr const char* kHeader =
     "# Files Tallowmark was asked to delete when the system restarts.\n"
-    "# The last line removes this file too, so each request is carried out once.\n";
+    "# The first entry removes this file too, so each request is carried out once.\n";
 
 std::string EntriesFile(const std::string& root) {
     std::string_view base = root;
