@@ -37,6 +37,7 @@ configure_file(shell/help/tallowmark-help.html ${CMAKE_BINARY_DIR}/tallowmark-he
 # icon, so that a distribution can package them without the start-time registration.
 include(GNUInstallDirs)
 install(TARGETS tallowmark RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES shell/help/tallowmark-help.html DESTINATION ${CMAKE_INSTALL_DATADIR}/tallowmark)
 if(NOT WIN32)
   add_executable(tallowmark-desktop-files platform/posix/WriteDesktopFilesMain.cpp)
   target_link_libraries(tallowmark-desktop-files PRIVATE tallowmark_core)
