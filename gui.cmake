@@ -2,6 +2,7 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_library(tallowmark_gui STATIC
+  discovery/FindFilesDlg.cpp
   presentation/RecordTableModel.cpp
   presentation/TallowmarkView.cpp
   shell/ChildFrame.cpp

@@ -43,6 +43,7 @@ public:
     // document's message. Its title is the bare file name.
     TallowmarkDoc* OpenDocumentFile(const QString& path);
     void OnFileOpen();
+    void OnFindFiles();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
