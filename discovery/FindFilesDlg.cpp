@@ -150,14 +150,18 @@ void FindFilesDlg::OnFound(std::string path) {
 }
 
 void FindFilesDlg::ShowLatestStatus() {
-    if (std::optional<std::string> status = m_pReports->TakeStatus())
-        m_editStatus->setText(QString::fromStdString(*status));
+    if (std::optional<std::string> status = m_pReports->TakeStatus()) ShowStatus(*status);
+}
+
+void FindFilesDlg::ShowStatus(const std::string& text) {
+    m_editStatus->setText(QString::fromStdString(text));
+    m_editStatus->setCursorPosition(0);  // a long path shows from its start
 }
 
 void FindFilesDlg::OnDone() {
     m_statusTimer.stop();
     m_pReports->TakeStatus();
-    m_editStatus->setText(QString::fromStdString(FilesFoundText(m_found.Count())));
+    ShowStatus(FilesFoundText(m_found.Count()));
 }
 
 void FindFilesDlg::accept() {

@@ -53,6 +53,7 @@ private:
     void StopSearch();
     void OnFound(std::string path);
     void ShowLatestStatus();
+    void ShowStatus(const std::string& text);
     void OnDone();
 
     UserPrompts& m_prompts;

@@ -129,6 +129,8 @@ TEST_F(GuiTest, OkWithoutASelectionWarnsAndTheSearchGoesOn) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 2; }, 5000));
     EXPECT_FALSE(search.ended);
     EXPECT_EQ(Status(dialog), "Scanning /deep/");
+    List(dialog).item(1)->setSelected(true);
+    dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files-searching.png"));
 }
 
 TEST_F(GuiTest, OkDuringASearchStopsItAndKeepsTheSelectionInListOrder) {
