@@ -48,14 +48,14 @@ protected:
     void TearDown() override { g_bStopSearch = false; }
 
     std::string Make(const std::string& relative, bool directory = false) {
-        const fs::path path = m_dir.Root() / relative;
+        const fs::path path = (m_dir.Root() / relative).make_preferred();
         fs::create_directories(directory ? path : path.parent_path());
         if (!directory) std::ofstream(path) << "x";
         return path.string();
     }
     std::string Root() const { return m_dir.Root().string(); }
     std::string Dir(const std::string& relative) const {
-        return (relative.empty() ? Root() : (m_dir.Root() / relative).string()) + kSep;
+        return (relative.empty() ? Root() : (m_dir.Root() / relative).make_preferred().string()) + kSep;
     }
 
     TempDir m_dir;

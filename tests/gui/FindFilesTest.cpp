@@ -186,5 +186,36 @@ TEST_F(GuiTest, FindFilesOpensEachPickedFileTitledWithItsPathAndGoesOnAfterAFail
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark - " + third);
 }
 
+TEST_F(GuiTest, RealIndexFilesFoundInATreeOpenFromTheDialog) {
+    const std::filesystem::path fixtures = TALLOWMARK_FIXTURES_DIR;
+    if (!std::filesystem::exists(fixtures / "history-ie5-index.dat")) GTEST_SKIP() << "no real sample files";
+    const std::filesystem::path root = m_files.Root() / "disk";
+    const std::vector<std::pair<const char*, const char*>> placed = {
+        {"history-ie5-index.dat", "Users/me/History/History.IE5/index.dat"},
+        {"content-ie5-index.dat", "Users/me/Temporary Internet Files/Content.IE5/INDEX.DAT"},
+        {"leaks-index.dat", "Windows/Cookies/index.dat"}};
+    for (const auto& [sample, where] : placed) {
+        std::filesystem::create_directories((root / where).parent_path());
+        std::filesystem::copy_file(fixtures / sample, root / where);
+    }
+    FindFilesDlg dialog(Prompts(), &Frame(), SearchOf(root.string()));
+    dialog.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "3 files found"; }, 5000)) << Status(dialog).toStdString();
+    List(dialog).selectAll();
+    dialog.accept();
+    ASSERT_EQ(dialog.GetSelectedFiles().size(), 3u);
+
+    Prompts().foundFiles = dialog.GetSelectedFiles();
+    Frame().RouteCommand(cmd::FindFiles);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Prompts().messages.empty());
+    ASSERT_EQ(Frame().Frames().size(), 3u);
+    for (ChildFrame* frame : Frame().Frames()) {
+        const TallowmarkDoc& document = frame->View()->GetDocument();
+        EXPECT_EQ(document.Title(), document.PathName());
+        EXPECT_GT(document.RecordCount(), 0u) << document.PathName();
+    }
+}
+
 }  // namespace
 }  // namespace tallowmark::gui_testing
