@@ -30,6 +30,7 @@ bench: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
+	bench/search-compare.sh $(BUILD_DIR)
 
 PREFIX ?= /usr/local
 install: build

@@ -2,6 +2,7 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 
 add_library(tallowmark_gui STATIC
+  discovery/FindFilesDlg.cpp
   presentation/RecordTableModel.cpp
   shell/AppIcons.cpp
   presentation/TallowmarkView.cpp

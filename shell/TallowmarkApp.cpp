@@ -128,6 +128,16 @@ void TallowmarkApp::OnFileOpen() {
     m_pMainFrame->UpdateCaptions();
 }
 
+// Opens every file picked in the Find Files dialog, each titled with its full path; one
+// that fails shows its message and the next is opened.
+void TallowmarkApp::OnFindFiles() {
+    for (const std::string& path : m_pPrompts->AskFoundFiles(m_pMainFrame.get())) {
+        if (TallowmarkDoc* document = OpenDocumentFile(QString::fromStdString(path)))
+            document->SetTitle(document->PathName());
+    }
+    if (m_pMainFrame) m_pMainFrame->UpdateCaptions();
+}
+
 void TallowmarkApp::OpenRecentFile(std::size_t index) {
     if (index >= m_recentFiles.Paths().size()) return;
     const std::string path = m_recentFiles.Paths()[index];
@@ -144,6 +154,7 @@ bool TallowmarkApp::OnCommand(int id) {
     }
     switch (id) {
         case cmd::FileOpen: OnFileOpen(); return true;
+        case cmd::FindFiles: OnFindFiles(); return true;
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
@@ -161,6 +172,7 @@ std::optional<CommandState> TallowmarkApp::OnUpdateCommand(int id) {
         return CommandState{static_cast<std::size_t>(id - cmd::RecentFirst) < m_recentFiles.Paths().size(), {}};
     switch (id) {
         case cmd::FileOpen:
+        case cmd::FindFiles:
         case cmd::AppExit:
         case cmd::AppAbout: return CommandState{};
         default: return std::nullopt;

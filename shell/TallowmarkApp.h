@@ -58,6 +58,7 @@ public:
     void OnFileOpen();
     // A file the desktop asked to open: opened like a dropped file, and the window shown.
     void OnShellOpen(const QString& path);
+    void OnFindFiles();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
