@@ -2,8 +2,10 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_library(tallowmark_gui STATIC
+  actions/FilePropertiesGeneral.cpp
   presentation/RecordTableModel.cpp
   presentation/TallowmarkView.cpp
+  shell/AboutDlg.cpp
   shell/ChildFrame.cpp
   shell/MainFrame.cpp
   shell/TallowmarkApp.cpp

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/TextEditor.h"
+
 namespace tallowmark {
 
 QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
@@ -32,6 +34,20 @@ void UserPrompts::Message(QWidget* parent, Icon icon, const QString& text) {
     box.exec();
 }
 
+UserPrompts::Answer UserPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tallowmark"), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+    }
+}
+
+void UserPrompts::RunModal(QDialog& dialog) { dialog.exec(); }
+
 void UserPrompts::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+void UserPrompts::OpenInTextEditor(const QString& path) { platform::OpenInTextEditor(path.toStdString()); }
 
 }  // namespace tallowmark

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+class QDialog;
 class QWidget;
 
 namespace tallowmark {
@@ -12,6 +13,7 @@ namespace tallowmark {
 class UserPrompts {
 public:
     enum class Icon { Information, Warning, Critical };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~UserPrompts() = default;
     // An existing file to open; empty when the user cancels.
@@ -20,7 +22,13 @@ public:
     virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix);
     // A message box captioned "Tallowmark".
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
+    // A question box captioned "Tallowmark" with Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(QWidget* parent, const QString& text);
+    // Shows `dialog` modally; returns when the user closes it.
+    virtual void RunModal(QDialog& dialog);
     virtual void OpenUrl(const QUrl& url);
+    // Silent when no editor starts: the user sees that nothing opened.
+    virtual void OpenInTextEditor(const QString& path);
 };
 
 }  // namespace tallowmark
