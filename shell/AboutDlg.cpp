@@ -72,6 +72,7 @@ AboutDlg::AboutDlg(QWidget* parent)
 
     auto* links = new QGridLayout;
     links->setColumnStretch(2, 1);
+    links->setHorizontalSpacing(12);
     m_pWebLink = AddLink(links, 0, "Web Site:", about::kWebSiteUrl, "webLink");
     m_pForumLink = AddLink(links, 1, "Support Forum:", about::kForumUrl, "forumLink");
     m_pEmailLink = AddLink(links, 2, "Authors e-mail:", about::kSupportAddress, "emailLink");
