@@ -9,7 +9,6 @@
 
 #include "actions/CachedFile.h"
 #include "actions/FilePropertiesGeneral.h"
-
 #include "presentation/AnsiText.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
@@ -154,6 +153,8 @@ std::unique_ptr<QMenu> TallowmarkView::CreateContextMenu() {
         if (!hasCachedFile && (item.id == cmd::CachedFileDefault || item.id == cmd::CachedFileNotepad)) continue;
         QAction* action = menu->addAction(QString::fromLatin1(item.text));
         action->setData(item.id);
+        if (const CommandInfo* command = FindCommand(item.id))
+            action->setStatusTip(QString::fromLatin1(CommandPrompt(*command).c_str()));
         if (item.id == cmd::EntryDetails) menu->setDefaultAction(action);  // shown in bold
     }
     return menu;
