@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cctype>
 #include <fstream>
 
 #include "actions/CachedFile.h"
@@ -16,6 +17,15 @@ using testing::UrlEntry;
 void Touch(const fs::path& path) {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << "cached";
+}
+
+// Windows names ignore letter case, so there the index's spelling opens the file as well
+// as the one on disk.
+std::string Folded(std::string path) {
+#ifdef _WIN32
+    for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
+    return path;
 }
 
 // One index with the record kinds and names the cases below need; cache directory 0 is
@@ -53,15 +63,15 @@ TEST(CachedFile, FoundBesideTheIndexInItsCacheDirectory) {
     EXPECT_EQ(CachedFilePath((*loaded)[2], index), "") << "the cached copy was deleted";
     EXPECT_EQ(CachedFilePath((*loaded)[3], index), (root / "top.htm").string()) << "no directory: the folder's own file";
     EXPECT_EQ(CachedFilePath((*loaded)[4], index), "") << "no file name names no file";
-    EXPECT_EQ(CachedFilePath((*loaded)[12], index), (root / "ABCD1234" / "mixed[1].htm").string())
+    EXPECT_EQ(Folded(CachedFilePath((*loaded)[12], index)), Folded((root / "ABCD1234" / "mixed[1].htm").string()))
         << "letter case as found on disk";
     for (std::size_t i : {0u, 13u, 14u, 15u}) EXPECT_EQ(CachedFilePath((*loaded)[i], index), "") << i;
 
     // A folder with blanks in its name is kept as it is.
     const fs::path spaced = root / "my cache";
     Touch(spaced / "abcd1234" / "PAGE[1].htm");
-    EXPECT_EQ(CachedFilePath((*loaded)[1], (spaced / "index.dat").string()),
-              (spaced / "abcd1234" / "PAGE[1].htm").string());
+    EXPECT_EQ(Folded(CachedFilePath((*loaded)[1], (spaced / "index.dat").string())),
+              Folded((spaced / "abcd1234" / "PAGE[1].htm").string()));
 }
 
 TEST(CachedFile, NamesThatWouldLeaveTheCacheFolderNameNoFile) {
@@ -70,7 +80,9 @@ TEST(CachedFile, NamesThatWouldLeaveTheCacheFolderNameNoFile) {
     const fs::path cache = loaded->dir.Root() / "cache";
     Touch(loaded->dir.Root() / "secret.txt");
     Touch(cache / "ABCD1234" / "x");
-    Touch(cache / "C:" / "secret.txt");
+#ifndef _WIN32
+    Touch(cache / "C:" / "secret.txt");  // a name Windows itself cannot give a folder
+#endif
     Touch(cache / "secret.txt");
     const std::string index = (cache / "index.dat").string();
     for (std::size_t i : {5u, 6u, 7u, 8u, 9u, 10u, 11u}) EXPECT_EQ(CachedFilePath((*loaded)[i], index), "") << i;
