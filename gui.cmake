@@ -4,6 +4,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 add_library(tallowmark_gui STATIC
   actions/FilePropertiesGeneral.cpp
   presentation/RecordTableModel.cpp
+  shell/AppIcons.cpp
   presentation/TallowmarkView.cpp
   shell/AboutDlg.cpp
   shell/ChildFrame.cpp
@@ -15,6 +16,13 @@ add_library(tallowmark_gui STATIC
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets)
+set(TALLOWMARK_ICON_FILES)
+foreach(icon tallowmark index-document)
+  foreach(size 16 32 48 256)
+    list(APPEND TALLOWMARK_ICON_FILES shell/icons/${icon}-${size}.png)
+  endforeach()
+endforeach()
+qt_add_resources(tallowmark_gui tallowmark_icons PREFIX /icons BASE shell/icons FILES ${TALLOWMARK_ICON_FILES})
 
 add_executable(tallowmark shell/main.cpp)
 target_link_libraries(tallowmark PRIVATE tallowmark_gui)

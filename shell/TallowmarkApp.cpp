@@ -6,6 +6,7 @@
 #include "model/Version.h"
 #include "platform/SystemInfo.h"
 #include "shell/AboutDlg.h"
+#include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/UserPrompts.h"
@@ -21,6 +22,7 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
+    setWindowIcon(ApplicationIcon());
 }
 
 TallowmarkApp::~TallowmarkApp() { ExitInstance(); }
