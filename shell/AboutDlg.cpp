@@ -1,17 +1,15 @@
 #include "shell/AboutDlg.h"
 
-#include <QApplication>
-#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "shell/AboutText.h"
+#include "shell/AppIcons.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
 
@@ -23,22 +21,6 @@ constexpr int kTextWidth = 380;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-// The program's icon once it has one; until then a plain drawn mark.
-QPixmap AboutIcon() {
-    const QIcon icon = QApplication::windowIcon();
-    if (!icon.isNull()) return icon.pixmap(kIconSize, kIconSize);
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(70, 50, 20), 1.5));
-    painter.setBrush(QColor(236, 214, 160));
-    painter.drawRoundedRect(QRectF(3, 2, 26, 28), 3, 3);
-    painter.setPen(QPen(QColor(120, 90, 40), 1.2));
-    for (int y = 9; y <= 24; y += 5) painter.drawLine(8, y, 24, y);
-    return pixmap;
 }
 
 QLabel* StaticText(const QString& text, QWidget* parent) {
@@ -64,7 +46,7 @@ AboutDlg::AboutDlg(QWidget* parent)
     m_staticDescription->setFixedWidth(kTextWidth);
 
     QLabel* icon = StaticText(QString(), this);
-    icon->setPixmap(AboutIcon());
+    icon->setPixmap(ApplicationIcon().pixmap(kIconSize, kIconSize));
 
     auto* rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);
