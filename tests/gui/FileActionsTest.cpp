@@ -73,15 +73,15 @@ protected:
 };
 
 TEST_F(CachedFileTest, OfferedAndOpenedOnlyWhenTheCopyIsThere) {
-    EXPECT_EQ(Items(*m_pView->CreateContextMenu()), kWithoutCachedFile) << "no selection mark";
+    const auto noMark = m_pView->CreateContextMenu();
+    EXPECT_EQ(Items(*noMark), kWithoutCachedFile);
+    ASSERT_NE(noMark->defaultAction(), nullptr);
+    EXPECT_EQ(noMark->defaultAction()->text(), kWithoutCachedFile[0]);
     for (int row : {0, 2, 3, 4}) {  // no URL, copy gone, hostile directory, REDR
         SelectRow(row);
         EXPECT_FALSE(Enabled(cmd::CachedFileDefault)) << row;
         EXPECT_FALSE(Enabled(cmd::CachedFileNotepad)) << row;
-        const auto menu = m_pView->CreateContextMenu();
-        EXPECT_EQ(Items(*menu), kWithoutCachedFile) << row;
-        ASSERT_NE(menu->defaultAction(), nullptr);
-        EXPECT_EQ(menu->defaultAction()->text(), kWithoutCachedFile[0]);
+        EXPECT_EQ(Items(*m_pView->CreateContextMenu()), kWithoutCachedFile) << row;
         Frame().RouteCommand(cmd::CachedFileDefault);
         Frame().RouteCommand(cmd::CachedFileNotepad);
     }
@@ -90,8 +90,7 @@ TEST_F(CachedFileTest, OfferedAndOpenedOnlyWhenTheCopyIsThere) {
 
     SelectRow(1);
     EXPECT_TRUE(Enabled(cmd::CachedFileDefault));
-    EXPECT_EQ(Frame().Action(cmd::CachedFileNotepad)->text(), "Cached File Using &Notepad\tCtrl+N");
-    EXPECT_EQ(Frame().Action(cmd::CachedFileNotepad)->statusTip(), "Open the cached file in Notepad");
+    EXPECT_TRUE(Enabled(cmd::CachedFileNotepad));
     EXPECT_EQ(Items(*m_pView->CreateContextMenu()), kWithCachedFile);
     Frame().RouteCommand(cmd::CachedFileDefault);
     EXPECT_EQ(Prompts().openedUrls, std::vector<QUrl>{QUrl::fromLocalFile(m_cached)});
@@ -113,6 +112,7 @@ TEST_F(CachedFileTest, ContextMenuActsOnTheSelectionMarkAndRoutesTheChosenItem) 
         auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(popup, nullptr);
         shown = Items(*popup);
+        popup->grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/context-menu.png"));
         QTest::keyClick(popup, Qt::Key_N);  // the Notepad item's mnemonic
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, below, m_pView->viewport()->mapToGlobal(below));
