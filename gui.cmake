@@ -3,9 +3,11 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 
 add_library(tallowmark_gui STATIC
   discovery/FindFilesDlg.cpp
+  actions/FilePropertiesGeneral.cpp
   presentation/RecordTableModel.cpp
   shell/AppIcons.cpp
   presentation/TallowmarkView.cpp
+  shell/AboutDlg.cpp
   shell/ChildFrame.cpp
   shell/MainFrame.cpp
   shell/OpenChannel.cpp

@@ -241,6 +241,10 @@ ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& do
     auto* frame = new ChildFrame(view);
     m_pMdiArea->addSubWindow(frame);
     connect(view, &TallowmarkView::CurrentEntryChanged, this, &MainFrame::UpdateCommandUi);
+    connect(view, &TallowmarkView::ContextCommand, this, [this](int id) {
+        UpdateCommandUi();  // a command its update handler disables does not run
+        if (QAction* action = Action(id)) action->trigger();
+    });
     connect(frame, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
             RebuildMenus();

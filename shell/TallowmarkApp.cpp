@@ -9,6 +9,7 @@
 #include "platform/BootDeletion.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "shell/AboutDlg.h"
 #include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
@@ -158,11 +159,11 @@ bool TallowmarkApp::OnCommand(int id) {
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
-        case cmd::AppAbout:
-            m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Information,
-                                QStringLiteral("%1 %2\nA viewer for Windows cache index files (index.dat).")
-                                    .arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
+        case cmd::AppAbout: {
+            AboutDlg dialog(m_pMainFrame.get());
+            m_pPrompts->RunModal(dialog);
             return true;
+        }
         default: return false;
     }
 }
