@@ -1,18 +1,19 @@
 # The desktop program (Qt 6 Widgets).
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 
 add_library(tallowmark_gui STATIC
   presentation/RecordTableModel.cpp
   presentation/TallowmarkView.cpp
   shell/ChildFrame.cpp
   shell/MainFrame.cpp
+  shell/OpenChannel.cpp
   shell/TallowmarkApp.cpp
   shell/ToolbarIcons.cpp
   shell/UserPrompts.cpp
   shell/ViewingDefaults.cpp
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
-target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets)
+target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets Qt6::Network)
 
 add_executable(tallowmark shell/main.cpp)
 target_link_libraries(tallowmark PRIVATE tallowmark_gui)

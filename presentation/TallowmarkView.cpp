@@ -1,8 +1,11 @@
 #include "presentation/TallowmarkView.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 
+#include "platform/BootDeletion.h"
 #include "presentation/AnsiText.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
@@ -18,6 +21,13 @@ constexpr const char* kNoRecordsMessage =
     "No records were found in this index.dat file. In other words, no personal information has been written to "
     "this index.dat file.\r\n\r\n%1";
 constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
+
+// The file itself, not a link to it: removing a link would leave the file in place.
+std::string FileOnDisk(const TallowmarkDoc& document) {
+    const QString path = QString::fromStdString(document.PathName());
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return (canonical.isEmpty() ? path : canonical).toStdString();
+}
 
 // Message boxes show "\r\n" line breaks as "\n".
 QString ForDisplay(const std::string& text) {
@@ -113,6 +123,20 @@ void TallowmarkView::SaveSettingsAsDefaults() {
     app->SetDefaultViewBlankRecords(m_bViewBlankRecords);
 }
 
+void TallowmarkView::OnDeleteOnRestart() {
+    TallowmarkApp* app = TallowmarkApp::Instance();
+    const Outcome scheduled = platform::ScheduleDeletionAtBoot(FileOnDisk(*m_pDocument), app->BootDeletionRoot());
+    if (!scheduled)
+        app->Prompts().Message(window(), UserPrompts::Icon::Critical,
+                               QDir::toNativeSeparators(QString::fromStdString(scheduled.message)));
+}
+
+CommandState TallowmarkView::OnUpdateDeleteOnRestart() const {
+    const bool scheduled =
+        platform::IsScheduledForDeletionAtBoot(FileOnDisk(*m_pDocument), TallowmarkApp::Instance()->BootDeletionRoot());
+    return CommandState{!scheduled, scheduled};
+}
+
 bool TallowmarkView::OnCommand(int id) {
     switch (id) {
         case cmd::ViewBlankRecords:
@@ -126,6 +150,7 @@ bool TallowmarkView::OnCommand(int id) {
         case cmd::SaveSettingsAsDefaults: SaveSettingsAsDefaults(); return true;
         case cmd::Export: OnExport(); return true;
         case cmd::EntryDetails: ShowEntryDetails(); return true;
+        case cmd::DeleteOnRestart: OnDeleteOnRestart(); return true;
         default: return false;
     }
 }
@@ -137,6 +162,7 @@ std::optional<CommandState> TallowmarkView::OnUpdateCommand(int id) {
         case cmd::SaveSettingsAsDefaults:
         case cmd::Export: return CommandState{};
         case cmd::EntryDetails: return CommandState{SelectionMark() != -1, std::nullopt};
+        case cmd::DeleteOnRestart: return OnUpdateDeleteOnRestart();
         default: return std::nullopt;
     }
 }

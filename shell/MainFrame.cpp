@@ -31,7 +31,7 @@ constexpr const char* kHelpFileName = "tallowmark-help.html";
 
 bool IsCheckable(int id) {
     return id == cmd::ViewBlankRecords || id == cmd::ViewBadfoodRecords || id == cmd::ViewToolbar ||
-           id == cmd::ViewStatusBar;
+           id == cmd::ViewStatusBar || id == cmd::DeleteOnRestart;
 }
 
 // The same file, however its path was written.

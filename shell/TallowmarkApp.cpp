@@ -4,9 +4,13 @@
 
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "platform/BootDeletion.h"
+#include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
+#include "shell/OpenChannel.h"
+#include "shell/ShellCommands.h"
 #include "shell/UserPrompts.h"
 
 namespace tallowmark {
@@ -20,6 +24,10 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
+    m_commandLine = arguments();
+    m_strOpenChannelName = OpenChannel::DefaultName();
+    m_strRegistrationRoot = platform::UserRegistrationRoot();
+    m_strBootDeletionRoot = platform::SystemBootDeletionRoot();
 }
 
 TallowmarkApp::~TallowmarkApp() { ExitInstance(); }
@@ -29,14 +37,48 @@ TallowmarkApp* TallowmarkApp::Instance() { return static_cast<TallowmarkApp*>(QC
 void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
 
 bool TallowmarkApp::InitInstance() {
+    std::vector<std::string> arguments;
+    for (qsizetype i = 1; i < m_commandLine.size(); ++i) arguments.push_back(m_commandLine[i].toStdString());
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    QStringList paths;
+    for (const std::string& path : commandLine.paths) paths.push_back(QString::fromStdString(path));
+
+    m_pOpenChannel = std::make_unique<OpenChannel>(m_strOpenChannelName);
+    if (m_pOpenChannel->Claim(commandLine.dde, paths) == OpenChannel::Role::Delivered) {
+        m_pOpenChannel.reset();
+        return false;
+    }
+    connect(m_pOpenChannel.get(), &OpenChannel::OpenRequested, this, &TallowmarkApp::OnShellOpen);
+
     LoadRecentFiles();
     m_defaults.Load();
     m_pMainFrame = std::make_unique<MainFrame>();
+    RegisterShellFileTypes();
+    // The window stays hidden until the files handed over are open.
+    for (const QString& path : paths) OpenDocumentFile(path);
     m_pMainFrame->show();
     return true;
 }
 
+void TallowmarkApp::RegisterShellFileTypes() const {
+    // Failures are silent: the program works the same without the desktop knowing it.
+    if (m_strRegistrationRoot.empty()) return;
+    const auto result =
+        platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(), m_strRegistrationRoot);
+    if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
+}
+
+void TallowmarkApp::OnShellOpen(const QString& path) {
+    if (!m_pMainFrame) return;
+    OpenDocumentFile(path);
+    if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
+    m_pMainFrame->show();
+    m_pMainFrame->raise();
+    m_pMainFrame->activateWindow();
+}
+
 void TallowmarkApp::ExitInstance() {
+    m_pOpenChannel.reset();
     if (!m_pMainFrame) return;
     SaveRecentFiles();
     m_pMainFrame.reset();
