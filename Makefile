@@ -4,7 +4,7 @@ ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan-test windows-test bench clean
+.PHONY: all deps build run test asan-test windows-test bench install clean
 
 all: build
 
@@ -42,6 +42,10 @@ bench: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
+
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR)

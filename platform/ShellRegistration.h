@@ -24,6 +24,7 @@ struct DocumentType {
     std::string applicationName = "Tallowmark";
     std::string desktopFileName = "tallowmark.desktop";
     std::string iconName = "tallowmark";                  // icon theme name
+    std::string iconSvg;  // the icon drawing, installed under that name where the desktop looks (not on Windows)
 };
 
 // The current user's place ($XDG_DATA_HOME or ~/.local/share here).
@@ -31,7 +32,7 @@ std::string UserRegistrationRoot();
 
 struct RegistrationResult {
     bool ok = true;       // everything is in place
-    bool changed = false; // something was written
+    bool changed = false; // something was written, or the desktop has yet to take it in
 };
 
 // Registers `type` as opened by `executablePath` (absolute) with "/dde" and the file

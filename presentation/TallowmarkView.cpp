@@ -104,7 +104,7 @@ const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->Reco
 void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
-    const std::string text = AnsiToUtf8(EntryDetailsText(*record, m_pDocument->PathName()));
+    const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
     TallowmarkApp::Instance()->Prompts().Message(window(), UserPrompts::Icon::Information, ForDisplay(text));
 }
 

@@ -1,13 +1,14 @@
 #include "shell/ChildFrame.h"
 
 #include "presentation/TallowmarkView.h"
+#include "shell/AppIcons.h"
 
 namespace tallowmark {
 
 ChildFrame::ChildFrame(TallowmarkView* view, QWidget* parent) : QMdiSubWindow(parent), m_pView(view) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
-    setWindowIcon(QIcon());
+    setWindowIcon(DocumentIcon());
 }
 
 }  // namespace tallowmark

@@ -30,9 +30,9 @@ std::string OpenCommand(std::string_view path) {
 
 std::vector<std::string> ParseOpenCommands(std::string_view text) {
     std::vector<std::string> paths;
-    std::size_t at = 0;
-    while ((at = text.find(kOpenStart, at)) != std::string_view::npos) {
-        at += kOpenStart.size();
+    std::size_t start = 0;
+    while ((start = text.find(kOpenStart, start)) != std::string_view::npos) {
+        std::size_t at = start + kOpenStart.size();
         std::string path;
         bool complete = false;
         while (at < text.size()) {
@@ -48,7 +48,13 @@ std::vector<std::string> ParseOpenCommands(std::string_view text) {
                 path += text[at++];
             }
         }
-        if (complete && !path.empty()) paths.push_back(std::move(path));
+        // A broken command must not swallow the one after it.
+        if (!complete) {
+            ++start;
+            continue;
+        }
+        if (!path.empty()) paths.push_back(std::move(path));
+        start = at + kOpenEnd.size();
     }
     return paths;
 }

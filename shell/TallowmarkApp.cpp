@@ -1,5 +1,7 @@
 #include "shell/TallowmarkApp.h"
 
+#include <QFile>
+#include <QLayout>
 #include <QSettings>
 
 #include "model/NativePath.h"
@@ -8,6 +10,7 @@
 #include "platform/BootDeletion.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/OpenChannel.h"
@@ -25,6 +28,7 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
+    setWindowIcon(ApplicationIcon());
     m_commandLine = arguments();
     m_strOpenChannelName = OpenChannel::DefaultName();
     m_strRegistrationRoot = platform::UserRegistrationRoot();
@@ -55,7 +59,9 @@ bool TallowmarkApp::InitInstance() {
     m_defaults.Load();
     m_pMainFrame = std::make_unique<MainFrame>();
     RegisterShellFileTypes();
-    // The window stays hidden until the files handed over are open.
+    // The window stays hidden until the files handed over are open; its layout is
+    // settled first so that their windows get their proper size.
+    if (!paths.isEmpty()) m_pMainFrame->layout()->activate();
     for (const QString& path : paths) OpenDocumentFile(path);
     m_pMainFrame->show();
     return true;
@@ -64,8 +70,11 @@ bool TallowmarkApp::InitInstance() {
 void TallowmarkApp::RegisterShellFileTypes() const {
     // Failures are silent: the program works the same without the desktop knowing it.
     if (m_strRegistrationRoot.empty()) return;
-    const auto result =
-        platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(), m_strRegistrationRoot);
+    platform::DocumentType type;
+    QFile icon(QStringLiteral(":/icons/tallowmark.svg"));
+    if (icon.open(QIODevice::ReadOnly)) type.iconSvg = icon.readAll().toStdString();
+    const auto result = platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(),
+                                                       m_strRegistrationRoot, type);
     if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
 }
 

@@ -80,6 +80,8 @@ RegistrationResult RegisterDocumentType(const std::string& executablePath, const
     const std::string package = MimePackage(type);
     result.changed |= WriteIfChanged(MimeFolder(root) + "/packages/" + MimePackageFileName(type), package, result.ok);
     result.changed |= WriteIfChanged(ApplicationsFolder(root) + "/" + type.desktopFileName, *desktopEntry, result.ok);
+    if (!type.iconSvg.empty())
+        WriteIfChanged(root + "/icons/hicolor/scalable/apps/" + type.iconName + ".svg", type.iconSvg, result.ok);
     // The databases may not have been built when the files were written.
     std::error_code error;
     if (!std::filesystem::exists(MimeFolder(root) + "/" + type.mimeType + ".xml", error)) result.changed = true;
