@@ -51,11 +51,18 @@ int DocumentIconIndex(const std::wstring& executable) {
     return icons != UINT_MAX && icons >= 2 ? 1 : 0;  // UINT_MAX: the file can't be read
 }
 
-// Who owns the extension for this user: at the user's real classes root that is what
-// HKEY_CLASSES_ROOT shows (machine-wide owners included); elsewhere the root's own key.
-std::optional<std::wstring> ExtensionOwner(const std::wstring& root, const std::wstring& extension) {
-    if (SameName(root, Widen(kUserClasses))) return ReadText(HKEY_CLASSES_ROOT, extension, nullptr);
-    return ReadText(HKEY_CURRENT_USER, root + L"\\" + extension, nullptr);
+// The extension may be taken when it has no default value, an empty one, or ours; a value
+// of another kind counts as another program's. At the user's real classes root the owner
+// is what HKEY_CLASSES_ROOT shows (machine-wide owners included); elsewhere the root's own.
+bool MayTakeExtension(const std::wstring& root, const std::wstring& extension, const std::wstring& typeId) {
+    const bool userRoot = SameName(root, Widen(kUserClasses));
+    const HKEY hive = userRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
+    const std::wstring key = userRoot ? extension : root + L"\\" + extension;
+    DWORD size = 0;
+    if (RegGetValueW(hive, key.c_str(), nullptr, RRF_RT_ANY, nullptr, nullptr, &size) == ERROR_FILE_NOT_FOUND)
+        return true;
+    const std::optional<std::wstring> owner = ReadText(hive, key, nullptr);
+    return owner && (owner->empty() || SameName(*owner, typeId));
 }
 }  // namespace
 
@@ -77,8 +84,7 @@ RegistrationResult RegisterDocumentType(const std::string& executablePath, const
     writer.Set(typeKey + L"\\shell\\open\\command", nullptr, L"\"" + exe + L"\" /dde \"%1\"");
 
     const std::wstring extension = Widen(type.extension);
-    const std::optional<std::wstring> owner = ExtensionOwner(classes, extension);
-    if (!owner || owner->empty() || SameName(*owner, typeId)) {
+    if (MayTakeExtension(classes, extension, typeId)) {
         const std::wstring extensionKey = classes + L"\\" + extension;
         writer.Set(extensionKey, nullptr, typeId);
         writer.Set(extensionKey + L"\\ShellNew", L"NullFile", std::wstring());
