@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "model/NativePath.h"
 #include "platform/BootDeletion.h"
 #include "actions/CachedFile.h"
 #include "actions/FilePropertiesGeneral.h"
@@ -119,7 +120,7 @@ void TallowmarkView::OnExport() {
     const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"));
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome written = m_pDocument->ExportCsv(path.toStdString(), m_bViewBlankRecords, m_bViewBadfoodRecords);
+    const Outcome written = m_pDocument->ExportCsv(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()), m_bViewBlankRecords, m_bViewBadfoodRecords);
     QApplication::restoreOverrideCursor();
     if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
 }

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include "model/NativePath.h"
 #include "platform/SystemInfo.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -225,7 +226,7 @@ TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
     }
     auto document = std::make_shared<TallowmarkDoc>();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome opened = document->OnOpenDocument(QFileInfo(path).absoluteFilePath().toStdString());
+    const Outcome opened = document->OnOpenDocument(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
     QApplication::restoreOverrideCursor();
     if (!opened) {
         TallowmarkApp::Instance()->Prompts().Message(this, UserPrompts::Icon::Warning,
@@ -317,7 +318,7 @@ void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
     const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"));
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome saved = document.SaveAs(QFileInfo(path).absoluteFilePath().toStdString());
+    const Outcome saved = document.SaveAs(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
     QApplication::restoreOverrideCursor();
     if (!saved) {
         prompts.Message(this, UserPrompts::Icon::Warning, QString::fromStdString(saved.message));

@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QSettings>
 
+#include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
 #include "platform/BootDeletion.h"
@@ -99,7 +100,7 @@ void TallowmarkApp::LoadRecentFiles() {
     std::vector<std::string> paths;
     for (std::size_t i = 1; i <= m_recentFiles.Capacity(); ++i) {
         const QString path = settings.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
-        if (!path.isEmpty()) paths.push_back(path.toStdString());
+        if (!path.isEmpty()) paths.push_back(NativeSeparators(path.toStdString()));
     }
     m_recentFiles.Assign(paths);
 }
