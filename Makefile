@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan-test bench clean
+.PHONY: all deps build run test asan-test bench fuzz screenshots clean
 
 all: build
 
@@ -30,6 +30,15 @@ bench: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
+
+# Runs the loader fuzzer (clang, libFuzzer) for FUZZ_SECONDS; fails on any finding.
+FUZZ_SECONDS ?= 300
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Pictures of the main window with the real sample files, in $(BUILD_DIR)/screenshots.
+screenshots: build
+	$(BUILD_DIR)/tests/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -6,6 +6,7 @@ add_library(tallowmark_gui STATIC
   shell/AppIcons.cpp
   presentation/TallowmarkView.cpp
   shell/ChildFrame.cpp
+  shell/LockKeyIndicators.cpp
   shell/MainFrame.cpp
   shell/TallowmarkApp.cpp
   shell/ToolbarIcons.cpp
@@ -14,6 +15,12 @@ add_library(tallowmark_gui STATIC
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets)
+# The lock-key panes read the keyboard's indicators through Xlib's XKB calls on X11.
+find_package(X11)
+if(X11_FOUND AND NOT WIN32 AND NOT APPLE)
+  target_compile_definitions(tallowmark_gui PRIVATE TALLOWMARK_HAVE_X11)
+  target_link_libraries(tallowmark_gui PRIVATE X11::X11)
+endif()
 set(TALLOWMARK_ICON_FILES)
 foreach(icon tallowmark index-document)
   foreach(size 16 32 48 256)

@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <QUrl>
+#include <memory>
 
+class QDialog;
 class QWidget;
 
 namespace tallowmark {
@@ -20,7 +22,13 @@ public:
     virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix);
     // A message box captioned "Tallowmark".
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
+    // An information box for a long text: every character readable and selectable, long
+    // lines wrapped anywhere, the box no wider than the screen.
+    virtual void Details(QWidget* parent, const QString& text);
     virtual void OpenUrl(const QUrl& url);
 };
+
+// The box that Details shows, built but not yet shown.
+std::unique_ptr<QDialog> MakeDetailsBox(QWidget* parent, const QString& text);
 
 }  // namespace tallowmark

@@ -31,6 +31,7 @@ public:
         return Next(filter + QStringLiteral(" | ") + suffix);
     }
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
+    void Details(QWidget*, const QString& text) override { messages.push_back({Icon::Information, text}); }
     void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
 
 private:
