@@ -20,5 +20,5 @@ if [ -d ../shared/fixtures/real ]; then
   for sample in ../shared/fixtures/real/*.dat; do cp -f "$sample" "$seeds/"; done
 fi
 
-"$dir/fuzz/tallowmark_loader_fuzzer" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -max_len=1048576 \
+"$dir/fuzz/tallowmark_loader_fuzzer" -max_total_time="$seconds" -timeout=60 -report_slow_units=30 -rss_limit_mb=2048 -max_len=1048576 \
   -print_final_stats=1 -artifact_prefix="$dir/findings/" "$dir/corpus" "$seeds" fuzz/regressions
