@@ -68,6 +68,10 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     saved = Save(*box, outputDir, "entry-details.png") && saved;
     box.reset();
+
+    frame.RouteCommand(cmd::HelpTopics);
+    QCoreApplication::processEvents();
+    if (auto* help = frame.findChild<QWidget*>(QStringLiteral("HelpWindow"))) saved = Save(*help, outputDir, "help.png") && saved;
     app.ExitInstance();
     return saved ? 0 : 1;
 }
