@@ -38,7 +38,7 @@ fuzz:
 
 # Pictures of the main window with the real sample files, in $(BUILD_DIR)/screenshots.
 screenshots: build
-	$(BUILD_DIR)/tests/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
+	$(BUILD_DIR)/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)

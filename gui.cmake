@@ -35,5 +35,9 @@ if(WIN32)
   set_target_properties(tallowmark PROPERTIES WIN32_EXECUTABLE ON)
 endif()
 
+# Pictures for people to look at: make screenshots.
+add_executable(tallowmark_screenshots tools/ScreenshotsMain.cpp tools/SampleScene.cpp)
+target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_gui)
+
 # The help page ships beside the program.
 configure_file(shell/help/tallowmark-help.html ${CMAKE_BINARY_DIR}/tallowmark-help.html COPYONLY)

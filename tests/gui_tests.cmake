@@ -1,5 +1,5 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
-add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp gui/SampleScene.cpp gui/ShellTest.cpp)
+add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp ${CMAKE_SOURCE_DIR}/tools/SampleScene.cpp gui/ShellTest.cpp)
 set_target_properties(tallowmark_gui_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui_tests PRIVATE tallowmark_gui tallowmark_test_support Qt6::Test GTest::gtest)
 target_compile_definitions(tallowmark_gui_tests PRIVATE
@@ -10,8 +10,4 @@ endif()
 # The help page is looked for beside the test program.
 add_custom_command(TARGET tallowmark_gui_tests POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/shell/help/tallowmark-help.html $<TARGET_FILE_DIR:tallowmark_gui_tests>)
-# Pictures for people to look at: make screenshots.
-add_executable(tallowmark_screenshots gui/ScreenshotsMain.cpp gui/SampleScene.cpp)
-target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_gui)
-
 gtest_discover_tests(tallowmark_gui_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

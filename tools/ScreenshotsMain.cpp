@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "SampleScene.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordTableModel.h"
 #include "presentation/TallowmarkView.h"
@@ -16,6 +15,7 @@
 #include "shell/MainFrame.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
+#include "tools/SampleScene.h"
 
 using namespace tallowmark;
 
@@ -40,14 +40,14 @@ int main(int argc, char** argv) {
     TallowmarkApp app(argc, argv);
     const QString outputDir = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(outputDir);
-    const QStringList files = gui_testing::SampleFiles(QString::fromLocal8Bit(argv[1]));
+    const QStringList files = SampleFiles(QString::fromLocal8Bit(argv[1]));
     if (files.isEmpty()) {
         std::fprintf(stderr, "no sample files in %s\n", argv[1]);
         return 1;
     }
     if (!app.InitInstance()) return 1;
     MainFrame& frame = *app.GetMainFrame();
-    if (!gui_testing::ArrangeSampleScene(frame, files)) return 1;
+    if (!ArrangeSampleScene(frame, files)) return 1;
     bool saved = Save(frame, outputDir, "main-window-maximised.png");
 
     frame.ActiveChild()->showNormal();

@@ -1,4 +1,4 @@
-#include "SampleScene.h"
+#include "tools/SampleScene.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +9,7 @@
 #include "shell/MainFrame.h"
 #include "shell/TallowmarkApp.h"
 
-namespace tallowmark::gui_testing {
+namespace tallowmark {
 
 QStringList SampleFiles(const QString& fixturesDir) {
     QStringList files;
@@ -32,4 +32,4 @@ bool ArrangeSampleScene(MainFrame& frame, const QStringList& files) {
     return true;
 }
 
-}  // namespace tallowmark::gui_testing
+}  // namespace tallowmark

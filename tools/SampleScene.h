@@ -6,10 +6,8 @@
 #include <QStringList>
 
 namespace tallowmark {
-class MainFrame;
-}
 
-namespace tallowmark::gui_testing {
+class MainFrame;
 
 // The sample files found in `fixturesDir`, in a fixed order.
 QStringList SampleFiles(const QString& fixturesDir);
@@ -17,4 +15,4 @@ QStringList SampleFiles(const QString& fixturesDir);
 // selects its fourth row. False when a file did not open.
 bool ArrangeSampleScene(MainFrame& frame, const QStringList& files);
 
-}  // namespace tallowmark::gui_testing
+}  // namespace tallowmark
