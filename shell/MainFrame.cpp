@@ -11,10 +11,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QTimer>
-#include <QToolBar>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
 #include <QWhatsThis>
 
 #include "presentation/TallowmarkView.h"
