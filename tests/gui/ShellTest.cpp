@@ -1,4 +1,8 @@
 #include <QAction>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -307,6 +311,17 @@ TEST_F(GuiTest, EntryDetailsOfTheCurrentRowAndOnDoubleClick) {
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
     ASSERT_EQ(Prompts().messages.size(), 2u);
     EXPECT_TRUE(Prompts().messages[1].text.contains("Record Number: 2\nRecord Type: URL"));
+
+    // The real box keeps every character of a long URL in sight: wrapped, inside the screen.
+    const QString text = "URL: http://x/" + QString(3000, QLatin1Char('a'));
+    std::unique_ptr<QDialog> box = MakeDetailsBox(&Frame(), text);
+    box->show();
+    QCoreApplication::processEvents();
+    auto* body = box->findChild<QPlainTextEdit*>();
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->toPlainText(), text);
+    EXPECT_EQ(body->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
 }
 
 TEST_F(GuiTest, AVersionFourFileHasSixColumnsWideEnoughForItsNumbers) {
