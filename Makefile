@@ -41,4 +41,4 @@ screenshots: build
 	$(BUILD_DIR)/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz
