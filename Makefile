@@ -4,7 +4,7 @@ ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan-test windows-test bench install clean
+.PHONY: all deps build run test asan-test windows-test bench install fuzz screenshots clean
 
 all: build
 
@@ -48,5 +48,14 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
+# Runs the loader fuzzer (clang, libFuzzer) for FUZZ_SECONDS; fails on any finding.
+FUZZ_SECONDS ?= 300
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Pictures of the main window with the real sample files, in $(BUILD_DIR)/screenshots.
+screenshots: build
+	$(BUILD_DIR)/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) build-fuzz

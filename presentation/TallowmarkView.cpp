@@ -16,6 +16,7 @@
 #include "presentation/AnsiText.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
+#include "presentation/RecordSort.h"
 #include "presentation/RecordTableModel.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandTable.h"
@@ -90,13 +91,27 @@ void TallowmarkView::FillList() {
     for (const auto& record : m_pDocument->Records())
         if (IsShown(*record, m_bViewBlankRecords, m_bViewBadfoodRecords)) rows.push_back(record.get());
     m_pModel->SetRows(std::move(rows));
+    header()->setSortIndicatorShown(false);  // the rows are in file order again
+    FitNumberColumns();
     emit CurrentEntryChanged();
+}
+
+void TallowmarkView::FitNumberColumns() {
+    // Record numbers and sizes of large files are wider than the classic widths.
+    for (int column : {kColumnNumber, kColumnSize}) {
+        const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        const int needed = fontMetrics().horizontalAdvance(widest) + 16;
+        if (header()->sectionSize(column) < needed) header()->resizeSection(column, needed);
+    }
 }
 
 void TallowmarkView::OnColumnClick(int column) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_pModel->Reorder([column](RowList& rows) { tallowmark::OnColumnClick(rows, column); });
     QApplication::restoreOverrideCursor();
+    // After an ascending sort the shared toggle names this column; after a descending one it is -1.
+    header()->setSortIndicator(column, g_lastSortColumn == column ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicatorShown(true);
 }
 
 int TallowmarkView::SelectionMark() const {
@@ -112,7 +127,7 @@ void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
     const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
-    TallowmarkApp::Instance()->Prompts().Message(window(), UserPrompts::Icon::Information, ForDisplay(text));
+    TallowmarkApp::Instance()->Prompts().Details(window(), ForDisplay(text));
 }
 
 void TallowmarkView::OnExport() {

@@ -26,6 +26,8 @@ public:
     void OnInitialUpdate();
     void FillList();
     void OnColumnClick(int column);
+    // Widens "No." and "Size" to the document's largest values.
+    void FitNumberColumns();
     void ShowEntryDetails();
     void OnExport();
     void SaveSettingsAsDefaults();

@@ -3,11 +3,32 @@
 #include <set>
 
 #include "presentation/AnsiText.h"
+#include "shell/CascadeLayout.h"
 #include "shell/CommandTable.h"
 #include "shell/RecentFileList.h"
 
 namespace tallowmark {
 namespace {
+
+TEST(CascadeLayout, StepsStayInsideAndStartOverBeforeWindowsGetSmall) {
+    const WindowPlace first = CascadePlace(0, 1100, 600, 26);
+    const WindowPlace second = CascadePlace(1, 1100, 600, 26);
+    EXPECT_EQ(first.x, 0);
+    EXPECT_EQ(second.x, 26);
+    EXPECT_EQ(second.y, 26);
+    EXPECT_EQ(second.width, first.width);
+    for (int index = 0; index < 20; ++index) {
+        const WindowPlace place = CascadePlace(index, 1100, 600, 26);
+        EXPECT_LE(place.x + place.width, 1100) << index;
+        EXPECT_LE(place.y + place.height, 600) << index;
+        EXPECT_GE(place.height, 400) << index;
+    }
+    // A workspace too small for any step gives every window all of it.
+    const WindowPlace tiny = CascadePlace(3, 60, 40, 26);
+    EXPECT_EQ(tiny.x, 0);
+    EXPECT_EQ(tiny.width, 60);
+    EXPECT_EQ(tiny.height, 40);
+}
 
 TEST(RecentFileList, MostRecentFirstWithoutDuplicatesUpToNine) {
     RecentFileList list(9, 30);
