@@ -3,7 +3,10 @@
 #include <filesystem>
 
 #include "actions/FileProperties.h"
+#include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
+#include "platform/OutputFile.h"
+#include "presentation/CsvExport.h"
 #include "model/Version.h"
 
 namespace tallowmark {
@@ -52,16 +55,36 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else return UsageError(err, "more than one input file");
     }
     if (file.empty()) return UsageError(err, "export needs a FILE");
-    TallowmarkDoc document;
-    if (!Load(document, file, err)) return 1;
-    if (output.empty()) {
-        document.WriteCsv(out, viewBlank, viewBadfood);
-        out.flush();
-        return out ? 0 : 1;
+    // One pass over the file, never holding it whole: the same lines as the desktop's
+    // export of the loaded document.
+    IndexStream stream;
+    if (const Outcome opened = stream.Open(file); !opened) {
+        err << "tallowmark-cli: " << file << ": " << opened.message << "\n";
+        return 1;
     }
-    const Outcome written = document.ExportCsv(output, viewBlank, viewBadfood);
-    if (!written) err << "tallowmark-cli: " << written.message << "\n";
-    return written.ok ? 0 : 1;
+    if (output.empty()) {
+        const Outcome walked = StreamCsv(stream, out, viewBlank, viewBadfood);
+        out.flush();
+        if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
+        return walked && out ? 0 : 1;
+    }
+    platform::OpenedOutput opened = platform::OpenForWriting(output);
+    if (!opened.file) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, output) << "\n";
+        return 1;
+    }
+    Outcome walked;
+    {
+        platform::StdioStreamBuf buffer(opened.file.get());
+        std::ostream written(&buffer);
+        walked = StreamCsv(stream, written, viewBlank, viewBadfood);
+    }
+    if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
+    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, output) << "\n";
+        return 1;
+    }
+    return walked ? 0 : 1;
 }
 
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

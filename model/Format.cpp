@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace tallowmark {
 
@@ -45,6 +46,16 @@ std::string_view TextAt(ByteView bytes, std::size_t offset) {
     return {begin, length};
 }
 
+bool HasHeaderSignature(ByteView start) {
+    return start.size() >= HEADER_SIGNATURE.size() &&
+           std::memcmp(start.data(), HEADER_SIGNATURE.data(), HEADER_SIGNATURE.size()) == 0;
+}
+
+std::uint64_t HeaderLengthOf(ByteView start) {
+    const std::uint32_t firstHashTable = ReadU32(start, kFirstHashTableOffset);
+    return firstHashTable != 0 ? firstHashTable : ReadU32(start, kFileSizeFieldOffset);
+}
+
 BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     const bool badFood = ReadU32(signature, 0) == BAD_FOOD_PATTERN;
     const bool blank = ReadU32(signature, 0) == 0;
@@ -61,6 +72,11 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;
     const std::uint64_t blocks = oneBlock ? 1 : countField;
     return {kind, blocks * BLOCK_SIZE};
+}
+
+std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
+    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint64_t>::max();
+    return position + shape.lengthInBytes;
 }
 
 }  // namespace tallowmark

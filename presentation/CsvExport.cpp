@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "model/LocalTimeRules.h"
+#include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/OutputFile.h"
 #include "presentation/RecordCells.h"
@@ -53,21 +54,49 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4)
     out += "\r\n";
 }
 
-void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
-    const LocalTimeBatch sameZoneThroughout;
-    constexpr std::size_t kChunk = 1 << 20;
-    const bool isVersion4 = IsVersion4();
-    std::string buffer = kCsvHeaderLine;
-    buffer.reserve(kChunk + 4096);
-    for (const auto& record : m_records) {
-        if (!IsShown(*record, viewBlankRecords, viewBadfoodRecords)) continue;
-        AppendCsvLine(buffer, *record, isVersion4);
-        if (buffer.size() >= kChunk) {
-            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-            buffer.clear();
-        }
+namespace {
+// Collects CSV lines and hands them on in pieces of about a megabyte.
+class CsvLineWriter {
+public:
+    CsvLineWriter(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords)
+        : m_out(out), m_bViewBlankRecords(viewBlankRecords), m_bViewBadfoodRecords(viewBadfoodRecords) {
+        m_buffer.reserve(kChunk + 4096);
+        m_buffer = kCsvHeaderLine;
     }
-    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    ~CsvLineWriter() { Flush(); }
+    CsvLineWriter(const CsvLineWriter&) = delete;
+    CsvLineWriter& operator=(const CsvLineWriter&) = delete;
+
+    void Add(const IndexRecord& record, bool isVersion4) {
+        if (!IsShown(record, m_bViewBlankRecords, m_bViewBadfoodRecords)) return;
+        AppendCsvLine(m_buffer, record, isVersion4);
+        if (m_buffer.size() >= kChunk) Flush();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 1 << 20;
+    void Flush() {
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
+    }
+
+    const LocalTimeBatch m_sameZoneThroughout;
+    std::ostream& m_out;
+    const bool m_bViewBlankRecords, m_bViewBadfoodRecords;
+    std::string m_buffer;
+};
+}  // namespace
+
+void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
+    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
+    const bool isVersion4 = IsVersion4();
+    for (const auto& record : m_records) writer.Add(*record, isVersion4);
+}
+
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) {
+    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
+    const bool isVersion4 = stream.IsVersion4();
+    return stream.Walk([&](const IndexRecord& record, std::uint64_t) { writer.Add(record, isVersion4); });
 }
 
 Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
