@@ -1,6 +1,7 @@
 #include "model/LocalTimeRules.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -77,6 +78,8 @@ CivilTime CivilFromSeconds(std::int64_t secondsSince1970) {
 }
 
 LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
+    static std::atomic<std::uint64_t> s_serial{0};
+    m_qwSerial = ++s_serial;
     // Probe once a day and pin every change of offset to its second. Zones change their
     // offset at most a few times a year, never twice within a day.
     std::int64_t previous = LibraryOffsetAt(kTableStart, 0);

@@ -27,6 +27,8 @@ public:
     std::int64_t FromLocal(std::int64_t localSeconds) const;
 
     LocalTimeRules();
+    // Tells tables apart even when a new one takes the place of one that was freed.
+    std::uint64_t Serial() const { return m_qwSerial; }
 
 private:
     struct Span {
@@ -35,6 +37,7 @@ private:
     };
     std::vector<Span> m_spans;  // sorted by start; the first covers everything before it
     std::int64_t m_tableEnd;    // instants from here on are asked of the C library
+    std::uint64_t m_qwSerial;
 };
 
 // Within its scope, the current thread keeps the zone it had at the start, without

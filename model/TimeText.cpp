@@ -19,6 +19,18 @@ constexpr std::array<const char*, 12> kMonthAbbreviations = {"Jan", "Feb", "Mar"
                                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
+    // Exports format hundreds of thousands of times: the common widths go straight out.
+    if (value >= 0 && value < 100 && minimumDigits == 2) {
+        const char pair[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+        out.append(pair, 2);
+        return;
+    }
+    if (value >= 1000 && value < 10000 && minimumDigits <= 4) {
+        const char four[4] = {static_cast<char>('0' + value / 1000), static_cast<char>('0' + value / 100 % 10),
+                              static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+        out.append(four, 4);
+        return;
+    }
     std::array<char, 24> digits{};
     auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
     (void)error;
@@ -26,6 +38,22 @@ void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
     out.append(digits.data(), end);
 }
 std::optional<std::int64_t> g_presentTimeOverride;
+
+// The offset in force now, asked of the rules once a second rather than once a time.
+std::int64_t PresentOffset(const LocalTimeRules& rules) {
+    thread_local std::uint64_t t_serial = 0;
+    thread_local std::int64_t t_now = 0, t_offset = 0;
+    const std::int64_t now = PresentTime();
+    if (t_serial != rules.Serial() || t_now != now) {
+        t_serial = rules.Serial();
+        t_now = now;
+        t_offset = rules.OffsetAt(now);
+    }
+    return t_offset;
+}
+
+// 1900-01-01 00:00:00 counted in seconds from 1970.
+constexpr std::int64_t kFirstSecondOf1900 = -2'208'988'800;
 }  // namespace
 
 void OverridePresentTimeForTesting(std::optional<std::int64_t> now) { g_presentTimeOverride = now; }
@@ -38,7 +66,7 @@ TimeValue ToTimeValue(FileTime fileTime) {
     // Step 1: shift by the present offset; a value the system could not represent fails.
     if (fileTime > static_cast<FileTime>(std::numeric_limits<std::int64_t>::max())) return 0;
     const LocalTimeRules& rules = LocalTimeRules::Active();
-    const std::int64_t offsetTicks = rules.OffsetAt(PresentTime()) * kTicksPerSecond;
+    const std::int64_t offsetTicks = PresentOffset(rules) * kTicksPerSecond;
     auto local = static_cast<std::int64_t>(fileTime);
     if (offsetTicks > 0 && local > std::numeric_limits<std::int64_t>::max() - offsetTicks) return 0;
     local += offsetTicks;
@@ -46,7 +74,7 @@ TimeValue ToTimeValue(FileTime fileTime) {
 
     // Steps 2 to 4: the local calendar fields; years before 1900 count as 0.
     const std::int64_t localSeconds = local / kTicksPerSecond - kSecondsFrom1601To1970;
-    if (CivilFromSeconds(localSeconds).year < 1900) return 0;
+    if (localSeconds < kFirstSecondOf1900) return 0;
 
     // Step 5: back to an instant by the local-time rules, kept only inside 32 bits.
     if (localSeconds < -kDay || localSeconds > kTimeValueMax + kDay) return -1;
