@@ -104,7 +104,10 @@ namespace {
 thread_local const LocalTimeRules* t_pinnedRules = nullptr;
 }  // namespace
 
-LocalTimeBatch::LocalTimeBatch() : m_rules(LocalTimeRules::Current()), m_previous(t_pinnedRules) {
+LocalTimeBatch::LocalTimeBatch() : LocalTimeBatch(LocalTimeRules::Current()) {}
+
+LocalTimeBatch::LocalTimeBatch(std::shared_ptr<const LocalTimeRules> rules)
+    : m_rules(std::move(rules)), m_previous(t_pinnedRules) {
     t_pinnedRules = m_rules.get();
 }
 
@@ -132,7 +135,9 @@ std::shared_ptr<const LocalTimeRules> LocalTimeRules::Current() {
 }
 
 std::int64_t LocalTimeRules::OffsetAt(std::int64_t utc) const {
+    // Outside the table (dates before 1970 or after 2038) the C library knows the rules.
     if (utc >= m_tableEnd) return LibraryOffsetAt(utc, m_spans.back().offset);
+    if (utc < kTableStart) return LibraryOffsetAt(utc, m_spans.front().offset);
     const auto next = std::upper_bound(m_spans.begin(), m_spans.end(), utc,
                                        [](std::int64_t value, const Span& span) { return value < span.start; });
     return std::prev(next)->offset;

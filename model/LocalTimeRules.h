@@ -45,6 +45,8 @@ private:
 class LocalTimeBatch {
 public:
     LocalTimeBatch();
+    // Pins `rules` taken on another thread, so that worker threads share one table.
+    explicit LocalTimeBatch(std::shared_ptr<const LocalTimeRules> rules);
     ~LocalTimeBatch();
     LocalTimeBatch(const LocalTimeBatch&) = delete;
     LocalTimeBatch& operator=(const LocalTimeBatch&) = delete;

@@ -54,6 +54,8 @@ std::int64_t PresentOffset(const LocalTimeRules& rules) {
 
 // 1900-01-01 00:00:00 counted in seconds from 1970.
 constexpr std::int64_t kFirstSecondOf1900 = -2'208'988'800;
+// 9999-12-31 23:59:59, the last second ISO 8601 writes with four year digits.
+constexpr std::int64_t kLastSecondOf9999 = 253'402'300'799;
 }  // namespace
 
 void OverridePresentTimeForTesting(std::optional<std::int64_t> now) { g_presentTimeOverride = now; }
@@ -109,6 +111,47 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
             default: out += '%'; out += *p; break;
         }
     }
+}
+
+std::optional<std::int64_t> InstantOf(FileTime fileTime) {
+    if (fileTime == 0 || fileTime / kTicksPerSecond > static_cast<FileTime>(kLastSecondOf9999 + kSecondsFrom1601To1970))
+        return std::nullopt;
+    return static_cast<std::int64_t>(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970;
+}
+
+bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
+    const std::optional<std::int64_t> instant = InstantOf(fileTime);
+    if (!instant) return false;
+    const std::int64_t offset = localTime ? LocalTimeRules::Active().OffsetAt(*instant) : 0;
+    const std::int64_t shown = *instant + offset;
+    if (shown < -kSecondsFrom1601To1970 || shown > kLastSecondOf9999) return false;
+    const CivilTime civil = CivilFromSeconds(shown);
+    AppendNumber(out, civil.year, 4);
+    out += '-';
+    AppendNumber(out, civil.month, 2);
+    out += '-';
+    AppendNumber(out, civil.day, 2);
+    out += 'T';
+    AppendNumber(out, civil.hour, 2);
+    out += ':';
+    AppendNumber(out, civil.minute, 2);
+    out += ':';
+    AppendNumber(out, civil.second, 2);
+    if (!localTime) {
+        out += 'Z';
+        return true;
+    }
+    const std::int64_t magnitude = offset < 0 ? -offset : offset;
+    out += offset < 0 ? '-' : '+';
+    AppendNumber(out, magnitude / 3600, 2);
+    out += ':';
+    AppendNumber(out, magnitude / 60 % 60, 2);
+    // Local mean time before standard zones can be off by seconds; say so rather than round.
+    if (magnitude % 60 != 0) {
+        out += ':';
+        AppendNumber(out, magnitude % 60, 2);
+    }
+    return true;
 }
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
