@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
 #include <filesystem>
 
@@ -15,6 +16,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: tallowmark-cli export FILE [-o OUT] [--hide-blank] [--hide-badfood]\n"
     "       tallowmark-cli info FILE\n"
+    "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv] [-o OUT]\n"
+    "                               [--localtime] [--jobs N]\n"
+    "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
     "       tallowmark-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -26,13 +30,20 @@ constexpr const char* kHelp =
     "    --hide-blank   leave out blank records\n"
     "    --hide-badfood leave out records filled with 0x0BADF00D\n"
     "  info FILE      name, location, version, recorded size and number of records\n"
+    "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
+    "                 order given, times as true instants in UTC (ISO 8601)\n"
+    "    --find ROOT    also take every index.dat file found under ROOT\n"
+    "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime) or csv\n"
+    "    -o OUT         write to OUT instead of standard output\n"
+    "    --localtime    local time with the offset in force at each date\n"
+    "    --jobs N       files read at once (default: one per core)\n"
+    "  find ROOT...   every file named index.dat (any letter case) under each ROOT, one path\n"
+    "                 a line; links to directories are never followed\n"
+    "    -0             end each path with a NUL byte instead\n"
+    "    --quiet        say nothing of directories that cannot be read\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
 
-int UsageError(std::ostream& err, const std::string& problem) {
-    err << "tallowmark-cli: " << problem << "\n" << kUsage;
-    return 2;
-}
 
 bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     const Outcome opened = document.OnOpenDocument(path);
@@ -104,7 +115,13 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 }
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int UsageError(std::ostream& err, const std::string& problem) {
+    err << "tallowmark-cli: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
@@ -117,6 +134,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (command == "export") return Export(args, out, err);
     if (command == "info") return Info(args, out, err);
+    if (command == "timeline") return RunTimeline(args, out, err, environment);
+    if (command == "find") return RunFind(args, out, err);
     return UsageError(err, "unknown command " + command);
 }
 

@@ -1,0 +1,119 @@
+#include <ostream>
+#include <thread>
+
+#include "cli/CliSupport.h"
+#include "cli/OrderedWork.h"
+#include "cli/ProgressLine.h"
+#include "model/LocalTimeRules.h"
+#include "platform/OutputFile.h"
+#include "presentation/CsvExport.h"
+#include "presentation/Timeline.h"
+
+namespace tallowmark {
+
+namespace {
+struct TimelineRequest {
+    std::vector<std::string> files;
+    std::vector<std::string> findRoots;
+    std::string output;
+    TimelineOptions options;
+    unsigned jobs = 0;  // 0: one per core
+};
+
+// Parses the arguments after "timeline"; returns 0 when they are good, else the exit code.
+int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request, std::ostream& err) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs";
+        if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
+        if (arg == "--format") {
+            const auto format = TimelineFormatNamed(args[++i]);
+            if (!format) return UsageError(err, "unknown format " + args[i] + " (jsonl, bodyfile or csv)");
+            request.options.format = *format;
+        } else if (arg == "-o") {
+            request.output = args[++i];
+        } else if (arg == "--find") {
+            request.findRoots.push_back(args[++i]);
+        } else if (arg == "--jobs") {
+            const std::string& value = args[++i];
+            if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(value) == 0)
+                return UsageError(err, "--jobs needs a number from 1 to 999");
+            request.jobs = static_cast<unsigned>(std::stoul(value));
+        } else if (arg == "--localtime") {
+            request.options.localTime = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(err, "unknown option " + arg);
+        } else {
+            request.files.push_back(arg);
+        }
+    }
+    if (request.files.empty() && request.findRoots.empty()) return UsageError(err, "timeline needs a FILE or --find ROOT");
+    return 0;
+}
+
+// Writes every file's lines to `out` in the order given, using `jobs` threads; false if
+// any file failed. A failed file's message names it; the others are still written.
+bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
+    const TimelineOptions options = request.options;
+    const std::string_view header = TimelineHeader(options.format);
+    out.write(header.data(), static_cast<std::streamsize>(header.size()));
+
+    // Every thread converts with the same zone table, made once here.
+    const auto zone = LocalTimeRules::Current();
+    const unsigned jobs = request.jobs ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
+    ProgressLine progress(err, atTerminal);
+    std::size_t records = 0;
+    bool allRead = true;
+    RunInOrder<FileTimeline>(
+        request.files.size(), jobs,
+        [&](std::size_t i) {
+            const LocalTimeBatch sameZone(zone);
+            return TimelineOfFile(request.files[i], options);
+        },
+        [&](std::size_t i, FileTimeline&& timeline) {
+            out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
+            records += timeline.records;
+            if (!timeline.outcome) {
+                progress.Clear();
+                err << "tallowmark-cli: " << request.files[i] << ": " << timeline.outcome.message << "\n";
+                allRead = false;
+            }
+            progress.Update(i + 1, request.files.size(), records);
+        });
+    out.flush();
+    return allRead;
+}
+}  // namespace
+
+int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const CliEnvironment& environment) {
+    TimelineRequest request;
+    if (const int usage = ParseTimeline(args, request, err)) return usage;
+    if (request.jobs == 0) request.jobs = environment.threads;
+    bool ok = true;
+    if (!request.findRoots.empty())
+        ok = FindIndexFiles(request.findRoots, false, err, [&](std::string path) { request.files.push_back(std::move(path)); });
+
+    if (request.output.empty()) {
+        ok = WriteTimeline(request, out, err, environment.stderrIsTerminal) && ok;
+        return ok && out ? 0 : 1;
+    }
+    platform::OpenedOutput opened = platform::OpenForWriting(request.output);
+    if (!opened.file) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, request.output) << "\n";
+        return 1;
+    }
+    {
+        platform::StdioStreamBuf buffer(opened.file.get());
+        std::ostream written(&buffer);
+        ok = WriteTimeline(request, written, err, environment.stderrIsTerminal) && ok;
+    }
+    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, request.output) << "\n";
+        return 1;
+    }
+    return ok ? 0 : 1;
+}
+
+}  // namespace tallowmark
