@@ -2,11 +2,11 @@
 #include <thread>
 
 #include "cli/CliSupport.h"
-#include "cli/OrderedWork.h"
 #include "cli/ProgressLine.h"
 #include "model/LocalTimeRules.h"
 #include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
+#include "presentation/OrderedWork.h"
 #include "presentation/Timeline.h"
 
 namespace tallowmark {
@@ -65,13 +65,14 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
     ProgressLine progress(err, atTerminal);
     std::size_t records = 0;
     bool allRead = true;
+    std::size_t i = 0;
     RunInOrder<FileTimeline>(
         request.files.size(), jobs,
-        [&](std::size_t i) {
+        [&](std::size_t file) {
             const LocalTimeBatch sameZone(zone);
-            return TimelineOfFile(request.files[i], options);
+            return TimelineOfFile(request.files[file], options);
         },
-        [&](std::size_t i, FileTimeline&& timeline) {
+        [&](FileTimeline&& timeline) {
             out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
             records += timeline.records;
             if (!timeline.outcome) {
@@ -79,7 +80,7 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
                 err << "tallowmark-cli: " << request.files[i] << ": " << timeline.outcome.message << "\n";
                 allRead = false;
             }
-            progress.Update(i + 1, request.files.size(), records);
+            progress.Update(++i, request.files.size(), records);
         });
     out.flush();
     return allRead;

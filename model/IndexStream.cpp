@@ -1,15 +1,10 @@
 #include "model/IndexStream.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "model/TallowmarkDoc.h"
 
 namespace tallowmark {
-
-namespace {
-constexpr std::size_t kWindowBytes = 1 << 20;
-}  // namespace
 
 Outcome ReadFailure(platform::FileError error, const std::string& path) {
     switch (error) {
@@ -28,67 +23,91 @@ Outcome IndexStream::Open(const std::string& path) {
     m_qwLength = m_file.Length();
     if (m_qwLength == 0) return Outcome::Success();
 
-    if (!Hold(0, kHeaderFieldsEnd)) return ReadFailure(platform::FileError::ReadFailed, path);
-    const ByteView start = Held(0, kHeaderFieldsEnd);
-    if (!HasHeaderSignature(start)) return Outcome::Failure(kMsgUnexpectedFormat);
-    const std::uint64_t headerLength = HeaderLengthOf(start);
-    if (!Hold(0, headerLength)) return ReadFailure(platform::FileError::ReadFailed, path);
-    const ByteView header = Held(0, headerLength);
-    m_headerBytes.assign(header.begin(), header.end());
+    if (!ReadUpTo(m_headerBytes, 0, kHeaderFieldsEnd)) return m_failure;
+    if (!HasHeaderSignature(m_headerBytes)) return Outcome::Failure(kMsgUnexpectedFormat);
+    const std::uint64_t headerLength = HeaderLengthOf(m_headerBytes);
+    if (headerLength < m_headerBytes.size()) {
+        // The bytes read past a short header belong to the block area.
+        m_readAhead.assign(m_headerBytes.begin() + static_cast<std::ptrdiff_t>(headerLength), m_headerBytes.end());
+        m_headerBytes.resize(static_cast<std::size_t>(headerLength));
+    } else if (!ReadUpTo(m_headerBytes, 0, headerLength)) {
+        return m_failure;
+    }
     m_pHeader = std::make_unique<IndexHeader>(headerLength, ByteView(m_headerBytes));
+    // No walk when the header claims the whole file or more (or nothing at all).
+    m_qwNext = headerLength == 0 ? m_qwLength : headerLength;
     return Outcome::Success();
 }
 
-Outcome IndexStream::Walk(const Visitor& visit) {
-    if (!m_pHeader) return Outcome::Success();
-    const std::uint64_t headerLength = m_pHeader->ClaimedLength();
-    if (headerLength == 0 || headerLength >= m_qwLength) return Outcome::Success();
-    std::uint64_t position = headerLength;
-    std::uint32_t number = 0;
-    do {
-        if (!Hold(position, 8)) return ReadFailure(platform::FileError::ReadFailed, m_strPath);
-        if (position >= m_qwLength) break;  // the file shrank since it was opened
-        const ByteView start = Held(position, 8);
-        const BlockShape shape = RecogniseBlock(start.first(std::min<std::size_t>(4, start.size())), ReadU32(start, 4));
-        if (!Hold(position, shape.lengthInBytes)) return ReadFailure(platform::FileError::ReadFailed, m_strPath);
-        const ByteView held = Held(position, shape.lengthInBytes);
+bool IndexStream::ReadUpTo(std::vector<std::uint8_t>& bytes, std::uint64_t start, std::uint64_t end) {
+    end = std::min(end, m_qwLength);
+    if (start + bytes.size() >= end) return true;
+    const std::size_t had = bytes.size();
+    const auto want = static_cast<std::size_t>(end - start - had);
+    bytes.resize(had + want);
+    std::size_t got = 0;
+    if (m_file.Read(bytes.data() + had, want, got) != platform::FileError::None) {
+        bytes.resize(had);
+        m_failure = ReadFailure(platform::FileError::ReadFailed, m_strPath);
+        m_qwLength = start + had;  // no more pieces
+        return false;
+    }
+    bytes.resize(had + got);
+    // A file that shrank since it was opened ends where its bytes end.
+    if (got < want) m_qwLength = start + bytes.size();
+    return true;
+}
+
+std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
+    if (m_qwNext >= m_qwLength) return std::nullopt;
+    IndexPiece piece;
+    piece.start = m_qwNext;
+    piece.firstNumber = m_dwNextNumber;
+    piece.bytes = std::move(m_readAhead);
+    m_readAhead.clear();
+    // Read the piece's worth at once, then step over whole records until it is full.
+    ReadUpTo(piece.bytes, piece.start, piece.start + target);
+    std::uint64_t position = piece.start;
+    std::uint32_t number = piece.firstNumber;
+    while (position < m_qwLength && position - piece.start < target) {
+        if (!ReadUpTo(piece.bytes, piece.start, position + 8) || position >= m_qwLength) break;
+        const ByteView rest = ByteView(piece.bytes).subspan(static_cast<std::size_t>(position - piece.start));
+        const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        // A record larger than the piece makes the piece larger, never beyond the file.
+        if (!ReadUpTo(piece.bytes, piece.start, position + shape.lengthInBytes)) break;
+        position = NextRecordPosition(position, shape);
+        ++number;
+    }
+    const std::uint64_t end = std::min(position, m_qwLength);
+    if (end - piece.start < piece.bytes.size()) {
+        const auto split = piece.bytes.begin() + static_cast<std::ptrdiff_t>(end - piece.start);
+        m_readAhead.assign(split, piece.bytes.end());
+        piece.bytes.erase(split, piece.bytes.end());
+    }
+    m_qwNext = position;
+    m_dwNextNumber = number;
+    if (piece.bytes.empty()) return std::nullopt;
+    return piece;
+}
+
+void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const {
+    const ByteView bytes(piece.bytes);
+    std::uint64_t position = piece.start;
+    std::uint32_t number = piece.firstNumber;
+    while (position - piece.start < bytes.size()) {
+        const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
+        const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        const ByteView held = rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
         if (const auto record = MakeRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes))
             visit(*record, position);
         ++number;
         position = NextRecordPosition(position, shape);
-    } while (position < m_qwLength);
-    return Outcome::Success();
+    }
 }
 
-bool IndexStream::Hold(std::uint64_t position, std::uint64_t count) {
-    const std::uint64_t end = position + std::min(count, m_qwLength - std::min(position, m_qwLength));
-    const std::uint64_t windowEnd = m_qwWindowStart + m_windowUsed;
-    if (end <= windowEnd) return true;
-    // The walk only goes forward and never past the bytes it held last, so everything
-    // before `position` can go.
-    const std::size_t keep = static_cast<std::size_t>(windowEnd - position);
-    std::memmove(m_window.data(), m_window.data() + (position - m_qwWindowStart), keep);
-    m_qwWindowStart = position;
-    m_windowUsed = keep;
-    // A record larger than the window grows it, never beyond what the file holds.
-    const std::uint64_t needed = end - position;
-    if (m_window.size() < std::max<std::uint64_t>(needed, kWindowBytes))
-        m_window.resize(static_cast<std::size_t>(std::max<std::uint64_t>(needed, kWindowBytes)));
-    // Read ahead as far as the window and the file's length allow.
-    const std::uint64_t fileLeft = m_qwLength - (m_qwWindowStart + m_windowUsed);
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(m_window.size() - m_windowUsed, fileLeft));
-    std::size_t got = 0;
-    if (m_file.Read(m_window.data() + m_windowUsed, want, got) != platform::FileError::None) return false;
-    m_windowUsed += got;
-    // A file that shrank since it was opened ends where its bytes end.
-    if (got < want) m_qwLength = m_qwWindowStart + m_windowUsed;
-    return true;
-}
-
-ByteView IndexStream::Held(std::uint64_t position, std::uint64_t count) const {
-    const std::uint64_t windowEnd = m_qwWindowStart + m_windowUsed;
-    const std::uint64_t end = std::min(position + count, windowEnd);
-    return ByteView(m_window.data() + (position - m_qwWindowStart), static_cast<std::size_t>(end - position));
+Outcome IndexStream::Walk(const Visitor& visit) {
+    while (const auto piece = NextPiece()) WalkPiece(*piece, visit);
+    return m_failure;
 }
 
 }  // namespace tallowmark

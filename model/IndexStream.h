@@ -1,11 +1,13 @@
 #pragma once
-// One pass over a cache index file, front to back, holding only the header and the
-// record at hand: for batch work on files too many or too large to load whole. It
-// finds exactly the records that loading a TallowmarkDoc finds, with the same numbers.
+// One pass over a cache index file, front to back, holding only the header and a piece
+// of the block area at a time: for batch work on files too many or too large to load
+// whole. It finds exactly the records that loading a TallowmarkDoc finds, with the same
+// numbers. The pieces can be walked on other threads while the next ones are read.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,14 @@ namespace tallowmark {
 // The message for a file that could not be opened or read, as loading gives it.
 Outcome ReadFailure(platform::FileError error, const std::string& path);
 
+// Whole records of the block area, as read from the file: the last one of the file may
+// be cut short by its end, no other is.
+struct IndexPiece {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t start = 0;         // file offset of bytes[0]
+    std::uint32_t firstNumber = 0;   // walk-step number of the first record
+};
+
 class IndexStream {
 public:
     IndexStream() = default;
@@ -31,26 +41,32 @@ public:
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
 
+    // The next records, about `target` bytes of them (more if one record is larger);
+    // nullopt at the end. A read error ends the pieces and shows in Failure().
+    std::optional<IndexPiece> NextPiece(std::size_t target = 1 << 20);
+    const Outcome& Failure() const { return m_failure; }
+
     // `record` and its bytes are good only during the call; `offset` is where it starts.
     using Visitor = std::function<void(const IndexRecord& record, std::uint64_t offset)>;
-    // Calls `visit` for every record in file order. Fails only if reading fails midway,
-    // after the records before the failure were visited.
+    // Calls `visit` for every record of a piece, in file order; safe on any thread.
+    void WalkPiece(const IndexPiece& piece, const Visitor& visit) const;
+    // Every piece in turn. Fails only if reading fails midway, after the records before
+    // the failure were visited.
     Outcome Walk(const Visitor& visit);
 
 private:
-    // Makes the window hold the file's bytes from `position` for `count` bytes, or up to
-    // the end of the file; false on a read error.
-    bool Hold(std::uint64_t position, std::uint64_t count);
-    ByteView Held(std::uint64_t position, std::uint64_t count) const;
+    // Makes `bytes` (which hold the file from `start`) reach `end` or the file's end.
+    bool ReadUpTo(std::vector<std::uint8_t>& bytes, std::uint64_t start, std::uint64_t end);
 
     std::string m_strPath;
     platform::SequentialFile m_file;
     std::uint64_t m_qwLength = 0;  // shortened if the file turns out shorter than it said
     std::vector<std::uint8_t> m_headerBytes;
     std::unique_ptr<IndexHeader> m_pHeader;
-    std::vector<std::uint8_t> m_window;  // file bytes from m_qwWindowStart on
-    std::uint64_t m_qwWindowStart = 0;
-    std::size_t m_windowUsed = 0;
+    std::uint64_t m_qwNext = 0;       // where the next piece starts
+    std::uint32_t m_dwNextNumber = 0;
+    std::vector<std::uint8_t> m_readAhead;  // bytes from m_qwNext on, read already
+    Outcome m_failure;
 };
 
 }  // namespace tallowmark

@@ -1,11 +1,14 @@
 #include "presentation/CsvExport.h"
 
+#include <algorithm>
 #include <ostream>
+#include <thread>
 
 #include "model/LocalTimeRules.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/OutputFile.h"
+#include "presentation/OrderedWork.h"
 #include "presentation/RecordCells.h"
 
 namespace tallowmark {
@@ -93,10 +96,26 @@ void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool view
     for (const auto& record : m_records) writer.Add(*record, isVersion4);
 }
 
-Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) {
-    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
+                  unsigned threads) {
+    out << kCsvHeaderLine;
     const bool isVersion4 = stream.IsVersion4();
-    return stream.Walk([&](const IndexRecord& record, std::uint64_t) { writer.Add(record, isVersion4); });
+    // One zone table for every thread, so that all lines convert alike.
+    const auto zone = LocalTimeRules::Current();
+    RunInOrder<std::string>(
+        threads ? threads : std::max(1u, std::thread::hardware_concurrency()),
+        [&] { return stream.NextPiece(); },
+        [&](const IndexPiece& piece) {
+            const LocalTimeBatch sameZone(zone);
+            std::string lines;
+            lines.reserve(piece.bytes.size() / 2);
+            stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
+                if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4);
+            });
+            return lines;
+        },
+        [&](const std::string& lines) { out.write(lines.data(), static_cast<std::streamsize>(lines.size())); });
+    return stream.Failure();
 }
 
 Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {

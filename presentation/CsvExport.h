@@ -19,7 +19,9 @@ class IndexStream;
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4);
 
 // Writes what TallowmarkDoc::WriteCsv writes for the same file, reading it in one pass
-// without loading it whole. Fails only when reading fails midway.
-Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords);
+// without loading it whole and making the lines on `threads` threads (0: one per core).
+// Fails only when reading fails midway.
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
+                  unsigned threads = 0);
 
 }  // namespace tallowmark
