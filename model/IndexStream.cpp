@@ -39,7 +39,7 @@ Outcome IndexStream::Open(const std::string& path) {
     return Outcome::Success();
 }
 
-bool IndexStream::ReadUpTo(std::vector<std::uint8_t>& bytes, std::uint64_t start, std::uint64_t end) {
+bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
     end = std::min(end, m_qwLength);
     if (start + bytes.size() >= end) return true;
     const std::size_t had = bytes.size();

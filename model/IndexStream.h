@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/IndexHeader.h"
@@ -21,10 +22,25 @@ namespace tallowmark {
 // The message for a file that could not be opened or read, as loading gives it.
 Outcome ReadFailure(platform::FileError error, const std::string& path);
 
+// Leaves new bytes uninitialised on resize: they are about to be read into.
+template <class T>
+struct ReadBufferAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = ReadBufferAllocator<U>;
+    };
+    template <class U, class... Args>
+    void construct(U* at, Args&&... args) {
+        if constexpr (sizeof...(Args) == 0) ::new (static_cast<void*>(at)) U;
+        else ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
+using ReadBuffer = std::vector<std::uint8_t, ReadBufferAllocator<std::uint8_t>>;
+
 // Whole records of the block area, as read from the file: the last one of the file may
 // be cut short by its end, no other is.
 struct IndexPiece {
-    std::vector<std::uint8_t> bytes;
+    ReadBuffer bytes;
     std::uint64_t start = 0;         // file offset of bytes[0]
     std::uint32_t firstNumber = 0;   // walk-step number of the first record
 };
@@ -56,16 +72,16 @@ public:
 
 private:
     // Makes `bytes` (which hold the file from `start`) reach `end` or the file's end.
-    bool ReadUpTo(std::vector<std::uint8_t>& bytes, std::uint64_t start, std::uint64_t end);
+    bool ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end);
 
     std::string m_strPath;
     platform::SequentialFile m_file;
     std::uint64_t m_qwLength = 0;  // shortened if the file turns out shorter than it said
-    std::vector<std::uint8_t> m_headerBytes;
+    ReadBuffer m_headerBytes;
     std::unique_ptr<IndexHeader> m_pHeader;
     std::uint64_t m_qwNext = 0;       // where the next piece starts
     std::uint32_t m_dwNextNumber = 0;
-    std::vector<std::uint8_t> m_readAhead;  // bytes from m_qwNext on, read already
+    ReadBuffer m_readAhead;  // bytes from m_qwNext on, read already
     Outcome m_failure;
 };
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -52,6 +53,28 @@ std::int64_t PresentOffset(const LocalTimeRules& rules) {
     return t_offset;
 }
 
+// The two patterns of the list and the details, written in one piece: exports format
+// hundreds of thousands of times. False for any other pattern.
+bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pattern) {
+    const bool withSeconds = pattern == LONG_TIME_FORMAT || std::strcmp(pattern, LONG_TIME_FORMAT) == 0;
+    if (!withSeconds && pattern != SHORT_TIME_FORMAT && std::strcmp(pattern, SHORT_TIME_FORMAT) != 0) return false;
+    if (civil.year < 1000 || civil.year > 9999) return false;
+    auto two = [](char* at, unsigned value) {
+        at[0] = static_cast<char>('0' + value / 10);
+        at[1] = static_cast<char>('0' + value % 10);
+    };
+    char text[] = "dd Mmm yyyy, hh:mm:ss";
+    two(text, civil.day);
+    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1], 3);
+    two(text + 7, static_cast<unsigned>(civil.year / 100));
+    two(text + 9, static_cast<unsigned>(civil.year % 100));
+    two(text + 13, civil.hour);
+    two(text + 16, civil.minute);
+    two(text + 19, civil.second);
+    out.append(text, withSeconds ? 21 : 18);
+    return true;
+}
+
 // 1900-01-01 00:00:00 counted in seconds from 1970.
 constexpr std::int64_t kFirstSecondOf1900 = -2'208'988'800;
 // 9999-12-31 23:59:59, the last second ISO 8601 writes with four year digits.
@@ -95,6 +118,7 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
     if (value < 0 || pattern == nullptr) return;
     const LocalTimeRules& rules = LocalTimeRules::Active();
     const CivilTime civil = CivilFromSeconds(value + rules.OffsetAt(value));
+    if (AppendListPattern(out, civil, pattern)) return;
     for (const char* p = pattern; *p; ++p) {
         if (*p != '%' || p[1] == '\0') {
             out += *p;

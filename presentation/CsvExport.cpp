@@ -1,6 +1,7 @@
 #include "presentation/CsvExport.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ostream>
 #include <thread>
 
@@ -25,6 +26,11 @@ void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void AppendDecimal(std::string& out, std::uint64_t value) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 void AppendQuotedTime(std::string& out, TimeValue value) {
     out += '"';
     AppendFormattedTime(out, value, SHORT_TIME_FORMAT);
@@ -33,13 +39,13 @@ void AppendQuotedTime(std::string& out, TimeValue value) {
 }  // namespace
 
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4) {
-    out += std::to_string(record.RecordNumber());
+    AppendDecimal(out, record.RecordNumber());
     out += ',';
     AppendQuoted(out, record.TypeName());
     out += ',';
     AppendQuoted(out, record.UrlText());
     out += ',';
-    out += SizeText(record.Size());
+    AppendDecimal(out, record.Size());  // as SizeText writes it
     // Fields 5 to 8 are the row's cells 4 to 7: filled for "URL" records only.
     if (!record.IsType(kTypeUrl)) {
         out += R"(,"","","","")" "\r\n";
