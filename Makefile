@@ -26,7 +26,7 @@ asan-test: deps
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2
 
 bench: deps
-	@scripts/install-deps.sh libmsiecf-utils pasco time
+	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)

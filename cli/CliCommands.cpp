@@ -6,9 +6,9 @@
 #include "actions/FileProperties.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
+#include "model/Version.h"
 #include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
-#include "model/Version.h"
 
 namespace tallowmark {
 
@@ -44,14 +44,14 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
 
-
 bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     const Outcome opened = document.OnOpenDocument(path);
     if (!opened) err << "tallowmark-cli: " << path << ": " << opened.message << "\n";
     return opened.ok;
 }
 
-int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
     std::string file, output;
     bool viewBlank = true, viewBadfood = true;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -73,29 +73,11 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tallowmark-cli: " << file << ": " << opened.message << "\n";
         return 1;
     }
-    if (output.empty()) {
-        const Outcome walked = StreamCsv(stream, out, viewBlank, viewBadfood);
-        out.flush();
+    return WriteOutput(output, out, err, [&](std::ostream& to) {
+        const Outcome walked = StreamCsv(stream, to, viewBlank, viewBadfood, environment.threads);
         if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
-        return walked && out ? 0 : 1;
-    }
-    platform::OpenedOutput opened = platform::OpenForWriting(output);
-    if (!opened.file) {
-        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, output) << "\n";
-        return 1;
-    }
-    Outcome walked;
-    {
-        platform::StdioStreamBuf buffer(opened.file.get());
-        std::ostream written(&buffer);
-        walked = StreamCsv(stream, written, viewBlank, viewBadfood);
-    }
-    if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
-    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
-        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, output) << "\n";
-        return 1;
-    }
-    return walked ? 0 : 1;
+        return walked.ok;
+    });
 }
 
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -120,6 +102,31 @@ int UsageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
+int WriteOutput(const std::string& path, std::ostream& out, std::ostream& err,
+                const std::function<bool(std::ostream&)>& write) {
+    if (path.empty()) {
+        const bool done = write(out);
+        out.flush();
+        return done && out ? 0 : 1;
+    }
+    platform::OpenedOutput opened = platform::OpenForWriting(path);
+    if (!opened.file) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, path) << "\n";
+        return 1;
+    }
+    bool done;
+    {
+        platform::StdioStreamBuf buffer(opened.file.get());
+        std::ostream written(&buffer);
+        done = write(written);
+    }
+    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, path) << "\n";
+        return 1;
+    }
+    return done ? 0 : 1;
+}
+
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment) {
     if (args.empty()) return UsageError(err, "no command given");
@@ -132,7 +139,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << kProductName << " " << kProductVersion << "\n";
         return 0;
     }
-    if (command == "export") return Export(args, out, err);
+    if (command == "export") return Export(args, out, err, environment);
     if (command == "info") return Info(args, out, err);
     if (command == "timeline") return RunTimeline(args, out, err, environment);
     if (command == "find") return RunFind(args, out, err);

@@ -4,8 +4,6 @@
 #include "cli/CliSupport.h"
 #include "cli/ProgressLine.h"
 #include "model/LocalTimeRules.h"
-#include "platform/OutputFile.h"
-#include "presentation/CsvExport.h"
 #include "presentation/OrderedWork.h"
 #include "presentation/Timeline.h"
 
@@ -96,25 +94,10 @@ int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!request.findRoots.empty())
         ok = FindIndexFiles(request.findRoots, false, err, [&](std::string path) { request.files.push_back(std::move(path)); });
 
-    if (request.output.empty()) {
-        ok = WriteTimeline(request, out, err, environment.stderrIsTerminal) && ok;
-        return ok && out ? 0 : 1;
-    }
-    platform::OpenedOutput opened = platform::OpenForWriting(request.output);
-    if (!opened.file) {
-        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, request.output) << "\n";
-        return 1;
-    }
-    {
-        platform::StdioStreamBuf buffer(opened.file.get());
-        std::ostream written(&buffer);
-        ok = WriteTimeline(request, written, err, environment.stderrIsTerminal) && ok;
-    }
-    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
-        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, request.output) << "\n";
-        return 1;
-    }
-    return ok ? 0 : 1;
+    const int written = WriteOutput(request.output, out, err, [&](std::ostream& to) {
+        return WriteTimeline(request, to, err, environment.stderrIsTerminal);
+    });
+    return ok ? written : 1;
 }
 
 }  // namespace tallowmark

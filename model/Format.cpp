@@ -34,6 +34,13 @@ std::uint32_t ReadU32(ByteView bytes, std::size_t offset) {
 }
 
 std::uint64_t ReadU64(ByteView bytes, std::size_t offset) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (offset < bytes.size() && bytes.size() - offset >= 8) {
+            std::uint64_t value;
+            std::memcpy(&value, bytes.data() + offset, 8);
+            return value;
+        }
+    }
     return ReadLittleEndian(bytes, offset, 8);
 }
 

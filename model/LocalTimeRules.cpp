@@ -98,6 +98,15 @@ LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
         if (m_spans.back().offset != offset) m_spans.push_back({probe, offset});
         previous = offset;
     }
+    // For each day of the table, the first span that starts after the day begins: a
+    // look-up then steps over at most the changes of that one day.
+    m_firstSpanAfterDay.resize(static_cast<std::size_t>((m_tableEnd - kTableStart) / kDay + 1));
+    std::size_t span = 0;
+    for (std::size_t day = 0; day < m_firstSpanAfterDay.size(); ++day) {
+        const std::int64_t dayStart = kTableStart + static_cast<std::int64_t>(day) * kDay;
+        while (span < m_spans.size() && m_spans[span].start <= dayStart) ++span;
+        m_firstSpanAfterDay[day] = static_cast<std::uint32_t>(span);
+    }
 }
 
 namespace {
@@ -138,19 +147,22 @@ std::int64_t LocalTimeRules::OffsetAt(std::int64_t utc) const {
     // Outside the table (dates before 1970 or after 2038) the C library knows the rules.
     if (utc >= m_tableEnd) return LibraryOffsetAt(utc, m_spans.back().offset);
     if (utc < kTableStart) return LibraryOffsetAt(utc, m_spans.front().offset);
-    const auto next = std::upper_bound(m_spans.begin(), m_spans.end(), utc,
-                                       [](std::int64_t value, const Span& span) { return value < span.start; });
-    return std::prev(next)->offset;
+    return m_spans[SpanAfter(utc) - 1].offset;
+}
+
+std::size_t LocalTimeRules::SpanAfter(std::int64_t utc) const {
+    std::size_t span = m_firstSpanAfterDay[static_cast<std::size_t>((utc - kTableStart) / kDay)];
+    while (span < m_spans.size() && m_spans[span].start <= utc) ++span;
+    return span;
 }
 
 std::int64_t LocalTimeRules::FromLocal(std::int64_t localSeconds) const {
     const std::int64_t low = localSeconds - kMargin, high = localSeconds + kMargin;
     const bool inTable = low >= kTableStart && high < m_tableEnd;
     if (inTable) {
-        const auto first = std::upper_bound(m_spans.begin(), m_spans.end(), low,
-                                            [](std::int64_t value, const Span& span) { return value < span.start; });
-        const bool noChangeNearby = first == m_spans.end() || first->start > high;
-        if (noChangeNearby) return localSeconds - std::prev(first)->offset;
+        const std::size_t first = SpanAfter(low);
+        const bool noChangeNearby = first == m_spans.size() || m_spans[first].start > high;
+        if (noChangeNearby) return localSeconds - m_spans[first - 1].offset;
     }
     std::tm fields = FieldsOf(localSeconds);
     return static_cast<std::int64_t>(std::mktime(&fields));
