@@ -1,6 +1,7 @@
 #include "model/IndexStream.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "model/TallowmarkDoc.h"
 
@@ -16,6 +17,21 @@ Outcome ReadFailure(platform::FileError error, const std::string& path) {
     }
 }
 
+void ReadBuffer::Resize(std::size_t size) {
+    if (size > m_capacity) {
+        auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        if (m_size) std::memcpy(larger.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(larger);
+        m_capacity = size;
+    }
+    m_size = size;
+}
+
+void ReadBuffer::Assign(ByteView bytes) {
+    Resize(bytes.size());
+    if (!bytes.empty()) std::memmove(m_bytes.get(), bytes.data(), bytes.size());
+}
+
 Outcome IndexStream::Open(const std::string& path) {
     m_strPath = path;
     const platform::FileError opened = m_file.Open(path);
@@ -28,8 +44,8 @@ Outcome IndexStream::Open(const std::string& path) {
     const std::uint64_t headerLength = HeaderLengthOf(m_headerBytes);
     if (headerLength < m_headerBytes.size()) {
         // The bytes read past a short header belong to the block area.
-        m_readAhead.assign(m_headerBytes.begin() + static_cast<std::ptrdiff_t>(headerLength), m_headerBytes.end());
-        m_headerBytes.resize(static_cast<std::size_t>(headerLength));
+        m_readAhead.Assign(ByteView(m_headerBytes).subspan(static_cast<std::size_t>(headerLength)));
+        m_headerBytes.Resize(static_cast<std::size_t>(headerLength));
     } else if (!ReadUpTo(m_headerBytes, 0, headerLength)) {
         return m_failure;
     }
@@ -44,15 +60,15 @@ bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t
     if (start + bytes.size() >= end) return true;
     const std::size_t had = bytes.size();
     const auto want = static_cast<std::size_t>(end - start - had);
-    bytes.resize(had + want);
+    bytes.Resize(had + want);
     std::size_t got = 0;
     if (m_file.Read(bytes.data() + had, want, got) != platform::FileError::None) {
-        bytes.resize(had);
+        bytes.Resize(had);
         m_failure = ReadFailure(platform::FileError::ReadFailed, m_strPath);
         m_qwLength = start + had;  // no more pieces
         return false;
     }
-    bytes.resize(had + got);
+    bytes.Resize(had + got);
     // A file that shrank since it was opened ends where its bytes end.
     if (got < want) m_qwLength = start + bytes.size();
     return true;
@@ -64,7 +80,6 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
     piece.start = m_qwNext;
     piece.firstNumber = m_dwNextNumber;
     piece.bytes = std::move(m_readAhead);
-    m_readAhead.clear();
     // Read the piece's worth at once, then step over whole records until it is full.
     ReadUpTo(piece.bytes, piece.start, piece.start + target);
     std::uint64_t position = piece.start;
@@ -80,9 +95,9 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
     }
     const std::uint64_t end = std::min(position, m_qwLength);
     if (end - piece.start < piece.bytes.size()) {
-        const auto split = piece.bytes.begin() + static_cast<std::ptrdiff_t>(end - piece.start);
-        m_readAhead.assign(split, piece.bytes.end());
-        piece.bytes.erase(split, piece.bytes.end());
+        const auto kept = static_cast<std::size_t>(end - piece.start);
+        m_readAhead.Assign(ByteView(piece.bytes).subspan(kept));
+        piece.bytes.Resize(kept);
     }
     m_qwNext = position;
     m_dwNextNumber = number;

@@ -22,20 +22,35 @@ namespace tallowmark {
 // The message for a file that could not be opened or read, as loading gives it.
 Outcome ReadFailure(platform::FileError error, const std::string& path);
 
-// Leaves new bytes uninitialised on resize: they are about to be read into.
-template <class T>
-struct ReadBufferAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = ReadBufferAllocator<U>;
-    };
-    template <class U, class... Args>
-    void construct(U* at, Args&&... args) {
-        if constexpr (sizeof...(Args) == 0) ::new (static_cast<void*>(at)) U;
-        else ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+// Bytes about to be read into: growing it leaves the new bytes unset, which matters for
+// megabytes at a time.
+class ReadBuffer {
+public:
+    ReadBuffer() = default;
+    ReadBuffer(ReadBuffer&& other) noexcept { *this = std::move(other); }
+    ReadBuffer& operator=(ReadBuffer&& other) noexcept {
+        m_bytes = std::move(other.m_bytes);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+        return *this;
     }
+
+    std::uint8_t* data() { return m_bytes.get(); }
+    const std::uint8_t* data() const { return m_bytes.get(); }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    operator ByteView() const { return {m_bytes.get(), m_size}; }
+
+    // Keeps the first min(size, new size) bytes; the others are unset.
+    void Resize(std::size_t size);
+    // Becomes a copy of `bytes`.
+    void Assign(ByteView bytes);
+
+private:
+    std::unique_ptr<std::uint8_t[]> m_bytes;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
 };
-using ReadBuffer = std::vector<std::uint8_t, ReadBufferAllocator<std::uint8_t>>;
 
 // Whole records of the block area, as read from the file: the last one of the file may
 // be cut short by its end, no other is.
