@@ -50,25 +50,31 @@ void AppendHex(std::string& out, std::uint64_t value) {
     for (const char* p = digits.data(); p != end; ++p) out += static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
 }
 
+bool NeedsJsonEscape(char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; }
+
 void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    while (!text.empty()) {
+        // Plain runs go out whole; only the characters JSON reserves are spelled out.
+        std::size_t run = 0;
+        while (run < text.size() && !NeedsJsonEscape(text[run])) ++run;
+        out.append(text.data(), run);
+        text.remove_prefix(run);
+        if (text.empty()) break;
+        const char c = text.front();
+        text.remove_prefix(1);
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
             case '\n': out += "\\n"; break;
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
-            default:
-                if (byte < 0x20) {
-                    out += "\\u00";
-                    out += kHex[byte >> 4];
-                    out += kHex[byte & 0xF];
-                } else {
-                    out += c;
-                }
+            default: {
+                const auto byte = static_cast<unsigned char>(c);
+                const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+                out.append(escape, sizeof escape);
+            }
         }
     }
     out += '"';
@@ -109,10 +115,11 @@ void AppendJsonLine(std::string& out, const TimelineFields& fields, bool localTi
 // RFC 4180: every text between double quotes, a quote inside doubled.
 void AppendCsvText(std::string& out, std::string_view text) {
     out += '"';
-    for (const char c : text) {
-        if (c == '"') out += '"';
-        out += c;
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
+        out.append(text.data(), quote + 1);
+        out += '"';
     }
+    out.append(text);
     out += '"';
 }
 
@@ -145,16 +152,14 @@ void AppendCsvLine(std::string& out, const TimelineFields& fields, bool localTim
 // itself and line ends are written as %XX.
 void AppendBodyText(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : text) {
-        if (c == '|' || c == '%' || c == '\r' || c == '\n') {
-            const auto byte = static_cast<unsigned char>(c);
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else {
-            out += c;
-        }
+    for (std::size_t special; (special = text.find_first_of("|%\r\n")) != std::string_view::npos;
+         text.remove_prefix(special + 1)) {
+        const auto byte = static_cast<unsigned char>(text[special]);
+        out.append(text.data(), special);
+        const char escape[] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+        out.append(escape, sizeof escape);
     }
+    out.append(text);
 }
 
 void AppendBodyTime(std::string& out, FileTime time) {
@@ -215,6 +220,7 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     IndexStream stream;
     timeline.outcome = stream.Open(path);
     if (!timeline.outcome) return timeline;
+    timeline.text.reserve(1 << 16);
     timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
         if (!HasTimelineLine(record)) return;
         AppendTimelineLine(timeline.text, options, path, record, offset);
