@@ -56,8 +56,11 @@ std::int64_t PresentOffset(const LocalTimeRules& rules) {
 // The two patterns of the list and the details, written in one piece: exports format
 // hundreds of thousands of times. False for any other pattern.
 bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pattern) {
-    const bool withSeconds = pattern == LONG_TIME_FORMAT || std::strcmp(pattern, LONG_TIME_FORMAT) == 0;
-    if (!withSeconds && pattern != SHORT_TIME_FORMAT && std::strcmp(pattern, SHORT_TIME_FORMAT) != 0) return false;
+    bool withSeconds;
+    if (pattern == SHORT_TIME_FORMAT || pattern == LONG_TIME_FORMAT) withSeconds = pattern == LONG_TIME_FORMAT;
+    else if (std::strcmp(pattern, SHORT_TIME_FORMAT) == 0) withSeconds = false;
+    else if (std::strcmp(pattern, LONG_TIME_FORMAT) == 0) withSeconds = true;
+    else return false;
     if (civil.year < 1000 || civil.year > 9999) return false;
     auto two = [](char* at, unsigned value) {
         at[0] = static_cast<char>('0' + value / 10);
