@@ -55,7 +55,7 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
 bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
     const TimelineOptions options = request.options;
     const std::string_view header = TimelineHeader(options.format);
-    out.write(header.data(), static_cast<std::streamsize>(header.size()));
+    out << header;
 
     // Every thread converts with the same zone table, made once here.
     const auto zone = LocalTimeRules::Current();
