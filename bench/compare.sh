@@ -59,7 +59,8 @@ hyperfine --warmup 1 --runs 3 --style none --export-csv "$work/timeline.csv" \
 all_s=$(mean "$work/timeline.csv" 1)
 one_s=$(mean "$work/timeline.csv" 2)
 each_s=$(mean "$work/timeline.csv" 3)
-echo "timeline of 1,000 files ($(du -sh --apparent-size "$work/many" | cut -f1), $lines lines) to /dev/null (mean of 3 runs):"
+total_mib=$(xargs stat -L -c %s <"$work/list" | awk '{ s += $1 } END { printf "%.0f", s / 1048576 }')
+echo "timeline of 1,000 files ($total_mib MiB, $lines lines) to /dev/null (mean of 3 runs):"
 echo "  one process, every core   $(ms "$all_s")"
 echo "  one process, --jobs 1     $(ms "$one_s")   $(ratio "$one_s" "$all_s")x the time"
 echo "  one process per file      $(ms "$each_s")   $(ratio "$each_s" "$all_s")x the time"
