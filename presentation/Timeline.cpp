@@ -215,12 +215,13 @@ void AppendTimelineLine(std::string& out, const TimelineOptions& options, std::s
     }
 }
 
-FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options) {
+FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, std::string buffer) {
     FileTimeline timeline;
+    timeline.text = std::move(buffer);
+    timeline.text.clear();
     IndexStream stream;
     timeline.outcome = stream.Open(path);
     if (!timeline.outcome) return timeline;
-    timeline.text.reserve(1 << 16);
     timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
         if (!HasTimelineLine(record)) return;
         AppendTimelineLine(timeline.text, options, path, record, offset);

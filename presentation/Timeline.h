@@ -39,7 +39,8 @@ struct FileTimeline {
     std::size_t records = 0;  // how many lines
 };
 
-// Reads the file at `path` in one pass and makes its lines.
-FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options);
+// Reads the file at `path` in one pass and makes its lines, in `buffer` (emptied first):
+// a batch that hands back the texts it has written saves growing a new one per file.
+FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, std::string buffer = {});
 
 }  // namespace tallowmark
