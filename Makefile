@@ -38,7 +38,7 @@ windows-test: deps
 	scripts/windows-test.sh $(WINDOWS_DIR) $(BUILD_DIR)
 
 bench: deps
-	@scripts/install-deps.sh libmsiecf-utils pasco time
+	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)

@@ -77,5 +77,12 @@ TEST(AnsiText, Windows1252ToUtf8) {
     EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");                             // undefined: U+0081
 }
 
+TEST(AnsiText, ExportsKeepValidUtf8AndReadEverythingElseAsTheCodePage) {
+    const std::string ascii = "http://example/long/ascii/";  // past the eight-byte steps
+    EXPECT_EQ(TextToUtf8(ascii + "caf\xC3\xA9\xF0\x9F\x98\x80"), ascii + "caf\xC3\xA9\xF0\x9F\x98\x80");
+    for (const char* notUtf8 : {"\xE9", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"})
+        EXPECT_EQ(TextToUtf8(ascii + notUtf8), ascii + Windows1252ToUtf8(notUtf8)) << notUtf8;
+}
+
 }  // namespace
 }  // namespace tallowmark
