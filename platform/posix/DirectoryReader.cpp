@@ -46,7 +46,7 @@ DirectoryReader::DirectoryReader(const std::string& path) {
         if (fd >= 0) ::close(fd);
         return;
     }
-    m_handle = std::make_unique<Handle>(dir);
+    m_handle = std::make_unique<Handle>(Handle{dir});
 }
 
 DirectoryReader::~DirectoryReader() {
