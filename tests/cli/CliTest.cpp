@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/CliCommands.h"
+#include "cli/CliRun.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -11,16 +12,8 @@ namespace {
 
 using testing::IndexFileBuilder;
 
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using testing::Cli;
+using testing::CliRun;
 
 class CliTest : public ::testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/CliCommands.h"
+#include "cli/CliRun.h"
 #include "model/TimeText.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -19,16 +20,8 @@ using testing::FileTimeOf;
 using testing::IndexFileBuilder;
 using testing::TimeZoneScope;
 
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using testing::Cli;
+using testing::CliRun;
 
 std::vector<std::string> Lines(const std::string& text, char end = '\n') {
     std::vector<std::string> lines;

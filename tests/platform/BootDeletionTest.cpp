@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/BootDeletion.h"
 #include "platform/posix/TmpfilesEntries.h"
+#include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
 namespace tallowmark::platform {
@@ -15,12 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-std::string TextOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string TextOf(const fs::path& path) { return testing::ReadText(path.string()); }
 
 class BootDeletionTest : public ::testing::Test {
 protected:

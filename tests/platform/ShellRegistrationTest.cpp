@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 #include "platform/ShellRegistration.h"
 #include "platform/posix/DesktopFiles.h"
+#include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
 namespace tallowmark::platform {
@@ -16,12 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-std::string TextOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string TextOf(const fs::path& path) { return testing::ReadText(path.string()); }
 
 ino_t Inode(const fs::path& path) {
     struct stat status {};

@@ -171,4 +171,9 @@ Buffer ReadFile(const std::string& path) {
     return Buffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::string& path) {
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 }  // namespace tallowmark::testing

@@ -73,5 +73,7 @@ void PutU64(Buffer& buffer, std::size_t offset, std::uint64_t value);
 void PutText(Buffer& buffer, std::size_t offset, const std::string& text);  // with its NUL
 void WriteFile(const std::string& path, const Buffer& bytes);
 Buffer ReadFile(const std::string& path);
+// The whole file as text; empty when it can't be read.
+std::string ReadText(const std::string& path);
 
 }  // namespace tallowmark::testing
