@@ -6,6 +6,7 @@
 #include "model/TallowmarkDoc.h"
 #include "platform/OutputFile.h"
 #include "presentation/RecordCells.h"
+#include "presentation/RecordFilter.h"
 
 namespace tallowmark {
 
@@ -53,14 +54,16 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4)
     out += "\r\n";
 }
 
-void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
+namespace {
+template <class Keep>
+void WriteCsvLines(std::ostream& out, const TallowmarkDoc& document, Keep keep) {
     const LocalTimeBatch sameZoneThroughout;
     constexpr std::size_t kChunk = 1 << 20;
-    const bool isVersion4 = IsVersion4();
+    const bool isVersion4 = document.IsVersion4();
     std::string buffer = kCsvHeaderLine;
     buffer.reserve(kChunk + 4096);
-    for (const auto& record : m_records) {
-        if (!IsShown(*record, viewBlankRecords, viewBadfoodRecords)) continue;
+    for (const auto& record : document.Records()) {
+        if (!keep(*record)) continue;
         AppendCsvLine(buffer, *record, isVersion4);
         if (buffer.size() >= kChunk) {
             out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
@@ -70,17 +73,44 @@ void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool view
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 
-Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
+template <class Write>
+Outcome ExportTo(const std::string& path, Write write) {
     platform::OpenedOutput output = platform::OpenForWriting(path);
     if (!output.file) return Outcome::Failure(FormatMessage(kMsgCannotWriteExport, path));
     {
         platform::StdioStreamBuf buffer(output.file.get());
         std::ostream out(&buffer);
-        WriteCsv(out, viewBlankRecords, viewBadfoodRecords);
+        write(out);
     }
     if (platform::CloseWritten(std::move(output.file)) != platform::WriteError::None)
         return Outcome::Failure(FormatMessage(kMsgExportWriteFailed, path));
     return Outcome::Success();
+}
+}  // namespace
+
+void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
+    WriteCsvLines(out, *this, [&](const IndexRecord& record) {
+        return IsShown(record, viewBlankRecords, viewBadfoodRecords);
+    });
+}
+
+Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
+    return ExportTo(path, [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); });
+}
+
+void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
+                      bool viewBadfoodRecords, const RecordFilter& filter) {
+    const bool isVersion4 = document.IsVersion4();
+    WriteCsvLines(out, document, [&](const IndexRecord& record) {
+        return IsShown(record, viewBlankRecords, viewBadfoodRecords) && filter.Matches(record, isVersion4);
+    });
+}
+
+Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
+                          bool viewBadfoodRecords, const RecordFilter& filter) {
+    return ExportTo(path, [&](std::ostream& out) {
+        WriteFilteredCsv(out, document, viewBlankRecords, viewBadfoodRecords, filter);
+    });
 }
 
 }  // namespace tallowmark

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "model/IndexRecord.h"
+#include "model/Outcome.h"
 
 namespace tallowmark {
 
@@ -13,5 +15,15 @@ inline constexpr const char* kMsgExportWriteFailed = "An error occurred while wr
 
 // Appends one record's CSV line (ended by CR LF) to `out`.
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4);
+
+class RecordFilter;
+class TallowmarkDoc;
+
+// The export of a filtered list: the records the options and the filter keep, in file
+// order. Callers with no filter use the document's own ExportCsv.
+void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
+                      bool viewBadfoodRecords, const RecordFilter& filter);
+Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
+                          bool viewBadfoodRecords, const RecordFilter& filter);
 
 }  // namespace tallowmark
