@@ -2,8 +2,10 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_library(tallowmark_gui STATIC
+  presentation/RecordPane.cpp
   presentation/RecordTableModel.cpp
   presentation/TallowmarkView.cpp
+  presentation/TimelineChart.cpp
   shell/ChildFrame.cpp
   shell/MainFrame.cpp
   shell/TallowmarkApp.cpp

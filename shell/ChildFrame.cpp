@@ -1,12 +1,13 @@
 #include "shell/ChildFrame.h"
 
+#include "presentation/RecordPane.h"
 #include "presentation/TallowmarkView.h"
 
 namespace tallowmark {
 
 ChildFrame::ChildFrame(TallowmarkView* view, QWidget* parent) : QMdiSubWindow(parent), m_pView(view) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWidget(view);
+    setWidget(new RecordPane(view));
     setWindowIcon(QIcon());
 }
 

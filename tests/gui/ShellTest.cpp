@@ -245,7 +245,7 @@ TEST_F(GuiTest, HeaderClicksSortAndShareTheToggleAcrossViews) {
 }
 
 TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
-    EXPECT_EQ(Frame().statusBar()->findChildren<QLabel*>().size(), 4);
+    EXPECT_EQ(Frame().statusBar()->findChildren<QLabel*>().size(), 5);  // message, record count, CAP, NUM, SCRL
     Frame().RouteCommand(cmd::ViewToolbar);
     Frame().UpdateCommandUi();
     EXPECT_FALSE(Frame().Action(cmd::ViewToolbar)->isChecked());
