@@ -9,6 +9,7 @@ namespace tallowmark {
 
 namespace {
 constexpr int kMinimumBarWidth = 4;  // pixels; the unit grows until the bars are this wide
+constexpr int kMaximumBarWidth = 32;  // a few bars stay bars, centred, instead of filling the strip
 constexpr int kLabelHeight = 16;
 constexpr int kMargin = 4;
 }  // namespace
@@ -37,17 +38,24 @@ QRect TimelineChart::PlotArea() const {
     return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin - kLabelHeight);
 }
 
+QRect TimelineChart::BarArea() const {
+    const QRect area = PlotArea();
+    const auto count = static_cast<long long>(m_timeline.periods.size());
+    const int width = static_cast<int>(std::min<long long>(area.width(), count * kMaximumBarWidth));
+    return QRect(area.left() + (area.width() - width) / 2, area.top(), width, area.height());
+}
+
 QRect TimelineChart::BarRect(int bar) const {
     const auto count = static_cast<int>(m_timeline.periods.size());
     if (bar < 0 || bar >= count) return {};
-    const QRect area = PlotArea();
+    const QRect area = BarArea();
     const int left = area.left() + static_cast<int>(static_cast<long long>(area.width()) * bar / count);
     const int right = area.left() + static_cast<int>(static_cast<long long>(area.width()) * (bar + 1) / count);
     return QRect(left, area.top(), std::max(1, right - left), area.height());
 }
 
 int TimelineChart::BarAt(int x) const {
-    const QRect area = PlotArea();
+    const QRect area = BarArea();
     const auto count = static_cast<long long>(m_timeline.periods.size());
     if (count == 0 || x < area.left() || x > area.right()) return -1;
     return static_cast<int>(std::min(count - 1, (x - area.left()) * count / std::max(1, area.width())));
@@ -71,15 +79,10 @@ void TimelineChart::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawLine(area.bottomLeft(), area.bottomRight());
     painter.setPen(palette().color(QPalette::Text));
-    const QRect labels(area.left(), area.bottom() + 2, area.width(), kLabelHeight);
     if (m_timeline.periods.empty()) {
         painter.drawText(area, Qt::AlignCenter, QStringLiteral("No dated records"));
         return;
     }
-    painter.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(PeriodLabel(m_timeline.periods.front())));
-    painter.drawText(labels, Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(PeriodLabel(m_timeline.periods.back())));
-    painter.drawText(area, Qt::AlignTop | Qt::AlignRight, QString::number(m_timeline.highest));
-
     const int chosen = m_chosen ? m_timeline.BarOf(*m_chosen) : -1;
     QColor bars = palette().color(QPalette::Highlight);
     if (chosen >= 0) bars.setAlpha(110);  // the chosen period stands out
@@ -92,6 +95,17 @@ void TimelineChart::paintEvent(QPaintEvent*) {
         bar.setTop(area.bottom() - height + 1);
         painter.fillRect(bar, static_cast<int>(i) == chosen ? palette().color(QPalette::Highlight).darker(130) : bars);
     }
+
+    const QRect labels(area.left(), area.bottom() + 2, area.width(), kLabelHeight);
+    const QString first = QString::fromStdString(PeriodLabel(m_timeline.periods.front()));
+    if (m_timeline.periods.size() == 1) {
+        painter.drawText(labels, Qt::AlignHCenter | Qt::AlignVCenter, first);
+    } else {
+        painter.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter, first);
+        painter.drawText(labels, Qt::AlignRight | Qt::AlignVCenter,
+                         QString::fromStdString(PeriodLabel(m_timeline.periods.back())));
+    }
+    painter.drawText(area, Qt::AlignTop | Qt::AlignLeft, QString::number(m_timeline.highest));
 }
 
 void TimelineChart::resizeEvent(QResizeEvent* event) {

@@ -37,6 +37,7 @@ protected:
 private:
     void Regroup();
     QRect PlotArea() const;
+    QRect BarArea() const;  // the part of the plot the bars take
 
     TimelineDays m_days;
     Timeline m_timeline;
