@@ -1,6 +1,7 @@
 #include "presentation/RecordFilter.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "model/LocalTimeRules.h"
 #include "presentation/AnsiText.h"
@@ -43,27 +44,39 @@ RecordFilter::RecordFilter(std::string_view fieldText) {
     }
     m_needle.reserve(bytes->size());
     for (char c : *bytes) m_needle += static_cast<char>(Fold(c));
-    // Horspool's shift table over folded bytes.
-    const std::size_t length = m_needle.size();
-    m_skip.fill(static_cast<std::uint8_t>(std::min<std::size_t>(length, 255)));
-    for (std::size_t i = 0; i + 1 < length; ++i)
-        m_skip[static_cast<std::uint8_t>(m_needle[i])] = static_cast<std::uint8_t>(std::min<std::size_t>(length - 1 - i, 255));
+    if (m_needle.empty()) return;
+    // The other byte, if any, that folds to the same first byte ('M' for 'm').
+    const auto first = static_cast<std::uint8_t>(m_needle[0]);
+    m_cFirstOtherCase = m_needle[0];
+    for (int byte = 0; byte < 256; ++byte)
+        if (byte != first && kFolded[static_cast<std::size_t>(byte)] == first) m_cFirstOtherCase = static_cast<char>(byte);
 }
 
+bool RecordFilter::RestMatches(const char* start) const {
+    for (std::size_t i = 1; i < m_needle.size(); ++i)
+        if (Fold(start[i]) != static_cast<std::uint8_t>(m_needle[i])) return false;
+    return true;
+}
+
+// Finds the first byte in either case with memchr, which scans far faster than folding
+// every byte, and compares the rest there.
 bool RecordFilter::Contains(std::string_view text) const {
-    const std::size_t length = m_needle.size();
-    if (length == 0) return true;
-    if (text.size() < length) return false;
-    const char* needle = m_needle.data();
-    const auto last = static_cast<std::uint8_t>(needle[length - 1]);
-    for (std::size_t at = 0; at + length <= text.size();) {
-        const std::uint8_t end = Fold(text[at + length - 1]);
-        if (end == last) {
-            std::size_t i = 0;
-            while (i + 1 < length && Fold(text[at + i]) == static_cast<std::uint8_t>(needle[i])) ++i;
-            if (i + 1 >= length) return true;
-        }
-        at += m_skip[end];
+    if (m_needle.empty()) return true;
+    if (text.size() < m_needle.size()) return false;
+    const char* const last = text.data() + (text.size() - m_needle.size()) + 1;  // one past the last start
+    auto find = [last](const char* from, char byte) -> const char* {
+        return from < last ? static_cast<const char*>(std::memchr(from, byte, static_cast<std::size_t>(last - from)))
+                           : nullptr;
+    };
+    const char first = m_needle[0];
+    const char* lower = find(text.data(), first);
+    const char* upper = m_cFirstOtherCase != first ? find(text.data(), m_cFirstOtherCase) : nullptr;
+    while (lower || upper) {
+        const bool takeLower = lower && (!upper || lower < upper);
+        const char* at = takeLower ? lower : upper;
+        if (RestMatches(at)) return true;
+        if (takeLower) lower = find(at + 1, first);
+        else upper = find(at + 1, m_cFirstOtherCase);
     }
     return false;
 }

@@ -4,7 +4,6 @@
 // regard to letter case; and, when the filter names a timeline period, whose time falls
 // in it.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,9 +33,10 @@ public:
 
 private:
     bool Contains(std::string_view text) const;
+    bool RestMatches(const char* start) const;  // the needle after its first byte, from start + 1
 
     std::string m_needle;               // Windows-1252 bytes, folded to lower case
-    std::array<std::uint8_t, 256> m_skip{};  // how far a mismatch moves the search on
+    char m_cFirstOtherCase = 0;         // the first byte's other case, or the byte itself
     bool m_bUnmatchable = false;        // the text holds a character no record can show
     std::optional<TimePeriod> m_period;
 };

@@ -114,7 +114,8 @@ void TallowmarkView::ShowRows(RowList rows) {
     const RowList& shown = m_pModel->Rows();
     const int lastColumn = m_pModel->columnCount() - 1;
     int currentRow = -1;
-    for (std::size_t i = 0; i < shown.size(); ++i) {
+    const bool follow = current || !kept.empty();
+    for (std::size_t i = 0; follow && i < shown.size(); ++i) {
         if (shown[i] == current) currentRow = static_cast<int>(i);
         if (!kept.count(shown[i])) continue;
         std::size_t end = i;
