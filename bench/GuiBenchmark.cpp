@@ -85,27 +85,34 @@ int main(int argc, char** argv) {
         std::printf("toggle blank records: %.0f ms (%d rows)\n", Milliseconds(start), view->model()->rowCount());
     }
     // Each keystroke's refill, as the filter field runs it once typing pauses: typing a
-    // host name, deleting it again, then a text that matches nothing.
+    // host name, deleting it again, then a text that matches nothing; without and with
+    // the timeline shown.
     auto* pane = static_cast<tallowmark::RecordPane*>(frame.ActiveChild()->widget());
     const QString typed = QStringLiteral("mail.example.com/path/1");
-    double slowest = 0, slowestCpu = 0;
-    auto keystroke = [&](const QString& text) {
-        pane->FilterField()->setText(text);
-        const auto began = std::chrono::steady_clock::now();
-        const double cpuBegan = ThreadCpuMilliseconds();
-        pane->ApplyFilterNow();
-        view->grab();
-        const double took = Milliseconds(began), cpu = ThreadCpuMilliseconds() - cpuBegan;
-        slowest = std::max(slowest, took);
-        slowestCpu = std::max(slowestCpu, cpu);
-        std::printf("filter \"%s\": %.0f ms, %.0f ms processor (%d rows)\n", qPrintable(text), took, cpu,
-                    view->model()->rowCount());
+    auto typeAndErase = [&](const char* label) {
+        double slowest = 0, slowestCpu = 0;
+        auto keystroke = [&](const QString& text) {
+            pane->FilterField()->setText(text);
+            const auto began = std::chrono::steady_clock::now();
+            const double cpuBegan = ThreadCpuMilliseconds();
+            pane->ApplyFilterNow();
+            pane->grab();
+            const double took = Milliseconds(began), cpu = ThreadCpuMilliseconds() - cpuBegan;
+            slowest = std::max(slowest, took);
+            slowestCpu = std::max(slowestCpu, cpu);
+            std::printf("filter \"%s\"%s: %.0f ms, %.0f ms processor (%d rows)\n", qPrintable(text), label, took, cpu,
+                        view->model()->rowCount());
+        };
+        for (int length = 1; length <= typed.size(); ++length) keystroke(typed.left(length));
+        for (int length = static_cast<int>(typed.size()) - 1; length >= 0; --length) keystroke(typed.left(length));
+        keystroke(QStringLiteral("no such site anywhere"));
+        keystroke(QString());
+        std::printf("slowest keystroke refill%s: %.0f ms, %.0f ms processor\n", label, slowest, slowestCpu);
     };
-    for (int length = 1; length <= typed.size(); ++length) keystroke(typed.left(length));
-    for (int length = static_cast<int>(typed.size()) - 1; length >= 0; --length) keystroke(typed.left(length));
-    keystroke(QStringLiteral("no such site anywhere"));
-    keystroke(QString());
-    std::printf("slowest keystroke refill: %.0f ms, %.0f ms processor\n", slowest, slowestCpu);
+    typeAndErase("");
+    frame.RouteCommand(tallowmark::cmd::ViewTimeline);
+    typeAndErase(" with the timeline");
+    frame.RouteCommand(tallowmark::cmd::ViewTimeline);
 
     start = std::chrono::steady_clock::now();
     for (int page = 0; page < 50; ++page) {
