@@ -65,6 +65,12 @@ TEST_F(FilterAndTimeline, TextMatchesEachShownFieldWithoutRegardToCase) {
     EXPECT_TRUE(Kept(doc, "gone.htm").empty());
     EXPECT_TRUE(Kept(doc, "\xE2\x82\xAC\xE2\x98\x83").empty());                 // no record text can hold a snowman
     EXPECT_TRUE(Kept(doc, "nowhere").empty());
+    // Each case of the first letter is looked for, wherever the other one comes first.
+    IndexFileBuilder mixed;
+    mixed.Redirect("http://mMaIL.test/").Redirect("http://ma-m.test/");
+    auto mixedDoc = LoadDoc(mixed);
+    EXPECT_EQ(Kept(mixedDoc->doc, "Mail"), (std::vector<std::uint32_t>{0}));
+    EXPECT_EQ(Kept(mixedDoc->doc, "a-M."), (std::vector<std::uint32_t>{1}));
 
     auto version4 = LoadDoc(Sample(testing::kVersion4));
     EXPECT_TRUE(Kept(version4->doc, "story").empty());  // no cache columns in version 4
