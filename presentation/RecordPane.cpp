@@ -28,6 +28,12 @@ RecordPane::RecordPane(TallowmarkView* view, QWidget* parent)
       m_pChart(new TimelineChart(m_pStrip)) {
     m_pFilterField->setPlaceholderText(QStringLiteral("Filter records"));
     m_pFilterField->setClearButtonEnabled(true);
+    m_pFilterField->setWhatsThis(QStringLiteral(
+        "Keeps only the records whose URL, cache file name, cache directory or type contains this text, in any "
+        "letter case. Escape clears it."));
+    m_pChart->setWhatsThis(QStringLiteral(
+        "How many URL and LEAK records fall in each day, week or month. Click a bar to show only its records; "
+        "click it again to show all."));
     m_pFilterField->installEventFilter(this);
     m_refillTimer.setSingleShot(true);
     m_refillTimer.setInterval(kRefillDelayMs);
@@ -75,8 +81,14 @@ void RecordPane::ApplyFilterNow() {
 }
 
 bool RecordPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_pFilterField && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if (watched != m_pFilterField) return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Enter belongs to the field here (it refills at once), not to the Entry Details key.
+    if (event->type() == QEvent::ShortcutOverride && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape) {
         m_pFilterField->clear();
         ApplyFilterNow();
         m_pView->setFocus(Qt::OtherFocusReason);

@@ -64,7 +64,7 @@ TEST_F(FilterTest, CtrlFFocusesTheFieldTypingFiltersOncePausedAndEscapeClears) {
     QLineEdit* field = Pane()->FilterField();
     EXPECT_EQ(field->placeholderText(), "Filter records");
     EXPECT_EQ(CountPane(), "6 records");
-    view->setFocus();
+    view->setCurrentIndex(view->model()->index(5, 0));  // the redirect
     QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), field);
 
@@ -73,10 +73,14 @@ TEST_F(FilterTest, CtrlFFocusesTheFieldTypingFiltersOncePausedAndEscapeClears) {
     QTRY_COMPARE(view->Model().rowCount(), 3);
     EXPECT_EQ(Numbers(view), (std::vector<std::uint32_t>{1, 4, 5}));
     EXPECT_EQ(CountPane(), "3 of 6 records");
-    QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);  // the options still apply
-    Pane()->ApplyFilterNow();
-    EXPECT_EQ(CountPane(), "3 of 6 records");
+    QTest::keyClicks(field, "ample/r");
+    QTest::keyClick(field, Qt::Key_Return);  // refills at once, and shows no entry details
+    EXPECT_EQ(Numbers(view), (std::vector<std::uint32_t>{5}));
+    EXPECT_EQ(view->SelectionMark(), 0);
+    EXPECT_TRUE(Prompts().messages.empty());
 
+    QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);  // the options still apply
+    EXPECT_EQ(CountPane(), "1 of 6 records");
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_TRUE(field->text().isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), view);
