@@ -164,9 +164,10 @@ TEST(Timeline, DaysAreTheDatesTheListShowsAcrossClockChanges) {
     testing::TimeZoneScope zone("Europe/Berlin");
     OverridePresentTimeForTesting(1784116800);  // July 2026: summer time now
     IndexFileBuilder builder;
-    for (int month : {3, 10})
+    // Three days around each change of 2008: 30 March and 26 October.
+    for (auto [month, day] : {std::pair{3, 29}, std::pair{10, 25}})
         for (int minute = 0; minute < 3 * 24 * 60; minute += 20)
-            builder.Url({.url = "http://x/", .modified = FileTimeOf(2008, month, 29) + minute * 600'000'000ull});
+            builder.Url({.url = "http://x/", .modified = FileTimeOf(2008, month, day) + minute * 600'000'000ull});
     auto loaded = LoadDoc(builder);
     const TimelineDays days = GatherTimelineDays(AllRows(loaded->doc), TimeBasis::Modified);
     ASSERT_EQ(days.days.size(), loaded->doc.RecordCount());
@@ -174,9 +175,6 @@ TEST(Timeline, DaysAreTheDatesTheListShowsAcrossClockChanges) {
         const std::string cell = CellText((*loaded)[i], kColumnModified, false);
         ASSERT_EQ(PeriodLabel(PeriodOf(TimeBasis::Modified, PeriodUnit::Day, days.days[i])), cell.substr(0, 11)) << cell;
     }
-    const Timeline weekly = BuildTimeline(days, 1000);
-    for (std::size_t i = 0; i + 1 < weekly.periods.size(); ++i)
-        EXPECT_EQ(weekly.periods[i + 1].firstDay - weekly.periods[i].firstDay, weekly.unit == PeriodUnit::Day ? 1 : 7);
     OverridePresentTimeForTesting(std::nullopt);
 }
 
