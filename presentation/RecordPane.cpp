@@ -81,14 +81,15 @@ void RecordPane::ApplyFilterNow() {
 }
 
 bool RecordPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_pFilterField) return QWidget::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool keyEvent = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (watched != m_pFilterField || !keyEvent) return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
     // Enter belongs to the field here (it refills at once), not to the Entry Details key.
-    if (event->type() == QEvent::ShortcutOverride && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    if (event->type() == QEvent::ShortcutOverride && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         event->accept();
         return true;
     }
-    if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape) {
+    if (event->type() == QEvent::KeyPress && key == Qt::Key_Escape) {
         m_pFilterField->clear();
         ApplyFilterNow();
         m_pView->setFocus(Qt::OtherFocusReason);
