@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     auto prompts = std::make_unique<AnswerOnce>();
     AnswerOnce* answers = prompts.get();
     app.SetPrompts(std::move(prompts));
+    app.SetRegistrationRoot({});  // the desktop is to keep offering the real program
     app.InitInstance();
     tallowmark::MainFrame& frame = *app.GetMainFrame();
 

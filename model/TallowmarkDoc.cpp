@@ -48,9 +48,14 @@ Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     DeleteContents();
     platform::FileContents contents = platform::ReadWholeFile(path);
     if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-    m_image = std::move(contents.bytes);
-    if (contents.size != 0) {
-        Outcome loaded = LoadIndex(ByteView(m_image.get(), contents.size));
+    return OpenImage(std::move(contents.bytes), contents.size, path);
+}
+
+Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
+    DeleteContents();
+    m_image = std::move(bytes);
+    if (size != 0) {
+        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
         if (!loaded) {
             DeleteContents();
             return loaded;

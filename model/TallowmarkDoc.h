@@ -33,6 +33,8 @@ public:
     // Reads the whole file at `path`; on success the document takes the path and its
     // title becomes the file name.
     Outcome OnOpenDocument(const std::string& path);
+    // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
+    Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
 
     // Writes the copy of the file: the header's bytes, then every record's bytes.
     void Serialize(std::ostream& out) const;

@@ -1,5 +1,7 @@
 #include "presentation/EntryDetails.h"
 
+#include "presentation/AnsiText.h"
+
 namespace tallowmark {
 
 namespace {
@@ -7,7 +9,7 @@ std::string UrlDetails(const UrlRecord& record) {
     std::string text = "Last Modified: " + FormatTime(record.ModifiedTime(), LONG_TIME_FORMAT) +
                        "\nLast Accessed: " + FormatTime(record.AccessedTime(), LONG_TIME_FORMAT);
     auto addLine = [&text](const char* label, std::string_view value) {
-        if (!value.empty()) text.append(label).append(value);
+        if (!value.empty()) text.append(label).append(AnsiToUtf8(value));
     };
     addLine("\nURL: ", record.UrlText());
     addLine("\nCache Filename: ", record.FileNameText());
@@ -20,7 +22,7 @@ std::string DetailsPart(const IndexRecord& record) {
     if (const UrlRecord* url = AsUrlRecord(record)) return UrlDetails(*url);
     if (record.IsType(kTypeBlank)) return "Blank records are blank and contain all zeros";
     if (record.IsType(kTypeBadFood)) return "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.";
-    if (record.IsType(kTypeRedirect)) return "URL: " + std::string(record.UrlText());
+    if (record.IsType(kTypeRedirect)) return "URL: " + AnsiToUtf8(record.UrlText());
     return {};
 }
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <unordered_set>
 
+#include "platform/BootDeletion.h"
 #include "presentation/AnsiText.h"
 #include "presentation/CsvExport.h"
 #include "presentation/EntryDetails.h"
@@ -22,6 +25,13 @@ constexpr const char* kNoRecordsMessage =
     "No records were found in this index.dat file. In other words, no personal information has been written to "
     "this index.dat file.\r\n\r\n%1";
 constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
+
+// The file itself, not a link to it: removing a link would leave the file in place.
+std::string FileOnDisk(const TallowmarkDoc& document) {
+    const QString path = QString::fromStdString(document.PathName());
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return (canonical.isEmpty() ? path : canonical).toStdString();
+}
 
 // Message boxes show "\r\n" line breaks as "\n".
 QString ForDisplay(const std::string& text) {
@@ -186,7 +196,7 @@ const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->Reco
 void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
-    const std::string text = AnsiToUtf8(EntryDetailsText(*record, m_pDocument->PathName()));
+    const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
     TallowmarkApp::Instance()->Prompts().Message(window(), UserPrompts::Icon::Information, ForDisplay(text));
 }
 
@@ -210,6 +220,20 @@ void TallowmarkView::SaveSettingsAsDefaults() {
     app->SetDefaultViewBlankRecords(m_bViewBlankRecords);
 }
 
+void TallowmarkView::OnDeleteOnRestart() {
+    TallowmarkApp* app = TallowmarkApp::Instance();
+    const Outcome scheduled = platform::ScheduleDeletionAtBoot(FileOnDisk(*m_pDocument), app->BootDeletionRoot());
+    if (!scheduled)
+        app->Prompts().Message(window(), UserPrompts::Icon::Critical,
+                               QDir::toNativeSeparators(QString::fromStdString(scheduled.message)));
+}
+
+CommandState TallowmarkView::OnUpdateDeleteOnRestart() const {
+    const bool scheduled =
+        platform::IsScheduledForDeletionAtBoot(FileOnDisk(*m_pDocument), TallowmarkApp::Instance()->BootDeletionRoot());
+    return CommandState{!scheduled, scheduled};
+}
+
 bool TallowmarkView::OnCommand(int id) {
     switch (id) {
         case cmd::ViewBlankRecords:
@@ -223,6 +247,7 @@ bool TallowmarkView::OnCommand(int id) {
         case cmd::SaveSettingsAsDefaults: SaveSettingsAsDefaults(); return true;
         case cmd::Export: OnExport(); return true;
         case cmd::EntryDetails: ShowEntryDetails(); return true;
+        case cmd::DeleteOnRestart: OnDeleteOnRestart(); return true;
         case cmd::EditCopy: CopySelection(); return true;
         case cmd::FilterRecords: emit FilterFocusRequested(); return true;
         case cmd::ViewTimeline:
@@ -240,6 +265,7 @@ std::optional<CommandState> TallowmarkView::OnUpdateCommand(int id) {
         case cmd::SaveSettingsAsDefaults:
         case cmd::Export: return CommandState{};
         case cmd::EntryDetails: return CommandState{SelectionMark() != -1, std::nullopt};
+        case cmd::DeleteOnRestart: return OnUpdateDeleteOnRestart();
         case cmd::EditCopy: return CommandState{selectionModel()->hasSelection(), std::nullopt};
         case cmd::FilterRecords: return CommandState{};
         case cmd::ViewTimeline: return CommandState{true, m_bShowTimeline};

@@ -28,6 +28,10 @@ public:
     void ShowEntryDetails();
     void OnExport();
     void SaveSettingsAsDefaults();
+    // Schedules the document's file for deletion when the system restarts; says so when
+    // that fails. The update handler asks the system afresh each time.
+    void OnDeleteOnRestart();
+    CommandState OnUpdateDeleteOnRestart() const;
 
     // The row of the current entry (the selected row that has the focus), or -1.
     int SelectionMark() const;

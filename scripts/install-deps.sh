@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev
   tzdata
+  systemd shared-mime-info desktop-file-utils
   "$@"
 )
 

@@ -2,6 +2,19 @@
 
 namespace tallowmark {
 
+namespace {
+// Elsewhere than on Windows the file goes when the system restarts.
+#ifdef _WIN32
+constexpr const char* kDeleteOnRestartText = "&Delete on Windows Restart";
+constexpr const char* kDeleteOnRestartResource =
+    "Schedule the current file for deletion when Windows restarts\nSchedule for deletion";
+#else
+constexpr const char* kDeleteOnRestartText = "&Delete on Restart";
+constexpr const char* kDeleteOnRestartResource =
+    "Schedule the current file for deletion when the system restarts\nSchedule for deletion";
+#endif
+}  // namespace
+
 const std::vector<CommandInfo>& CommandTable() {
     static const std::vector<CommandInfo> table = {
         {cmd::ViewBlankRecords, "Toggle display of blank records\nShow/Hide blank records", {"Ctrl+B"}},
@@ -14,7 +27,7 @@ const std::vector<CommandInfo>& CommandTable() {
          {}},
         {cmd::CachedFileDefault, "Open the cached file in the its associated application\nOpen cached file", {}},
         {cmd::CachedFileNotepad, "Open the cached file in Notepad\nOpen in Notepad", {"Ctrl+N"}},
-        {cmd::DeleteOnRestart, "Schedule the current file for deletion when Windows restarts\nSchedule for deletion", {}},
+        {cmd::DeleteOnRestart, kDeleteOnRestartResource, {}},
         {cmd::FileOpen, "Open an existing document\nOpen", {"Ctrl+O"}},
         {cmd::FileClose, "Close the active document\nClose", {}},
         {cmd::FileSaveAs, "Save the active document with a new name\nSave As", {"Ctrl+S"}},
@@ -81,7 +94,7 @@ const std::vector<MenuInfo>& DocumentMenu() {
           {cmd::FindFiles, "&Find index.dat Files..."},
           {cmd::FileClose, "&Close\tCtrl+F4"},
           {cmd::FileSaveAs, "Save &As...\tCtrl+S"},
-          {cmd::DeleteOnRestart, "&Delete on Windows Restart"},
+          {cmd::DeleteOnRestart, kDeleteOnRestartText},
           {cmd::Export, "&Export..."},
           {0, nullptr},
           {cmd::FileProperties, "Propert&ies\tAlt+Enter"},

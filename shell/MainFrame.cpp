@@ -31,7 +31,7 @@ constexpr const char* kHelpFileName = "tallowmark-help.html";
 
 bool IsCheckable(int id) {
     return id == cmd::ViewBlankRecords || id == cmd::ViewBadfoodRecords || id == cmd::ViewToolbar ||
-           id == cmd::ViewStatusBar || id == cmd::ViewTimeline;
+           id == cmd::ViewStatusBar || id == cmd::DeleteOnRestart || id == cmd::ViewTimeline;
 }
 
 // The same file, however its path was written.
@@ -339,7 +339,11 @@ void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
 }
 
 void MainFrame::OpenHelp() {
-    const QString help = QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpFileName);
+    // Beside the program in the build; in the data folder once installed.
+    const QString folder = QCoreApplication::applicationDirPath();
+    QString help = folder + QLatin1Char('/') + QLatin1String(kHelpFileName);
+    const QString installed = folder + QStringLiteral("/../share/tallowmark/") + QLatin1String(kHelpFileName);
+    if (!QFileInfo::exists(help) && QFileInfo::exists(installed)) help = QFileInfo(installed).absoluteFilePath();
     TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl::fromLocalFile(help));
 }
 

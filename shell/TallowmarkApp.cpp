@@ -1,12 +1,19 @@
 #include "shell/TallowmarkApp.h"
 
+#include <QFile>
+#include <QLayout>
 #include <QSettings>
 
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "platform/BootDeletion.h"
+#include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
+#include "shell/OpenChannel.h"
+#include "shell/ShellCommands.h"
 #include "shell/UserPrompts.h"
 
 namespace tallowmark {
@@ -20,6 +27,11 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
+    setWindowIcon(ApplicationIcon());
+    m_commandLine = arguments();
+    m_strOpenChannelName = OpenChannel::DefaultName();
+    m_strRegistrationRoot = platform::UserRegistrationRoot();
+    m_strBootDeletionRoot = platform::SystemBootDeletionRoot();
 }
 
 TallowmarkApp::~TallowmarkApp() { ExitInstance(); }
@@ -29,14 +41,53 @@ TallowmarkApp* TallowmarkApp::Instance() { return static_cast<TallowmarkApp*>(QC
 void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
 
 bool TallowmarkApp::InitInstance() {
+    std::vector<std::string> arguments;
+    for (qsizetype i = 1; i < m_commandLine.size(); ++i) arguments.push_back(m_commandLine[i].toStdString());
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    QStringList paths;
+    for (const std::string& path : commandLine.paths) paths.push_back(QString::fromStdString(path));
+
+    m_pOpenChannel = std::make_unique<OpenChannel>(m_strOpenChannelName);
+    if (m_pOpenChannel->Claim(commandLine.dde, paths) == OpenChannel::Role::Delivered) {
+        m_pOpenChannel.reset();
+        return false;
+    }
+    connect(m_pOpenChannel.get(), &OpenChannel::OpenRequested, this, &TallowmarkApp::OnShellOpen);
+
     LoadRecentFiles();
     m_defaults.Load();
     m_pMainFrame = std::make_unique<MainFrame>();
+    RegisterShellFileTypes();
+    // The window stays hidden until the files handed over are open; its layout is
+    // settled first so that their windows get their proper size.
+    if (!paths.isEmpty()) m_pMainFrame->layout()->activate();
+    for (const QString& path : paths) OpenDocumentFile(path);
     m_pMainFrame->show();
     return true;
 }
 
+void TallowmarkApp::RegisterShellFileTypes() const {
+    // Failures are silent: the program works the same without the desktop knowing it.
+    if (m_strRegistrationRoot.empty()) return;
+    platform::DocumentType type;
+    QFile icon(QStringLiteral(":/icons/tallowmark.svg"));
+    if (icon.open(QIODevice::ReadOnly)) type.iconSvg = icon.readAll().toStdString();
+    const auto result = platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(),
+                                                       m_strRegistrationRoot, type);
+    if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
+}
+
+void TallowmarkApp::OnShellOpen(const QString& path) {
+    if (!m_pMainFrame) return;
+    OpenDocumentFile(path);
+    if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
+    m_pMainFrame->show();
+    m_pMainFrame->raise();
+    m_pMainFrame->activateWindow();
+}
+
 void TallowmarkApp::ExitInstance() {
+    m_pOpenChannel.reset();
     if (!m_pMainFrame) return;
     SaveRecentFiles();
     m_pMainFrame.reset();
@@ -77,6 +128,16 @@ void TallowmarkApp::OnFileOpen() {
     m_pMainFrame->UpdateCaptions();
 }
 
+// Opens every file picked in the Find Files dialog, each titled with its full path; one
+// that fails shows its message and the next is opened.
+void TallowmarkApp::OnFindFiles() {
+    for (const std::string& path : m_pPrompts->AskFoundFiles(m_pMainFrame.get())) {
+        if (TallowmarkDoc* document = OpenDocumentFile(QString::fromStdString(path)))
+            document->SetTitle(document->PathName());
+    }
+    if (m_pMainFrame) m_pMainFrame->UpdateCaptions();
+}
+
 void TallowmarkApp::OpenRecentFile(std::size_t index) {
     if (index >= m_recentFiles.Paths().size()) return;
     const std::string path = m_recentFiles.Paths()[index];
@@ -93,6 +154,7 @@ bool TallowmarkApp::OnCommand(int id) {
     }
     switch (id) {
         case cmd::FileOpen: OnFileOpen(); return true;
+        case cmd::FindFiles: OnFindFiles(); return true;
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
@@ -110,6 +172,7 @@ std::optional<CommandState> TallowmarkApp::OnUpdateCommand(int id) {
         return CommandState{static_cast<std::size_t>(id - cmd::RecentFirst) < m_recentFiles.Paths().size(), {}};
     switch (id) {
         case cmd::FileOpen:
+        case cmd::FindFiles:
         case cmd::AppExit:
         case cmd::AppAbout: return CommandState{};
         default: return std::nullopt;

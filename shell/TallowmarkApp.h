@@ -3,8 +3,10 @@
 // the commands that need no document.
 
 #include <QApplication>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "shell/CommandTarget.h"
 #include "shell/RecentFileList.h"
@@ -13,6 +15,7 @@
 namespace tallowmark {
 
 class MainFrame;
+class OpenChannel;
 class TallowmarkDoc;
 class UserPrompts;
 
@@ -23,7 +26,9 @@ public:
     ~TallowmarkApp() override;
     static TallowmarkApp* Instance();
 
-    // Reads the settings and creates the main window; opens no document.
+    // Reads the settings, hands "/dde" files to a running instance (false: nothing more
+    // to do) or takes them itself, creates the main window and registers the document
+    // type with the desktop. A file named without "/dde" is not opened.
     bool InitInstance();
     // Writes the recent-file list back and closes the main window.
     void ExitInstance();
@@ -39,10 +44,21 @@ public:
     UserPrompts& Prompts() { return *m_pPrompts; }
     void SetPrompts(std::unique_ptr<UserPrompts> prompts);
 
+    // Where start-up looks and writes; tests point them at scratch places. An empty
+    // registration root registers nothing.
+    void SetCommandLine(const QStringList& arguments) { m_commandLine = arguments; }
+    void SetOpenChannelName(const QString& name) { m_strOpenChannelName = name; }
+    void SetRegistrationRoot(const std::string& root) { m_strRegistrationRoot = root; }
+    void SetBootDeletionRoot(const std::string& root) { m_strBootDeletionRoot = root; }
+    const std::string& BootDeletionRoot() const { return m_strBootDeletionRoot; }
+
     // Reuses an open document or loads one in a new window; null on failure, after the
     // document's message. Its title is the bare file name.
     TallowmarkDoc* OpenDocumentFile(const QString& path);
     void OnFileOpen();
+    // A file the desktop asked to open: opened like a dropped file, and the window shown.
+    void OnShellOpen(const QString& path);
+    void OnFindFiles();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
@@ -51,12 +67,18 @@ private:
     void OpenRecentFile(std::size_t index);
     void LoadRecentFiles();
     void SaveRecentFiles() const;
+    void RegisterShellFileTypes() const;
 
     ViewingDefaults m_defaults;
     std::uint32_t m_dwPlatformId;
     RecentFileList m_recentFiles{9, 30};
     std::unique_ptr<UserPrompts> m_pPrompts;
     std::unique_ptr<MainFrame> m_pMainFrame;
+    QStringList m_commandLine;
+    QString m_strOpenChannelName;
+    std::string m_strRegistrationRoot;
+    std::string m_strBootDeletionRoot;
+    std::unique_ptr<OpenChannel> m_pOpenChannel;
 };
 
 }  // namespace tallowmark

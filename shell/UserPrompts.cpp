@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "discovery/FindFilesDlg.h"
+
 namespace tallowmark {
 
 QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
@@ -33,5 +35,11 @@ void UserPrompts::Message(QWidget* parent, Icon icon, const QString& text) {
 }
 
 void UserPrompts::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+std::vector<std::string> UserPrompts::AskFoundFiles(QWidget* parent) {
+    FindFilesDlg dialog(*this, parent);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.GetSelectedFiles();
+}
 
 }  // namespace tallowmark

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QUrl>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -21,6 +23,8 @@ public:
     // A message box captioned "Tallowmark".
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
     virtual void OpenUrl(const QUrl& url);
+    // Runs the Find Files dialog: the paths the user picked, in list order; none on Cancel.
+    virtual std::vector<std::string> AskFoundFiles(QWidget* parent);
 };
 
 }  // namespace tallowmark

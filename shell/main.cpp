@@ -2,8 +2,8 @@
 
 int main(int argc, char** argv) {
     tallowmark::TallowmarkApp app(argc, argv);
-    // A path on the command line opens nothing: every document comes from a file the
-    // user names in the program.
+    // A path alone on the command line opens nothing; "/dde PATH..." opens the files,
+    // here or in the instance that is running already.
     if (!app.InitInstance()) return 0;
     const int code = app.exec();
     app.ExitInstance();

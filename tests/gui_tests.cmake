@@ -1,10 +1,13 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
-add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp gui/ShellTest.cpp gui/FilterTest.cpp)
+add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp gui/ShellTest.cpp gui/DesktopTest.cpp gui/FindFilesTest.cpp
+  gui/FilterTest.cpp)
 set_target_properties(tallowmark_gui_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui_tests PRIVATE tallowmark_gui tallowmark_test_support Qt6::Test GTest::gtest)
 target_compile_definitions(tallowmark_gui_tests PRIVATE
   TALLOWMARK_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/../shared/fixtures/real"
-  TALLOWMARK_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}")
+  TALLOWMARK_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}"
+  TALLOWMARK_EXECUTABLE="$<TARGET_FILE:tallowmark>")
+add_dependencies(tallowmark_gui_tests tallowmark)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   target_compile_options(tallowmark_gui_tests PRIVATE -Wno-missing-field-initializers)
 endif()

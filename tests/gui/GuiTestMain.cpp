@@ -3,6 +3,7 @@
 
 #include <QSettings>
 #include <QStandardPaths>
+#include <filesystem>
 
 #include "shell/TallowmarkApp.h"
 #include "support/TempDir.h"
@@ -12,7 +13,17 @@ int main(int argc, char** argv) {
     tallowmark::testing::TempDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settingsDir.Root().string()));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settingsDir.Root().string()));
+    // Programs the tests start find their runtime, data and settings folders here too.
+    tallowmark::testing::TempDir desktopDir;
+    std::filesystem::permissions(desktopDir.Root(), std::filesystem::perms::owner_all);
+    const QByteArray desktop = QByteArray::fromStdString(desktopDir.Root().string());
+    qputenv("XDG_RUNTIME_DIR", desktop);
+    qputenv("XDG_DATA_HOME", desktop + "/data");
+    qputenv("XDG_CONFIG_HOME", desktop + "/config");
     tallowmark::TallowmarkApp app(argc, argv);
+    app.SetCommandLine({QStringLiteral("tallowmark")});
+    app.SetOpenChannelName(QString::fromUtf8(desktop + "/tallowmark.system"));
+    app.SetRegistrationRoot({});
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

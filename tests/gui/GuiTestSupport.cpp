@@ -2,6 +2,7 @@
 
 #include <QMenuBar>
 #include <QSettings>
+#include <filesystem>
 
 #include "presentation/RecordSort.h"
 #include "presentation/TallowmarkView.h"
@@ -18,6 +19,8 @@ void GuiTest::SetUp() {
     m_pPrompts = prompts.get();
     App().SetPrompts(std::move(prompts));
     App().RecentFiles().Assign({});
+    std::filesystem::create_directories(m_files.Root() / "etc/tmpfiles.d");
+    App().SetBootDeletionRoot(m_files.Root().string());
     ASSERT_TRUE(App().InitInstance());
 }
 

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <deque>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/MainFrame.h"
@@ -25,6 +27,7 @@ public:
     std::vector<ShownMessage> messages;
     std::vector<QString> lastFilters;
     std::vector<QUrl> openedUrls;
+    std::vector<std::string> foundFiles;  // what the next Find Files dialog returns
 
     QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
     QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
@@ -32,6 +35,7 @@ public:
     }
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
     void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
+    std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
 
 private:
     QString Next(const QString& filter) {

@@ -99,6 +99,15 @@ TEST_F(Cells, DetailsOfOtherKinds) {
                      "Last Modified: 01 Jan 1970, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00");
 }
 
+TEST_F(Cells, DetailsDecodeTheRecordsTextsButNotTheOwnPath) {
+    IndexFileBuilder builder;
+    builder.Redirect("http://caf\xE9/");
+    auto loaded = LoadDoc(builder);
+    EXPECT_EQ(EntryDetailsText((*loaded)[0], "/tmp/caf\xC3\xA9/index.dat"),
+              "File:\r\n/tmp/caf\xC3\xA9/index.dat\r\nRecord Number: 1\r\nRecord Type: REDR\r\nRecord Size: 128 bytes"
+              "\r\n\r\nDetails:\r\nURL: http://caf\xC3\xA9/");
+}
+
 TEST_F(Cells, VersionFourDetailsStillShowTheCacheFile) {
     auto loaded = LoadDoc(Sample(testing::kVersion4));
     const std::string details = EntryDetailsText((*loaded)[1], "p");

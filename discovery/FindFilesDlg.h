@@ -1,0 +1,76 @@
+#pragma once
+// The "Find Files..." dialog: runs the index file search on a worker thread while it is
+// open, lists what the search finds and lets the user pick the files to open.
+
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "discovery/FoundFileList.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tallowmark {
+
+class FindFilesSink;
+class UserPrompts;
+
+class FindFilesDlg : public QDialog {
+    Q_OBJECT
+public:
+    // The search the worker runs, reporting to the sink; FindFilesThreadProc over a
+    // set of roots, for example.
+    using SearchProc = std::function<int(FindFilesSink*)>;
+
+    // Runs `search`, or a search of the whole machine when it is empty, from the moment
+    // the dialog is first shown.
+    explicit FindFilesDlg(UserPrompts& prompts, QWidget* parent = nullptr, SearchProc search = {});
+    // Stops the search and waits for the worker, which never waits for this thread.
+    ~FindFilesDlg() override;
+
+    // The paths picked, in list order; filled when OK closes the dialog.
+    const std::vector<std::string>& GetSelectedFiles() const { return m_selectedFiles; }
+
+    void accept() override;  // OK
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class Reports;
+
+    void CreateControls();
+    void StartSearch();
+    void StopSearch();
+    void OnFound(std::string path);
+    void ShowLatestStatus();
+    void ShowStatus(const std::string& text);
+    void OnDone();
+
+    UserPrompts& m_prompts;
+    QPushButton* m_btnCancel;
+    QPushButton* m_btnOK;
+    QLineEdit* m_editStatus;
+    QListWidget* m_listFiles;
+    QLabel* m_labelFound;
+
+    SearchProc m_search;
+    FoundFileList m_found;
+    std::vector<std::string> m_selectedFiles;
+    std::unique_ptr<Reports> m_pReports;
+    std::thread m_workerThread;
+    QTimer m_statusTimer;  // shows the latest status at the screen's pace
+    bool m_bMinimumSizeSet = false;
+    bool m_bSearchStarted = false;
+};
+
+}  // namespace tallowmark

@@ -1,0 +1,15 @@
+#pragma once
+// Replacing a file's whole content at once: readers see the old file or the new one,
+// never a half-written one.
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace tallowmark::platform {
+
+// Writes `contents` to a new file beside `path` and renames it over `path`. Returns 0,
+// or the errno of the step that failed (and leaves `path` as it was).
+int ReplaceFile(const std::string& path, std::string_view contents, mode_t mode);
+
+}  // namespace tallowmark::platform

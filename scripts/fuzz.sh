@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the loader fuzzer with clang and runs it for a set time; fails on any finding.
+# Usage: scripts/fuzz.sh [seconds]   (build dir: $FUZZ_DIR, default build-fuzz)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-300}
+dir=${FUZZ_DIR:-build-fuzz}
+
+scripts/install-deps.sh clang libclang-rt-14-dev
+[ -f "$dir/build.ninja" ] || CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTALLOWMARK_FUZZ=ON -DTALLOWMARK_GUI=OFF -DTALLOWMARK_BENCH=OFF
+cmake --build "$dir" --target tallowmark_loader_fuzzer tallowmark_fuzz_seeds
+
+# Seeds: small builder-made files, the real samples when they sit beside the checkout,
+# and every earlier finding (fuzz/regressions), which is replayed first on each run.
+seeds="$dir/seeds"
+mkdir -p "$seeds" "$dir/corpus" "$dir/findings"
+"$dir/fuzz/tallowmark_fuzz_seeds" "$seeds"
+if [ -d ../shared/fixtures/real ]; then
+  for sample in ../shared/fixtures/real/*.dat; do cp -f "$sample" "$seeds/"; done
+fi
+
+"$dir/fuzz/tallowmark_loader_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=1048576 \
+  -print_final_stats=1 -artifact_prefix="$dir/findings/" "$dir/corpus" "$seeds" fuzz/regressions

@@ -1,0 +1,62 @@
+#include "shell/ShellCommands.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr std::string_view kOpenStart = "[open(\"";
+constexpr std::string_view kOpenEnd = "\")]";
+
+bool IsDdeFlag(std::string_view argument) { return argument == "/dde" || argument == "-dde"; }
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    for (const std::string& argument : arguments) {
+        if (IsDdeFlag(argument)) line.dde = true;
+        else line.paths.push_back(argument);
+    }
+    if (!line.dde) line.paths.clear();
+    return line;
+}
+
+std::string OpenCommand(std::string_view path) {
+    std::string command(kOpenStart);
+    for (const char c : path) {
+        if (c == '"') command += '"';
+        command += c;
+    }
+    return command += kOpenEnd;
+}
+
+std::vector<std::string> ParseOpenCommands(std::string_view text) {
+    std::vector<std::string> paths;
+    std::size_t start = 0;
+    while ((start = text.find(kOpenStart, start)) != std::string_view::npos) {
+        std::size_t at = start + kOpenStart.size();
+        std::string path;
+        bool complete = false;
+        while (at < text.size()) {
+            if (text[at] == '"' && text.substr(at, 2) == "\"\"") {
+                path += '"';
+                at += 2;
+            } else if (text[at] == '"') {
+                complete = text.substr(at, kOpenEnd.size()) == kOpenEnd;
+                break;
+            } else if (text[at] == '\0') {
+                break;
+            } else {
+                path += text[at++];
+            }
+        }
+        // A broken command must not swallow the one after it.
+        if (!complete) {
+            ++start;
+            continue;
+        }
+        if (!path.empty()) paths.push_back(std::move(path));
+        start = at + kOpenEnd.size();
+    }
+    return paths;
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/BootDeletion.h"
+#include "platform/posix/TmpfilesEntries.h"
+#include "support/TempDir.h"
+
+namespace tallowmark::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+std::string TextOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class BootDeletionTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(TmpfilesFolder()); }
+    fs::path TmpfilesFolder() const { return m_root.Root() / "etc/tmpfiles.d"; }
+    fs::path EntriesFile() const { return TmpfilesFolder() / "tallowmark-delete.conf"; }
+    std::string Root() const { return m_root.Root().string(); }
+
+    TempDir m_root;
+};
+
+TEST(TmpfilesEntries, NamesSurviveQuotingAndOnlyExactEntriesCount) {
+    for (const std::string path : {"/d/plain.dat", "/d/a b/index.dat", "/d/q\"uote", "/d/back\\slash", "/d/st*r?[1]",
+                                   "/d/br{a,b}", "/d/100%h", "/d/it's", "/d/caf\xC3\xA9", "/d/\xE9"}) {
+        const auto line = tmpfiles::RemovalLine(path);
+        ASSERT_TRUE(line) << path;
+        EXPECT_EQ(line->find('\n'), std::string::npos);
+        EXPECT_EQ(tmpfiles::RemovedPath(*line), path) << *line;
+    }
+    EXPECT_EQ(*tmpfiles::RemovalLine("/d/a\"b"), R"(r! "/d/a\"b")");
+    EXPECT_EQ(*tmpfiles::RemovalLine("/d/*"), R"(r! "/d/\\*")");
+
+    // A line break in a name must never start an entry of its own.
+    for (const std::string& path : std::vector<std::string>{"/d/x\nR /home", "/d/x\rR /home", std::string("/d/x\0y", 6), "/d/\x7F", "/d/\t"})
+        EXPECT_FALSE(tmpfiles::RemovalLine(path));
+    for (const std::string path : {"", "relative/index.dat", "/", "/d/../etc", "/d/./x", "/d//x", "/d/"})
+        EXPECT_FALSE(tmpfiles::RemovalLine(path)) << path;
+
+    // Lines that remove anything but one exact file name none.
+    for (const char* line : {"# r! \"/d/x\"", "R \"/home\"", "r! \"/d/*\"", "r! \"/d/{a,b}\"", "r! /d/x", "r! \"/d/x",
+                             "r! \"/d/x\" extra", "x \"/d/x\"", "r! \"/d/\\q\"", "r! \"/d/%h\"", "r! \"relative\""})
+        EXPECT_FALSE(tmpfiles::RemovedPath(line)) << line;
+    EXPECT_EQ(tmpfiles::RemovedPath("r \"/d/x\"\r"), "/d/x");
+}
+
+TEST_F(BootDeletionTest, ScheduledMeansThisFileAndEarlierEntriesStay) {
+    const std::string first = "/data/a b/index.dat";
+    const std::string second = "/data/other/index.dat";
+    EXPECT_FALSE(IsScheduledForDeletionAtBoot(first, Root()));
+    ASSERT_TRUE(ScheduleDeletionAtBoot(first, Root()));
+    EXPECT_TRUE(IsScheduledForDeletionAtBoot(first, Root()));
+    for (const char* near : {"/data/a b/index.da", "/data/a b/index.dat.old", "/data/a b", "/data/A B/index.dat", "/x/data/a b/index.dat"})
+        EXPECT_FALSE(IsScheduledForDeletionAtBoot(near, Root())) << near;
+
+    ASSERT_TRUE(ScheduleDeletionAtBoot(second, Root()));
+    ASSERT_TRUE(ScheduleDeletionAtBoot(first, Root()));
+    EXPECT_TRUE(IsScheduledForDeletionAtBoot(first, Root()));
+    EXPECT_TRUE(IsScheduledForDeletionAtBoot(second, Root()));
+    const std::string text = TextOf(EntriesFile());
+    EXPECT_EQ(text.find("r! \"/data/a b/index.dat\""), text.rfind("r! \"/data/a b/index.dat\""));
+    EXPECT_NE(text.find("r! \"/etc/tmpfiles.d/tallowmark-delete.conf\""), std::string::npos);
+    EXPECT_EQ(fs::status(EntriesFile()).permissions() & fs::perms::all, fs::perms(0644));
+}
+
+TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
+    const std::string hostile = "/data/x\nR /home";
+    const Outcome refused = ScheduleDeletionAtBoot(hostile, Root());
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.message, FormatMessage(kBootDeletionBadName, hostile));
+    EXPECT_FALSE(fs::exists(EntriesFile()));
+
+    ASSERT_TRUE(ScheduleDeletionAtBoot("/data/kept.dat", Root()));
+    const std::string before = TextOf(EntriesFile());
+    // Nowhere to write: the folder is a file.
+    TempDir broken;
+    fs::create_directories(broken.Root() / "etc");
+    std::ofstream(broken.Root() / "etc/tmpfiles.d") << "not a folder";
+    const Outcome failed = ScheduleDeletionAtBoot("/data/index.dat", broken.Root().string());
+    EXPECT_FALSE(failed);
+    EXPECT_NE(failed.message.find("/data/index.dat could not be scheduled"), std::string::npos) << failed.message;
+    EXPECT_FALSE(IsScheduledForDeletionAtBoot("/data/index.dat", broken.Root().string()));
+    EXPECT_EQ(TextOf(EntriesFile()), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(TmpfilesFolder()), fs::directory_iterator()), 1);
+}
+
+TEST_F(BootDeletionTest, SystemdTmpfilesRemovesExactlyTheScheduledFilesAtBoot) {
+    const char* tool = "/usr/bin/systemd-tmpfiles";
+    if (!fs::exists(tool)) GTEST_SKIP() << "systemd-tmpfiles is not installed";
+    const fs::path data = m_root.Root() / "data";
+    fs::create_directories(data);
+    const std::vector<std::string> doomed = {"in dex.dat", "q\"uote", "back\\slash", "st*r", "{a,b}", "100%h"};
+    const std::vector<std::string> kept = {"in dex.dat.old", "a", "b", "stXr", "100%", "keep"};
+    for (const auto& names : {doomed, kept})
+        for (const std::string& name : names) std::ofstream(data / name) << "x";
+    for (const std::string& name : doomed) ASSERT_TRUE(ScheduleDeletionAtBoot("/data/" + name, Root())) << name;
+
+    const std::string run = std::string(tool) + " --root='" + Root() + "' --remove";
+    ASSERT_EQ(std::system((run + " 2>/dev/null").c_str()), 0);
+    for (const std::string& name : doomed) EXPECT_TRUE(fs::exists(data / name)) << "not at boot: " << name;
+    ASSERT_EQ(std::system((run + " --boot").c_str()), 0);
+    for (const std::string& name : doomed) EXPECT_FALSE(fs::exists(data / name)) << name;
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(data / name)) << name;
+    EXPECT_FALSE(fs::exists(EntriesFile())) << "each request is carried out once";
+}
+
+}  // namespace
+}  // namespace tallowmark::platform

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "platform/ShellRegistration.h"
+#include "platform/posix/DesktopFiles.h"
+#include "support/TempDir.h"
+
+namespace tallowmark::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+std::string TextOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ino_t Inode(const fs::path& path) {
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_ino;
+}
+
+TEST(ShellRegistration, TypeByNameAndContentAndAQuotedExecWrittenOnlyWhenChanged) {
+    TempDir root;
+    const fs::path package = root.Root() / "mime/packages/tallowmark.xml";
+    const fs::path entry = root.Root() / "applications/tallowmark.desktop";
+    const std::string exe = "/opt/My \"Apps\"/$bin\\50%/tallowmark";
+    DocumentType type;
+    type.iconSvg = "<svg/>";
+    const RegistrationResult first = RegisterDocumentType(exe, root.Root().string(), type);
+    EXPECT_TRUE(first.ok);
+    EXPECT_TRUE(first.changed);
+
+    const std::string mime = TextOf(package);
+    EXPECT_NE(mime.find(R"(<mime-type type="application/x-tallowmark-index">)"), std::string::npos);
+    EXPECT_NE(mime.find("<comment>Index Document</comment>"), std::string::npos);
+    EXPECT_NE(mime.find(R"(<glob pattern="index.dat" case-sensitive="false"/>)"), std::string::npos);
+    EXPECT_NE(mime.find(R"(<match type="string" offset="0" value="Client UrlCache MMF Ver"/>)"), std::string::npos);
+    EXPECT_EQ(mime.find("*.dat"), std::string::npos);
+
+    const std::string desktop = TextOf(entry);
+    EXPECT_NE(desktop.find("\nExec=\"/opt/My \\\\\"Apps\\\\\"/\\\\$bin\\\\\\\\50%%/tallowmark\" /dde %F\n"),
+              std::string::npos) << desktop;
+    EXPECT_NE(desktop.find("\nMimeType=application/x-tallowmark-index;\n"), std::string::npos);
+    EXPECT_NE(desktop.find("\nIcon=tallowmark\n"), std::string::npos);
+    EXPECT_EQ(TextOf(root.Root() / "icons/hicolor/scalable/apps/tallowmark.svg"), "<svg/>");
+    EXPECT_FALSE(fs::exists(root.Root() / "applications/mimeapps.list"));
+
+    // Once the desktop knows the type, an unchanged registration writes nothing.
+    fs::create_directories(root.Root() / "mime/application");
+    std::ofstream(root.Root() / "mime/application/x-tallowmark-index.xml") << "built";
+    const ino_t packageInode = Inode(package);
+    const ino_t entryInode = Inode(entry);
+    EXPECT_FALSE(RegisterDocumentType(exe, root.Root().string()).changed);
+    EXPECT_EQ(Inode(package), packageInode);
+    EXPECT_EQ(Inode(entry), entryInode);
+
+    std::ofstream(entry) << "[Desktop Entry]\nExec=/old/place/tallowmark\n";
+    const RegistrationResult moved = RegisterDocumentType(exe, root.Root().string());
+    EXPECT_TRUE(moved.ok && moved.changed);
+    EXPECT_EQ(TextOf(entry), desktop);
+    EXPECT_EQ(Inode(package), packageInode);
+
+    TempDir untouched;
+    EXPECT_FALSE(RegisterDocumentType("/opt/x\n/tallowmark", untouched.Root().string()).ok);
+    EXPECT_FALSE(RegisterDocumentType("tallowmark", untouched.Root().string()).ok);
+    EXPECT_FALSE(RegisterDocumentType("/opt/tallowmark", "relative").ok);
+    EXPECT_TRUE(fs::is_empty(untouched.Root()));
+}
+
+TEST(ShellRegistration, TheDesktopDatabasesAcceptThePackageAndTheEntry) {
+    if (!fs::exists("/usr/bin/update-mime-database") || !fs::exists("/usr/bin/desktop-file-validate"))
+        GTEST_SKIP() << "shared-mime-info or desktop-file-utils is not installed";
+    TempDir root;
+    ASSERT_TRUE(RegisterDocumentType("/opt/Tallow mark/tallowmark", root.Root().string()).ok);
+    const std::string mime = (root.Root() / "mime").string();
+    ASSERT_EQ(std::system(("/usr/bin/update-mime-database '" + mime + "'").c_str()), 0);
+    const std::string globs = TextOf(root.Root() / "mime/globs2");
+    EXPECT_NE(globs.find("application/x-tallowmark-index:index.dat"), std::string::npos) << globs;
+    EXPECT_NE(TextOf(root.Root() / "mime/magic").find("Client UrlCache MMF Ver"), std::string::npos);
+    const std::string entry = (root.Root() / "applications/tallowmark.desktop").string();
+    EXPECT_EQ(std::system(("/usr/bin/desktop-file-validate '" + entry + "'").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace tallowmark::platform

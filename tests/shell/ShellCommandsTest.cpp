@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "shell/ShellCommands.h"
+
+namespace tallowmark {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+TEST(ShellCommands, OpenCommandsRoundTripAndJunkIsSkipped) {
+    const Paths paths = {"/home/me/index.dat", "/odd/\"quoted\")]/[open(\"x\")]", "/sp ace/\xC3\xA9.dat"};
+    std::string stream;
+    for (const std::string& path : paths) stream += OpenCommand(path);
+    EXPECT_EQ(OpenCommand("/a\"b"), "[open(\"/a\"\"b\")]");
+    EXPECT_EQ(ParseOpenCommands(stream), paths);
+
+    const std::string junk[] = {"[print(\"/p\")]", "[open(\"\")]", "[open(\"/unterminated",  "[open(\"/x\")",
+                                "[open(\"/x\"y\")]", std::string("[open(\"/nul\0x\")]", 17), "\xFF\xFE[[[open((\"\"",
+                                "[OPEN(\"/upper\")]"};
+    std::string mixed = "garbage";
+    for (const std::string& piece : junk) mixed += piece + OpenCommand("/good");
+    EXPECT_EQ(ParseOpenCommands(mixed), Paths(std::size(junk), "/good"));
+    for (const std::string& piece : junk) EXPECT_TRUE(ParseOpenCommands(piece).empty()) << piece;
+}
+
+TEST(ShellCommands, OnlyDdeStartsOpenFiles) {
+    EXPECT_FALSE(ParseCommandLine({"/home/me/index.dat"}).dde);
+    EXPECT_TRUE(ParseCommandLine({"/home/me/index.dat"}).paths.empty());
+    EXPECT_EQ(ParseCommandLine({"/dde", "/a", "b c"}).paths, (Paths{"/a", "b c"}));
+    EXPECT_EQ(ParseCommandLine({"/x", "-dde"}).paths, (Paths{"/x"}));
+    EXPECT_TRUE(ParseCommandLine({"/dde"}).dde);
+}
+
+}  // namespace
+}  // namespace tallowmark
