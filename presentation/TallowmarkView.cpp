@@ -174,8 +174,10 @@ void TallowmarkView::CopySelection() {
         const int column = header()->logicalIndex(visual);
         if (!header()->isSectionHidden(column)) columns.push_back(column);
     }
+    QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
     const std::string text = RowsAsTabSeparated(records, columns, m_pDocument->IsVersion4());
     QGuiApplication::clipboard()->setText(QString::fromStdString(AnsiToUtf8(text)));
+    QApplication::restoreOverrideCursor();
 }
 
 TimelineDays TallowmarkView::TimelineData(TimeBasis basis) const {
