@@ -70,8 +70,12 @@ RecordPane::RecordPane(TallowmarkView* view, QWidget* parent)
         m_pFilterField->selectAll();
     });
     connect(view, &TallowmarkView::TimelineShownChanged, this, &RecordPane::ShowTimeline);
+    // The chart follows the list in the next turn of the event loop, so the rows show first.
+    m_timelineTimer.setSingleShot(true);
+    m_timelineTimer.setInterval(0);
+    connect(&m_timelineTimer, &QTimer::timeout, this, &RecordPane::RefreshTimeline);
     connect(view, &TallowmarkView::RowsChanged, this, [this] {
-        if (m_pStrip->isVisibleTo(this)) RefreshTimeline();
+        if (m_pStrip->isVisibleTo(this)) m_timelineTimer.start();
     });
 }
 
@@ -104,6 +108,7 @@ void RecordPane::ShowTimeline(bool shown) {
 }
 
 void RecordPane::RefreshTimeline() {
+    m_timelineTimer.stop();
     const TimeBasis basis = m_pBasis->currentIndex() == 1 ? TimeBasis::Modified : TimeBasis::Accessed;
     TimelineDays days = m_pView->TimelineData(basis);
     m_pNoDate->setText(QStringLiteral("No date: %1").arg(days.noDate));

@@ -37,6 +37,7 @@ private:
     TallowmarkView* m_pView;
     QLineEdit* m_pFilterField;
     QTimer m_refillTimer;
+    QTimer m_timelineTimer;
     QWidget* m_pStrip;
     QComboBox* m_pBasis;
     QLabel* m_pNoDate;
