@@ -1,9 +1,10 @@
 # Set-up and everyday commands; see README.md.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+WINDOWS_DIR ?= build-windows
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan-test bench install clean
+.PHONY: all deps build run test asan-test windows-test bench install clean
 
 all: build
 
@@ -25,6 +26,17 @@ asan-test: deps
 	cmake --build $(ASAN_DIR)
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2
 
+# Core, CLI and Windows services cross-built with MinGW-w64 and run under Wine.
+windows-test: deps
+	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 googletest
+	@[ -f $(WINDOWS_DIR)/build.ninja ] || cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTALLOWMARK_GUI=OFF -DTALLOWMARK_BENCH=OFF \
+		-DTALLOWMARK_GTEST_SOURCE_DIR=/usr/src/googletest $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_DIR)
+	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) --target tallowmark-cli
+	scripts/windows-test.sh $(WINDOWS_DIR) $(BUILD_DIR)
+
 bench: deps
 	@scripts/install-deps.sh libmsiecf-utils pasco time
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
@@ -37,4 +49,4 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR)

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "actions/FileProperties.h"
+#include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
 
@@ -69,8 +70,8 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     TallowmarkDoc document;
     if (!Load(document, args[1], err)) return 1;
     std::error_code ignored;
-    const auto absolute = std::filesystem::absolute(args[1], ignored);
-    if (!ignored) document.SetPathName(absolute.string());
+    const auto absolute = std::filesystem::absolute(PathFromUtf8(args[1]), ignored);
+    if (!ignored) document.SetPathName(NativeSeparators(Utf8FromPath(absolute)));
     const FilePropertiesFacts facts = PropertiesOf(document);
     out << "Name: " << facts.name << "\n"
         << "Location: " << facts.location << "\n"

@@ -1,11 +1,11 @@
 #include <iostream>
-#include <string>
-#include <vector>
 
 #include "cli/CliCommands.h"
+#include "platform/CommandLine.h"
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    return tallowmark::RunCli(args, std::cout, std::cerr);
+    // The CSV carries its own CR LF line ends; Windows must not add a CR to them.
+    tallowmark::platform::UseBinaryStandardOutput();
+    return tallowmark::RunCli(tallowmark::platform::CommandLineArguments(argc, argv), std::cout, std::cerr);
 }

@@ -4,10 +4,17 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QUrl>
 #include <unordered_set>
 
+#include "model/NativePath.h"
 #include "platform/BootDeletion.h"
+#include "actions/CachedFile.h"
+#include "actions/FilePropertiesGeneral.h"
 #include "presentation/AnsiText.h"
 #include "presentation/CsvExport.h"
 #include "presentation/EntryDetails.h"
@@ -15,6 +22,7 @@
 #include "presentation/RecordCells.h"
 #include "presentation/RecordTableModel.h"
 #include "shell/CommandIds.h"
+#include "shell/CommandTable.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
 
@@ -208,10 +216,10 @@ void TallowmarkView::OnExport() {
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Export writes what the list shows; with no filter, exactly the classic export.
+    const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
     const Outcome written =
-        m_filter.IsEmpty()
-            ? m_pDocument->ExportCsv(path.toStdString(), m_bViewBlankRecords, m_bViewBadfoodRecords)
-            : ExportFilteredCsv(*m_pDocument, path.toStdString(), m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter);
+        m_filter.IsEmpty() ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords)
+                           : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter);
     QApplication::restoreOverrideCursor();
     if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
 }
@@ -236,6 +244,66 @@ CommandState TallowmarkView::OnUpdateDeleteOnRestart() const {
     return CommandState{!scheduled, scheduled};
 }
 
+void TallowmarkView::OnFileProperties() {
+    FilePropertiesSheet sheet(PropertiesOf(*m_pDocument), window());
+    TallowmarkApp::Instance()->Prompts().RunModal(sheet);
+}
+
+std::string TallowmarkView::GetCachedFilePath() const {
+    const IndexRecord* record = CurrentRecord();
+    return record ? CachedFilePath(*record, m_pDocument->PathName()) : std::string();
+}
+
+void TallowmarkView::OnOpenCachedFile() {
+    const std::string path = GetCachedFilePath();
+    if (path.empty()) return;
+    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void TallowmarkView::OnOpenCachedFileInNotepad() {
+    const std::string path = GetCachedFilePath();
+    if (path.empty()) return;
+    TallowmarkApp::Instance()->Prompts().OpenInTextEditor(QString::fromStdString(path));
+}
+
+std::unique_ptr<QMenu> TallowmarkView::CreateContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    const bool hasCachedFile = !GetCachedFilePath().empty();
+    for (const MenuItemInfo& item : RecordContextMenu()) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        if (!hasCachedFile && (item.id == cmd::CachedFileDefault || item.id == cmd::CachedFileNotepad)) continue;
+        QAction* action = menu->addAction(QString::fromLatin1(item.text));
+        action->setData(item.id);
+        if (const CommandInfo* command = FindCommand(item.id))
+            action->setStatusTip(QString::fromLatin1(CommandPrompt(*command).c_str()));
+        if (item.id == cmd::EntryDetails) menu->setDefaultAction(action);  // shown in bold
+    }
+    return menu;
+}
+
+void TallowmarkView::OnListRightClick(const QPoint& position) {
+    const std::unique_ptr<QMenu> menu = CreateContextMenu();
+    if (QAction* chosen = menu->exec(position)) emit ContextCommand(chosen->data().toInt());
+}
+
+void TallowmarkView::contextMenuEvent(QContextMenuEvent* event) {
+    OnListRightClick(event->globalPos());
+    event->accept();
+}
+
+QItemSelectionModel::SelectionFlags TallowmarkView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+    // The context menu acts on the current entry, so a right-click outside the rows must
+    // not clear it on its release.
+    if (!index.isValid() && event && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton)
+        return QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
+}
+
 bool TallowmarkView::OnCommand(int id) {
     switch (id) {
         case cmd::ViewBlankRecords:
@@ -250,6 +318,9 @@ bool TallowmarkView::OnCommand(int id) {
         case cmd::Export: OnExport(); return true;
         case cmd::EntryDetails: ShowEntryDetails(); return true;
         case cmd::DeleteOnRestart: OnDeleteOnRestart(); return true;
+        case cmd::CachedFileDefault: OnOpenCachedFile(); return true;
+        case cmd::CachedFileNotepad: OnOpenCachedFileInNotepad(); return true;
+        case cmd::FileProperties: OnFileProperties(); return true;
         case cmd::EditCopy: CopySelection(); return true;
         case cmd::FilterRecords: emit FilterFocusRequested(); return true;
         case cmd::ViewTimeline:
@@ -265,9 +336,12 @@ std::optional<CommandState> TallowmarkView::OnUpdateCommand(int id) {
         case cmd::ViewBlankRecords: return CommandState{true, m_bViewBlankRecords};
         case cmd::ViewBadfoodRecords: return CommandState{true, m_bViewBadfoodRecords};
         case cmd::SaveSettingsAsDefaults:
-        case cmd::Export: return CommandState{};
+        case cmd::Export:
+        case cmd::FileProperties: return CommandState{};
         case cmd::EntryDetails: return CommandState{SelectionMark() != -1, std::nullopt};
         case cmd::DeleteOnRestart: return OnUpdateDeleteOnRestart();
+        case cmd::CachedFileDefault:
+        case cmd::CachedFileNotepad: return CommandState{!GetCachedFilePath().empty(), std::nullopt};
         case cmd::EditCopy: return CommandState{selectionModel()->hasSelection(), std::nullopt};
         case cmd::FilterRecords: return CommandState{};
         case cmd::ViewTimeline: return CommandState{true, m_bShowTimeline};

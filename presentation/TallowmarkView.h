@@ -3,11 +3,14 @@
 
 #include <QTreeView>
 #include <memory>
+#include <string>
 
 #include "model/TallowmarkDoc.h"
 #include "presentation/RecordFilter.h"
 #include "presentation/Timeline.h"
 #include "shell/CommandTarget.h"
+
+class QMenu;
 
 namespace tallowmark {
 
@@ -32,6 +35,15 @@ public:
     // that fails. The update handler asks the system afresh each time.
     void OnDeleteOnRestart();
     CommandState OnUpdateDeleteOnRestart() const;
+    void OnFileProperties();
+
+    // The cached copy of the current entry, asked of the disk afresh; empty when there is none.
+    std::string GetCachedFilePath() const;
+    void OnOpenCachedFile();
+    void OnOpenCachedFileInNotepad();
+    // The context menu for the current entry; the cached-file items only when it has a cached copy.
+    std::unique_ptr<QMenu> CreateContextMenu();
+    void OnListRightClick(const QPoint& position);
 
     // The row of the current entry (the selected row that has the focus), or -1.
     int SelectionMark() const;
@@ -62,6 +74,13 @@ signals:
     void RowsChanged();
     void FilterFocusRequested();
     void TimelineShownChanged(bool shown);
+    // An item of the context menu was chosen; it takes the ordinary command route.
+    void ContextCommand(int id);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     void ShowRows(RowList rows);

@@ -132,6 +132,17 @@ const std::vector<MenuInfo>& DocumentMenu() {
     return menu;
 }
 
+const std::vector<MenuItemInfo>& RecordContextMenu() {
+    static const std::vector<MenuItemInfo> menu = {
+        {cmd::EntryDetails, "View &Entry Details\tEnter"},
+        {cmd::CachedFileDefault, "View Cached &File Using Default Application"},
+        {cmd::CachedFileNotepad, "View Cached File in &Notepad\tCtrl+N"},
+        {0, nullptr},
+        {cmd::FileProperties, "File Propert&ies\tAlt+Enter"},
+    };
+    return menu;
+}
+
 const std::vector<int>& ToolbarLayout() {
     static const std::vector<int> layout = {cmd::FileOpen, cmd::FileSaveAs, 0,           cmd::EditCut, cmd::EditCopy,
                                             cmd::EditPaste, 0,              cmd::AppAbout, cmd::ContextHelp};

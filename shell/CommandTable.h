@@ -32,6 +32,8 @@ std::string CommandTooltip(const CommandInfo& command);  // the part after it, o
 // Menu 128, shown while no document window is open, and 129, while one is active.
 const std::vector<MenuInfo>& NoDocumentMenu();
 const std::vector<MenuInfo>& DocumentMenu();
+// Menu 133, the record list's context menu.
+const std::vector<MenuItemInfo>& RecordContextMenu();
 
 // The toolbar: command ids, 0 for a separator.
 const std::vector<int>& ToolbarLayout();

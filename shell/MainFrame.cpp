@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include "model/NativePath.h"
 #include "platform/SystemInfo.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -237,7 +238,7 @@ TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
     }
     auto document = std::make_shared<TallowmarkDoc>();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome opened = document->OnOpenDocument(QFileInfo(path).absoluteFilePath().toStdString());
+    const Outcome opened = document->OnOpenDocument(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
     QApplication::restoreOverrideCursor();
     if (!opened) {
         TallowmarkApp::Instance()->Prompts().Message(this, UserPrompts::Icon::Warning,
@@ -254,6 +255,10 @@ ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& do
     m_pMdiArea->addSubWindow(frame);
     connect(view, &TallowmarkView::CurrentEntryChanged, this, &MainFrame::UpdateCommandUi);
     connect(view, &TallowmarkView::RowsChanged, this, &MainFrame::UpdateCountPane);
+    connect(view, &TallowmarkView::ContextCommand, this, [this](int id) {
+        UpdateCommandUi();  // a command its update handler disables does not run
+        if (QAction* action = Action(id)) action->trigger();
+    });
     connect(frame, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
             RebuildMenus();
@@ -327,7 +332,7 @@ void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
     const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"));
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome saved = document.SaveAs(QFileInfo(path).absoluteFilePath().toStdString());
+    const Outcome saved = document.SaveAs(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
     QApplication::restoreOverrideCursor();
     if (!saved) {
         prompts.Message(this, UserPrompts::Icon::Warning, QString::fromStdString(saved.message));

@@ -4,11 +4,13 @@
 #include <QLayout>
 #include <QSettings>
 
+#include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
 #include "platform/BootDeletion.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "shell/AboutDlg.h"
 #include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
@@ -98,7 +100,7 @@ void TallowmarkApp::LoadRecentFiles() {
     std::vector<std::string> paths;
     for (std::size_t i = 1; i <= m_recentFiles.Capacity(); ++i) {
         const QString path = settings.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
-        if (!path.isEmpty()) paths.push_back(path.toStdString());
+        if (!path.isEmpty()) paths.push_back(NativeSeparators(path.toStdString()));
     }
     m_recentFiles.Assign(paths);
 }
@@ -158,11 +160,11 @@ bool TallowmarkApp::OnCommand(int id) {
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
-        case cmd::AppAbout:
-            m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Information,
-                                QStringLiteral("%1 %2\nA viewer for Windows cache index files (index.dat).")
-                                    .arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
+        case cmd::AppAbout: {
+            AboutDlg dialog(m_pMainFrame.get());
+            m_pPrompts->RunModal(dialog);
             return true;
+        }
         default: return false;
     }
 }

@@ -37,6 +37,8 @@ public:
     bool GetDefaultViewBlankRecords() const { return m_defaults.GetDefaultViewBlankRecords(); }
     void SetDefaultViewBadfoodRecords(bool value) { m_defaults.SetDefaultViewBadfoodRecords(value); }
     void SetDefaultViewBlankRecords(bool value) { m_defaults.SetDefaultViewBlankRecords(value); }
+    // 2 on every Windows that Qt 6 runs on (the NT family), so Delete on Restart always goes
+    // through PendingFileRenameOperations; the WININIT.INI way of Windows 95/98/Me is not built.
     std::uint32_t GetPlatformId() const { return m_dwPlatformId; }
 
     MainFrame* GetMainFrame() const { return m_pMainFrame.get(); }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "discovery/FindFilesDlg.h"
+#include "platform/TextEditor.h"
 
 namespace tallowmark {
 
@@ -34,6 +35,18 @@ void UserPrompts::Message(QWidget* parent, Icon icon, const QString& text) {
     box.exec();
 }
 
+UserPrompts::Answer UserPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tallowmark"), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+    }
+}
+
+void UserPrompts::RunModal(QDialog& dialog) { dialog.exec(); }
+
 void UserPrompts::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
 std::vector<std::string> UserPrompts::AskFoundFiles(QWidget* parent) {
@@ -41,5 +54,6 @@ std::vector<std::string> UserPrompts::AskFoundFiles(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.GetSelectedFiles();
 }
+void UserPrompts::OpenInTextEditor(const QString& path) { platform::OpenInTextEditor(path.toStdString()); }
 
 }  // namespace tallowmark

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace tallowmark {
@@ -14,6 +15,7 @@ namespace tallowmark {
 class UserPrompts {
 public:
     enum class Icon { Information, Warning, Critical };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~UserPrompts() = default;
     // An existing file to open; empty when the user cancels.
@@ -22,9 +24,15 @@ public:
     virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix);
     // A message box captioned "Tallowmark".
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
+    // A question box captioned "Tallowmark" with Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(QWidget* parent, const QString& text);
+    // Shows `dialog` modally; returns when the user closes it.
+    virtual void RunModal(QDialog& dialog);
     virtual void OpenUrl(const QUrl& url);
     // Runs the Find Files dialog: the paths the user picked, in list order; none on Cancel.
     virtual std::vector<std::string> AskFoundFiles(QWidget* parent);
+    // Silent when no editor starts: the user sees that nothing opened.
+    virtual void OpenInTextEditor(const QString& path);
 };
 
 }  // namespace tallowmark

@@ -24,10 +24,15 @@ FileError ErrorFromLastError(DWORD error) {
 
 FileContents ReadWholeFile(const std::string& path) {
     FileContents contents;
-    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const std::wstring widePath = Widen(path);
+    HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        contents.error = ErrorFromLastError(GetLastError());
+        const DWORD error = GetLastError();
+        // Windows refuses to open a folder this way with "access denied"; it is no file.
+        const DWORD attributes = GetFileAttributesW(widePath.c_str());
+        const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        contents.error = isFolder ? FileError::NotARegularFile : ErrorFromLastError(error);
         return contents;
     }
     LARGE_INTEGER length{};

@@ -8,7 +8,9 @@ namespace tallowmark::platform {
 std::uint32_t PlatformId() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
+#ifdef _MSC_VER
 #pragma warning(suppress : 4996)
+#endif
     if (!GetVersionExA(&info)) return 1;
     return info.dwPlatformId;
 }

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QString>
 #include <deque>
 #include <string>
 #include <utility>
+#include <functional>
 #include <vector>
 
 #include "shell/MainFrame.h"
@@ -28,6 +30,11 @@ public:
     std::vector<QString> lastFilters;
     std::vector<QUrl> openedUrls;
     std::vector<std::string> foundFiles;  // what the next Find Files dialog returns
+    std::vector<QString> editedPaths;      // files handed to the text editor
+    std::deque<Answer> questionAnswers;    // answers to the next questions; none left means Cancel
+    std::vector<QString> questions;
+    std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
+    int modalDialogs = 0;
 
     QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
     QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
@@ -36,6 +43,18 @@ public:
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
     void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
     std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
+    void OpenInTextEditor(const QString& path) override { editedPaths.push_back(path); }
+    Answer AskYesNoCancel(QWidget*, const QString& text) override {
+        questions.push_back(text);
+        if (questionAnswers.empty()) return Answer::Cancel;
+        const Answer answer = questionAnswers.front();
+        questionAnswers.pop_front();
+        return answer;
+    }
+    void RunModal(QDialog& dialog) override {
+        ++modalDialogs;
+        if (onModal) onModal(dialog);
+    }
 
 private:
     QString Next(const QString& filter) {

@@ -2,12 +2,14 @@
 
 #include <cstring>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <sstream>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "model/TallowmarkDoc.h"
+#include "support/HeldOpenFile.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -179,24 +181,25 @@ TEST(Load, FailuresNameThePath) {
     const std::string missing = dir.Path("missing.dat");
     EXPECT_EQ(doc.OnOpenDocument(missing).message, missing + " was not found.");
     EXPECT_EQ(doc.OnOpenDocument(dir.Root().string()).message, "Failed to open document.");
+#ifndef _WIN32  // Windows files have no permission bits to take away
     if (geteuid() != 0) {
         const std::string locked = dir.Path("locked.dat");
         IndexFileBuilder().WriteTo(locked);
         std::filesystem::permissions(locked, std::filesystem::perms::none);
         EXPECT_EQ(doc.OnOpenDocument(locked).message, "Access to " + locked + " was denied.");
     }
+#endif
 }
 
 TEST(Load, OpensAFileThatAnotherWriterHoldsOpen) {
     TempDir dir;
     const std::string path = dir.Path("index.dat");
     IndexFileBuilder().Hash().WriteTo(path);
-    const int writer = ::open(path.c_str(), O_RDWR);
-    ASSERT_GE(writer, 0);
+    const testing::HeldOpenFile writer(path);
+    ASSERT_TRUE(writer.IsOpen());
     TallowmarkDoc doc;
     EXPECT_TRUE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.RecordCount(), 1u);
-    ::close(writer);
 }
 
 TEST(Load, PathAndTitle) {

@@ -92,6 +92,7 @@ TEST(TimeText, SizeIsUnsignedDecimal) {
     EXPECT_EQ(SizeText(0x80000000ull), "2147483648");
 }
 
+#ifndef _WIN32  // the reference is glibc's: Windows' C library reads no zone names such as Europe/Berlin
 // The conversions straight from the C library, step by step, to check the table-driven ones.
 TimeValue ReferenceToTimeValue(FileTime fileTime, std::int64_t now) {
     std::tm nowFields{};
@@ -148,6 +149,7 @@ TEST(TimeText, MatchesTheCLibraryEverywhereIncludingAroundClockChanges) {
     }
     std::setlocale(LC_TIME, previous.c_str());
 }
+#endif
 
 TEST(CivilCalendar, RoundTripsAcrossCenturies) {
     for (std::int64_t days = -800000; days <= 800000; days += 997) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "model/LocalTimeRules.h"
+#include "model/NativePath.h"
 
 namespace tallowmark::testing {
 
@@ -160,13 +161,13 @@ Buffer IndexFileBuilder::Bytes() const {
 void IndexFileBuilder::WriteTo(const std::string& path) const { WriteFile(path, Bytes()); }
 
 void WriteFile(const std::string& path, const Buffer& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 Buffer ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return Buffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

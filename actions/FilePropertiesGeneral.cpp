@@ -1,0 +1,48 @@
+#include "actions/FilePropertiesGeneral.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "presentation/AnsiText.h"
+
+namespace tallowmark {
+
+FilePropertiesGeneral::FilePropertiesGeneral(const FilePropertiesFacts& facts, QWidget* parent) : QWidget(parent) {
+    auto* form = new QFormLayout(this);
+    form->setLabelAlignment(Qt::AlignLeft);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    AddRow("Name:", facts.name, "name");
+    AddRow("Location:", facts.location, "location");
+    AddRow("Version:", AnsiToUtf8(facts.version), "version");
+    AddRow("Size:", facts.size, "size");
+    AddRow("Number of records:", std::to_string(facts.records), "records");
+}
+
+void FilePropertiesGeneral::AddRow(const char* label, const std::string& value, const char* name) {
+    auto* field = new QLineEdit(QString::fromStdString(value), this);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setReadOnly(true);
+    field->setFrame(false);
+    field->setCursorPosition(0);  // a long path shows its start
+    // Blends into the page like a label while staying selectable.
+    field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+    field->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+    static_cast<QFormLayout*>(layout())->addRow(QString::fromLatin1(label), field);
+}
+
+FilePropertiesSheet::FilePropertiesSheet(const FilePropertiesFacts& facts, QWidget* parent) : QDialog(parent) {
+    auto* tabs = new QTabWidget(this);
+    tabs->addTab(new FilePropertiesGeneral(facts, tabs), QStringLiteral("General"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+    setModal(true);
+}
+
+}  // namespace tallowmark

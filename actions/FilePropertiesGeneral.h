@@ -1,0 +1,31 @@
+#pragma once
+// The "General" page of the file properties sheet, and the sheet around it.
+
+#include <QDialog>
+#include <QWidget>
+
+#include "actions/FileProperties.h"
+
+class QLineEdit;
+
+namespace tallowmark {
+
+// The five facts of an index file as read-only texts the user can select and copy.
+class FilePropertiesGeneral : public QWidget {
+    Q_OBJECT
+public:
+    explicit FilePropertiesGeneral(const FilePropertiesFacts& facts, QWidget* parent = nullptr);
+
+private:
+    void AddRow(const char* label, const std::string& value, const char* name);
+};
+
+// A modal sheet with the one page "General", OK and Cancel. Nothing is written back
+// whichever closes it.
+class FilePropertiesSheet : public QDialog {
+    Q_OBJECT
+public:
+    FilePropertiesSheet(const FilePropertiesFacts& facts, QWidget* parent);
+};
+
+}  // namespace tallowmark

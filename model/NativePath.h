@@ -1,0 +1,24 @@
+#pragma once
+// Paths as the user's system writes them, and UTF-8 paths for std::filesystem.
+// Qt and the C++ library hand out "C:/Users/..." on Windows; what the user reads and
+// what the settings keep is "C:\Users\...".
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tallowmark {
+
+// Every forward slash becomes a backslash.
+std::string WithWindowsSeparators(std::string_view path);
+
+// The path with the running system's separators (backslashes on Windows; elsewhere a
+// backslash is an ordinary character of a file name and the path is left as it is).
+std::string NativeSeparators(std::string_view path);
+
+// std::filesystem takes and gives narrow strings in the ANSI code page on Windows; these
+// keep our UTF-8 intact on every system.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+}  // namespace tallowmark

@@ -1,0 +1,11 @@
+#include "platform/CommandLine.h"
+
+namespace tallowmark::platform {
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void UseBinaryStandardOutput() {}
+
+}  // namespace tallowmark::platform
