@@ -161,7 +161,7 @@ TEST_F(FilterAndTimeline, BarsCountUrlAndLeakRecordsWithUndatedOnesApart) {
 }
 
 TEST(Timeline, DaysAreTheDatesTheListShowsAcrossClockChanges) {
-    testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central Europe, in the form every C library reads
+    testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central European rules, written out
     OverridePresentTimeForTesting(1784116800);  // July 2026: summer time now
     IndexFileBuilder builder;
     // Three days around each change of 2008: 30 March and 26 October.
