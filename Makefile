@@ -4,7 +4,7 @@ ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan-test windows-test bench install clean
+.PHONY: all deps build run test asan-test windows-test bench install fuzz screenshots clean
 
 all: build
 
@@ -38,7 +38,7 @@ windows-test: deps
 	scripts/windows-test.sh $(WINDOWS_DIR) $(BUILD_DIR)
 
 bench: deps
-	@scripts/install-deps.sh libmsiecf-utils pasco time
+	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
@@ -48,5 +48,14 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
+# Runs the loader fuzzer (clang, libFuzzer) for FUZZ_SECONDS; fails on any finding.
+FUZZ_SECONDS ?= 300
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Pictures of the main window with the real sample files, in $(BUILD_DIR)/screenshots.
+screenshots: build
+	$(BUILD_DIR)/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) build-fuzz

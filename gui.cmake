@@ -11,6 +11,7 @@ add_library(tallowmark_gui STATIC
   presentation/TimelineChart.cpp
   shell/AboutDlg.cpp
   shell/ChildFrame.cpp
+  shell/LockKeyIndicators.cpp
   shell/MainFrame.cpp
   shell/OpenChannel.cpp
   shell/TallowmarkApp.cpp
@@ -20,6 +21,12 @@ add_library(tallowmark_gui STATIC
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets Qt6::Network)
+# The lock-key panes read the keyboard's indicators through Xlib's XKB calls on X11.
+find_package(X11)
+if(X11_FOUND AND NOT WIN32 AND NOT APPLE)
+  target_compile_definitions(tallowmark_gui PRIVATE TALLOWMARK_HAVE_X11)
+  target_link_libraries(tallowmark_gui PRIVATE X11::X11)
+endif()
 set(TALLOWMARK_ICON_FILES)
 foreach(icon tallowmark index-document)
   foreach(size 16 32 48 256)
@@ -34,6 +41,10 @@ target_link_libraries(tallowmark PRIVATE tallowmark_gui)
 if(WIN32)
   set_target_properties(tallowmark PROPERTIES WIN32_EXECUTABLE ON)
 endif()
+
+# Pictures for people to look at: make screenshots.
+add_executable(tallowmark_screenshots tools/ScreenshotsMain.cpp tools/SampleScene.cpp)
+target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_gui)
 
 # The help page ships beside the program.
 configure_file(shell/help/tallowmark-help.html ${CMAKE_BINARY_DIR}/tallowmark-help.html COPYONLY)

@@ -1,11 +1,15 @@
 #include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
 #include <filesystem>
 
 #include "actions/FileProperties.h"
 #include "model/NativePath.h"
+#include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "platform/OutputFile.h"
+#include "presentation/CsvExport.h"
 
 namespace tallowmark {
 
@@ -13,6 +17,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: tallowmark-cli export FILE [-o OUT] [--hide-blank] [--hide-badfood]\n"
     "       tallowmark-cli info FILE\n"
+    "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv] [-o OUT]\n"
+    "                               [--localtime] [--jobs N]\n"
+    "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
     "       tallowmark-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -24,13 +31,19 @@ constexpr const char* kHelp =
     "    --hide-blank   leave out blank records\n"
     "    --hide-badfood leave out records filled with 0x0BADF00D\n"
     "  info FILE      name, location, version, recorded size and number of records\n"
+    "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
+    "                 order given, times as true instants in UTC (ISO 8601)\n"
+    "    --find ROOT    also take every index.dat file found under ROOT\n"
+    "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime) or csv\n"
+    "    -o OUT         write to OUT instead of standard output\n"
+    "    --localtime    local time with the offset in force at each date\n"
+    "    --jobs N       files read at once (default: one per core)\n"
+    "  find ROOT...   every file named index.dat (any letter case) under each ROOT, one path\n"
+    "                 a line; links to directories are never followed\n"
+    "    -0             end each path with a NUL byte instead\n"
+    "    --quiet        say nothing of directories that cannot be read\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
-
-int UsageError(std::ostream& err, const std::string& problem) {
-    err << "tallowmark-cli: " << problem << "\n" << kUsage;
-    return 2;
-}
 
 bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     const Outcome opened = document.OnOpenDocument(path);
@@ -38,7 +51,8 @@ bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     return opened.ok;
 }
 
-int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
     std::string file, output;
     bool viewBlank = true, viewBadfood = true;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -53,16 +67,18 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else return UsageError(err, "more than one input file");
     }
     if (file.empty()) return UsageError(err, "export needs a FILE");
-    TallowmarkDoc document;
-    if (!Load(document, file, err)) return 1;
-    if (output.empty()) {
-        document.WriteCsv(out, viewBlank, viewBadfood);
-        out.flush();
-        return out ? 0 : 1;
+    // One pass over the file, never holding it whole: the same lines as the desktop's
+    // export of the loaded document.
+    IndexStream stream;
+    if (const Outcome opened = stream.Open(file); !opened) {
+        err << "tallowmark-cli: " << file << ": " << opened.message << "\n";
+        return 1;
     }
-    const Outcome written = document.ExportCsv(output, viewBlank, viewBadfood);
-    if (!written) err << "tallowmark-cli: " << written.message << "\n";
-    return written.ok ? 0 : 1;
+    return WriteOutput(output, out, err, [&](std::ostream& to) {
+        const Outcome walked = StreamCsv(stream, to, viewBlank, viewBadfood, environment.threads);
+        if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
+        return walked.ok;
+    });
 }
 
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -82,7 +98,38 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 }
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int UsageError(std::ostream& err, const std::string& problem) {
+    err << "tallowmark-cli: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+int WriteOutput(const std::string& path, std::ostream& out, std::ostream& err,
+                const std::function<bool(std::ostream&)>& write) {
+    if (path.empty()) {
+        const bool done = write(out);
+        out.flush();
+        return done && out ? 0 : 1;
+    }
+    platform::OpenedOutput opened = platform::OpenForWriting(path);
+    if (!opened.file) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, path) << "\n";
+        return 1;
+    }
+    bool done;
+    {
+        platform::StdioStreamBuf buffer(opened.file.get());
+        std::ostream written(&buffer);
+        done = write(written);
+    }
+    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
+        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, path) << "\n";
+        return 1;
+    }
+    return done ? 0 : 1;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
@@ -93,8 +140,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << kProductName << " " << kProductVersion << "\n";
         return 0;
     }
-    if (command == "export") return Export(args, out, err);
+    if (command == "export") return Export(args, out, err, environment);
     if (command == "info") return Info(args, out, err);
+    if (command == "timeline") return RunTimeline(args, out, err, environment);
+    if (command == "find") return RunFind(args, out, err);
     return UsageError(err, "unknown command " + command);
 }
 

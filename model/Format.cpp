@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace tallowmark {
 
@@ -33,6 +34,13 @@ std::uint32_t ReadU32(ByteView bytes, std::size_t offset) {
 }
 
 std::uint64_t ReadU64(ByteView bytes, std::size_t offset) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (offset < bytes.size() && bytes.size() - offset >= 8) {
+            std::uint64_t value;
+            std::memcpy(&value, bytes.data() + offset, 8);
+            return value;
+        }
+    }
     return ReadLittleEndian(bytes, offset, 8);
 }
 
@@ -43,6 +51,16 @@ std::string_view TextAt(ByteView bytes, std::size_t offset) {
     const void* nul = std::memchr(begin, 0, room);
     const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : room;
     return {begin, length};
+}
+
+bool HasHeaderSignature(ByteView start) {
+    return start.size() >= HEADER_SIGNATURE.size() &&
+           std::memcmp(start.data(), HEADER_SIGNATURE.data(), HEADER_SIGNATURE.size()) == 0;
+}
+
+std::uint64_t HeaderLengthOf(ByteView start) {
+    const std::uint32_t firstHashTable = ReadU32(start, kFirstHashTableOffset);
+    return firstHashTable != 0 ? firstHashTable : ReadU32(start, kFileSizeFieldOffset);
 }
 
 BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
@@ -61,6 +79,11 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;
     const std::uint64_t blocks = oneBlock ? 1 : countField;
     return {kind, blocks * BLOCK_SIZE};
+}
+
+std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
+    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint64_t>::max();
+    return position + shape.lengthInBytes;
 }
 
 }  // namespace tallowmark

@@ -43,6 +43,13 @@ std::uint64_t ReadU64(ByteView bytes, std::size_t offset);
 // The NUL-terminated text at `offset`, ended at the end of `bytes` at the latest.
 std::string_view TextAt(ByteView bytes, std::size_t offset);
 
+// Whether a file starting with `start` begins with HEADER_SIGNATURE.
+bool HasHeaderSignature(ByteView start);
+// The header length H: the first hash table's offset, or the file-size field when that
+// offset is 0. `start` needs to hold the first 0x24 bytes; missing ones read as zero.
+std::uint64_t HeaderLengthOf(ByteView start);
+inline constexpr std::size_t kHeaderFieldsEnd = kFirstHashTableOffset + 4;
+
 enum class BlockKind { Url, Leak, Hash, Redirect, BadFood, Blank, Unrecognised };
 
 struct BlockShape {
@@ -52,5 +59,9 @@ struct BlockShape {
 
 // Recognises the record at a block position from its 4 signature bytes and count field.
 BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField);
+
+// Where the walk goes on after a record of `shape` at `position`; a length beyond 32
+// bits ends the walk after that record.
+std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape);
 
 }  // namespace tallowmark

@@ -5,15 +5,15 @@
 namespace tallowmark {
 
 IndexHeader::IndexHeader(std::uint64_t claimedLength, ByteView bytes)
-    : m_qwClaimedLength(claimedLength), m_bytes(bytes) {}
+    : m_qwClaimedLength(claimedLength),
+      m_bytes(bytes),
+      m_bVersion4(VersionText().find(" Ver 4.") != std::string_view::npos) {}
 
 std::string_view IndexHeader::VersionText() const { return TextAt(m_bytes, 0); }
 
 std::uint32_t IndexHeader::FileSizeField() const { return ReadU32(m_bytes, kFileSizeFieldOffset); }
 
-bool IndexHeader::IsVersion4() const {
-    return VersionText().find(" Ver 4.") != std::string_view::npos;
-}
+bool IndexHeader::IsVersion4() const { return m_bVersion4; }
 
 std::string_view IndexHeader::CacheDirName(int index) const {
     if (index < 0) return {};

@@ -30,6 +30,7 @@ public:
 private:
     std::uint64_t m_qwClaimedLength;
     ByteView m_bytes;
+    bool m_bVersion4;  // asked for every URL record, and the bytes never change
 };
 
 }  // namespace tallowmark

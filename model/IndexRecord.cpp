@@ -37,9 +37,9 @@ UrlRecord::UrlRecord(const IndexHeader& header, std::string_view typeName, std::
 
 std::string_view UrlRecord::UrlText() const { return m_bHasUrl ? TextAt(Bytes(), kUrlTextOffset) : std::string_view{}; }
 
-TimeValue UrlRecord::ModifiedTime() const { return ToTimeValue(ReadU64(Bytes(), kModifiedTimeOffset)); }
+TimeValue UrlRecord::ModifiedTime() const { return ToTimeValue(ModifiedFileTime()); }
 
-TimeValue UrlRecord::AccessedTime() const { return ToTimeValue(ReadU64(Bytes(), kAccessedTimeOffset)); }
+TimeValue UrlRecord::AccessedTime() const { return ToTimeValue(AccessedFileTime()); }
 
 std::string_view UrlRecord::TextAtOffsetField(std::size_t fieldOffset) const {
     const std::uint32_t offset = ReadU32(Bytes(), fieldOffset);
@@ -59,6 +59,20 @@ std::string_view UrlRecord::CacheDirText() const {
 
 LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
     : UrlRecord(header, kTypeLeak, number, bytes, size) {}
+
+std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number,
+                                        ByteView held, std::uint64_t size) {
+    switch (kind) {
+        case BlockKind::Url: return std::make_unique<UrlRecord>(header, number, held, size);
+        case BlockKind::Leak: return std::make_unique<LeakRecord>(header, number, held, size);
+        case BlockKind::Hash: return std::make_unique<HashRecord>(header, number, held, size);
+        case BlockKind::Redirect: return std::make_unique<RedirectRecord>(header, number, held, size);
+        case BlockKind::BadFood: return std::make_unique<FillRecord>(header, number, kTypeBadFood, held, size);
+        case BlockKind::Blank: return std::make_unique<FillRecord>(header, number, kTypeBlank, held, size);
+        case BlockKind::Unrecognised: break;
+    }
+    return nullptr;
+}
 
 const UrlRecord* AsUrlRecord(const IndexRecord& record) {
     if (record.IsType(kTypeUrl) || record.IsType(kTypeLeak)) return static_cast<const UrlRecord*>(&record);

@@ -2,6 +2,7 @@
 // The records built by the loading walk. Kinds are told apart by their type-name text.
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -81,6 +82,9 @@ public:
 
     TimeValue ModifiedTime() const;
     TimeValue AccessedTime() const;
+    // The stored times themselves, for callers that need the true instants.
+    FileTime ModifiedFileTime() const { return ReadU64(Bytes(), kModifiedTimeOffset); }
+    FileTime AccessedFileTime() const { return ReadU64(Bytes(), kAccessedTimeOffset); }
     std::string_view FileNameText() const;
     std::string_view HttpHeadersText() const;
     std::string_view CacheDirText() const;
@@ -98,6 +102,11 @@ class LeakRecord : public UrlRecord {
 public:
     LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size);
 };
+
+// The record of `kind` built over `held`, the part of its `size` bytes the file holds;
+// null for an unrecognised block.
+std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number,
+                                        ByteView held, std::uint64_t size);
 
 // The record as a UrlRecord when its type name is "URL" or "LEAK", else null.
 const UrlRecord* AsUrlRecord(const IndexRecord& record);

@@ -1,6 +1,7 @@
 #include "model/LocalTimeRules.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -77,6 +78,8 @@ CivilTime CivilFromSeconds(std::int64_t secondsSince1970) {
 }
 
 LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
+    static std::atomic<std::uint64_t> s_serial{0};
+    m_qwSerial = ++s_serial;
     // Probe once a day and pin every change of offset to its second. Zones change their
     // offset at most a few times a year, never twice within a day.
     std::int64_t previous = LibraryOffsetAt(kTableStart, 0);
@@ -95,13 +98,25 @@ LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
         if (m_spans.back().offset != offset) m_spans.push_back({probe, offset});
         previous = offset;
     }
+    // For each day of the table, the first span that starts after the day begins: a
+    // look-up then steps over at most the changes of that one day.
+    m_firstSpanAfterDay.resize(static_cast<std::size_t>((m_tableEnd - kTableStart) / kDay + 1));
+    std::size_t span = 0;
+    for (std::size_t day = 0; day < m_firstSpanAfterDay.size(); ++day) {
+        const std::int64_t dayStart = kTableStart + static_cast<std::int64_t>(day) * kDay;
+        while (span < m_spans.size() && m_spans[span].start <= dayStart) ++span;
+        m_firstSpanAfterDay[day] = static_cast<std::uint32_t>(span);
+    }
 }
 
 namespace {
 thread_local const LocalTimeRules* t_pinnedRules = nullptr;
 }  // namespace
 
-LocalTimeBatch::LocalTimeBatch() : m_rules(LocalTimeRules::Current()), m_previous(t_pinnedRules) {
+LocalTimeBatch::LocalTimeBatch() : LocalTimeBatch(LocalTimeRules::Current()) {}
+
+LocalTimeBatch::LocalTimeBatch(std::shared_ptr<const LocalTimeRules> rules)
+    : m_rules(std::move(rules)), m_previous(t_pinnedRules) {
     t_pinnedRules = m_rules.get();
 }
 
@@ -129,20 +144,25 @@ std::shared_ptr<const LocalTimeRules> LocalTimeRules::Current() {
 }
 
 std::int64_t LocalTimeRules::OffsetAt(std::int64_t utc) const {
+    // Outside the table (dates before 1970 or after 2038) the C library knows the rules.
     if (utc >= m_tableEnd) return LibraryOffsetAt(utc, m_spans.back().offset);
-    const auto next = std::upper_bound(m_spans.begin(), m_spans.end(), utc,
-                                       [](std::int64_t value, const Span& span) { return value < span.start; });
-    return std::prev(next)->offset;
+    if (utc < kTableStart) return LibraryOffsetAt(utc, m_spans.front().offset);
+    return m_spans[SpanAfter(utc) - 1].offset;
+}
+
+std::size_t LocalTimeRules::SpanAfter(std::int64_t utc) const {
+    std::size_t span = m_firstSpanAfterDay[static_cast<std::size_t>((utc - kTableStart) / kDay)];
+    while (span < m_spans.size() && m_spans[span].start <= utc) ++span;
+    return span;
 }
 
 std::int64_t LocalTimeRules::FromLocal(std::int64_t localSeconds) const {
     const std::int64_t low = localSeconds - kMargin, high = localSeconds + kMargin;
     const bool inTable = low >= kTableStart && high < m_tableEnd;
     if (inTable) {
-        const auto first = std::upper_bound(m_spans.begin(), m_spans.end(), low,
-                                            [](std::int64_t value, const Span& span) { return value < span.start; });
-        const bool noChangeNearby = first == m_spans.end() || first->start > high;
-        if (noChangeNearby) return localSeconds - std::prev(first)->offset;
+        const std::size_t first = SpanAfter(low);
+        const bool noChangeNearby = first == m_spans.size() || m_spans[first].start > high;
+        if (noChangeNearby) return localSeconds - m_spans[first - 1].offset;
     }
     std::tm fields = FieldsOf(localSeconds);
     return static_cast<std::int64_t>(std::mktime(&fields));

@@ -27,14 +27,21 @@ public:
     std::int64_t FromLocal(std::int64_t localSeconds) const;
 
     LocalTimeRules();
+    // Tells tables apart even when a new one takes the place of one that was freed.
+    std::uint64_t Serial() const { return m_qwSerial; }
 
 private:
     struct Span {
         std::int64_t start;   // first UTC second of the span
         std::int64_t offset;  // seconds east of UTC throughout the span
     };
+    // The first span that starts after `utc`, for instants inside the table.
+    std::size_t SpanAfter(std::int64_t utc) const;
+
     std::vector<Span> m_spans;  // sorted by start; the first covers everything before it
+    std::vector<std::uint32_t> m_firstSpanAfterDay;  // per day of the table, from its start
     std::int64_t m_tableEnd;    // instants from here on are asked of the C library
+    std::uint64_t m_qwSerial;
 };
 
 // Within its scope, the current thread keeps the zone it had at the start, without
@@ -42,6 +49,8 @@ private:
 class LocalTimeBatch {
 public:
     LocalTimeBatch();
+    // Pins `rules` taken on another thread, so that worker threads share one table.
+    explicit LocalTimeBatch(std::shared_ptr<const LocalTimeRules> rules);
     ~LocalTimeBatch();
     LocalTimeBatch(const LocalTimeBatch&) = delete;
     LocalTimeBatch& operator=(const LocalTimeBatch&) = delete;

@@ -1,25 +1,12 @@
 #include "model/TallowmarkDoc.h"
 
 #include <algorithm>
-#include <cstring>
-#include <limits>
 
+#include "model/IndexStream.h"
 #include "platform/OutputFile.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace tallowmark {
-
-namespace {
-Outcome ReadFailure(platform::FileError error, const std::string& path) {
-    switch (error) {
-        case platform::FileError::NotFound: return Outcome::Failure(FormatMessage(kMsgNotFound, path));
-        case platform::FileError::AccessDenied: return Outcome::Failure(FormatMessage(kMsgAccessDenied, path));
-        case platform::FileError::SharingViolation:
-            return Outcome::Failure(FormatMessage(kMsgSharingViolation, path));
-        default: return Outcome::Failure(kMsgFailedToOpen);
-    }
-}
-}  // namespace
 
 namespace {
 Outcome SaveFailure(platform::WriteError error, const std::string& path) {
@@ -66,13 +53,8 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
 }
 
 Outcome TallowmarkDoc::LoadIndex(ByteView file) {
-    if (file.size() < HEADER_SIGNATURE.size() ||
-        std::memcmp(file.data(), HEADER_SIGNATURE.data(), HEADER_SIGNATURE.size()) != 0)
-        return Outcome::Failure(kMsgUnexpectedFormat);
-
-    const std::uint32_t fileSizeField = ReadU32(file, kFileSizeFieldOffset);
-    const std::uint32_t firstHashTable = ReadU32(file, kFirstHashTableOffset);
-    const std::uint64_t headerLength = firstHashTable != 0 ? firstHashTable : fileSizeField;
+    if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat);
+    const std::uint64_t headerLength = HeaderLengthOf(file);
     const std::uint64_t length = file.size();
     m_pHeader = std::make_unique<IndexHeader>(headerLength, file.first(std::min(headerLength, length)));
     if (headerLength == 0 || headerLength >= length) return Outcome::Success();
@@ -91,26 +73,9 @@ std::uint64_t TallowmarkDoc::ReadRecordAt(ByteView file, std::uint64_t position,
     const ByteView rest = file.subspan(position);
     const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
     const ByteView held = rest.first(std::min<std::uint64_t>(shape.lengthInBytes, rest.size()));
-    const std::uint64_t size = shape.lengthInBytes;
-    const IndexHeader& header = *m_pHeader;
-
-    std::unique_ptr<IndexRecord> record;
-    switch (shape.kind) {
-        case BlockKind::Url: record = std::make_unique<UrlRecord>(header, number, held, size); break;
-        case BlockKind::Leak: record = std::make_unique<LeakRecord>(header, number, held, size); break;
-        case BlockKind::Hash: record = std::make_unique<HashRecord>(header, number, held, size); break;
-        case BlockKind::Redirect: record = std::make_unique<RedirectRecord>(header, number, held, size); break;
-        case BlockKind::BadFood:
-            record = std::make_unique<FillRecord>(header, number, kTypeBadFood, held, size);
-            break;
-        case BlockKind::Blank: record = std::make_unique<FillRecord>(header, number, kTypeBlank, held, size); break;
-        case BlockKind::Unrecognised: break;
-    }
-    if (record) m_records.push_back(std::move(record));
-
-    // A length beyond 32 bits ends the walk after this record.
-    if (size > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint64_t>::max();
-    return position + size;
+    if (auto record = MakeRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes))
+        m_records.push_back(std::move(record));
+    return NextRecordPosition(position, shape);
 }
 
 void TallowmarkDoc::Serialize(std::ostream& out) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -19,6 +20,18 @@ constexpr std::array<const char*, 12> kMonthAbbreviations = {"Jan", "Feb", "Mar"
                                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
+    // Exports format hundreds of thousands of times: the common widths go straight out.
+    if (value >= 0 && value < 100 && minimumDigits == 2) {
+        const char pair[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+        out.append(pair, 2);
+        return;
+    }
+    if (value >= 1000 && value < 10000 && minimumDigits <= 4) {
+        const char four[4] = {static_cast<char>('0' + value / 1000), static_cast<char>('0' + value / 100 % 10),
+                              static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+        out.append(four, 4);
+        return;
+    }
     std::array<char, 24> digits{};
     auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
     (void)error;
@@ -26,6 +39,49 @@ void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
     out.append(digits.data(), end);
 }
 std::optional<std::int64_t> g_presentTimeOverride;
+
+// The offset in force now, asked of the rules once a second rather than once a time.
+std::int64_t PresentOffset(const LocalTimeRules& rules) {
+    thread_local std::uint64_t t_serial = 0;
+    thread_local std::int64_t t_now = 0, t_offset = 0;
+    const std::int64_t now = PresentTime();
+    if (t_serial != rules.Serial() || t_now != now) {
+        t_serial = rules.Serial();
+        t_now = now;
+        t_offset = rules.OffsetAt(now);
+    }
+    return t_offset;
+}
+
+// The two patterns of the list and the details, written in one piece: exports format
+// hundreds of thousands of times. False for any other pattern.
+bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pattern) {
+    bool withSeconds;
+    if (pattern == SHORT_TIME_FORMAT || pattern == LONG_TIME_FORMAT) withSeconds = pattern == LONG_TIME_FORMAT;
+    else if (std::strcmp(pattern, SHORT_TIME_FORMAT) == 0) withSeconds = false;
+    else if (std::strcmp(pattern, LONG_TIME_FORMAT) == 0) withSeconds = true;
+    else return false;
+    if (civil.year < 1000 || civil.year > 9999) return false;
+    auto two = [](char* at, unsigned value) {
+        at[0] = static_cast<char>('0' + value / 10);
+        at[1] = static_cast<char>('0' + value % 10);
+    };
+    char text[] = "dd Mmm yyyy, hh:mm:ss";
+    two(text, civil.day);
+    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1], 3);
+    two(text + 7, static_cast<unsigned>(civil.year / 100));
+    two(text + 9, static_cast<unsigned>(civil.year % 100));
+    two(text + 13, civil.hour);
+    two(text + 16, civil.minute);
+    two(text + 19, civil.second);
+    out.append(text, withSeconds ? 21 : 18);
+    return true;
+}
+
+// 1900-01-01 00:00:00 counted in seconds from 1970.
+constexpr std::int64_t kFirstSecondOf1900 = -2'208'988'800;
+// 9999-12-31 23:59:59, the last second ISO 8601 writes with four year digits.
+constexpr std::int64_t kLastSecondOf9999 = 253'402'300'799;
 }  // namespace
 
 void OverridePresentTimeForTesting(std::optional<std::int64_t> now) { g_presentTimeOverride = now; }
@@ -38,7 +94,7 @@ TimeValue ToTimeValue(FileTime fileTime) {
     // Step 1: shift by the present offset; a value the system could not represent fails.
     if (fileTime > static_cast<FileTime>(std::numeric_limits<std::int64_t>::max())) return 0;
     const LocalTimeRules& rules = LocalTimeRules::Active();
-    const std::int64_t offsetTicks = rules.OffsetAt(PresentTime()) * kTicksPerSecond;
+    const std::int64_t offsetTicks = PresentOffset(rules) * kTicksPerSecond;
     auto local = static_cast<std::int64_t>(fileTime);
     if (offsetTicks > 0 && local > std::numeric_limits<std::int64_t>::max() - offsetTicks) return 0;
     local += offsetTicks;
@@ -46,7 +102,7 @@ TimeValue ToTimeValue(FileTime fileTime) {
 
     // Steps 2 to 4: the local calendar fields; years before 1900 count as 0.
     const std::int64_t localSeconds = local / kTicksPerSecond - kSecondsFrom1601To1970;
-    if (CivilFromSeconds(localSeconds).year < 1900) return 0;
+    if (localSeconds < kFirstSecondOf1900) return 0;
 
     // Step 5: back to an instant by the local-time rules, kept only inside 32 bits.
     if (localSeconds < -kDay || localSeconds > kTimeValueMax + kDay) return -1;
@@ -65,6 +121,7 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
     if (value < 0 || pattern == nullptr) return;
     const LocalTimeRules& rules = LocalTimeRules::Active();
     const CivilTime civil = CivilFromSeconds(value + rules.OffsetAt(value));
+    if (AppendListPattern(out, civil, pattern)) return;
     for (const char* p = pattern; *p; ++p) {
         if (*p != '%' || p[1] == '\0') {
             out += *p;
@@ -81,6 +138,47 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
             default: out += '%'; out += *p; break;
         }
     }
+}
+
+std::optional<std::int64_t> InstantOf(FileTime fileTime) {
+    if (fileTime == 0 || fileTime / kTicksPerSecond > static_cast<FileTime>(kLastSecondOf9999 + kSecondsFrom1601To1970))
+        return std::nullopt;
+    return static_cast<std::int64_t>(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970;
+}
+
+bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
+    const std::optional<std::int64_t> instant = InstantOf(fileTime);
+    if (!instant) return false;
+    const std::int64_t offset = localTime ? LocalTimeRules::Active().OffsetAt(*instant) : 0;
+    const std::int64_t shown = *instant + offset;
+    if (shown < -kSecondsFrom1601To1970 || shown > kLastSecondOf9999) return false;
+    const CivilTime civil = CivilFromSeconds(shown);
+    AppendNumber(out, civil.year, 4);
+    out += '-';
+    AppendNumber(out, civil.month, 2);
+    out += '-';
+    AppendNumber(out, civil.day, 2);
+    out += 'T';
+    AppendNumber(out, civil.hour, 2);
+    out += ':';
+    AppendNumber(out, civil.minute, 2);
+    out += ':';
+    AppendNumber(out, civil.second, 2);
+    if (!localTime) {
+        out += 'Z';
+        return true;
+    }
+    const std::int64_t magnitude = offset < 0 ? -offset : offset;
+    out += offset < 0 ? '-' : '+';
+    AppendNumber(out, magnitude / 3600, 2);
+    out += ':';
+    AppendNumber(out, magnitude / 60 % 60, 2);
+    // Local mean time before standard zones can be off by seconds; say so rather than round.
+    if (magnitude % 60 != 0) {
+        out += ':';
+        AppendNumber(out, magnitude % 60, 2);
+    }
+    return true;
 }
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }

@@ -27,6 +27,16 @@ TimeValue ToTimeValue(FileTime fileTime);
 std::string FormatTime(TimeValue value, const char* pattern);
 void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern);
 
+// The true instant a stored time names, in seconds since 1970 (cut to the second);
+// nullopt for a zero time and for one past the end of the year 9999.
+std::optional<std::int64_t> InstantOf(FileTime fileTime);
+
+// The instant as ISO 8601 with seconds: "2008-03-05T14:07:59Z", or with `localTime` the
+// local time with the offset in force at that instant ("2008-03-05T15:07:59+01:00").
+// Appends nothing and returns false when InstantOf has none or the local year falls
+// outside 1601 to 9999.
+bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime);
+
 // Pins "now" (seconds since 1970) for the present-offset rule, or releases it with
 // nullopt. For tests that must not depend on the season they run in.
 void OverridePresentTimeForTesting(std::optional<std::int64_t> now);

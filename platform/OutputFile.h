@@ -35,6 +35,7 @@ public:
 
 protected:
     std::streamsize xsputn(const char* data, std::streamsize count) override {
+        if (count <= 0) return 0;  // an empty text may come without any bytes behind it
         return static_cast<std::streamsize>(std::fwrite(data, 1, static_cast<std::size_t>(count), m_file));
     }
     int_type overflow(int_type c) override {

@@ -20,4 +20,25 @@ struct FileContents {
 // The file's length is asked once; a file that shrinks meanwhile gives what is there.
 FileContents ReadWholeFile(const std::string& path);
 
+// Reads a file front to back in pieces of the caller's choosing, with the same sharing
+// as ReadWholeFile, so a large file never has to be held whole.
+class SequentialFile {
+public:
+    SequentialFile() = default;
+    ~SequentialFile();
+    SequentialFile(const SequentialFile&) = delete;
+    SequentialFile& operator=(const SequentialFile&) = delete;
+
+    FileError Open(const std::string& path);
+    // The length when the file was opened.
+    std::uint64_t Length() const { return m_qwLength; }
+    // Up to `count` bytes from where the last read ended: fewer only at the end of the
+    // file; ReadFailed when the system reports an error.
+    FileError Read(std::uint8_t* into, std::size_t count, std::size_t& got);
+
+private:
+    std::intptr_t m_handle = -1;
+    std::uint64_t m_qwLength = 0;
+};
+
 }  // namespace tallowmark::platform

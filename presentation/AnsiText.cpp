@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #ifdef _WIN32
 #include "platform/AnsiCodePage.h"
@@ -86,6 +87,40 @@ std::string AnsiToUtf8(std::string_view bytes) {
 #else
     return Windows1252ToUtf8(bytes);
 #endif
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            // Most texts are plain ASCII: pass them eight bytes at a time.
+            std::uint64_t eight;
+            while (end - p >= 8 && (std::memcpy(&eight, p, 8), (eight & 0x8080808080808080ull) == 0)) p += 8;
+            while (p < end && *p < 0x80) ++p;
+            continue;
+        }
+        // Lead byte: how many continuation bytes follow and the least code point allowed,
+        // so that overlong forms, surrogates and values past U+10FFFF are refused.
+        int more;
+        char32_t code, least;
+        if ((*p & 0xE0) == 0xC0) more = 1, code = *p & 0x1F, least = 0x80;
+        else if ((*p & 0xF0) == 0xE0) more = 2, code = *p & 0x0F, least = 0x800;
+        else if ((*p & 0xF8) == 0xF0) more = 3, code = *p & 0x07, least = 0x10000;
+        else return false;
+        if (end - p <= more) return false;
+        for (int i = 1; i <= more; ++i) {
+            if ((p[i] & 0xC0) != 0x80) return false;
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        p += more + 1;
+    }
+    return true;
+}
+
+std::string TextToUtf8(std::string_view bytes) {
+    return IsValidUtf8(bytes) ? std::string(bytes) : AnsiToUtf8(bytes);
 }
 
 }  // namespace tallowmark

@@ -19,4 +19,9 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 // The machine's ANSI code page on Windows, Windows-1252 elsewhere.
 std::string AnsiToUtf8(std::string_view bytes);
 
+// For exports that must be UTF-8: a text that already is valid UTF-8 stays as it is,
+// any other is read in the ANSI code page as AnsiToUtf8 reads it.
+std::string TextToUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+
 }  // namespace tallowmark

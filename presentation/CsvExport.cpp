@@ -1,10 +1,15 @@
 #include "presentation/CsvExport.h"
 
+#include <algorithm>
+#include <charconv>
 #include <ostream>
+#include <thread>
 
 #include "model/LocalTimeRules.h"
+#include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/OutputFile.h"
+#include "presentation/OrderedWork.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordFilter.h"
 
@@ -22,6 +27,11 @@ void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void AppendDecimal(std::string& out, std::uint64_t value) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 void AppendQuotedTime(std::string& out, TimeValue value) {
     out += '"';
     AppendFormattedTime(out, value, SHORT_TIME_FORMAT);
@@ -30,13 +40,13 @@ void AppendQuotedTime(std::string& out, TimeValue value) {
 }  // namespace
 
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4) {
-    out += std::to_string(record.RecordNumber());
+    AppendDecimal(out, record.RecordNumber());
     out += ',';
     AppendQuoted(out, record.TypeName());
     out += ',';
     AppendQuoted(out, record.UrlText());
     out += ',';
-    out += SizeText(record.Size());
+    AppendDecimal(out, record.Size());  // as SizeText writes it
     // Fields 5 to 8 are the row's cells 4 to 7: filled for "URL" records only.
     if (!record.IsType(kTypeUrl)) {
         out += R"(,"","","","")" "\r\n";
@@ -55,24 +65,67 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4)
 }
 
 namespace {
-template <class Keep>
-void WriteCsvLines(std::ostream& out, const TallowmarkDoc& document, Keep keep) {
-    const LocalTimeBatch sameZoneThroughout;
-    constexpr std::size_t kChunk = 1 << 20;
-    const bool isVersion4 = document.IsVersion4();
-    std::string buffer = kCsvHeaderLine;
-    buffer.reserve(kChunk + 4096);
-    for (const auto& record : document.Records()) {
-        if (!keep(*record)) continue;
-        AppendCsvLine(buffer, *record, isVersion4);
-        if (buffer.size() >= kChunk) {
-            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-            buffer.clear();
-        }
+// Collects CSV lines and hands them on in pieces of about a megabyte.
+class CsvLineWriter {
+public:
+    CsvLineWriter(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords)
+        : m_out(out), m_bViewBlankRecords(viewBlankRecords), m_bViewBadfoodRecords(viewBadfoodRecords) {
+        m_buffer.reserve(kChunk + 4096);
+        m_buffer = kCsvHeaderLine;
     }
-    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    ~CsvLineWriter() { Flush(); }
+    CsvLineWriter(const CsvLineWriter&) = delete;
+    CsvLineWriter& operator=(const CsvLineWriter&) = delete;
+
+    void Add(const IndexRecord& record, bool isVersion4) {
+        if (!IsShown(record, m_bViewBlankRecords, m_bViewBadfoodRecords)) return;
+        AppendCsvLine(m_buffer, record, isVersion4);
+        if (m_buffer.size() >= kChunk) Flush();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 1 << 20;
+    void Flush() {
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
+    }
+
+    const LocalTimeBatch m_sameZoneThroughout;
+    std::ostream& m_out;
+    const bool m_bViewBlankRecords, m_bViewBadfoodRecords;
+    std::string m_buffer;
+};
+}  // namespace
+
+void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
+    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
+    const bool isVersion4 = IsVersion4();
+    for (const auto& record : m_records) writer.Add(*record, isVersion4);
 }
 
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
+                  unsigned threads) {
+    out << kCsvHeaderLine;
+    const bool isVersion4 = stream.IsVersion4();
+    // One zone table for every thread, so that all lines convert alike.
+    const auto zone = LocalTimeRules::Current();
+    RunInOrder<std::string>(
+        threads ? threads : std::max(1u, std::thread::hardware_concurrency()),
+        [&] { return stream.NextPiece(); },
+        [&](const IndexPiece& piece) {
+            const LocalTimeBatch sameZone(zone);
+            std::string lines;
+            lines.reserve(piece.bytes.size() / 2);
+            stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
+                if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4);
+            });
+            return lines;
+        },
+        [&](const std::string& lines) { out.write(lines.data(), static_cast<std::streamsize>(lines.size())); });
+    return stream.Failure();
+}
+
+namespace {
 template <class Write>
 Outcome ExportTo(const std::string& path, Write write) {
     platform::OpenedOutput output = platform::OpenForWriting(path);
@@ -88,22 +141,16 @@ Outcome ExportTo(const std::string& path, Write write) {
 }
 }  // namespace
 
-void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
-    WriteCsvLines(out, *this, [&](const IndexRecord& record) {
-        return IsShown(record, viewBlankRecords, viewBadfoodRecords);
-    });
-}
-
 Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
     return ExportTo(path, [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); });
 }
 
 void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
                       bool viewBadfoodRecords, const RecordFilter& filter) {
+    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
     const bool isVersion4 = document.IsVersion4();
-    WriteCsvLines(out, document, [&](const IndexRecord& record) {
-        return IsShown(record, viewBlankRecords, viewBadfoodRecords) && filter.Matches(record, isVersion4);
-    });
+    for (const auto& record : document.Records())
+        if (filter.Matches(*record, isVersion4)) writer.Add(*record, isVersion4);
 }
 
 Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,

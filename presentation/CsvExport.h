@@ -13,8 +13,16 @@ inline constexpr const char* kCsvHeaderLine =
 inline constexpr const char* kMsgCannotWriteExport = "The file %1 could not be opened for writing.";
 inline constexpr const char* kMsgExportWriteFailed = "An error occurred while writing %1; the export is incomplete.";
 
+class IndexStream;
+
 // Appends one record's CSV line (ended by CR LF) to `out`.
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4);
+
+// Writes what TallowmarkDoc::WriteCsv writes for the same file, reading it in one pass
+// without loading it whole and making the lines on `threads` threads (0: one per core).
+// Fails only when reading fails midway.
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
+                  unsigned threads = 0);
 
 class RecordFilter;
 class TallowmarkDoc;

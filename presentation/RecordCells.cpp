@@ -1,5 +1,7 @@
 #include "presentation/RecordCells.h"
 
+#include <algorithm>
+
 namespace tallowmark {
 
 std::string CellText(const IndexRecord& record, int column, bool isVersion4) {
@@ -19,6 +21,13 @@ std::string CellText(const IndexRecord& record, int column, bool isVersion4) {
         case kColumnFileName: return isVersion4 ? std::string() : std::string(url.FileNameText());
         default: return {};
     }
+}
+
+std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column) {
+    std::uint64_t largest = 0;
+    for (const auto& record : records)
+        largest = std::max(largest, column == kColumnNumber ? std::uint64_t{record->RecordNumber()} + 1 : record->Size());
+    return std::to_string(largest);
 }
 
 bool IsShown(const IndexRecord& record, bool viewBlankRecords, bool viewBadfoodRecords) {

@@ -2,7 +2,9 @@
 // What the record list shows: its columns and the text of every cell.
 
 #include <array>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/IndexRecord.h"
 
@@ -42,6 +44,10 @@ inline int ColumnCount(bool isVersion4) { return isVersion4 ? 6 : 8; }
 // The text of one cell. Only records of type exactly "URL" fill columns 4 to 7, and
 // columns 6 and 7 stay empty for version-4 files.
 std::string CellText(const IndexRecord& record, int column, bool isVersion4);
+
+// The text of the largest value any of `records` shows in the numeric column `column`
+// (kColumnNumber or kColumnSize), for sizing that column.
+std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column);
 
 // Whether a row is made for the record under the two display options.
 bool IsShown(const IndexRecord& record, bool viewBlankRecords, bool viewBadfoodRecords);

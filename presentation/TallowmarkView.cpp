@@ -20,6 +20,7 @@
 #include "presentation/EntryDetails.h"
 #include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
+#include "presentation/RecordSort.h"
 #include "presentation/RecordTableModel.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandTable.h"
@@ -95,8 +96,19 @@ void TallowmarkView::FillList() {
         if (IsShown(*record, m_bViewBlankRecords, m_bViewBadfoodRecords)) rows.push_back(record.get());
     m_orderedRows = std::move(rows);
     m_pModel->SetRows(FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4()));
+    header()->setSortIndicatorShown(false);  // the rows are in file order again
+    FitNumberColumns();
     emit CurrentEntryChanged();
     emit RowsChanged();
+}
+
+void TallowmarkView::FitNumberColumns() {
+    // Record numbers and sizes of large files are wider than the classic widths.
+    for (int column : {kColumnNumber, kColumnSize}) {
+        const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        const int needed = fontMetrics().horizontalAdvance(widest) + 16;
+        if (header()->sectionSize(column) < needed) header()->resizeSection(column, needed);
+    }
 }
 
 void TallowmarkView::OnColumnClick(int column) {
@@ -107,6 +119,9 @@ void TallowmarkView::OnColumnClick(int column) {
         rows = FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4());
     });
     QApplication::restoreOverrideCursor();
+    // After an ascending sort the shared toggle names this column; after a descending one it is -1.
+    header()->setSortIndicator(column, g_lastSortColumn == column ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicatorShown(true);
 }
 
 void TallowmarkView::SetFilterText(const QString& text) {
@@ -207,7 +222,7 @@ void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
     const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
-    TallowmarkApp::Instance()->Prompts().Message(window(), UserPrompts::Icon::Information, ForDisplay(text));
+    TallowmarkApp::Instance()->Prompts().Details(window(), ForDisplay(text));
 }
 
 void TallowmarkView::OnExport() {

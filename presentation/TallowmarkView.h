@@ -7,7 +7,7 @@
 
 #include "model/TallowmarkDoc.h"
 #include "presentation/RecordFilter.h"
-#include "presentation/Timeline.h"
+#include "presentation/TimelineBars.h"
 #include "shell/CommandTarget.h"
 
 class QMenu;
@@ -28,6 +28,8 @@ public:
     void OnInitialUpdate();
     void FillList();
     void OnColumnClick(int column);
+    // Widens "No." and "Size" to the document's largest values.
+    void FitNumberColumns();
     void ShowEntryDetails();
     void OnExport();
     void SaveSettingsAsDefaults();

@@ -1,41 +1,46 @@
 #pragma once
-// The timeline under a list: how many URL and LEAK records fall in each day, week or
-// month, with the unit chosen so that the bars fit.
+// Timelines for forensic tools: one line per URL, LEAK and REDR record, with the times as
+// the true instants the file stores (not shifted by the machine's present offset), in
+// JSON Lines, the body-file layout that mactime reads, or RFC 4180 CSV.
 
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "presentation/RecordSort.h"
-#include "presentation/TimePeriod.h"
+#include "model/IndexRecord.h"
+#include "model/Outcome.h"
 
 namespace tallowmark {
 
-// The shown local day of each row's time, gathered once per refill so that resizing
-// only regroups them.
-struct TimelineDays {
-    TimeBasis basis = TimeBasis::Accessed;
-    std::vector<std::int64_t> days;  // one per dated URL or LEAK row
-    std::uint32_t noDate = 0;        // URL and LEAK rows whose time shows empty or as the epoch
-};
-TimelineDays GatherTimelineDays(const RowList& rows, TimeBasis basis);
+enum class TimelineFormat { Jsonl, Bodyfile, Csv };
 
-struct Timeline {
-    TimeBasis basis = TimeBasis::Accessed;
-    PeriodUnit unit = PeriodUnit::Day;
-    std::vector<TimePeriod> periods;   // consecutive, empty ones included
-    std::vector<std::uint32_t> counts;  // one per period
-    std::uint32_t noDate = 0;
-    std::uint32_t highest = 0;
-
-    // The bar holding `period`, or -1.
-    int BarOf(const TimePeriod& period) const;
+struct TimelineOptions {
+    TimelineFormat format = TimelineFormat::Jsonl;
+    bool localTime = false;  // local time with the offset at each date, instead of UTC
 };
 
-// Days when the bars fit in `maxBars`, else weeks, else months.
-Timeline BuildTimeline(const TimelineDays& days, int maxBars);
+std::optional<TimelineFormat> TimelineFormatNamed(std::string_view name);
 
-// "Week of 03 Mar 2008: 12 records"
-std::string BarTip(const Timeline& timeline, std::size_t bar);
+// What goes before the first line: the CSV header row; nothing for the other formats.
+std::string_view TimelineHeader(TimelineFormat format);
+
+// URL, LEAK and REDR records have a line; the other kinds carry no URL and no time.
+bool HasTimelineLine(const IndexRecord& record);
+
+// Appends the line (with its line end) of a record that HasTimelineLine, found at
+// `offset` in the file at `sourcePath`.
+void AppendTimelineLine(std::string& out, const TimelineOptions& options, std::string_view sourcePath,
+                        const IndexRecord& record, std::uint64_t offset);
+
+struct FileTimeline {
+    Outcome outcome;          // a failure names the file; the lines before it are kept
+    std::string text;         // the lines of the file's records, in file order
+    std::size_t records = 0;  // how many lines
+};
+
+// Reads the file at `path` in one pass and makes its lines, in `buffer` (emptied first):
+// a batch that hands back the texts it has written saves growing a new one per file.
+FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, std::string buffer = {});
 
 }  // namespace tallowmark

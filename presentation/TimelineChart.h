@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "presentation/Timeline.h"
+#include "presentation/TimelineBars.h"
 
 namespace tallowmark {
 

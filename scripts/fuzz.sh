@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 dir=${FUZZ_DIR:-build-fuzz}
+max_len=${FUZZ_MAX_LEN:-1048576}  # the largest sample is 480 KiB
 
 scripts/install-deps.sh clang libclang-rt-14-dev
 [ -f "$dir/build.ninja" ] || CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -20,5 +21,5 @@ if [ -d ../shared/fixtures/real ]; then
   for sample in ../shared/fixtures/real/*.dat; do cp -f "$sample" "$seeds/"; done
 fi
 
-"$dir/fuzz/tallowmark_loader_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=1048576 \
+"$dir/fuzz/tallowmark_loader_fuzzer" -max_total_time="$seconds" -timeout=60 -report_slow_units=30 -rss_limit_mb=2048 -max_len="$max_len" \
   -print_final_stats=1 -artifact_prefix="$dir/findings/" "$dir/corpus" "$seeds" fuzz/regressions

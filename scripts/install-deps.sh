@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libx11-dev
   tzdata
   systemd shared-mime-info desktop-file-utils
+  sleuthkit
   "$@"
 )
 

@@ -1,5 +1,7 @@
 #include "shell/ChildFrame.h"
 
+#include <QMenu>
+
 #include "presentation/RecordPane.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/AppIcons.h"
@@ -10,6 +12,10 @@ ChildFrame::ChildFrame(TallowmarkView* view, QWidget* parent) : QMdiSubWindow(pa
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(new RecordPane(view));
     setWindowIcon(DocumentIcon());
+    // The system menu's items carry keys (Close: Ctrl+F4) that would clash with the same keys
+    // in every other document window; the main window owns Ctrl+F4 and the menu keeps its texts.
+    if (QMenu* menu = systemMenu())
+        for (QAction* action : menu->actions()) action->setShortcutContext(Qt::WidgetShortcut);
 }
 
 }  // namespace tallowmark

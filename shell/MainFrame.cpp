@@ -11,6 +11,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -18,8 +20,11 @@
 #include "model/NativePath.h"
 #include "platform/SystemInfo.h"
 #include "presentation/TallowmarkView.h"
+#include "shell/AppIcons.h"
+#include "shell/CascadeLayout.h"
 #include "shell/ChildFrame.h"
 #include "shell/CommandTable.h"
+#include "shell/LockKeyIndicators.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/ToolbarIcons.h"
 #include "shell/UserPrompts.h"
@@ -29,6 +34,10 @@ namespace tallowmark {
 namespace {
 constexpr const char* kSaveAsFilter = "Index Files (*.dat)";
 constexpr const char* kHelpFileName = "tallowmark-help.html";
+constexpr const char* kHelpMissing = "The help file %1 was not found.";
+constexpr const char* kListWhatsThis =
+    "The records of the index file, one row each. Press Enter or double-click a row for everything known "
+    "about it; click a column title to sort by it.";
 
 bool IsCheckable(int id) {
     return id == cmd::ViewBlankRecords || id == cmd::ViewBadfoodRecords || id == cmd::ViewToolbar ||
@@ -75,6 +84,7 @@ void MainFrame::CreateActions() {
         action->setData(id);
         if (const CommandInfo* command = FindCommand(id)) {
             action->setStatusTip(QString::fromLatin1(CommandPrompt(*command).c_str()));
+            action->setWhatsThis(action->statusTip());
             const std::string tip = CommandTooltip(*command);
             if (!tip.empty()) action->setToolTip(QString::fromLatin1(tip.c_str()).remove(QLatin1Char('&')));
             QList<QKeySequence> keys;
@@ -83,7 +93,10 @@ void MainFrame::CreateActions() {
             action->setShortcutContext(Qt::WindowShortcut);
         }
         action->setCheckable(IsCheckable(id));
-        if (id >= cmd::RecentFirst && id <= cmd::RecentLast) action->setStatusTip(QStringLiteral("Open this document"));
+        if (id >= cmd::RecentFirst && id <= cmd::RecentLast) {
+            action->setStatusTip(QStringLiteral("Open this document"));
+            action->setWhatsThis(action->statusTip());
+        }
         connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         addAction(action);  // keys work whichever menu bar is shown
         m_actions[id] = action;
@@ -97,6 +110,13 @@ void MainFrame::CreateActions() {
         if (!m_actions.count(command.id)) makeAction(command.id, QString());
     for (int id : ToolbarLayout())
         if (id != 0) m_actions[id]->setIcon(ToolbarIcon(id));
+
+    // The system's key for closing the active document window; no command of ours.
+    auto* closeWindow = new QAction(this);
+    closeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    closeWindow->setShortcutContext(Qt::WindowShortcut);
+    connect(closeWindow, &QAction::triggered, m_pMdiArea, &QMdiArea::closeActiveSubWindow);
+    addAction(closeWindow);
 }
 
 void MainFrame::CreateToolBar() {
@@ -140,7 +160,7 @@ void MainFrame::UpdateCountPane() {
 }
 
 void MainFrame::RefreshLockKeys() {
-    const auto keys = platform::ReadLockKeys();
+    const auto keys = ReadLockKeyIndicators();
     const bool states[] = {keys && keys->capsLock, keys && keys->numLock, keys && keys->scrollLock};
     for (int i = 0; i < 3; ++i) m_pLockLabels[i]->setEnabled(states[i]);
 }
@@ -227,14 +247,19 @@ std::vector<ChildFrame*> MainFrame::FramesOf(const TallowmarkDoc& document) cons
     return frames;
 }
 
-TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
+TallowmarkDoc* MainFrame::FindOpenDocument(const QString& path) const {
     const QString key = PathKey(path);
     for (ChildFrame* frame : Frames()) {
         TallowmarkDoc& open = frame->View()->GetDocument();
-        if (PathKey(QString::fromStdString(open.PathName())) == key) {
-            m_pMdiArea->setActiveSubWindow(FramesOf(open).front());
-            return &open;
-        }
+        if (PathKey(QString::fromStdString(open.PathName())) == key) return &open;
+    }
+    return nullptr;
+}
+
+TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
+    if (TallowmarkDoc* open = FindOpenDocument(path)) {
+        m_pMdiArea->setActiveSubWindow(FramesOf(*open).front());
+        return open;
     }
     auto document = std::make_shared<TallowmarkDoc>();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -266,9 +291,17 @@ ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& do
             UpdateCountPane();
         });
     });
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCaptions(); });
+    frame->setWhatsThis(QString::fromLatin1(kListWhatsThis));
+    view->setWhatsThis(QString::fromLatin1(kListWhatsThis));
     UpdateCaptions();
-    frame->resize(m_pMdiArea->size() * 0.9);
-    frame->show();
+    ChildFrame* active = ActiveChild();
+    if (active && active->isMaximized()) {
+        frame->showMaximized();
+    } else {
+        PlaceFrame(frame, static_cast<int>(Frames().size()) - 1);
+        frame->show();
+    }
     m_pMdiArea->setActiveSubWindow(frame);
     view->OnInitialUpdate();
     view->setFocus();
@@ -284,8 +317,36 @@ void MainFrame::UpdateCaptions() {
         for (std::size_t i = 0; i < frames.size(); ++i)
             frames[i]->setWindowTitle(frames.size() > 1 ? QStringLiteral("%1:%2").arg(title).arg(i + 1) : title);
     }
+    // A maximised child's caption is added by the MDI area itself ("Tallowmark - [title:2]").
     ChildFrame* active = ActiveChild();
-    setWindowTitle(active ? QStringLiteral("Tallowmark - %1").arg(active->windowTitle()) : QStringLiteral("Tallowmark"));
+    if (active && !active->isMaximized())
+        setWindowTitle(QStringLiteral("Tallowmark - %1").arg(QString::fromStdString(active->View()->GetDocument().Title())));
+    else
+        setWindowTitle(QStringLiteral("Tallowmark"));
+}
+
+int MainFrame::CascadeStep() const {
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+}
+
+void MainFrame::PlaceFrame(QMdiSubWindow* frame, int index) {
+    // The area's own contents, not its viewport: while the main window is still hidden the
+    // viewport has not been given its size yet.
+    const QSize workspace = m_pMdiArea->contentsRect().size();
+    const WindowPlace place = CascadePlace(index, workspace.width(), workspace.height(), CascadeStep());
+    frame->setGeometry(place.x, place.y, place.width, place.height);
+}
+
+void MainFrame::CascadeFrames() {
+    // Oldest first, so the active window ends on top at the last step.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList(QMdiArea::StackingOrder))
+        if (!window->isMinimized()) windows.push_back(window);
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized()) windows[i]->showNormal();
+        PlaceFrame(windows[i], i);
+        windows[i]->raise();
+    }
 }
 
 bool MainFrame::RouteCommand(int id) {
@@ -344,12 +405,30 @@ void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
 }
 
 void MainFrame::OpenHelp() {
+    // Our own window, so help works where the desktop has no browser to hand it to.
     // Beside the program in the build; in the data folder once installed.
     const QString folder = QCoreApplication::applicationDirPath();
     QString help = folder + QLatin1Char('/') + QLatin1String(kHelpFileName);
     const QString installed = folder + QStringLiteral("/../share/tallowmark/") + QLatin1String(kHelpFileName);
     if (!QFileInfo::exists(help) && QFileInfo::exists(installed)) help = QFileInfo(installed).absoluteFilePath();
-    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl::fromLocalFile(help));
+    if (!QFileInfo::exists(help)) {
+        TallowmarkApp::Instance()->Prompts().Message(this, UserPrompts::Icon::Warning,
+                                                     QString::fromLatin1(kHelpMissing).arg(help));
+        return;
+    }
+    if (!m_pHelpWindow) {
+        m_pHelpWindow = new QTextBrowser(this);
+        m_pHelpWindow->setObjectName(QStringLiteral("HelpWindow"));
+        m_pHelpWindow->setWindowFlag(Qt::Window);
+        m_pHelpWindow->setWindowTitle(QStringLiteral("Tallowmark Help"));
+        m_pHelpWindow->setWindowIcon(ApplicationIcon());
+        m_pHelpWindow->setOpenExternalLinks(true);
+        m_pHelpWindow->resize(640, 560);
+    }
+    m_pHelpWindow->setSource(QUrl::fromLocalFile(help));
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
 }
 
 bool MainFrame::OnCommand(int id) {
@@ -359,7 +438,7 @@ bool MainFrame::OnCommand(int id) {
         case cmd::WindowNew:
             if (TallowmarkView* view = ActiveView()) CreateChildFrame(view->DocumentPointer());
             return true;
-        case cmd::WindowCascade: m_pMdiArea->cascadeSubWindows(); return true;
+        case cmd::WindowCascade: CascadeFrames(); return true;
         case cmd::WindowTile: m_pMdiArea->tileSubWindows(); return true;
         case cmd::WindowArrange:
             for (QMdiSubWindow* window : m_pMdiArea->subWindowList())

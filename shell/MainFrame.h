@@ -14,6 +14,8 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QMdiSubWindow;
+class QTextBrowser;
 
 namespace tallowmark {
 
@@ -28,6 +30,8 @@ public:
     ~MainFrame() override;
 
     TallowmarkDoc* OpenDocumentFile(const QString& path);
+    // The open document read from `path` (however the path is written), or null.
+    TallowmarkDoc* FindOpenDocument(const QString& path) const;
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
 
     ChildFrame* ActiveChild() const;
@@ -64,6 +68,10 @@ private:
     bool OnDocumentCommand(int id, TallowmarkDoc& document);
     void OnFileSaveAs(TallowmarkDoc& document);
     void OpenHelp();
+    // The cascade: each window one caption step further, large enough to use the workspace.
+    int CascadeStep() const;
+    void PlaceFrame(QMdiSubWindow* frame, int index);
+    void CascadeFrames();
 
     QMdiArea* m_pMdiArea;
     std::map<int, QAction*> m_actions;
@@ -71,6 +79,7 @@ private:
     QLabel* m_pIdleLabel = nullptr;
     QLabel* m_pCountLabel = nullptr;
     QLabel* m_pLockLabels[3] = {};
+    QTextBrowser* m_pHelpWindow = nullptr;
 };
 
 }  // namespace tallowmark

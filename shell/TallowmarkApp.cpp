@@ -115,8 +115,10 @@ void TallowmarkApp::SaveRecentFiles() const {
 
 TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const QString& path) {
     if (!m_pMainFrame) return nullptr;
+    // Only a newly read document enters the recent-file list; an open one is just activated.
+    const bool alreadyOpen = m_pMainFrame->FindOpenDocument(path) != nullptr;
     TallowmarkDoc* document = m_pMainFrame->OpenDocumentFile(path);
-    if (document) m_recentFiles.Add(document->PathName());
+    if (document && !alreadyOpen) m_recentFiles.Add(document->PathName());
     m_pMainFrame->RebuildMenus();
     return document;
 }

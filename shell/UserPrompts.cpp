@@ -1,6 +1,15 @@
 #include "shell/UserPrompts.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -46,6 +55,42 @@ UserPrompts::Answer UserPrompts::AskYesNoCancel(QWidget* parent, const QString& 
 }
 
 void UserPrompts::RunModal(QDialog& dialog) { dialog.exec(); }
+
+std::unique_ptr<QDialog> MakeDetailsBox(QWidget* parent, const QString& text) {
+    auto owner = std::make_unique<QDialog>(parent);
+    QDialog& box = *owner;
+    box.setWindowTitle(QStringLiteral("Tallowmark"));
+    auto* icon = new QLabel(&box);
+    const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    auto* body = new QPlainTextEdit(text, &box);
+    body->setReadOnly(true);
+    body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    body->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    body->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);  // URLs have no blanks
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(body, 1);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addLayout(row, 1);
+    layout->addWidget(buttons);
+
+    // About 90 characters wide and as tall as the text, within the screen's free area.
+    const QRect screen = (parent ? parent->screen() : box.screen())->availableGeometry();
+    const QFontMetrics metrics = body->fontMetrics();
+    const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 2;
+    const int width = std::min(metrics.averageCharWidth() * 90 + iconSize + 60, screen.width() * 9 / 10);
+    const int height = std::min(metrics.lineSpacing() * lines + 90, screen.height() * 8 / 10);
+    box.resize(width, height);
+    box.setMaximumSize(screen.size());
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    return owner;
+}
+
+void UserPrompts::Details(QWidget* parent, const QString& text) { MakeDetailsBox(parent, text)->exec(); }
 
 void UserPrompts::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 

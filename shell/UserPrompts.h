@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <string>
 #include <vector>
+#include <memory>
 
 class QDialog;
 class QWidget;
@@ -28,11 +29,17 @@ public:
     virtual Answer AskYesNoCancel(QWidget* parent, const QString& text);
     // Shows `dialog` modally; returns when the user closes it.
     virtual void RunModal(QDialog& dialog);
+    // An information box for a long text: every character readable and selectable, long
+    // lines wrapped anywhere, the box no wider than the screen.
+    virtual void Details(QWidget* parent, const QString& text);
     virtual void OpenUrl(const QUrl& url);
     // Runs the Find Files dialog: the paths the user picked, in list order; none on Cancel.
     virtual std::vector<std::string> AskFoundFiles(QWidget* parent);
     // Silent when no editor starts: the user sees that nothing opened.
     virtual void OpenInTextEditor(const QString& path);
 };
+
+// The box that Details shows, built but not yet shown.
+std::unique_ptr<QDialog> MakeDetailsBox(QWidget* parent, const QString& text);
 
 }  // namespace tallowmark

@@ -69,4 +69,31 @@ FileContents ReadWholeFile(const std::string& path) {
     return contents;
 }
 
+SequentialFile::~SequentialFile() {
+    if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+}
+
+FileError SequentialFile::Open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return ErrorFromErrno(errno);
+    m_handle = fd;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return ErrorFromErrno(errno);
+    if (!S_ISREG(status.st_mode)) return FileError::NotARegularFile;
+    m_qwLength = static_cast<std::uint64_t>(status.st_size);
+    return FileError::None;
+}
+
+FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_t& got) {
+    got = 0;
+    while (got < count) {
+        const ssize_t read = ::read(static_cast<int>(m_handle), into + got, count - got);
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return FileError::ReadFailed;
+        if (read == 0) break;
+        got += static_cast<std::size_t>(read);
+    }
+    return FileError::None;
+}
+
 }  // namespace tallowmark::platform

@@ -61,4 +61,31 @@ FileContents ReadWholeFile(const std::string& path) {
     return contents;
 }
 
+SequentialFile::~SequentialFile() {
+    if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
+FileError SequentialFile::Open(const std::string& path) {
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ErrorFromLastError(GetLastError());
+    m_handle = reinterpret_cast<std::intptr_t>(file);
+    LARGE_INTEGER length{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length)) return FileError::NotARegularFile;
+    m_qwLength = static_cast<std::uint64_t>(length.QuadPart);
+    return FileError::None;
+}
+
+FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_t& got) {
+    got = 0;
+    while (got < count) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
+        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, nullptr)) return FileError::ReadFailed;
+        if (read == 0) break;
+        got += read;
+    }
+    return FileError::None;
+}
+
 }  // namespace tallowmark::platform

@@ -68,7 +68,7 @@ std::string Subject(const Message& message) {
 }
 
 TEST_F(IndexFileSearch, FindsEveryLetterCaseEntersDirectoriesOfThatNameAndKeepsTheOrder) {
-    const std::string lower = Make("a/index.dat"), upper = Make("INDEX.DAT"), mixed = Make("b/deep/Index.Dat");
+    const std::string lower = Make("a/index.dat"), upper = Make("c/INDEX.DAT"), mixed = Make("b/deep/Index.Dat");
     const std::string inNamedDir = Make("index.dat/index.dat");
     for (const char* miss : {"b/index.dat.bak", "b/myindex.dat", "b/index.da", "c/indexxdat"}) Make(miss);
     Make("empty", true);

@@ -41,6 +41,7 @@ public:
         return Next(filter + QStringLiteral(" | ") + suffix);
     }
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
+    void Details(QWidget*, const QString& text) override { messages.push_back({Icon::Information, text}); }
     void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
     std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
     void OpenInTextEditor(const QString& path) override { editedPaths.push_back(path); }

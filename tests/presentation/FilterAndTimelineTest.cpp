@@ -6,7 +6,7 @@
 #include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordFilter.h"
-#include "presentation/Timeline.h"
+#include "presentation/TimelineBars.h"
 #include "support/DocFixture.h"
 #include "support/TimeZoneScope.h"
 
@@ -160,7 +160,7 @@ TEST_F(FilterAndTimeline, BarsCountUrlAndLeakRecordsWithUndatedOnesApart) {
     EXPECT_EQ(Kept(loaded->doc, "accessed:2008-W10 news"), (std::vector<std::uint32_t>{1}));
 }
 
-TEST(Timeline, DaysAreTheDatesTheListShowsAcrossClockChanges) {
+TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
     testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central European rules, written out
     OverridePresentTimeForTesting(1784116800);  // July 2026: summer time now
     IndexFileBuilder builder;

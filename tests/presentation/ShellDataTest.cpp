@@ -3,11 +3,32 @@
 #include <set>
 
 #include "presentation/AnsiText.h"
+#include "shell/CascadeLayout.h"
 #include "shell/CommandTable.h"
 #include "shell/RecentFileList.h"
 
 namespace tallowmark {
 namespace {
+
+TEST(CascadeLayout, StepsStayInsideAndStartOverBeforeWindowsGetSmall) {
+    const WindowPlace first = CascadePlace(0, 1100, 600, 26);
+    const WindowPlace second = CascadePlace(1, 1100, 600, 26);
+    EXPECT_EQ(first.x, 0);
+    EXPECT_EQ(second.x, 26);
+    EXPECT_EQ(second.y, 26);
+    EXPECT_EQ(second.width, first.width);
+    for (int index = 0; index < 20; ++index) {
+        const WindowPlace place = CascadePlace(index, 1100, 600, 26);
+        EXPECT_LE(place.x + place.width, 1100) << index;
+        EXPECT_LE(place.y + place.height, 600) << index;
+        EXPECT_GE(place.height, 400) << index;
+    }
+    // A workspace too small for any step gives every window all of it.
+    const WindowPlace tiny = CascadePlace(3, 60, 40, 26);
+    EXPECT_EQ(tiny.x, 0);
+    EXPECT_EQ(tiny.width, 60);
+    EXPECT_EQ(tiny.height, 40);
+}
 
 TEST(RecentFileList, MostRecentFirstWithoutDuplicatesUpToNine) {
     RecentFileList list(9, 30);
@@ -54,6 +75,13 @@ TEST(AnsiText, Windows1252ToUtf8) {
     EXPECT_EQ(Windows1252ToUtf8("abc"), "abc");
     EXPECT_EQ(Windows1252ToUtf8("\xE9\x80\x9F"), "\xC3\xA9\xE2\x82\xAC\xC5\xB8");  // é € Ÿ
     EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");                             // undefined: U+0081
+}
+
+TEST(AnsiText, ExportsKeepValidUtf8AndReadEverythingElseAsTheCodePage) {
+    const std::string ascii = "http://example/long/ascii/";  // past the eight-byte steps
+    EXPECT_EQ(TextToUtf8(ascii + "caf\xC3\xA9\xF0\x9F\x98\x80"), ascii + "caf\xC3\xA9\xF0\x9F\x98\x80");
+    for (const char* notUtf8 : {"\xE9", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"})
+        EXPECT_EQ(TextToUtf8(ascii + notUtf8), ascii + Windows1252ToUtf8(notUtf8)) << notUtf8;
 }
 
 }  // namespace

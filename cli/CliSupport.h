@@ -1,0 +1,32 @@
+#pragma once
+// What the commands of tallowmark-cli share.
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommands.h"
+
+namespace tallowmark {
+
+// Reports bad usage with the usage text; returns the exit code 2.
+int UsageError(std::ostream& err, const std::string& problem);
+
+// Calls `write` with standard output, or with the file at `path` when it is not empty,
+// and reports a file that cannot be opened or fully written. Returns the exit code:
+// 0 when `write` returned true and everything reached its place, else 1.
+int WriteOutput(const std::string& path, std::ostream& out, std::ostream& err,
+                const std::function<bool(std::ostream&)>& write);
+
+// Walks each root for files named index.dat, never entering links to directories, and
+// calls `found` with each path as it turns up. A directory that can't be listed gets one
+// line on `err` unless `quiet`. False if a root itself could not be listed.
+bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostream& err,
+                    const std::function<void(std::string)>& found);
+
+int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const CliEnvironment& environment);
+
+}  // namespace tallowmark

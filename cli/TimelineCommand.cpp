@@ -1,0 +1,120 @@
+#include <mutex>
+#include <ostream>
+#include <thread>
+
+#include "cli/CliSupport.h"
+#include "cli/ProgressLine.h"
+#include "model/LocalTimeRules.h"
+#include "presentation/OrderedWork.h"
+#include "presentation/Timeline.h"
+
+namespace tallowmark {
+
+namespace {
+struct TimelineRequest {
+    std::vector<std::string> files;
+    std::vector<std::string> findRoots;
+    std::string output;
+    TimelineOptions options;
+    unsigned jobs = 0;  // 0: one per core
+};
+
+// Parses the arguments after "timeline"; returns 0 when they are good, else the exit code.
+int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request, std::ostream& err) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs";
+        if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
+        if (arg == "--format") {
+            const auto format = TimelineFormatNamed(args[++i]);
+            if (!format) return UsageError(err, "unknown format " + args[i] + " (jsonl, bodyfile or csv)");
+            request.options.format = *format;
+        } else if (arg == "-o") {
+            request.output = args[++i];
+        } else if (arg == "--find") {
+            request.findRoots.push_back(args[++i]);
+        } else if (arg == "--jobs") {
+            const std::string& value = args[++i];
+            if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(value) == 0)
+                return UsageError(err, "--jobs needs a number from 1 to 999");
+            request.jobs = static_cast<unsigned>(std::stoul(value));
+        } else if (arg == "--localtime") {
+            request.options.localTime = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(err, "unknown option " + arg);
+        } else {
+            request.files.push_back(arg);
+        }
+    }
+    if (request.files.empty() && request.findRoots.empty()) return UsageError(err, "timeline needs a FILE or --find ROOT");
+    return 0;
+}
+
+// Writes every file's lines to `out` in the order given, using `jobs` threads; false if
+// any file failed. A failed file's message names it; the others are still written.
+bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
+    const TimelineOptions options = request.options;
+    const std::string_view header = TimelineHeader(options.format);
+    out << header;
+
+    // Every thread converts with the same zone table, made once here.
+    const auto zone = LocalTimeRules::Current();
+    const unsigned jobs = request.jobs ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
+    ProgressLine progress(err, atTerminal);
+    std::size_t records = 0;
+    bool allRead = true;
+    // Texts written go back for the next files: growing a fresh megabyte-sized text per
+    // file costs the system more than making its lines.
+    std::mutex spareLock;
+    std::vector<std::string> spareTexts;
+    std::size_t i = 0;
+    RunInOrder<FileTimeline>(
+        request.files.size(), jobs,
+        [&](std::size_t file) {
+            const LocalTimeBatch sameZone(zone);
+            std::string buffer;
+            {
+                std::lock_guard<std::mutex> guard(spareLock);
+                if (!spareTexts.empty()) {
+                    buffer = std::move(spareTexts.back());
+                    spareTexts.pop_back();
+                }
+            }
+            return TimelineOfFile(request.files[file], options, std::move(buffer));
+        },
+        [&](FileTimeline&& timeline) {
+            out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
+            {
+                std::lock_guard<std::mutex> guard(spareLock);
+                spareTexts.push_back(std::move(timeline.text));
+            }
+            records += timeline.records;
+            if (!timeline.outcome) {
+                progress.Clear();
+                err << "tallowmark-cli: " << request.files[i] << ": " << timeline.outcome.message << "\n";
+                allRead = false;
+            }
+            progress.Update(++i, request.files.size(), records);
+        });
+    out.flush();
+    return allRead;
+}
+}  // namespace
+
+int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const CliEnvironment& environment) {
+    TimelineRequest request;
+    if (const int usage = ParseTimeline(args, request, err)) return usage;
+    if (request.jobs == 0) request.jobs = environment.threads;
+    bool ok = true;
+    if (!request.findRoots.empty())
+        ok = FindIndexFiles(request.findRoots, false, err, [&](std::string path) { request.files.push_back(std::move(path)); });
+
+    const int written = WriteOutput(request.output, out, err, [&](std::ostream& to) {
+        return WriteTimeline(request, to, err, environment.stderrIsTerminal);
+    });
+    return ok ? written : 1;
+}
+
+}  // namespace tallowmark

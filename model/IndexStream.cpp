@@ -1,0 +1,128 @@
+#include "model/IndexStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "model/TallowmarkDoc.h"
+
+namespace tallowmark {
+
+Outcome ReadFailure(platform::FileError error, const std::string& path) {
+    switch (error) {
+        case platform::FileError::NotFound: return Outcome::Failure(FormatMessage(kMsgNotFound, path));
+        case platform::FileError::AccessDenied: return Outcome::Failure(FormatMessage(kMsgAccessDenied, path));
+        case platform::FileError::SharingViolation:
+            return Outcome::Failure(FormatMessage(kMsgSharingViolation, path));
+        default: return Outcome::Failure(kMsgFailedToOpen);
+    }
+}
+
+void ReadBuffer::Resize(std::size_t size) {
+    if (size > m_capacity) {
+        auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        if (m_size) std::memcpy(larger.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(larger);
+        m_capacity = size;
+    }
+    m_size = size;
+}
+
+void ReadBuffer::Assign(ByteView bytes) {
+    Resize(bytes.size());
+    if (!bytes.empty()) std::memmove(m_bytes.get(), bytes.data(), bytes.size());
+}
+
+Outcome IndexStream::Open(const std::string& path) {
+    m_strPath = path;
+    const platform::FileError opened = m_file.Open(path);
+    if (opened != platform::FileError::None) return ReadFailure(opened, path);
+    m_qwLength = m_file.Length();
+    if (m_qwLength == 0) return Outcome::Success();
+
+    if (!ReadUpTo(m_headerBytes, 0, kHeaderFieldsEnd)) return m_failure;
+    if (!HasHeaderSignature(m_headerBytes)) return Outcome::Failure(kMsgUnexpectedFormat);
+    const std::uint64_t headerLength = HeaderLengthOf(m_headerBytes);
+    if (headerLength < m_headerBytes.size()) {
+        // The bytes read past a short header belong to the block area.
+        m_readAhead.Assign(ByteView(m_headerBytes).subspan(static_cast<std::size_t>(headerLength)));
+        m_headerBytes.Resize(static_cast<std::size_t>(headerLength));
+    } else if (!ReadUpTo(m_headerBytes, 0, headerLength)) {
+        return m_failure;
+    }
+    m_pHeader = std::make_unique<IndexHeader>(headerLength, ByteView(m_headerBytes));
+    // No walk when the header claims the whole file or more (or nothing at all).
+    m_qwNext = headerLength == 0 ? m_qwLength : headerLength;
+    return Outcome::Success();
+}
+
+bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
+    end = std::min(end, m_qwLength);
+    if (start + bytes.size() >= end) return true;
+    const std::size_t had = bytes.size();
+    const auto want = static_cast<std::size_t>(end - start - had);
+    bytes.Resize(had + want);
+    std::size_t got = 0;
+    if (m_file.Read(bytes.data() + had, want, got) != platform::FileError::None) {
+        bytes.Resize(had);
+        m_failure = ReadFailure(platform::FileError::ReadFailed, m_strPath);
+        m_qwLength = start + had;  // no more pieces
+        return false;
+    }
+    bytes.Resize(had + got);
+    // A file that shrank since it was opened ends where its bytes end.
+    if (got < want) m_qwLength = start + bytes.size();
+    return true;
+}
+
+std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
+    if (m_qwNext >= m_qwLength) return std::nullopt;
+    IndexPiece piece;
+    piece.start = m_qwNext;
+    piece.firstNumber = m_dwNextNumber;
+    piece.bytes = std::move(m_readAhead);
+    // Read the piece's worth at once, then step over whole records until it is full.
+    ReadUpTo(piece.bytes, piece.start, piece.start + target);
+    std::uint64_t position = piece.start;
+    std::uint32_t number = piece.firstNumber;
+    while (position < m_qwLength && position - piece.start < target) {
+        if (!ReadUpTo(piece.bytes, piece.start, position + 8) || position >= m_qwLength) break;
+        const ByteView rest = ByteView(piece.bytes).subspan(static_cast<std::size_t>(position - piece.start));
+        const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        // A record larger than the piece makes the piece larger, never beyond the file.
+        if (!ReadUpTo(piece.bytes, piece.start, position + shape.lengthInBytes)) break;
+        position = NextRecordPosition(position, shape);
+        ++number;
+    }
+    const std::uint64_t end = std::min(position, m_qwLength);
+    if (end - piece.start < piece.bytes.size()) {
+        const auto kept = static_cast<std::size_t>(end - piece.start);
+        m_readAhead.Assign(ByteView(piece.bytes).subspan(kept));
+        piece.bytes.Resize(kept);
+    }
+    m_qwNext = position;
+    m_dwNextNumber = number;
+    if (piece.bytes.empty()) return std::nullopt;
+    return piece;
+}
+
+void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const {
+    const ByteView bytes(piece.bytes);
+    std::uint64_t position = piece.start;
+    std::uint32_t number = piece.firstNumber;
+    while (position - piece.start < bytes.size()) {
+        const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
+        const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        const ByteView held = rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
+        if (const auto record = MakeRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes))
+            visit(*record, position);
+        ++number;
+        position = NextRecordPosition(position, shape);
+    }
+}
+
+Outcome IndexStream::Walk(const Visitor& visit) {
+    while (const auto piece = NextPiece()) WalkPiece(*piece, visit);
+    return m_failure;
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,90 @@
+#pragma once
+// Runs independent pieces of work on several threads and hands their results on in the
+// order the pieces were taken, so that a batch uses every core and its output reads as
+// if the pieces had run one after another.
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace tallowmark {
+
+// take() gives the next job, or nullopt when there are no more; it is called by one
+// thread at a time, in order. work(job) runs on `threads` threads; deliver(result) runs
+// on the calling thread in the order the jobs were taken. Only a few results wait at a
+// time, so memory stays bounded however many jobs there are. With one thread, everything
+// runs on the caller.
+template <class Result, class Take, class Work, class Deliver>
+void RunInOrder(unsigned threads, Take take, Work work, Deliver deliver) {
+    if (threads <= 1) {
+        while (auto job = take()) deliver(work(std::move(*job)));
+        return;
+    }
+    const std::size_t ahead = 2 * static_cast<std::size_t>(threads);
+    std::mutex lock;
+    std::condition_variable resultReady, roomFreed;
+    std::vector<std::optional<Result>> waiting(ahead);  // result i sits at i % ahead
+    std::size_t taken = 0, delivered = 0;
+    bool exhausted = false;
+
+    auto worker = [&] {
+        for (;;) {
+            std::size_t piece;
+            decltype(take()) job;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                roomFreed.wait(guard, [&] { return exhausted || taken < delivered + ahead; });
+                if (exhausted) return;
+                job = take();
+                if (!job) {
+                    exhausted = true;
+                    resultReady.notify_all();
+                    roomFreed.notify_all();
+                    return;
+                }
+                piece = taken++;
+            }
+            Result result = work(std::move(*job));
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                waiting[piece % ahead].emplace(std::move(result));
+            }
+            resultReady.notify_all();
+        }
+    };
+    std::vector<std::jthread> pool;
+    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+
+    for (;;) {
+        std::optional<Result> result;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            resultReady.wait(guard, [&] {
+                return waiting[delivered % ahead].has_value() || (exhausted && delivered == taken);
+            });
+            if (!waiting[delivered % ahead]) break;
+            result.swap(waiting[delivered % ahead]);
+        }
+        deliver(std::move(*result));
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            ++delivered;
+        }
+        roomFreed.notify_all();
+    }
+}
+
+// The same over the numbers 0 .. count-1.
+template <class Result, class Work, class Deliver>
+void RunInOrder(std::size_t count, unsigned threads, Work work, Deliver deliver) {
+    std::size_t next = 0;
+    RunInOrder<Result>(
+        threads, [&]() -> std::optional<std::size_t> { return next < count ? std::optional(next++) : std::nullopt; },
+        work, deliver);
+}
+
+}  // namespace tallowmark
