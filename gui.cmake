@@ -4,9 +4,11 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 add_library(tallowmark_gui STATIC
   discovery/FindFilesDlg.cpp
   actions/FilePropertiesGeneral.cpp
+  presentation/RecordPane.cpp
   presentation/RecordTableModel.cpp
   shell/AppIcons.cpp
   presentation/TallowmarkView.cpp
+  presentation/TimelineChart.cpp
   shell/AboutDlg.cpp
   shell/ChildFrame.cpp
   shell/LockKeyIndicators.cpp

@@ -43,6 +43,44 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+namespace {
+// The next code point of `utf8` at `at`, moving past it; nothing for a malformed sequence.
+std::optional<char32_t> NextCodePoint(std::string_view utf8, std::size_t& at) {
+    const auto lead = static_cast<std::uint8_t>(utf8[at++]);
+    if (lead < 0x80) return lead;
+    const int trailing = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    if (trailing < 0 || at + static_cast<std::size_t>(trailing) > utf8.size()) return std::nullopt;
+    char32_t code = lead & (0x3F >> trailing);
+    for (int i = 0; i < trailing; ++i) {
+        const auto next = static_cast<std::uint8_t>(utf8[at++]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        code = (code << 6) | (next & 0x3F);
+    }
+    return code;
+}
+
+std::optional<char> ToWindows1252(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        const char32_t mapped = kHighControls[i] != 0 ? kHighControls[i] : static_cast<char32_t>(0x80 + i);
+        if (mapped == code) return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::optional<char32_t> code = NextCodePoint(utf8, at);
+        const std::optional<char> byte = code ? ToWindows1252(*code) : std::nullopt;
+        if (!byte) return std::nullopt;
+        out += *byte;
+    }
+    return out;
+}
+
 std::string AnsiToUtf8(std::string_view bytes) {
 #ifdef _WIN32
     return platform::SystemAnsiToUtf8(bytes);

@@ -2,6 +2,7 @@
 // Record texts are bytes in the Windows ANSI code page; only what is shown on screen is
 // decoded, to UTF-8.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,10 @@ namespace tallowmark {
 // Windows-1252 to UTF-8; bytes the code page leaves undefined map to the C1 controls,
 // as Windows itself maps them.
 std::string Windows1252ToUtf8(std::string_view bytes);
+
+// UTF-8 to Windows-1252, the inverse of the above; nothing when the text is not valid
+// UTF-8 or holds a character the code page lacks.
+std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 
 // The machine's ANSI code page on Windows, Windows-1252 elsewhere.
 std::string AnsiToUtf8(std::string_view bytes);

@@ -11,6 +11,7 @@
 #include "platform/OutputFile.h"
 #include "presentation/OrderedWork.h"
 #include "presentation/RecordCells.h"
+#include "presentation/RecordFilter.h"
 
 namespace tallowmark {
 
@@ -124,17 +125,39 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
     return stream.Failure();
 }
 
-Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
+namespace {
+template <class Write>
+Outcome ExportTo(const std::string& path, Write write) {
     platform::OpenedOutput output = platform::OpenForWriting(path);
     if (!output.file) return Outcome::Failure(FormatMessage(kMsgCannotWriteExport, path));
     {
         platform::StdioStreamBuf buffer(output.file.get());
         std::ostream out(&buffer);
-        WriteCsv(out, viewBlankRecords, viewBadfoodRecords);
+        write(out);
     }
     if (platform::CloseWritten(std::move(output.file)) != platform::WriteError::None)
         return Outcome::Failure(FormatMessage(kMsgExportWriteFailed, path));
     return Outcome::Success();
+}
+}  // namespace
+
+Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
+    return ExportTo(path, [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); });
+}
+
+void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
+                      bool viewBadfoodRecords, const RecordFilter& filter) {
+    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
+    const bool isVersion4 = document.IsVersion4();
+    for (const auto& record : document.Records())
+        if (filter.Matches(*record, isVersion4)) writer.Add(*record, isVersion4);
+}
+
+Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
+                          bool viewBadfoodRecords, const RecordFilter& filter) {
+    return ExportTo(path, [&](std::ostream& out) {
+        WriteFilteredCsv(out, document, viewBlankRecords, viewBadfoodRecords, filter);
+    });
 }
 
 }  // namespace tallowmark

@@ -24,4 +24,14 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4)
 Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
                   unsigned threads = 0);
 
+class RecordFilter;
+class TallowmarkDoc;
+
+// The export of a filtered list: the records the options and the filter keep, in file
+// order. Callers with no filter use the document's own ExportCsv.
+void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
+                      bool viewBadfoodRecords, const RecordFilter& filter);
+Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
+                          bool viewBadfoodRecords, const RecordFilter& filter);
+
 }  // namespace tallowmark

@@ -1,6 +1,7 @@
 #include "presentation/TallowmarkView.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QContextMenuEvent>
@@ -8,13 +9,16 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QUrl>
+#include <unordered_set>
 
 #include "model/NativePath.h"
 #include "platform/BootDeletion.h"
 #include "actions/CachedFile.h"
 #include "actions/FilePropertiesGeneral.h"
 #include "presentation/AnsiText.h"
+#include "presentation/CsvExport.h"
 #include "presentation/EntryDetails.h"
+#include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordSort.h"
 #include "presentation/RecordTableModel.h"
@@ -90,10 +94,12 @@ void TallowmarkView::FillList() {
     rows.reserve(m_pDocument->RecordCount());
     for (const auto& record : m_pDocument->Records())
         if (IsShown(*record, m_bViewBlankRecords, m_bViewBadfoodRecords)) rows.push_back(record.get());
-    m_pModel->SetRows(std::move(rows));
+    m_orderedRows = std::move(rows);
+    m_pModel->SetRows(FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4()));
     header()->setSortIndicatorShown(false);  // the rows are in file order again
     FitNumberColumns();
     emit CurrentEntryChanged();
+    emit RowsChanged();
 }
 
 void TallowmarkView::FitNumberColumns() {
@@ -107,11 +113,100 @@ void TallowmarkView::FitNumberColumns() {
 
 void TallowmarkView::OnColumnClick(int column) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_pModel->Reorder([column](RowList& rows) { tallowmark::OnColumnClick(rows, column); });
+    // The whole list is sorted, so that a wider filter later brings rows back in order.
+    m_pModel->Reorder([this, column](RowList& rows) {
+        tallowmark::OnColumnClick(m_orderedRows, column);
+        rows = FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4());
+    });
     QApplication::restoreOverrideCursor();
     // After an ascending sort the shared toggle names this column; after a descending one it is -1.
     header()->setSortIndicator(column, g_lastSortColumn == column ? Qt::AscendingOrder : Qt::DescendingOrder);
     header()->setSortIndicatorShown(true);
+}
+
+void TallowmarkView::SetFilterText(const QString& text) {
+    std::string fieldText = text.toStdString();
+    if (fieldText == m_strFilterText) return;
+    RecordFilter next(fieldText);
+    // Typing on narrows the list: only the rows shown now can still match.
+    const RowList& candidates = next.Narrows(m_filter) ? m_pModel->Rows() : m_orderedRows;
+    RowList rows = FilterRows(candidates, next, m_pDocument->IsVersion4());
+    m_strFilterText = std::move(fieldText);
+    m_filter = std::move(next);
+    ShowRows(std::move(rows));
+}
+
+void TallowmarkView::ShowRows(RowList rows) {
+    const RowList selected = RecordsAt(SelectedRows());
+    const std::unordered_set<const IndexRecord*> kept(selected.begin(), selected.end());
+    const IndexRecord* current = m_pModel->RecordAt(currentIndex().row());
+
+    m_pModel->SetRows(std::move(rows));
+    // Consecutive kept rows become one range, so a large selection costs little.
+    QItemSelection selection;
+    const RowList& shown = m_pModel->Rows();
+    const int lastColumn = m_pModel->columnCount() - 1;
+    int currentRow = -1;
+    const bool follow = current || !kept.empty();
+    for (std::size_t i = 0; follow && i < shown.size(); ++i) {
+        if (shown[i] == current) currentRow = static_cast<int>(i);
+        if (!kept.count(shown[i])) continue;
+        std::size_t end = i;
+        while (end + 1 < shown.size() && kept.count(shown[end + 1])) {
+            if (shown[++end] == current) currentRow = static_cast<int>(end);
+        }
+        selection.select(m_pModel->index(static_cast<int>(i), 0), m_pModel->index(static_cast<int>(end), lastColumn));
+        i = end;
+    }
+    if (currentRow >= 0) {
+        selectionModel()->setCurrentIndex(m_pModel->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+        scrollTo(currentIndex());
+    }
+    if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    emit CurrentEntryChanged();
+    emit RowsChanged();
+}
+
+QString TallowmarkView::CountText() const {
+    return QString::fromStdString(RecordCountText(m_pModel->Rows().size(), m_pDocument->RecordCount()));
+}
+
+std::vector<int> TallowmarkView::SelectedRows() const {
+    // Read from the ranges: asking row by row whether it is selected is slow for large selections.
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+RowList TallowmarkView::RecordsAt(const std::vector<int>& rows) const {
+    RowList records;
+    records.reserve(rows.size());
+    for (int row : rows) records.push_back(m_pModel->RecordAt(row));
+    return records;
+}
+
+void TallowmarkView::CopySelection() {
+    const RowList records = RecordsAt(SelectedRows());
+    if (records.empty()) return;
+    // Columns in the order the header shows them.
+    std::vector<int> columns;
+    for (int visual = 0; visual < header()->count(); ++visual) {
+        const int column = header()->logicalIndex(visual);
+        if (!header()->isSectionHidden(column)) columns.push_back(column);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
+    const std::string text = RowsAsTabSeparated(records, columns, m_pDocument->IsVersion4());
+    QGuiApplication::clipboard()->setText(QString::fromStdString(AnsiToUtf8(text)));
+    QApplication::restoreOverrideCursor();
+}
+
+TimelineDays TallowmarkView::TimelineData(TimeBasis basis) const {
+    if (!m_filter.Period()) return GatherTimelineDays(m_pModel->Rows(), basis);
+    const RecordFilter textOnly(WithPeriodTerm(m_strFilterText, std::nullopt));
+    return GatherTimelineDays(FilterRows(m_orderedRows, textOnly, m_pDocument->IsVersion4()), basis);
 }
 
 int TallowmarkView::SelectionMark() const {
@@ -135,7 +230,11 @@ void TallowmarkView::OnExport() {
     const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"));
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome written = m_pDocument->ExportCsv(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()), m_bViewBlankRecords, m_bViewBadfoodRecords);
+    // Export writes what the list shows; with no filter, exactly the classic export.
+    const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
+    const Outcome written =
+        m_filter.IsEmpty() ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords)
+                           : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter);
     QApplication::restoreOverrideCursor();
     if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
 }
@@ -237,6 +336,12 @@ bool TallowmarkView::OnCommand(int id) {
         case cmd::CachedFileDefault: OnOpenCachedFile(); return true;
         case cmd::CachedFileNotepad: OnOpenCachedFileInNotepad(); return true;
         case cmd::FileProperties: OnFileProperties(); return true;
+        case cmd::EditCopy: CopySelection(); return true;
+        case cmd::FilterRecords: emit FilterFocusRequested(); return true;
+        case cmd::ViewTimeline:
+            m_bShowTimeline = !m_bShowTimeline;
+            emit TimelineShownChanged(m_bShowTimeline);
+            return true;
         default: return false;
     }
 }
@@ -252,6 +357,9 @@ std::optional<CommandState> TallowmarkView::OnUpdateCommand(int id) {
         case cmd::DeleteOnRestart: return OnUpdateDeleteOnRestart();
         case cmd::CachedFileDefault:
         case cmd::CachedFileNotepad: return CommandState{!GetCachedFilePath().empty(), std::nullopt};
+        case cmd::EditCopy: return CommandState{selectionModel()->hasSelection(), std::nullopt};
+        case cmd::FilterRecords: return CommandState{};
+        case cmd::ViewTimeline: return CommandState{true, m_bShowTimeline};
         default: return std::nullopt;
     }
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "model/TallowmarkDoc.h"
+#include "presentation/RecordFilter.h"
+#include "presentation/TimelineBars.h"
 #include "shell/CommandTarget.h"
 
 class QMenu;
@@ -50,6 +52,19 @@ public:
     const IndexRecord* CurrentRecord() const;
     RecordTableModel& Model() const { return *m_pModel; }
 
+    // The filter field's text: keeps the matching rows in the list's order, and the
+    // selection on its records.
+    void SetFilterText(const QString& text);
+    QString FilterText() const { return QString::fromStdString(m_strFilterText); }
+    const RecordFilter& Filter() const { return m_filter; }
+    // "N records" or "N of M records".
+    QString CountText() const;
+    // The selected rows as tab-separated text on the clipboard.
+    void CopySelection();
+    bool IsTimelineShown() const { return m_bShowTimeline; }
+    // The days of the rows the text filter keeps, whatever period is chosen.
+    TimelineDays TimelineData(TimeBasis basis) const;
+
     bool m_bViewBlankRecords;
     bool m_bViewBadfoodRecords;
 
@@ -58,6 +73,9 @@ public:
 
 signals:
     void CurrentEntryChanged();
+    void RowsChanged();
+    void FilterFocusRequested();
+    void TimelineShownChanged(bool shown);
     // An item of the context menu was chosen; it takes the ordinary command route.
     void ContextCommand(int id);
 
@@ -67,8 +85,16 @@ protected:
                                                          const QEvent* event = nullptr) const override;
 
 private:
+    void ShowRows(RowList rows);
+    std::vector<int> SelectedRows() const;  // ascending
+    RowList RecordsAt(const std::vector<int>& rows) const;
+
     std::shared_ptr<TallowmarkDoc> m_pDocument;
     RecordTableModel* m_pModel;
+    RowList m_orderedRows;  // every record the options let through, in the list's order
+    std::string m_strFilterText;
+    RecordFilter m_filter;
+    bool m_bShowTimeline = false;
 };
 
 }  // namespace tallowmark

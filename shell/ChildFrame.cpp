@@ -2,6 +2,7 @@
 
 #include <QMenu>
 
+#include "presentation/RecordPane.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/AppIcons.h"
 
@@ -9,7 +10,7 @@ namespace tallowmark {
 
 ChildFrame::ChildFrame(TallowmarkView* view, QWidget* parent) : QMdiSubWindow(parent), m_pView(view) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWidget(view);
+    setWidget(new RecordPane(view));
     setWindowIcon(DocumentIcon());
     // The system menu's items carry keys (Close: Ctrl+F4) that would clash with the same keys
     // in every other document window; the main window owns Ctrl+F4 and the menu keeps its texts.

@@ -13,6 +13,8 @@ inline constexpr int SaveSettingsAsDefaults = 32779;
 inline constexpr int CachedFileDefault = 32780;
 inline constexpr int CachedFileNotepad = 32781;
 inline constexpr int DeleteOnRestart = 32782;
+inline constexpr int FilterRecords = 32790;
+inline constexpr int ViewTimeline = 32791;
 
 inline constexpr int FileOpen = 57601;
 inline constexpr int FileClose = 57602;

@@ -41,7 +41,7 @@ constexpr const char* kListWhatsThis =
 
 bool IsCheckable(int id) {
     return id == cmd::ViewBlankRecords || id == cmd::ViewBadfoodRecords || id == cmd::ViewToolbar ||
-           id == cmd::ViewStatusBar || id == cmd::DeleteOnRestart;
+           id == cmd::ViewStatusBar || id == cmd::DeleteOnRestart || id == cmd::ViewTimeline;
 }
 
 // The same file, however its path was written.
@@ -64,9 +64,11 @@ MainFrame::MainFrame() : m_pMdiArea(new QMdiArea(this)) {
         RebuildMenus();
         UpdateCaptions();
         UpdateCommandUi();
+        UpdateCountPane();
     });
     UpdateCaptions();
     UpdateCommandUi();
+    UpdateCountPane();
     resize(1100, 720);
 }
 
@@ -131,6 +133,10 @@ void MainFrame::CreateToolBar() {
 void MainFrame::CreateStatusBar() {
     m_pIdleLabel = new QLabel(IdlePrompt(), this);
     statusBar()->addWidget(m_pIdleLabel, 1);
+    m_pCountLabel = new QLabel(this);
+    m_pCountLabel->setObjectName(QStringLiteral("RecordCount"));
+    m_pCountLabel->setFrameShape(QFrame::StyledPanel);
+    statusBar()->addPermanentWidget(m_pCountLabel);
     const char* names[] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockLabels[i] = new QLabel(QString::fromLatin1(names[i]), this);
@@ -146,6 +152,12 @@ void MainFrame::CreateStatusBar() {
 }
 
 QString MainFrame::IdlePrompt() const { return QString::fromLatin1(kIdlePrompt); }
+
+void MainFrame::UpdateCountPane() {
+    TallowmarkView* view = ActiveView();
+    m_pCountLabel->setText(view ? view->CountText() : QString());
+    m_pCountLabel->setVisible(view != nullptr);
+}
 
 void MainFrame::RefreshLockKeys() {
     const auto keys = ReadLockKeyIndicators();
@@ -267,6 +279,7 @@ ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& do
     auto* frame = new ChildFrame(view);
     m_pMdiArea->addSubWindow(frame);
     connect(view, &TallowmarkView::CurrentEntryChanged, this, &MainFrame::UpdateCommandUi);
+    connect(view, &TallowmarkView::RowsChanged, this, &MainFrame::UpdateCountPane);
     connect(view, &TallowmarkView::ContextCommand, this, [this](int id) {
         UpdateCommandUi();  // a command its update handler disables does not run
         if (QAction* action = Action(id)) action->trigger();
@@ -275,6 +288,7 @@ ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& do
         QTimer::singleShot(0, this, [this] {
             RebuildMenus();
             UpdateCaptions();
+            UpdateCountPane();
         });
     });
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCaptions(); });

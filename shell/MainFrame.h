@@ -48,6 +48,8 @@ public:
     void RebuildMenus();
     void UpdateCaptions();
     QString IdlePrompt() const;
+    // The active document window's record count, before the key-state panes.
+    void UpdateCountPane();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
@@ -75,6 +77,7 @@ private:
     std::map<int, QAction*> m_actions;
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pIdleLabel = nullptr;
+    QLabel* m_pCountLabel = nullptr;
     QLabel* m_pLockLabels[3] = {};
     QTextBrowser* m_pHelpWindow = nullptr;
 };

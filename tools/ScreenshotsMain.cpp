@@ -2,12 +2,15 @@
 // (make screenshots). Usage: tallowmark_screenshots FIXTURES_DIR OUTPUT_DIR
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
 #include "presentation/EntryDetails.h"
+#include "presentation/RecordPane.h"
 #include "presentation/RecordTableModel.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -68,6 +71,18 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     saved = Save(*box, outputDir, "entry-details.png") && saved;
     box.reset();
+
+    // The history file filtered to one site, with its timeline.
+    const QString history = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("history-ie5-index.dat"));
+    if (QFileInfo::exists(history) && app.OpenDocumentFile(history)) {
+        frame.ActiveChild()->showMaximized();
+        auto* pane = static_cast<RecordPane*>(frame.ActiveChild()->widget());
+        pane->FilterField()->setText(QStringLiteral("bing.com"));
+        pane->ApplyFilterNow();
+        frame.RouteCommand(cmd::ViewTimeline);
+        QCoreApplication::processEvents();
+        saved = Save(frame, outputDir, "filtered-with-timeline.png") && saved;
+    }
 
     frame.RouteCommand(cmd::HelpTopics);
     QCoreApplication::processEvents();

@@ -81,7 +81,7 @@ TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {
                                                   "&Paste\tCtrl+V"}));
     EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Toolbar", "&Status Bar", "-", "&Entry Details\tEnter",
                                                   "Cached &File Using Default Application",
-                                                  "Cached File Using &Notepad\tCtrl+N"}));
+                                                  "Cached File Using &Notepad\tCtrl+N", "-", "Time&line"}));
     EXPECT_EQ(MenuItems(3), (std::vector<QString>{"Display &Blank Records\tCtrl+B", "Display 0BA&DF00D Records\tCtrl+D",
                                                   "-", "&Save Settings as Defaults"}));
     EXPECT_EQ(MenuItems(4), (std::vector<QString>{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-",
@@ -409,7 +409,7 @@ TEST_F(GuiTest, HeaderClicksSortAndShareTheToggleAcrossViews) {
 }
 
 TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
-    EXPECT_EQ(Frame().statusBar()->findChildren<QLabel*>().size(), 4);
+    EXPECT_EQ(Frame().statusBar()->findChildren<QLabel*>().size(), 5);  // message, record count, CAP, NUM, SCRL
     Frame().RouteCommand(cmd::ViewToolbar);
     Frame().UpdateCommandUi();
     EXPECT_FALSE(Frame().Action(cmd::ViewToolbar)->isChecked());

@@ -1,0 +1,23 @@
+#pragma once
+// Texts made from the list as a whole: what Copy puts on the clipboard and the record
+// count in the status bar.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "presentation/RecordSort.h"
+
+namespace tallowmark {
+
+// Tab-separated: a line of the titles of `columns` (in the order given), then one line
+// per row with its cells as shown. A tab or line break inside a cell becomes a space,
+// so that every row stays one line. Bytes in the record texts' code page.
+std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& columns, bool isVersion4);
+
+// "1 record", "N records".
+std::string RecordCountText(std::size_t count);
+// "N records", or "N of M records" while fewer than all are shown.
+std::string RecordCountText(std::size_t shown, std::size_t total);
+
+}  // namespace tallowmark

@@ -1,0 +1,52 @@
+#pragma once
+// Which rows a list keeps while the user filters it: those whose URL, cache file name,
+// cache directory or type, as the list shows them, contain the filter's text without
+// regard to letter case; and, when the filter names a timeline period, whose time falls
+// in it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "presentation/RecordSort.h"
+#include "presentation/TimePeriod.h"
+
+namespace tallowmark {
+
+class RecordFilter {
+public:
+    RecordFilter() = default;
+    // What the filter field holds (UTF-8): an optional period term at its start
+    // ("accessed:2008-03-05"), then, after a space, the text.
+    explicit RecordFilter(std::string_view fieldText);
+
+    bool IsEmpty() const { return m_needle.empty() && !m_bUnmatchable && !m_period; }
+    const std::optional<TimePeriod>& Period() const { return m_period; }
+
+    // The text alone, the period aside.
+    bool MatchesText(const IndexRecord& record, bool isVersion4) const;
+    bool Matches(const IndexRecord& record, bool isVersion4) const;
+    // Whether every record this filter keeps was also kept by `previous`, so that the
+    // previous rows can be filtered again instead of all of them.
+    bool Narrows(const RecordFilter& previous) const;
+
+private:
+    bool Contains(std::string_view text) const;
+    bool RestMatches(const char* start) const;  // the needle after its first byte, from start + 1
+
+    std::string m_needle;               // Windows-1252 bytes, folded to lower case
+    char m_cFirstOtherCase = 0;         // the first byte's other case, or the byte itself
+    bool m_bUnmatchable = false;        // the text holds a character no record can show
+    std::optional<TimePeriod> m_period;
+};
+
+// The field's text with `period` as its term (or none), keeping the text after it.
+std::string WithPeriodTerm(std::string_view fieldText, const std::optional<TimePeriod>& period);
+// A click on a timeline bar: filters to its period, or clears it when it is the one in force.
+std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clicked);
+
+// The rows of `ordered` that the filter keeps, in the same order.
+RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4);
+
+}  // namespace tallowmark
