@@ -30,7 +30,8 @@ Timeline BuildTimeline(const TimelineDays& gathered, int maxBars) {
     timeline.basis = gathered.basis;
     timeline.noDate = gathered.noDate;
     if (gathered.days.empty()) return timeline;
-    const auto [low, high] = std::minmax_element(gathered.days.begin(), gathered.days.end());
+    const auto range = std::minmax_element(gathered.days.begin(), gathered.days.end());
+    const auto low = range.first, high = range.second;  // plain names: lambdas below use them
     const auto barsOf = [&](PeriodUnit unit) {
         std::size_t bars = 0;
         for (TimePeriod period = PeriodOf(gathered.basis, unit, *low); period.firstDay <= *high; period = period.Next())
