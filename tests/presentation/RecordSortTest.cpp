@@ -12,19 +12,9 @@ namespace {
 
 using testing::FileTimeOf;
 using testing::IndexFileBuilder;
+using testing::AllRows;
 using testing::LoadDoc;
-
-RowList AllRows(const TallowmarkDoc& doc) {
-    RowList rows;
-    for (const auto& record : doc.Records()) rows.push_back(record.get());
-    return rows;
-}
-
-std::vector<std::uint32_t> Numbers(const RowList& rows) {
-    std::vector<std::uint32_t> numbers;
-    for (const IndexRecord* row : rows) numbers.push_back(row->RecordNumber());
-    return numbers;
-}
+using testing::Numbers;
 
 class Sorting : public ::testing::Test {
 protected:

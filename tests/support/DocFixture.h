@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/TallowmarkDoc.h"
+#include "presentation/RecordSort.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -25,6 +26,19 @@ inline std::unique_ptr<LoadedDoc> LoadDoc(const IndexFileBuilder& builder) {
     const Outcome opened = loaded->doc.OnOpenDocument(loaded->path);
     if (!opened) throw std::runtime_error(opened.message);
     return loaded;
+}
+
+// Every record of `doc` as a list row, in file order.
+inline RowList AllRows(const TallowmarkDoc& doc) {
+    RowList rows;
+    for (const auto& record : doc.Records()) rows.push_back(record.get());
+    return rows;
+}
+
+inline std::vector<std::uint32_t> Numbers(const RowList& rows) {
+    std::vector<std::uint32_t> numbers;
+    for (const IndexRecord* row : rows) numbers.push_back(row->RecordNumber());
+    return numbers;
 }
 
 }  // namespace tallowmark::testing
