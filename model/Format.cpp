@@ -1,13 +1,11 @@
 #include "model/Format.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 
 namespace tallowmark {
 
-namespace {
 std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t width) {
     std::uint64_t value = 0;
     if (offset >= bytes.size()) return 0;
@@ -17,32 +15,11 @@ std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t w
     return value;
 }
 
+namespace {
 bool SignatureIs(ByteView signature, const char (&text)[5]) {
     return signature.size() >= 4 && std::memcmp(signature.data(), text, 4) == 0;
 }
 }  // namespace
-
-std::uint32_t ReadU32(ByteView bytes, std::size_t offset) {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (offset < bytes.size() && bytes.size() - offset >= 4) {
-            std::uint32_t value;
-            std::memcpy(&value, bytes.data() + offset, 4);
-            return value;
-        }
-    }
-    return static_cast<std::uint32_t>(ReadLittleEndian(bytes, offset, 4));
-}
-
-std::uint64_t ReadU64(ByteView bytes, std::size_t offset) {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (offset < bytes.size() && bytes.size() - offset >= 8) {
-            std::uint64_t value;
-            std::memcpy(&value, bytes.data() + offset, 8);
-            return value;
-        }
-    }
-    return ReadLittleEndian(bytes, offset, 8);
-}
 
 std::string_view TextAt(ByteView bytes, std::size_t offset) {
     if (offset >= bytes.size()) return {};

@@ -113,8 +113,8 @@ void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const
         const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
         const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
         const ByteView held = rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
-        if (const auto record = MakeRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes))
-            visit(*record, position);
+        VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes,
+                    [&](const IndexRecord& record) { visit(record, position); });
         ++number;
         position = NextRecordPosition(position, shape);
     }
