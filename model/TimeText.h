@@ -27,6 +27,32 @@ TimeValue ToTimeValue(FileTime fileTime);
 std::string FormatTime(TimeValue value, const char* pattern);
 void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern);
 
+// The texts of many stored times in SHORT_TIME_FORMAT, each equal to
+// FormatTime(ToTimeValue(time), SHORT_TIME_FORMAT), for exports that write hundreds of
+// thousands of them. Made for one batch, it keeps the zone and the present offset in
+// force when it is made. Where the zone's offset is steady it goes from the stored time
+// to the local calendar in one step and works the date out again only on a new day.
+class ShortTimeTexts {
+public:
+    // "dd Mmm yyyy, hh:mm": a text is this long or empty.
+    static constexpr std::size_t kLength = 18;
+
+    ShortTimeTexts();
+    // Writes the text of `fileTime` at `at` and returns its end.
+    char* Write(char* at, FileTime fileTime);
+
+private:
+    // Whether `localSeconds` lies where the one-step way gives the same text as the
+    // round trip; looks for the stretch around it when it is not the one kept.
+    bool IsSteady(std::int64_t localSeconds);
+
+    std::int64_t m_presentOffset;
+    std::int64_t m_steadyFrom = 0, m_steadyTo = 0;  // local seconds, `to` excluded
+    std::int64_t m_dayStart = 0, m_dayEnd = 0;      // the day m_text holds
+    char m_text[kLength + 4];                        // LONG_TIME_FORMAT's fields of that day
+    std::string m_roundTrip;
+};
+
 // The true instant a stored time names, in seconds since 1970 (cut to the second);
 // nullopt for a zero time and for one past the end of the year 9999.
 std::optional<std::int64_t> InstantOf(FileTime fileTime);
