@@ -74,14 +74,17 @@ bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t
     return true;
 }
 
-std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
+std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer spare) {
     if (m_qwNext >= m_qwLength) return std::nullopt;
     IndexPiece piece;
     piece.start = m_qwNext;
     piece.firstNumber = m_dwNextNumber;
-    piece.bytes = std::move(m_readAhead);
-    // Read the piece's worth at once, then step over whole records until it is full.
-    ReadUpTo(piece.bytes, piece.start, piece.start + target);
+    piece.bytes = std::move(spare);
+    piece.bytes.Assign(m_readAhead);
+    // Read the piece's worth and a little more at once, so that the record reaching past
+    // its end is mostly there already; then step over whole records until it is full.
+    constexpr std::size_t kSlack = 64 << 10;
+    ReadUpTo(piece.bytes, piece.start, piece.start + target + kSlack);
     std::uint64_t position = piece.start;
     std::uint32_t number = piece.firstNumber;
     while (position < m_qwLength && position - piece.start < target) {
@@ -98,6 +101,8 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
         const auto kept = static_cast<std::size_t>(end - piece.start);
         m_readAhead.Assign(ByteView(piece.bytes).subspan(kept));
         piece.bytes.Resize(kept);
+    } else {
+        m_readAhead.Resize(0);
     }
     m_qwNext = position;
     m_dwNextNumber = number;

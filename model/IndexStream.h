@@ -72,9 +72,11 @@ public:
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
 
+    static constexpr std::size_t kPieceTarget = 1 << 20;
     // The next records, about `target` bytes of them (more if one record is larger);
-    // nullopt at the end. A read error ends the pieces and shows in Failure().
-    std::optional<IndexPiece> NextPiece(std::size_t target = 1 << 20);
+    // nullopt at the end. A read error ends the pieces and shows in Failure(). The bytes
+    // are read into `spare`, the bytes of a piece walked before, when one is given.
+    std::optional<IndexPiece> NextPiece(std::size_t target = kPieceTarget, ReadBuffer spare = {});
     const Outcome& Failure() const { return m_failure; }
 
     // `record` and its bytes are good only during the call; `offset` is where it starts.

@@ -135,20 +135,27 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
     const bool isVersion4 = stream.IsVersion4();
     // One zone table for every thread, so that all lines convert alike.
     const auto zone = LocalTimeRules::Current();
+    SpareBuffers<ReadBuffer> spareBytes;
+    SpareBuffers<std::string> spareLines;
     RunInOrder<std::string>(
         threads ? threads : std::max(1u, std::thread::hardware_concurrency()),
-        [&] { return stream.NextPiece(); },
-        [&](const IndexPiece& piece) {
+        [&] { return stream.NextPiece(IndexStream::kPieceTarget, spareBytes.Take()); },
+        [&](IndexPiece piece) {
             const LocalTimeBatch sameZone(zone);
             ShortTimeTexts times;
-            std::string lines;
+            std::string lines = spareLines.Take();
+            lines.clear();
             lines.reserve(piece.bytes.size() / 2);
             stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
                 if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4, times);
             });
+            spareBytes.GiveBack(std::move(piece.bytes));
             return lines;
         },
-        [&](const std::string& lines) { out.write(lines.data(), static_cast<std::streamsize>(lines.size())); });
+        [&](std::string lines) {
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            spareLines.GiveBack(std::move(lines));
+        });
     return stream.Failure();
 }
 
