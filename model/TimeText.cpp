@@ -61,7 +61,7 @@ void WriteTwoDigits(char* at, unsigned value) {
 
 // LONG_TIME_FORMAT's "dd Mmm yyyy, hh:mm:ss" over the 21 chars at `text`, for years
 // 1000 to 9999; SHORT_TIME_FORMAT is its first 18.
-constexpr std::size_t kClockPosition = 13;
+constexpr std::size_t kClockPosition = ShortTimeTexts::kDateLength;
 void WriteListFields(char* text, const CivilTime& civil) {
     std::memcpy(text, "dd Mmm yyyy, hh:mm:ss", 21);
     WriteTwoDigits(text, civil.day);
@@ -150,7 +150,9 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
     }
 }
 
-ShortTimeTexts::ShortTimeTexts() : m_presentOffset(LocalTimeRules::Active().OffsetAt(PresentTime())) {}
+// Eleven years of days, more than the times of most files span.
+ShortTimeTexts::ShortTimeTexts()
+    : m_presentOffset(LocalTimeRules::Active().OffsetAt(PresentTime())), m_dates(4096) {}
 
 char* ShortTimeTexts::Write(char* at, FileTime fileTime) {
     // ToTimeValue's local seconds: the stored time shifted by the present offset.
@@ -165,17 +167,21 @@ char* ShortTimeTexts::Write(char* at, FileTime fileTime) {
         std::memcpy(at, m_roundTrip.data(), length);
         return at + length;
     }
-    if (localSeconds < m_dayStart || localSeconds >= m_dayEnd) {
-        const CivilTime civil = CivilFromSeconds(localSeconds);
-        WriteListFields(m_text, civil);
-        m_dayStart = localSeconds - (civil.hour * 3600 + civil.minute * 60 + civil.second);
-        m_dayEnd = m_dayStart + kDay;
-    } else {
-        const auto secondOfDay = static_cast<unsigned>(localSeconds - m_dayStart);
-        WriteTwoDigits(m_text + kClockPosition, secondOfDay / 3600);
-        WriteTwoDigits(m_text + kClockPosition + 3, secondOfDay / 60 % 60);
+    // Days counted from 1969-12-31, where steady stretches begin at the earliest.
+    const auto sinceDayBefore1970 = static_cast<std::uint64_t>(localSeconds + kDay);
+    const auto day = static_cast<std::int64_t>(sinceDayBefore1970 / kDay);
+    DateText& date = m_dates[static_cast<std::size_t>(day) % m_dates.size()];
+    if (date.day != day) {
+        char fields[21];
+        WriteListFields(fields, CivilFromSeconds(localSeconds));
+        std::memcpy(date.text, fields, kDateLength);
+        date.day = day;
     }
-    std::memcpy(at, m_text, kLength);
+    std::memcpy(at, date.text, kDateLength);
+    const auto secondOfDay = static_cast<unsigned>(sinceDayBefore1970 % kDay);
+    WriteTwoDigits(at + kClockPosition, secondOfDay / 3600);
+    at[kClockPosition + 2] = ':';
+    WriteTwoDigits(at + kClockPosition + 3, secondOfDay / 60 % 60);
     return at + kLength;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallowmark {
 
@@ -31,11 +32,13 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
 // FormatTime(ToTimeValue(time), SHORT_TIME_FORMAT), for exports that write hundreds of
 // thousands of them. Made for one batch, it keeps the zone and the present offset in
 // force when it is made. Where the zone's offset is steady it goes from the stored time
-// to the local calendar in one step and works the date out again only on a new day.
+// to the local calendar in one step, and takes the date from the texts of the days it has
+// written before.
 class ShortTimeTexts {
 public:
-    // "dd Mmm yyyy, hh:mm": a text is this long or empty.
+    // "dd Mmm yyyy, hh:mm": a text is this long or empty; the date takes the first 13.
     static constexpr std::size_t kLength = 18;
+    static constexpr std::size_t kDateLength = 13;
 
     ShortTimeTexts();
     // Writes the text of `fileTime` at `at` and returns its end.
@@ -48,8 +51,12 @@ private:
 
     std::int64_t m_presentOffset;
     std::int64_t m_steadyFrom = 0, m_steadyTo = 0;  // local seconds, `to` excluded
-    std::int64_t m_dayStart = 0, m_dayEnd = 0;      // the day m_text holds
-    char m_text[kLength + 4];                        // LONG_TIME_FORMAT's fields of that day
+    // "dd Mmm yyyy, " of a day, found at its number modulo the count of texts kept.
+    struct DateText {
+        std::int64_t day = -1;
+        char text[kDateLength];
+    };
+    std::vector<DateText> m_dates;
     std::string m_roundTrip;
 };
 
