@@ -55,9 +55,8 @@ Outcome IndexStream::Open(const std::string& path) {
     return Outcome::Success();
 }
 
-bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
+bool IndexStream::ReadMore(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
     end = std::min(end, m_qwLength);
-    if (start + bytes.size() >= end) return true;
     const std::size_t had = bytes.size();
     const auto want = static_cast<std::size_t>(end - start - had);
     bytes.Resize(had + want);

@@ -4,6 +4,7 @@
 // whole. It finds exactly the records that loading a TallowmarkDoc finds, with the same
 // numbers. The pieces can be walked on other threads while the next ones are read.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -88,8 +89,12 @@ public:
     Outcome Walk(const Visitor& visit);
 
 private:
-    // Makes `bytes` (which hold the file from `start`) reach `end` or the file's end.
-    bool ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end);
+    // Makes `bytes` (which hold the file from `start`) reach `end` or the file's end. Asked
+    // for every record, and nearly always there already.
+    bool ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
+        return start + bytes.size() >= std::min(end, m_qwLength) || ReadMore(bytes, start, end);
+    }
+    bool ReadMore(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end);
 
     std::string m_strPath;
     platform::SequentialFile m_file;

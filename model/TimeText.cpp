@@ -150,9 +150,8 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
     }
 }
 
-// Eleven years of days, more than the times of most files span.
 ShortTimeTexts::ShortTimeTexts()
-    : m_presentOffset(LocalTimeRules::Active().OffsetAt(PresentTime())), m_dates(4096) {}
+    : m_presentOffset(LocalTimeRules::Active().OffsetAt(PresentTime())), m_dates(kDatesKept) {}
 
 char* ShortTimeTexts::Write(char* at, FileTime fileTime) {
     // ToTimeValue's local seconds: the stored time shifted by the present offset.
@@ -170,7 +169,7 @@ char* ShortTimeTexts::Write(char* at, FileTime fileTime) {
     // Days counted from 1969-12-31, where steady stretches begin at the earliest.
     const auto sinceDayBefore1970 = static_cast<std::uint64_t>(localSeconds + kDay);
     const auto day = static_cast<std::int64_t>(sinceDayBefore1970 / kDay);
-    DateText& date = m_dates[static_cast<std::size_t>(day) % m_dates.size()];
+    DateText& date = m_dates[static_cast<std::size_t>(day) % kDatesKept];
     if (date.day != day) {
         char fields[21];
         WriteListFields(fields, CivilFromSeconds(localSeconds));
@@ -185,8 +184,7 @@ char* ShortTimeTexts::Write(char* at, FileTime fileTime) {
     return at + kLength;
 }
 
-bool ShortTimeTexts::IsSteady(std::int64_t localSeconds) {
-    if (localSeconds >= m_steadyFrom && localSeconds < m_steadyTo) return true;
+bool ShortTimeTexts::FindSteadyStretch(std::int64_t localSeconds) {
     const auto steady = LocalTimeRules::Active().SteadyAround(localSeconds);
     if (!steady) return false;
     // There the instant is the local time less the offset, and the text that instant's local

@@ -47,7 +47,10 @@ public:
 private:
     // Whether `localSeconds` lies where the one-step way gives the same text as the
     // round trip; looks for the stretch around it when it is not the one kept.
-    bool IsSteady(std::int64_t localSeconds);
+    bool IsSteady(std::int64_t localSeconds) {
+        return (localSeconds >= m_steadyFrom && localSeconds < m_steadyTo) || FindSteadyStretch(localSeconds);
+    }
+    bool FindSteadyStretch(std::int64_t localSeconds);
 
     std::int64_t m_presentOffset;
     std::int64_t m_steadyFrom = 0, m_steadyTo = 0;  // local seconds, `to` excluded
@@ -56,6 +59,7 @@ private:
         std::int64_t day = -1;
         char text[kDateLength];
     };
+    static constexpr std::size_t kDatesKept = 4096;  // eleven years, more than most files span
     std::vector<DateText> m_dates;
     std::string m_roundTrip;
 };

@@ -137,12 +137,13 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
     const auto zone = LocalTimeRules::Current();
     SpareBuffers<ReadBuffer> spareBytes;
     SpareBuffers<std::string> spareLines;
+    SpareBuffers<ShortTimeTexts> spareTimes;  // the dates one piece has written serve the next
     RunInOrder<std::string>(
         threads ? threads : std::max(1u, std::thread::hardware_concurrency()),
         [&] { return stream.NextPiece(IndexStream::kPieceTarget, spareBytes.Take()); },
         [&](IndexPiece piece) {
             const LocalTimeBatch sameZone(zone);
-            ShortTimeTexts times;
+            ShortTimeTexts times = spareTimes.Take();
             std::string lines = spareLines.Take();
             lines.clear();
             lines.reserve(piece.bytes.size() / 2);
@@ -150,6 +151,7 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
                 if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4, times);
             });
             spareBytes.GiveBack(std::move(piece.bytes));
+            spareTimes.GiveBack(std::move(times));
             return lines;
         },
         [&](std::string lines) {
