@@ -62,9 +62,9 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4,
     out.resize(start + kMostLineFrame + 2 * (type.size() + data.size() + cacheDir.size() + fileName.size()));
     LineWriter line(out.data() + start);
     line.PutDecimal(record.RecordNumber());
-    line.Put(",");
-    line.PutQuoted(type);
-    line.Put(",");
+    line.Put(",\"");
+    line.Put(type);  // our own names, none with a quote
+    line.Put("\",");
     line.PutQuoted(data);
     line.Put(",");
     line.PutDecimal(record.Size());  // as SizeText writes it
