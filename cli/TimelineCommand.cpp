@@ -66,29 +66,17 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
     bool allRead = true;
     // Texts written go back for the next files: growing a fresh megabyte-sized text per
     // file costs the system more than making its lines.
-    std::mutex spareLock;
-    std::vector<std::string> spareTexts;
+    SpareBuffers<std::string> spareTexts;
     std::size_t i = 0;
     RunInOrder<FileTimeline>(
         request.files.size(), jobs,
         [&](std::size_t file) {
             const LocalTimeBatch sameZone(zone);
-            std::string buffer;
-            {
-                std::lock_guard<std::mutex> guard(spareLock);
-                if (!spareTexts.empty()) {
-                    buffer = std::move(spareTexts.back());
-                    spareTexts.pop_back();
-                }
-            }
-            return TimelineOfFile(request.files[file], options, std::move(buffer));
+            return TimelineOfFile(request.files[file], options, spareTexts.Take());
         },
         [&](FileTimeline&& timeline) {
             out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
-            {
-                std::lock_guard<std::mutex> guard(spareLock);
-                spareTexts.push_back(std::move(timeline.text));
-            }
+            spareTexts.GiveBack(std::move(timeline.text));
             records += timeline.records;
             if (!timeline.outcome) {
                 progress.Clear();

@@ -1,13 +1,11 @@
 #include "model/Format.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 
 namespace tallowmark {
 
-namespace {
 std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t width) {
     std::uint64_t value = 0;
     if (offset >= bytes.size()) return 0;
@@ -17,32 +15,14 @@ std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t w
     return value;
 }
 
-bool SignatureIs(ByteView signature, const char (&text)[5]) {
-    return signature.size() >= 4 && std::memcmp(signature.data(), text, 4) == 0;
+namespace {
+// The four letters of a record signature as ReadU32 reads them.
+constexpr std::uint32_t SignatureValue(const char (&text)[5]) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(text[i]);
+    return value;
 }
 }  // namespace
-
-std::uint32_t ReadU32(ByteView bytes, std::size_t offset) {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (offset < bytes.size() && bytes.size() - offset >= 4) {
-            std::uint32_t value;
-            std::memcpy(&value, bytes.data() + offset, 4);
-            return value;
-        }
-    }
-    return static_cast<std::uint32_t>(ReadLittleEndian(bytes, offset, 4));
-}
-
-std::uint64_t ReadU64(ByteView bytes, std::size_t offset) {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (offset < bytes.size() && bytes.size() - offset >= 8) {
-            std::uint64_t value;
-            std::memcpy(&value, bytes.data() + offset, 8);
-            return value;
-        }
-    }
-    return ReadLittleEndian(bytes, offset, 8);
-}
 
 std::string_view TextAt(ByteView bytes, std::size_t offset) {
     if (offset >= bytes.size()) return {};
@@ -64,16 +44,18 @@ std::uint64_t HeaderLengthOf(ByteView start) {
 }
 
 BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
-    const bool badFood = ReadU32(signature, 0) == BAD_FOOD_PATTERN;
-    const bool blank = ReadU32(signature, 0) == 0;
+    // A signature cut short reads with zeros in place of its missing bytes, which no
+    // record signature has.
     BlockKind kind = BlockKind::Unrecognised;
-    if (SignatureIs(signature, "URL ")) kind = BlockKind::Url;
-    else if (SignatureIs(signature, "LEAK")) kind = BlockKind::Leak;
-    else if (SignatureIs(signature, "HASH")) kind = BlockKind::Hash;
-    else if (SignatureIs(signature, "REDR")) kind = BlockKind::Redirect;
-    else if (badFood) kind = BlockKind::BadFood;
-    else if (blank) kind = BlockKind::Blank;
-
+    switch (ReadU32(signature, 0)) {
+        case SignatureValue("URL "): kind = BlockKind::Url; break;
+        case SignatureValue("LEAK"): kind = BlockKind::Leak; break;
+        case SignatureValue("HASH"): kind = BlockKind::Hash; break;
+        case SignatureValue("REDR"): kind = BlockKind::Redirect; break;
+        case BAD_FOOD_PATTERN: kind = BlockKind::BadFood; break;
+        case 0: kind = BlockKind::Blank; break;
+        default: break;
+    }
     const bool known = kind == BlockKind::Url || kind == BlockKind::Leak || kind == BlockKind::Hash ||
                        kind == BlockKind::Redirect;
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;

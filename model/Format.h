@@ -1,8 +1,10 @@
 #pragma once
 // The on-disk layout of a cache index file, as far as Tallowmark reads it.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -37,8 +39,20 @@ inline constexpr std::size_t kRedirectUrlOffset = 0x10;
 
 // Little-endian reads that never leave `bytes`: bytes beyond its end read as zero,
 // so a field cut short by the end of a file or header reads as far as it exists.
-std::uint32_t ReadU32(ByteView bytes, std::size_t offset);
-std::uint64_t ReadU64(ByteView bytes, std::size_t offset);
+std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t width);
+
+// The same for whole fields, inline since walks read several fields of every record.
+template <class Field>
+Field ReadField(ByteView bytes, std::size_t offset) {
+    if (std::endian::native == std::endian::little && offset < bytes.size() && bytes.size() - offset >= sizeof(Field)) {
+        Field value;
+        std::memcpy(&value, bytes.data() + offset, sizeof(Field));
+        return value;
+    }
+    return static_cast<Field>(ReadLittleEndian(bytes, offset, sizeof(Field)));
+}
+inline std::uint32_t ReadU32(ByteView bytes, std::size_t offset) { return ReadField<std::uint32_t>(bytes, offset); }
+inline std::uint64_t ReadU64(ByteView bytes, std::size_t offset) { return ReadField<std::uint64_t>(bytes, offset); }
 
 // The NUL-terminated text at `offset`, ended at the end of `bytes` at the latest.
 std::string_view TextAt(ByteView bytes, std::size_t offset);

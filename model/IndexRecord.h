@@ -108,6 +108,23 @@ public:
 std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number,
                                         ByteView held, std::uint64_t size);
 
+// Calls `visit` with the record of `kind` built on the stack, as MakeRecord would build it
+// on the heap: for walks that look at each record once. False for an unrecognised block.
+template <class Visit>
+bool VisitRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
+                 std::uint64_t size, Visit&& visit) {
+    switch (kind) {
+        case BlockKind::Url: visit(UrlRecord(header, number, held, size)); return true;
+        case BlockKind::Leak: visit(LeakRecord(header, number, held, size)); return true;
+        case BlockKind::Hash: visit(HashRecord(header, number, held, size)); return true;
+        case BlockKind::Redirect: visit(RedirectRecord(header, number, held, size)); return true;
+        case BlockKind::BadFood: visit(FillRecord(header, number, kTypeBadFood, held, size)); return true;
+        case BlockKind::Blank: visit(FillRecord(header, number, kTypeBlank, held, size)); return true;
+        case BlockKind::Unrecognised: break;
+    }
+    return false;
+}
+
 // The record as a UrlRecord when its type name is "URL" or "LEAK", else null.
 const UrlRecord* AsUrlRecord(const IndexRecord& record);
 

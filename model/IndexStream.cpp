@@ -55,9 +55,8 @@ Outcome IndexStream::Open(const std::string& path) {
     return Outcome::Success();
 }
 
-bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
+bool IndexStream::ReadMore(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
     end = std::min(end, m_qwLength);
-    if (start + bytes.size() >= end) return true;
     const std::size_t had = bytes.size();
     const auto want = static_cast<std::size_t>(end - start - had);
     bytes.Resize(had + want);
@@ -74,14 +73,17 @@ bool IndexStream::ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t
     return true;
 }
 
-std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
+std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer spare) {
     if (m_qwNext >= m_qwLength) return std::nullopt;
     IndexPiece piece;
     piece.start = m_qwNext;
     piece.firstNumber = m_dwNextNumber;
-    piece.bytes = std::move(m_readAhead);
-    // Read the piece's worth at once, then step over whole records until it is full.
-    ReadUpTo(piece.bytes, piece.start, piece.start + target);
+    piece.bytes = std::move(spare);
+    piece.bytes.Assign(m_readAhead);
+    // Read the piece's worth and a little more at once, so that the record reaching past
+    // its end is mostly there already; then step over whole records until it is full.
+    constexpr std::size_t kSlack = 64 << 10;
+    ReadUpTo(piece.bytes, piece.start, piece.start + target + kSlack);
     std::uint64_t position = piece.start;
     std::uint32_t number = piece.firstNumber;
     while (position < m_qwLength && position - piece.start < target) {
@@ -98,6 +100,8 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target) {
         const auto kept = static_cast<std::size_t>(end - piece.start);
         m_readAhead.Assign(ByteView(piece.bytes).subspan(kept));
         piece.bytes.Resize(kept);
+    } else {
+        m_readAhead.Resize(0);
     }
     m_qwNext = position;
     m_dwNextNumber = number;
@@ -113,8 +117,8 @@ void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const
         const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
         const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
         const ByteView held = rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
-        if (const auto record = MakeRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes))
-            visit(*record, position);
+        VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes,
+                    [&](const IndexRecord& record) { visit(record, position); });
         ++number;
         position = NextRecordPosition(position, shape);
     }

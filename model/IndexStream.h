@@ -4,6 +4,7 @@
 // whole. It finds exactly the records that loading a TallowmarkDoc finds, with the same
 // numbers. The pieces can be walked on other threads while the next ones are read.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -72,9 +73,11 @@ public:
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
 
+    static constexpr std::size_t kPieceTarget = 1 << 20;
     // The next records, about `target` bytes of them (more if one record is larger);
-    // nullopt at the end. A read error ends the pieces and shows in Failure().
-    std::optional<IndexPiece> NextPiece(std::size_t target = 1 << 20);
+    // nullopt at the end. A read error ends the pieces and shows in Failure(). The bytes
+    // are read into `spare`, the bytes of a piece walked before, when one is given.
+    std::optional<IndexPiece> NextPiece(std::size_t target = kPieceTarget, ReadBuffer spare = {});
     const Outcome& Failure() const { return m_failure; }
 
     // `record` and its bytes are good only during the call; `offset` is where it starts.
@@ -86,8 +89,12 @@ public:
     Outcome Walk(const Visitor& visit);
 
 private:
-    // Makes `bytes` (which hold the file from `start`) reach `end` or the file's end.
-    bool ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end);
+    // Makes `bytes` (which hold the file from `start`) reach `end` or the file's end. Asked
+    // for every record, and nearly always there already.
+    bool ReadUpTo(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
+        return start + bytes.size() >= std::min(end, m_qwLength) || ReadMore(bytes, start, end);
+    }
+    bool ReadMore(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end);
 
     std::string m_strPath;
     platform::SequentialFile m_file;

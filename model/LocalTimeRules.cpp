@@ -157,15 +157,20 @@ std::size_t LocalTimeRules::SpanAfter(std::int64_t utc) const {
 }
 
 std::int64_t LocalTimeRules::FromLocal(std::int64_t localSeconds) const {
-    const std::int64_t low = localSeconds - kMargin, high = localSeconds + kMargin;
-    const bool inTable = low >= kTableStart && high < m_tableEnd;
-    if (inTable) {
-        const std::size_t first = SpanAfter(low);
-        const bool noChangeNearby = first == m_spans.size() || m_spans[first].start > high;
-        if (noChangeNearby) return localSeconds - m_spans[first - 1].offset;
-    }
+    if (const auto steady = SteadyAround(localSeconds)) return localSeconds - steady->offset;
     std::tm fields = FieldsOf(localSeconds);
     return static_cast<std::int64_t>(std::mktime(&fields));
+}
+
+std::optional<LocalTimeRules::SteadyStretch> LocalTimeRules::SteadyAround(std::int64_t localSeconds) const {
+    const std::int64_t low = localSeconds - kMargin, high = localSeconds + kMargin;
+    if (low < kTableStart || high >= m_tableEnd) return std::nullopt;
+    const std::size_t next = SpanAfter(low);
+    const bool changeNearby = next < m_spans.size() && m_spans[next].start <= high;
+    if (changeNearby) return std::nullopt;
+    const Span& span = m_spans[next - 1];
+    const std::int64_t nextStart = next < m_spans.size() ? std::min(m_spans[next].start, m_tableEnd) : m_tableEnd;
+    return SteadyStretch{std::max(span.start, kTableStart) + kMargin, nextStart - kMargin, span.offset};
 }
 
 }  // namespace tallowmark

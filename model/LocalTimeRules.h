@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tallowmark {
@@ -25,6 +26,16 @@ public:
     // mktime with tm_isdst = -1: `localSeconds` are the local calendar fields counted as
     // if they were UTC seconds since 1970. Returns the UTC instant, or -1 on failure.
     std::int64_t FromLocal(std::int64_t localSeconds) const;
+
+    // Local times over which FromLocal is a plain subtraction of one offset, because no
+    // change of offset lies within two days of any of them.
+    struct SteadyStretch {
+        std::int64_t from, to;  // local seconds, `to` excluded
+        std::int64_t offset;    // seconds east of UTC throughout
+    };
+    // The stretch around `localSeconds`; nullopt near a change of offset and for times
+    // the table does not cover.
+    std::optional<SteadyStretch> SteadyAround(std::int64_t localSeconds) const;
 
     LocalTimeRules();
     // Tells tables apart even when a new one takes the place of one that was freed.

@@ -1,5 +1,6 @@
 #include "model/TimeText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -53,6 +54,25 @@ std::int64_t PresentOffset(const LocalTimeRules& rules) {
     return t_offset;
 }
 
+void WriteTwoDigits(char* at, unsigned value) {
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+}
+
+// LONG_TIME_FORMAT's "dd Mmm yyyy, hh:mm:ss" over the 21 chars at `text`, for years
+// 1000 to 9999; SHORT_TIME_FORMAT is its first 18.
+constexpr std::size_t kClockPosition = ShortTimeTexts::kDateLength;
+void WriteListFields(char* text, const CivilTime& civil) {
+    std::memcpy(text, "dd Mmm yyyy, hh:mm:ss", 21);
+    WriteTwoDigits(text, civil.day);
+    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1], 3);
+    WriteTwoDigits(text + 7, static_cast<unsigned>(civil.year / 100));
+    WriteTwoDigits(text + 9, static_cast<unsigned>(civil.year % 100));
+    WriteTwoDigits(text + kClockPosition, civil.hour);
+    WriteTwoDigits(text + kClockPosition + 3, civil.minute);
+    WriteTwoDigits(text + kClockPosition + 6, civil.second);
+}
+
 // The two patterns of the list and the details, written in one piece: exports format
 // hundreds of thousands of times. False for any other pattern.
 bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pattern) {
@@ -62,18 +82,8 @@ bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pat
     else if (std::strcmp(pattern, LONG_TIME_FORMAT) == 0) withSeconds = true;
     else return false;
     if (civil.year < 1000 || civil.year > 9999) return false;
-    auto two = [](char* at, unsigned value) {
-        at[0] = static_cast<char>('0' + value / 10);
-        at[1] = static_cast<char>('0' + value % 10);
-    };
-    char text[] = "dd Mmm yyyy, hh:mm:ss";
-    two(text, civil.day);
-    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1], 3);
-    two(text + 7, static_cast<unsigned>(civil.year / 100));
-    two(text + 9, static_cast<unsigned>(civil.year % 100));
-    two(text + 13, civil.hour);
-    two(text + 16, civil.minute);
-    two(text + 19, civil.second);
+    char text[21];
+    WriteListFields(text, civil);
     out.append(text, withSeconds ? 21 : 18);
     return true;
 }
@@ -138,6 +148,50 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
             default: out += '%'; out += *p; break;
         }
     }
+}
+
+ShortTimeTexts::ShortTimeTexts()
+    : m_presentOffset(LocalTimeRules::Active().OffsetAt(PresentTime())), m_dates(kDatesKept) {}
+
+char* ShortTimeTexts::Write(char* at, FileTime fileTime) {
+    // ToTimeValue's local seconds: the stored time shifted by the present offset.
+    const std::int64_t localSeconds =
+        static_cast<std::int64_t>(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970 + m_presentOffset;
+    if (!IsSteady(localSeconds)) {
+        // Near a change of offset, or out of range: the round trip decides.
+        m_roundTrip.clear();
+        AppendFormattedTime(m_roundTrip, ToTimeValue(fileTime), SHORT_TIME_FORMAT);
+        // The instant fits 32 bits, so its year has four digits and the text is never longer.
+        const std::size_t length = std::min(m_roundTrip.size(), kLength);
+        std::memcpy(at, m_roundTrip.data(), length);
+        return at + length;
+    }
+    // Days counted from 1969-12-31, where steady stretches begin at the earliest.
+    const auto sinceDayBefore1970 = static_cast<std::uint64_t>(localSeconds + kDay);
+    const auto day = static_cast<std::int64_t>(sinceDayBefore1970 / kDay);
+    DateText& date = m_dates[static_cast<std::size_t>(day) % kDatesKept];
+    if (date.day != day) {
+        char fields[21];
+        WriteListFields(fields, CivilFromSeconds(localSeconds));
+        std::memcpy(date.text, fields, kDateLength);
+        date.day = day;
+    }
+    std::memcpy(at, date.text, kDateLength);
+    const auto secondOfDay = static_cast<unsigned>(sinceDayBefore1970 % kDay);
+    WriteTwoDigits(at + kClockPosition, secondOfDay / 3600);
+    at[kClockPosition + 2] = ':';
+    WriteTwoDigits(at + kClockPosition + 3, secondOfDay / 60 % 60);
+    return at + kLength;
+}
+
+bool ShortTimeTexts::FindSteadyStretch(std::int64_t localSeconds) {
+    const auto steady = LocalTimeRules::Active().SteadyAround(localSeconds);
+    if (!steady) return false;
+    // There the instant is the local time less the offset, and the text that instant's local
+    // time, the same local time again. ToTimeValue keeps instants of 0 to kTimeValueMax only.
+    m_steadyFrom = std::max({steady->from, steady->offset, -kDay});
+    m_steadyTo = std::min({steady->to, kTimeValueMax + steady->offset + 1, kTimeValueMax + kDay + 1});
+    return localSeconds >= m_steadyFrom && localSeconds < m_steadyTo;
 }
 
 std::optional<std::int64_t> InstantOf(FileTime fileTime) {

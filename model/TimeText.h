@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallowmark {
 
@@ -26,6 +27,42 @@ TimeValue ToTimeValue(FileTime fileTime);
 // Negative values give the empty text. Supports %d %b %Y %H %M %S and %%.
 std::string FormatTime(TimeValue value, const char* pattern);
 void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern);
+
+// The texts of many stored times in SHORT_TIME_FORMAT, each equal to
+// FormatTime(ToTimeValue(time), SHORT_TIME_FORMAT), for exports that write hundreds of
+// thousands of them. Made for one batch, it keeps the zone and the present offset in
+// force when it is made. Where the zone's offset is steady it goes from the stored time
+// to the local calendar in one step, and takes the date from the texts of the days it has
+// written before.
+class ShortTimeTexts {
+public:
+    // "dd Mmm yyyy, hh:mm": a text is this long or empty; the date takes the first 13.
+    static constexpr std::size_t kLength = 18;
+    static constexpr std::size_t kDateLength = 13;
+
+    ShortTimeTexts();
+    // Writes the text of `fileTime` at `at` and returns its end.
+    char* Write(char* at, FileTime fileTime);
+
+private:
+    // Whether `localSeconds` lies where the one-step way gives the same text as the
+    // round trip; looks for the stretch around it when it is not the one kept.
+    bool IsSteady(std::int64_t localSeconds) {
+        return (localSeconds >= m_steadyFrom && localSeconds < m_steadyTo) || FindSteadyStretch(localSeconds);
+    }
+    bool FindSteadyStretch(std::int64_t localSeconds);
+
+    std::int64_t m_presentOffset;
+    std::int64_t m_steadyFrom = 0, m_steadyTo = 0;  // local seconds, `to` excluded
+    // "dd Mmm yyyy, " of a day, found at its number modulo the count of texts kept.
+    struct DateText {
+        std::int64_t day = -1;
+        char text[kDateLength];
+    };
+    static constexpr std::size_t kDatesKept = 4096;  // eleven years, more than most files span
+    std::vector<DateText> m_dates;
+    std::string m_roundTrip;
+};
 
 // The true instant a stored time names, in seconds since 1970 (cut to the second);
 // nullopt for a zero time and for one past the end of the year 9999.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <ostream>
 #include <thread>
 
@@ -16,52 +17,77 @@
 namespace tallowmark {
 
 namespace {
-// A text between double quotes; a quote inside it is doubled so the line stays valid CSV.
-void AppendQuoted(std::string& out, std::string_view text) {
-    out += '"';
-    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
-        out.append(text.data(), quote + 1);
-        out += '"';
+// Writes one line straight into room made for it beforehand: an export writes hundreds of
+// thousands of lines, and growing the text field by field costs more than the fields.
+class LineWriter {
+public:
+    explicit LineWriter(char* at) : m_at(at) {}
+    char* End() const { return m_at; }
+
+    void Put(std::string_view text) {
+        std::memcpy(m_at, text.data(), text.size());
+        m_at += text.size();
     }
-    out.append(text);
-    out += '"';
-}
+    // A text between double quotes; a quote inside it is doubled so the line stays valid CSV.
+    void PutQuoted(std::string_view text) {
+        *m_at++ = '"';
+        for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
+            Put(text.substr(0, quote + 1));
+            *m_at++ = '"';
+        }
+        Put(text);
+        *m_at++ = '"';
+    }
+    void PutDecimal(std::uint64_t value) { m_at = std::to_chars(m_at, m_at + kMostDigits, value).ptr; }
+    void PutTime(ShortTimeTexts& times, FileTime time) { m_at = times.Write(m_at, time); }
 
-void AppendDecimal(std::string& out, std::uint64_t value) {
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
+    static constexpr std::size_t kMostDigits = 20;
 
-void AppendQuotedTime(std::string& out, TimeValue value) {
-    out += '"';
-    AppendFormattedTime(out, value, SHORT_TIME_FORMAT);
-    out += '"';
-}
+private:
+    char* m_at;
+};
+
+// The most a line takes besides its four texts, which may take twice their length quoted:
+// two numbers, two times, eight pairs of quotes, seven commas and CR LF.
+constexpr std::size_t kMostLineFrame = 2 * LineWriter::kMostDigits + 2 * ShortTimeTexts::kLength + 16 + 7 + 2;
 }  // namespace
 
-void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4) {
-    AppendDecimal(out, record.RecordNumber());
-    out += ',';
-    AppendQuoted(out, record.TypeName());
-    out += ',';
-    AppendQuoted(out, record.UrlText());
-    out += ',';
-    AppendDecimal(out, record.Size());  // as SizeText writes it
+void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4, ShortTimeTexts& times) {
     // Fields 5 to 8 are the row's cells 4 to 7: filled for "URL" records only.
-    if (!record.IsType(kTypeUrl)) {
-        out += R"(,"","","","")" "\r\n";
-        return;
+    const auto* url = record.IsType(kTypeUrl) ? static_cast<const UrlRecord*>(&record) : nullptr;
+    const std::string_view type = record.TypeName(), data = record.UrlText();
+    const std::string_view cacheDir = url && !isVersion4 ? url->CacheDirText() : std::string_view();
+    const std::string_view fileName = url && !isVersion4 ? url->FileNameText() : std::string_view();
+
+    const std::size_t start = out.size();
+    out.resize(start + kMostLineFrame + 2 * (type.size() + data.size() + cacheDir.size() + fileName.size()));
+    LineWriter line(out.data() + start);
+    line.PutDecimal(record.RecordNumber());
+    line.Put(",\"");
+    line.Put(type);  // our own names, none with a quote
+    line.Put("\",");
+    line.PutQuoted(data);
+    line.Put(",");
+    line.PutDecimal(record.Size());  // as SizeText writes it
+    if (url) {
+        line.Put(",\"");
+        line.PutTime(times, url->ModifiedFileTime());
+        line.Put("\",\"");
+        line.PutTime(times, url->AccessedFileTime());
+        line.Put("\",");
+        line.PutQuoted(cacheDir);
+        line.Put(",");
+        line.PutQuoted(fileName);
+        line.Put("\r\n");
+    } else {
+        line.Put(R"(,"","","","")" "\r\n");
     }
-    const auto& url = static_cast<const UrlRecord&>(record);
-    out += ',';
-    AppendQuotedTime(out, url.ModifiedTime());
-    out += ',';
-    AppendQuotedTime(out, url.AccessedTime());
-    out += ',';
-    AppendQuoted(out, isVersion4 ? std::string_view() : url.CacheDirText());
-    out += ',';
-    AppendQuoted(out, isVersion4 ? std::string_view() : url.FileNameText());
-    out += "\r\n";
+    out.resize(static_cast<std::size_t>(line.End() - out.data()));
+}
+
+void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4) {
+    ShortTimeTexts times;
+    AppendCsvLine(out, record, isVersion4, times);
 }
 
 namespace {
@@ -79,7 +105,7 @@ public:
 
     void Add(const IndexRecord& record, bool isVersion4) {
         if (!IsShown(record, m_bViewBlankRecords, m_bViewBadfoodRecords)) return;
-        AppendCsvLine(m_buffer, record, isVersion4);
+        AppendCsvLine(m_buffer, record, isVersion4, m_times);
         if (m_buffer.size() >= kChunk) Flush();
     }
 
@@ -91,6 +117,7 @@ private:
     }
 
     const LocalTimeBatch m_sameZoneThroughout;
+    ShortTimeTexts m_times;
     std::ostream& m_out;
     const bool m_bViewBlankRecords, m_bViewBadfoodRecords;
     std::string m_buffer;
@@ -109,19 +136,29 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
     const bool isVersion4 = stream.IsVersion4();
     // One zone table for every thread, so that all lines convert alike.
     const auto zone = LocalTimeRules::Current();
+    SpareBuffers<ReadBuffer> spareBytes;
+    SpareBuffers<std::string> spareLines;
+    SpareBuffers<ShortTimeTexts> spareTimes;  // the dates one piece has written serve the next
     RunInOrder<std::string>(
         threads ? threads : std::max(1u, std::thread::hardware_concurrency()),
-        [&] { return stream.NextPiece(); },
-        [&](const IndexPiece& piece) {
+        [&] { return stream.NextPiece(IndexStream::kPieceTarget, spareBytes.Take()); },
+        [&](IndexPiece piece) {
             const LocalTimeBatch sameZone(zone);
-            std::string lines;
+            ShortTimeTexts times = spareTimes.Take();
+            std::string lines = spareLines.Take();
+            lines.clear();
             lines.reserve(piece.bytes.size() / 2);
             stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
-                if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4);
+                if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4, times);
             });
+            spareBytes.GiveBack(std::move(piece.bytes));
+            spareTimes.GiveBack(std::move(times));
             return lines;
         },
-        [&](const std::string& lines) { out.write(lines.data(), static_cast<std::streamsize>(lines.size())); });
+        [&](std::string lines) {
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            spareLines.GiveBack(std::move(lines));
+        });
     return stream.Failure();
 }
 

@@ -5,6 +5,7 @@
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/TimeText.h"
 
 namespace tallowmark {
 
@@ -17,6 +18,8 @@ class IndexStream;
 
 // Appends one record's CSV line (ended by CR LF) to `out`.
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4);
+// The same with the time texts of a batch of lines.
+void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4, ShortTimeTexts& times);
 
 // Writes what TallowmarkDoc::WriteCsv writes for the same file, reading it in one pass
 // without loading it whole and making the lines on `threads` threads (0: one per core).

@@ -35,6 +35,7 @@ TEST(IndexStream, FindsWhatLoadingFindsAcrossWindowEdgesAndDamage) {
     builder.CacheDir(0, "DIR0");
     for (int i = 0; builder.Position() < (3u << 20); ++i) {
         if (i % 97 == 0) builder.Hash(32);  // 4 KiB records land across the window's edges
+        if (i % 4001 == 2000) builder.Hash(10000);  // 1.2 MiB, more than a window reads at once
         if (i % 13 == 0) builder.Unrecognised();
         builder.Url({.url = "http://host/" + std::to_string(i), .modified = FileTimeOf(2008, 3, 30, 1, i % 60),
                      .fileName = "f.htm", .minimumBlocks = 1u + i % 3});

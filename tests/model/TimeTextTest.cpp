@@ -139,11 +139,21 @@ TEST(TimeText, MatchesTheCLibraryEverywhereIncludingAroundClockChanges) {
                         samples.push_back(FileTimeOf(year, month, 1) + minute * 600'000'000ull);
                 }
             }
+            // The edges of what a TimeValue holds, and times that are no dates.
+            for (FileTime edge : {FileTimeOf(1969, 12, 30), FileTimeOf(1970, 1, 1), FileTimeOf(2038, 1, 18),
+                                  FileTimeOf(2038, 1, 19, 3, 14, 7), FileTimeOf(2038, 1, 20)}) {
+                for (int hour = -30; hour <= 30; ++hour) samples.push_back(edge + hour * 36'000'000'000ll);
+            }
+            samples.insert(samples.end(), {0, 1ull << 63, ~0ull});
+            ShortTimeTexts shortTexts;  // one for all, as an export uses it, in no order
             for (FileTime sample : samples) {
                 const TimeValue expected = ReferenceToTimeValue(sample, now);
                 ASSERT_EQ(ToTimeValue(sample), expected) << zoneName << " " << sample;
                 ASSERT_EQ(FormatTime(expected, LONG_TIME_FORMAT), ReferenceFormat(expected, LONG_TIME_FORMAT))
                     << zoneName << " " << expected;
+                char text[ShortTimeTexts::kLength];
+                const std::string_view written(text, static_cast<std::size_t>(shortTexts.Write(text, sample) - text));
+                ASSERT_EQ(written, ReferenceFormat(expected, SHORT_TIME_FORMAT)) << zoneName << " " << sample;
             }
         }
     }
