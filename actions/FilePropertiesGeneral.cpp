@@ -1,8 +1,11 @@
 #include "actions/FilePropertiesGeneral.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -29,7 +32,11 @@ void FilePropertiesGeneral::AddRow(const char* label, const std::string& value, 
     field->setCursorPosition(0);  // a long path shows its start
     // Blends into the page like a label while staying selectable.
     field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
-    field->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+    // Wide enough for the whole value where the screen allows, so a long path can be read
+    // without scrolling through it.
+    const int wanted = fontMetrics().horizontalAdvance(field->text()) + 2 * fontMetrics().averageCharWidth();
+    const int screenLimit = screen() ? screen()->availableGeometry().width() * 2 / 3 : wanted;
+    field->setMinimumWidth(std::max(fontMetrics().averageCharWidth() * 40, std::min(wanted, screenLimit)));
     static_cast<QFormLayout*>(layout())->addRow(QString::fromLatin1(label), field);
 }
 
