@@ -25,6 +25,7 @@ public:
     char* End() const { return m_at; }
 
     void Put(std::string_view text) {
+        if (text.empty()) return;  // an empty view may hold no pointer at all, which memcpy must not see
         std::memcpy(m_at, text.data(), text.size());
         m_at += text.size();
     }
