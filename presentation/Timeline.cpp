@@ -9,9 +9,6 @@
 namespace tallowmark {
 
 namespace {
-constexpr std::string_view kCsvHeader =
-    "source,offset,record,type,url,modified,accessed,cache_directory,cache_file,http_headers,size\r\n";
-
 // The fields of one line, texts already UTF-8.
 struct TimelineFields {
     std::string source, type, url, cacheDirectory, cacheFile, httpHeaders;
@@ -86,31 +83,51 @@ void AppendJsonTime(std::string& out, FileTime time, bool localTime) {
     else out += "null";
 }
 
-void AppendJsonLine(std::string& out, const TimelineFields& fields, bool localTime) {
-    out += "{\"source\":";
-    AppendJsonString(out, fields.source);
-    out += ",\"offset\":\"";
-    AppendHex(out, fields.offset);
-    out += "\",\"record\":";
-    AppendDecimal(out, static_cast<std::int64_t>(fields.record));
-    out += ",\"type\":";
-    AppendJsonString(out, fields.type);
-    out += ",\"url\":";
-    AppendJsonString(out, fields.url);
-    out += ",\"modified\":";
-    AppendJsonTime(out, fields.modified, localTime);
-    out += ",\"accessed\":";
-    AppendJsonTime(out, fields.accessed, localTime);
-    out += ",\"cache_directory\":";
-    AppendJsonString(out, fields.cacheDirectory);
-    out += ",\"cache_file\":";
-    AppendJsonString(out, fields.cacheFile);
-    out += ",\"http_headers\":";
-    AppendJsonString(out, fields.httpHeaders);
-    out += ",\"size\":";
-    AppendDecimal(out, static_cast<std::int64_t>(fields.size));
-    out += "}\n";
+// The fields of a JSON or CSV line, named and in order: the one list both formats and
+// the CSV header row follow.
+template <typename Writer>
+void WriteFields(Writer& writer, const TimelineFields& fields) {
+    writer.Text("source", fields.source);
+    writer.Hex("offset", fields.offset);
+    writer.Number("record", fields.record);
+    writer.Text("type", fields.type);
+    writer.Text("url", fields.url);
+    writer.Time("modified", fields.modified);
+    writer.Time("accessed", fields.accessed);
+    writer.Text("cache_directory", fields.cacheDirectory);
+    writer.Text("cache_file", fields.cacheFile);
+    writer.Text("http_headers", fields.httpHeaders);
+    writer.Number("size", fields.size);
 }
+
+// {"name":value,...}: texts as JSON strings, the offset as a hex string, absent times null.
+class JsonLineWriter {
+public:
+    JsonLineWriter(std::string& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    void Text(std::string_view name, std::string_view text) { AppendJsonString(Name(name), text); }
+    void Hex(std::string_view name, std::uint64_t value) {
+        Name(name) += '"';
+        AppendHex(m_out, value);
+        m_out += '"';
+    }
+    void Number(std::string_view name, std::uint64_t value) {
+        AppendDecimal(Name(name), static_cast<std::int64_t>(value));
+    }
+    void Time(std::string_view name, FileTime time) { AppendJsonTime(Name(name), time, m_localTime); }
+    void End() { m_out += "}\n"; }
+
+private:
+    std::string& Name(std::string_view name) {
+        m_out += m_first ? '{' : ',';
+        m_first = false;
+        AppendJsonString(m_out, name);
+        m_out += ':';
+        return m_out;
+    }
+    std::string& m_out;
+    bool m_localTime;
+    bool m_first = true;
+};
 
 // RFC 4180: every text between double quotes, a quote inside doubled.
 void AppendCsvText(std::string& out, std::string_view text) {
@@ -123,29 +140,58 @@ void AppendCsvText(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void AppendCsvLine(std::string& out, const TimelineFields& fields, bool localTime) {
-    AppendCsvText(out, fields.source);
-    out += ',';
-    AppendHex(out, fields.offset);
-    out += ',';
-    AppendDecimal(out, static_cast<std::int64_t>(fields.record));
-    out += ',';
-    AppendCsvText(out, fields.type);
-    out += ',';
-    AppendCsvText(out, fields.url);
-    out += ',';
-    AppendIsoTime(out, fields.modified, localTime);
-    out += ',';
-    AppendIsoTime(out, fields.accessed, localTime);
-    out += ',';
-    AppendCsvText(out, fields.cacheDirectory);
-    out += ',';
-    AppendCsvText(out, fields.cacheFile);
-    out += ',';
-    AppendCsvText(out, fields.httpHeaders);
-    out += ',';
-    AppendDecimal(out, static_cast<std::int64_t>(fields.size));
-    out += "\r\n";
+// One CSV line; absent times are empty fields.
+class CsvLineWriter {
+public:
+    CsvLineWriter(std::string& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    void Text(std::string_view, std::string_view text) { AppendCsvText(Next(), text); }
+    void Hex(std::string_view, std::uint64_t value) { AppendHex(Next(), value); }
+    void Number(std::string_view, std::uint64_t value) { AppendDecimal(Next(), static_cast<std::int64_t>(value)); }
+    void Time(std::string_view, FileTime time) { AppendIsoTime(Next(), time, m_localTime); }
+    void End() { m_out += "\r\n"; }
+
+private:
+    std::string& Next() {
+        if (!m_first) m_out += ',';
+        m_first = false;
+        return m_out;
+    }
+    std::string& m_out;
+    bool m_localTime;
+    bool m_first = true;
+};
+
+// The CSV header row: the field names.
+class CsvHeaderWriter {
+public:
+    void Text(std::string_view name, std::string_view) { Add(name); }
+    void Hex(std::string_view name, std::uint64_t) { Add(name); }
+    void Number(std::string_view name, std::uint64_t) { Add(name); }
+    void Time(std::string_view name, FileTime) { Add(name); }
+    std::string Row() const { return m_row + "\r\n"; }
+
+private:
+    void Add(std::string_view name) {
+        if (!m_row.empty()) m_row += ',';
+        m_row += name;
+    }
+    std::string m_row;
+};
+
+const std::string& CsvHeader() {
+    static const std::string header = [] {
+        CsvHeaderWriter writer;
+        WriteFields(writer, TimelineFields{});
+        return writer.Row();
+    }();
+    return header;
+}
+
+template <typename Writer>
+void AppendLine(std::string& out, const TimelineFields& fields, bool localTime) {
+    Writer writer(out, localTime);
+    WriteFields(writer, fields);
+    writer.End();
 }
 
 // mactime splits on "|" and decodes %XX in every field, so those, the percent sign
@@ -198,7 +244,7 @@ std::optional<TimelineFormat> TimelineFormatNamed(std::string_view name) {
 }
 
 std::string_view TimelineHeader(TimelineFormat format) {
-    return format == TimelineFormat::Csv ? kCsvHeader : std::string_view();
+    return format == TimelineFormat::Csv ? std::string_view(CsvHeader()) : std::string_view();
 }
 
 bool HasTimelineLine(const IndexRecord& record) {
@@ -209,9 +255,9 @@ void AppendTimelineLine(std::string& out, const TimelineOptions& options, std::s
                         const IndexRecord& record, std::uint64_t offset) {
     const TimelineFields fields = FieldsOf(sourcePath, record, offset);
     switch (options.format) {
-        case TimelineFormat::Jsonl: AppendJsonLine(out, fields, options.localTime); break;
+        case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, options.localTime); break;
         case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
-        case TimelineFormat::Csv: AppendCsvLine(out, fields, options.localTime); break;
+        case TimelineFormat::Csv: AppendLine<CsvLineWriter>(out, fields, options.localTime); break;
     }
 }
 
