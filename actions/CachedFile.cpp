@@ -49,8 +49,7 @@ std::optional<std::string> FindEntry(const std::string& folder, const std::strin
     if (IsEntryOfKind(FromUtf8(folder + name), kind)) return name;
     std::optional<std::string> found;
     std::error_code error;
-    for (fs::directory_iterator entry(FromUtf8(folder), error), end; !error && entry != end;
-         entry.increment(error)) {
+    for (fs::directory_iterator entry(FromUtf8(folder), error), end; !error && entry != end; entry.increment(error)) {
         const std::string candidate = ToUtf8(entry->path().filename());
         if (EqualIgnoringAsciiCase(candidate, name) && (!found || candidate < *found) &&
             IsEntryOfKind(entry->path(), kind))

@@ -9,8 +9,8 @@ namespace tallowmark::bench {
 namespace {
 constexpr std::size_t kHeaderLength = 0x5000;
 constexpr std::size_t kBlock = 128;
-const char* const kHosts[] = {"www.example.com", "news.example.org", "cdn.static.example.net", "mail.example.com",
-                              "shop.example.co.uk", "search.example.com", "video.example.tv", "ads.example.biz"};
+const char* const kHosts[] = {"www.example.com",    "news.example.org",   "cdn.static.example.net", "mail.example.com",
+                              "shop.example.co.uk", "search.example.com", "video.example.tv",       "ads.example.biz"};
 const char* const kDirs[] = {"Q1W2E3R4", "A5S6D7F8", "Z9X8C7V6", "P0O9I8U7"};
 }  // namespace
 
@@ -51,11 +51,30 @@ testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* coun
     const std::size_t limit = targetBytes - 64 * kBlock;
     for (std::size_t n = 0; builder.Position() < limit && made.url < 200000; ++n) {
         switch (random() % 40) {
-            case 0: noteEntry(); builder.Redirect("http://" + std::string(kHosts[random() % 8]) + "/r/" + std::to_string(n)); ++made.redirect; break;
-            case 1: noteEntry(); builder.Leak(urlEntry(n)); ++made.leak; break;
-            case 2: case 3: builder.Blank(); ++made.blank; break;
-            case 4: builder.BadFood(); ++made.badFood; break;
-            default: noteEntry(); builder.Url(urlEntry(n)); ++made.url; break;
+            case 0:
+                noteEntry();
+                builder.Redirect("http://" + std::string(kHosts[random() % 8]) + "/r/" + std::to_string(n));
+                ++made.redirect;
+                break;
+            case 1:
+                noteEntry();
+                builder.Leak(urlEntry(n));
+                ++made.leak;
+                break;
+            case 2:
+            case 3:
+                builder.Blank();
+                ++made.blank;
+                break;
+            case 4:
+                builder.BadFood();
+                ++made.badFood;
+                break;
+            default:
+                noteEntry();
+                builder.Url(urlEntry(n));
+                ++made.url;
+                break;
         }
         if (n % 500 == 499) addHash();
     }
@@ -68,11 +87,13 @@ testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* coun
     std::size_t nextEntry = 0;
     for (std::size_t t = 0; t < hashTables.size(); ++t) {
         const std::size_t table = hashTables[t];
-        testing::PutU32(bytes, table + 8, t + 1 < hashTables.size() ? static_cast<std::uint32_t>(hashTables[t + 1]) : 0);
+        testing::PutU32(bytes, table + 8,
+                        t + 1 < hashTables.size() ? static_cast<std::uint32_t>(hashTables[t + 1]) : 0);
         testing::PutU32(bytes, table + 12, static_cast<std::uint32_t>(t));
         for (std::size_t slot = 0; slot < kEntriesPerTable; ++slot) {
             const std::size_t at = table + 16 + 8 * slot;
-            if (nextEntry < entryOffsets.size() && (t + 1 == hashTables.size() || entryOffsets[nextEntry] < hashTables[t + 1])) {
+            if (nextEntry < entryOffsets.size() &&
+                (t + 1 == hashTables.size() || entryOffsets[nextEntry] < hashTables[t + 1])) {
                 testing::PutU32(bytes, at, (static_cast<std::uint32_t>(random()) & ~0x3Fu) | 0x40u);
                 testing::PutU32(bytes, at + 4, entryOffsets[nextEntry++]);
             } else {

@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
         found = sink.found;
         statuses = sink.statuses;
 
-        tallowmark::FindFilesDlg dialog(prompts, nullptr,
-                                        [&](tallowmark::FindFilesSink* reports) { return FindFilesThreadProc(reports, where); });
+        tallowmark::FindFilesDlg dialog(
+            prompts, nullptr, [&](tallowmark::FindFilesSink* reports) { return FindFilesThreadProc(reports, where); });
         QLineEdit* status = dialog.findChild<QLineEdit*>();
         QEventLoop loop;
         QObject::connect(status, &QLineEdit::textChanged, &loop, [&](const QString& text) {
@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
         bestDialog = std::min(bestDialog, SecondsSince(start));
         finalText = status->text();
     }
-    std::printf("walk alone:        %.3f s (best of %d; %zu found, %zu directories)\n", bestWalk, runs, found, statuses);
+    std::printf("walk alone:        %.3f s (best of %d; %zu found, %zu directories)\n", bestWalk, runs, found,
+                statuses);
     std::printf("Find Files dialog: %.3f s (best of %d; status \"%s\")\n", bestDialog, runs, qPrintable(finalText));
     return 0;
 }

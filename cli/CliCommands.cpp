@@ -58,13 +58,17 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--hide-blank") viewBlank = false;
-        else if (arg == "--hide-badfood") viewBadfood = false;
+        else if (arg == "--hide-badfood")
+            viewBadfood = false;
         else if (arg == "-o") {
             if (++i == args.size()) return UsageError(err, "-o needs a file name");
             output = args[i];
-        } else if (!arg.empty() && arg[0] == '-' && arg != "-") return UsageError(err, "unknown option " + arg);
-        else if (file.empty()) file = arg;
-        else return UsageError(err, "more than one input file");
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-")
+            return UsageError(err, "unknown option " + arg);
+        else if (file.empty())
+            file = arg;
+        else
+            return UsageError(err, "more than one input file");
     }
     if (file.empty()) return UsageError(err, "export needs a FILE");
     // One pass over the file, never holding it whole: the same lines as the desktop's

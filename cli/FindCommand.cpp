@@ -17,7 +17,8 @@ public:
 
     void Send(FindFilesMessage message, std::string text) override {
         if (message == WM_FINDFILES_STATUS) ++m_directoriesSeen;
-        else if (message == WM_FINDFILES_FOUND) m_found(std::move(text));
+        else if (message == WM_FINDFILES_FOUND)
+            m_found(std::move(text));
     }
     void PassedOver(const std::string& directory, const std::string& reason) override {
         // A root that can't be listed at all is always reported: the walk did not run.
@@ -53,9 +54,12 @@ int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     char end = '\n';
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "-0") end = '\0';
-        else if (args[i] == "--quiet") quiet = true;
-        else if (args[i].size() > 1 && args[i][0] == '-') return UsageError(err, "unknown option " + args[i]);
-        else roots.push_back(args[i]);
+        else if (args[i] == "--quiet")
+            quiet = true;
+        else if (args[i].size() > 1 && args[i][0] == '-')
+            return UsageError(err, "unknown option " + args[i]);
+        else
+            roots.push_back(args[i]);
     }
     if (roots.empty()) return UsageError(err, "find needs a ROOT");
     const bool listed = FindIndexFiles(roots, quiet, err, [&](std::string path) { out << path << end; });

@@ -47,7 +47,8 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
             request.files.push_back(arg);
         }
     }
-    if (request.files.empty() && request.findRoots.empty()) return UsageError(err, "timeline needs a FILE or --find ROOT");
+    if (request.files.empty() && request.findRoots.empty())
+        return UsageError(err, "timeline needs a FILE or --find ROOT");
     return 0;
 }
 
@@ -97,7 +98,8 @@ int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::os
     if (request.jobs == 0) request.jobs = environment.threads;
     bool ok = true;
     if (!request.findRoots.empty())
-        ok = FindIndexFiles(request.findRoots, false, err, [&](std::string path) { request.files.push_back(std::move(path)); });
+        ok = FindIndexFiles(request.findRoots, false, err,
+                            [&](std::string path) { request.files.push_back(std::move(path)); });
 
     const int written = WriteOutput(request.output, out, err, [&](std::ostream& to) {
         return WriteTimeline(request, to, err, environment.stderrIsTerminal);

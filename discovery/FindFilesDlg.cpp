@@ -27,7 +27,8 @@ public:
         switch (message) {
             case WM_FINDFILES_FOUND:
                 QMetaObject::invokeMethod(
-                    m_pDialog, [dialog = m_pDialog, path = std::move(text)]() mutable { dialog->OnFound(std::move(path)); },
+                    m_pDialog,
+                    [dialog = m_pDialog, path = std::move(text)]() mutable { dialog->OnFound(std::move(path)); },
                     Qt::QueuedConnection);
                 break;
             case WM_FINDFILES_STATUS: {
@@ -37,7 +38,8 @@ public:
                 break;
             }
             case WM_FINDFILES_DONE:
-                QMetaObject::invokeMethod(m_pDialog, [dialog = m_pDialog] { dialog->OnDone(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    m_pDialog, [dialog = m_pDialog] { dialog->OnDone(); }, Qt::QueuedConnection);
                 break;
         }
     }
@@ -135,7 +137,8 @@ void FindFilesDlg::StartSearch() {
     const qreal rate = shown && shown->refreshRate() > 1 ? shown->refreshRate() : 60;
     m_statusTimer.start(static_cast<int>(1000 / rate));
     g_bStopSearch = false;
-    if (!m_search) m_search = [](FindFilesSink* sink) { return FindFilesThreadProc(sink, platform::MachineSearchRoots()); };
+    if (!m_search)
+        m_search = [](FindFilesSink* sink) { return FindFilesThreadProc(sink, platform::MachineSearchRoots()); };
     m_workerThread = std::thread(m_search, m_pReports.get());
 }
 

@@ -5,9 +5,7 @@
 namespace tallowmark {
 
 namespace {
-unsigned char Folded(char c) {
-    return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-}
+unsigned char Folded(char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); }
 
 bool ListOrder(const std::string& a, const std::string& b) {
     const auto byFoldedByte = [](char x, char y) { return Folded(x) < Folded(y); };

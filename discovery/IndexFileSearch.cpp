@@ -14,7 +14,8 @@ bool Stopped() { return g_bStopSearch.load(std::memory_order_relaxed); }
 
 bool IsIndexFileName(std::string_view name) {
     constexpr std::string_view kIndexName = "index.dat";
-    return name.size() == kIndexName.size() && std::equal(name.begin(), name.end(), kIndexName.begin(), [](char a, char b) {
+    return name.size() == kIndexName.size() &&
+           std::equal(name.begin(), name.end(), kIndexName.begin(), [](char a, char b) {
                return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
            });
 }
@@ -33,7 +34,8 @@ void SearchDirectory(std::string path, FindFilesSink& sink, const std::vector<st
         if (entry.kind == EntryKind::Directory) {
             std::string child = path;
             child += entry.name;
-            if (!std::binary_search(fences.begin(), fences.end(), child)) SearchDirectory(std::move(child), sink, fences);
+            if (!std::binary_search(fences.begin(), fences.end(), child))
+                SearchDirectory(std::move(child), sink, fences);
         } else if (entry.kind == EntryKind::File && IsIndexFileName(entry.name)) {
             std::string found = path;
             found += entry.name;

@@ -10,8 +10,7 @@ std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t w
     std::uint64_t value = 0;
     if (offset >= bytes.size()) return 0;
     const std::size_t available = std::min(width, bytes.size() - offset);
-    for (std::size_t i = 0; i < available; ++i)
-        value |= static_cast<std::uint64_t>(bytes[offset + i]) << (8 * i);
+    for (std::size_t i = 0; i < available; ++i) value |= static_cast<std::uint64_t>(bytes[offset + i]) << (8 * i);
     return value;
 }
 
@@ -56,15 +55,16 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
         case 0: kind = BlockKind::Blank; break;
         default: break;
     }
-    const bool known = kind == BlockKind::Url || kind == BlockKind::Leak || kind == BlockKind::Hash ||
-                       kind == BlockKind::Redirect;
+    const bool known =
+        kind == BlockKind::Url || kind == BlockKind::Leak || kind == BlockKind::Hash || kind == BlockKind::Redirect;
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;
     const std::uint64_t blocks = oneBlock ? 1 : countField;
     return {kind, blocks * BLOCK_SIZE};
 }
 
 std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
-    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint64_t>::max();
+    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max())
+        return std::numeric_limits<std::uint64_t>::max();
     return position + shape.lengthInBytes;
 }
 

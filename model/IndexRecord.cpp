@@ -2,8 +2,8 @@
 
 namespace tallowmark {
 
-IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName,
-                         ByteView bytes, std::uint64_t size)
+IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
+                         std::uint64_t size)
     : m_bytes(bytes.first(std::min<std::uint64_t>(bytes.size(), size))),
       m_qwSize(size),
       m_dwNumber(number),
@@ -14,15 +14,14 @@ void IndexRecord::Write(std::ostream& out) const {
     out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
 }
 
-FillRecord::FillRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName,
-                       ByteView bytes, std::uint64_t size)
+FillRecord::FillRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
+                       std::uint64_t size)
     : IndexRecord(header, number, typeName, bytes, size) {}
 
 HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
     : IndexRecord(header, number, kTypeHash, bytes, size) {}
 
-RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes,
-                               std::uint64_t size)
+RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
     : IndexRecord(header, number, kTypeRedirect, bytes, size), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {}
 
 UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
@@ -60,8 +59,8 @@ std::string_view UrlRecord::CacheDirText() const {
 LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
     : UrlRecord(header, kTypeLeak, number, bytes, size) {}
 
-std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number,
-                                        ByteView held, std::uint64_t size) {
+std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
+                                        std::uint64_t size) {
     switch (kind) {
         case BlockKind::Url: return std::make_unique<UrlRecord>(header, number, held, size);
         case BlockKind::Leak: return std::make_unique<LeakRecord>(header, number, held, size);

@@ -105,14 +105,14 @@ public:
 
 // The record of `kind` built over `held`, the part of its `size` bytes the file holds;
 // null for an unrecognised block.
-std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number,
-                                        ByteView held, std::uint64_t size);
+std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
+                                        std::uint64_t size);
 
 // Calls `visit` with the record of `kind` built on the stack, as MakeRecord would build it
 // on the heap: for walks that look at each record once. False for an unrecognised block.
 template <class Visit>
-bool VisitRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
-                 std::uint64_t size, Visit&& visit) {
+bool VisitRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held, std::uint64_t size,
+                 Visit&& visit) {
     switch (kind) {
         case BlockKind::Url: visit(UrlRecord(header, number, held, size)); return true;
         case BlockKind::Leak: visit(LeakRecord(header, number, held, size)); return true;

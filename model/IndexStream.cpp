@@ -11,8 +11,7 @@ Outcome ReadFailure(platform::FileError error, const std::string& path) {
     switch (error) {
         case platform::FileError::NotFound: return Outcome::Failure(FormatMessage(kMsgNotFound, path));
         case platform::FileError::AccessDenied: return Outcome::Failure(FormatMessage(kMsgAccessDenied, path));
-        case platform::FileError::SharingViolation:
-            return Outcome::Failure(FormatMessage(kMsgSharingViolation, path));
+        case platform::FileError::SharingViolation: return Outcome::Failure(FormatMessage(kMsgSharingViolation, path));
         default: return Outcome::Failure(kMsgFailedToOpen);
     }
 }
@@ -116,7 +115,8 @@ void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const
     while (position - piece.start < bytes.size()) {
         const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
         const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
-        const ByteView held = rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
+        const ByteView held =
+            rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
         VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes,
                     [&](const IndexRecord& record) { visit(record, position); });
         ++number;

@@ -57,8 +57,8 @@ private:
 // be cut short by its end, no other is.
 struct IndexPiece {
     ReadBuffer bytes;
-    std::uint64_t start = 0;         // file offset of bytes[0]
-    std::uint32_t firstNumber = 0;   // walk-step number of the first record
+    std::uint64_t start = 0;        // file offset of bytes[0]
+    std::uint32_t firstNumber = 0;  // walk-step number of the first record
 };
 
 class IndexStream {
@@ -101,7 +101,7 @@ private:
     std::uint64_t m_qwLength = 0;  // shortened if the file turns out shorter than it said
     ReadBuffer m_headerBytes;
     std::unique_ptr<IndexHeader> m_pHeader;
-    std::uint64_t m_qwNext = 0;       // where the next piece starts
+    std::uint64_t m_qwNext = 0;  // where the next piece starts
     std::uint32_t m_dwNextNumber = 0;
     ReadBuffer m_readAhead;  // bytes from m_qwNext on, read already
     Outcome m_failure;

@@ -91,7 +91,8 @@ LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
         while (after - before > 1) {
             const std::int64_t middle = before + (after - before) / 2;
             if (LibraryOffsetAt(middle, previous) == previous) before = middle;
-            else after = middle;
+            else
+                after = middle;
         }
         m_spans.push_back({after, LibraryOffsetAt(after, offset)});
         // Two changes within one day: the probe's own offset starts a span of its own.

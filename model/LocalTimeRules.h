@@ -49,9 +49,9 @@ private:
     // The first span that starts after `utc`, for instants inside the table.
     std::size_t SpanAfter(std::int64_t utc) const;
 
-    std::vector<Span> m_spans;  // sorted by start; the first covers everything before it
+    std::vector<Span> m_spans;                       // sorted by start; the first covers everything before it
     std::vector<std::uint32_t> m_firstSpanAfterDay;  // per day of the table, from its start
-    std::int64_t m_tableEnd;    // instants from here on are asked of the C library
+    std::int64_t m_tableEnd;                         // instants from here on are asked of the C library
     std::uint64_t m_qwSerial;
 };
 

@@ -78,9 +78,12 @@ void WriteListFields(char* text, const CivilTime& civil) {
 bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pattern) {
     bool withSeconds;
     if (pattern == SHORT_TIME_FORMAT || pattern == LONG_TIME_FORMAT) withSeconds = pattern == LONG_TIME_FORMAT;
-    else if (std::strcmp(pattern, SHORT_TIME_FORMAT) == 0) withSeconds = false;
-    else if (std::strcmp(pattern, LONG_TIME_FORMAT) == 0) withSeconds = true;
-    else return false;
+    else if (std::strcmp(pattern, SHORT_TIME_FORMAT) == 0)
+        withSeconds = false;
+    else if (std::strcmp(pattern, LONG_TIME_FORMAT) == 0)
+        withSeconds = true;
+    else
+        return false;
     if (civil.year < 1000 || civil.year > 9999) return false;
     char text[21];
     WriteListFields(text, civil);
@@ -145,7 +148,10 @@ void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern)
             case 'M': AppendNumber(out, civil.minute, 2); break;
             case 'S': AppendNumber(out, civil.second, 2); break;
             case '%': out += '%'; break;
-            default: out += '%'; out += *p; break;
+            default:
+                out += '%';
+                out += *p;
+                break;
         }
     }
 }

@@ -29,8 +29,7 @@ Outcome ScheduleDeletionAtBoot(const std::string& path, const std::string& root)
 bool IsScheduledForDeletionAtBoot(const std::string& path, const std::string& root);
 
 // Message texts; "%1" is the file's path.
-inline constexpr const char* kBootDeletionFailed =
-    "%1 could not be scheduled for deletion when the system restarts.";
+inline constexpr const char* kBootDeletionFailed = "%1 could not be scheduled for deletion when the system restarts.";
 inline constexpr const char* kBootDeletionNeedsRights =
     "%1 could not be scheduled for deletion when the system restarts: administrator rights are needed.";
 inline constexpr const char* kBootDeletionBadName =

@@ -15,15 +15,15 @@ namespace tallowmark::platform {
 // What is registered. The type is claimed by file name and content only: never for
 // every ".dat" file, and an extension another program owns is left alone.
 struct DocumentType {
-    std::string typeId = "Tallowmark.Document";           // Windows class key
-    std::string typeName = "Index Document";              // shown by file managers
-    std::string extension = ".dat";                       // Windows only, and only when unowned
+    std::string typeId = "Tallowmark.Document";  // Windows class key
+    std::string typeName = "Index Document";     // shown by file managers
+    std::string extension = ".dat";              // Windows only, and only when unowned
     std::string mimeType = "application/x-tallowmark-index";
-    std::string fileName = "index.dat";                   // matched in any letter case
-    std::string magic = "Client UrlCache MMF Ver";        // the file's first bytes
+    std::string fileName = "index.dat";             // matched in any letter case
+    std::string magic = "Client UrlCache MMF Ver";  // the file's first bytes
     std::string applicationName = "Tallowmark";
     std::string desktopFileName = "tallowmark.desktop";
-    std::string iconName = "tallowmark";                  // icon theme name
+    std::string iconName = "tallowmark";  // icon theme name
     std::string iconSvg;  // the icon drawing, installed under that name where the desktop looks (not on Windows)
 };
 
@@ -31,8 +31,8 @@ struct DocumentType {
 std::string UserRegistrationRoot();
 
 struct RegistrationResult {
-    bool ok = true;       // everything is in place
-    bool changed = false; // something was written, or the desktop has yet to take it in
+    bool ok = true;        // everything is in place
+    bool changed = false;  // something was written, or the desktop has yet to take it in
 };
 
 // Registers `type` as opened by `executablePath` (absolute) with "/dde" and the file

@@ -12,10 +12,10 @@ namespace tallowmark {
 
 namespace {
 // 0x80 to 0x9F; 0 marks the five undefined bytes.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kHighControls = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
@@ -105,9 +105,12 @@ bool IsValidUtf8(std::string_view bytes) {
         int more;
         char32_t code, least;
         if ((*p & 0xE0) == 0xC0) more = 1, code = *p & 0x1F, least = 0x80;
-        else if ((*p & 0xF0) == 0xE0) more = 2, code = *p & 0x0F, least = 0x800;
-        else if ((*p & 0xF8) == 0xF0) more = 3, code = *p & 0x07, least = 0x10000;
-        else return false;
+        else if ((*p & 0xF0) == 0xE0)
+            more = 2, code = *p & 0x0F, least = 0x800;
+        else if ((*p & 0xF8) == 0xF0)
+            more = 3, code = *p & 0x07, least = 0x10000;
+        else
+            return false;
         if (end - p <= more) return false;
         for (int i = 1; i <= more; ++i) {
             if ((p[i] & 0xC0) != 0x80) return false;
@@ -119,8 +122,6 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string TextToUtf8(std::string_view bytes) {
-    return IsValidUtf8(bytes) ? std::string(bytes) : AnsiToUtf8(bytes);
-}
+std::string TextToUtf8(std::string_view bytes) { return IsValidUtf8(bytes) ? std::string(bytes) : AnsiToUtf8(bytes); }
 
 }  // namespace tallowmark

@@ -81,7 +81,8 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4,
         line.PutQuoted(fileName);
         line.Put("\r\n");
     } else {
-        line.Put(R"(,"","","","")" "\r\n");
+        line.Put(R"(,"","","","")"
+                 "\r\n");
     }
     out.resize(static_cast<std::size_t>(line.End() - out.data()));
 }
@@ -150,7 +151,8 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
             lines.clear();
             lines.reserve(piece.bytes.size() / 2);
             stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
-                if (IsShown(record, viewBlankRecords, viewBadfoodRecords)) AppendCsvLine(lines, record, isVersion4, times);
+                if (IsShown(record, viewBlankRecords, viewBadfoodRecords))
+                    AppendCsvLine(lines, record, isVersion4, times);
             });
             spareBytes.GiveBack(std::move(piece.bytes));
             spareTimes.GiveBack(std::move(times));
@@ -183,8 +185,8 @@ Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords,
     return ExportTo(path, [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); });
 }
 
-void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
-                      bool viewBadfoodRecords, const RecordFilter& filter) {
+void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords, bool viewBadfoodRecords,
+                      const RecordFilter& filter) {
     CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
     const bool isVersion4 = document.IsVersion4();
     for (const auto& record : document.Records())

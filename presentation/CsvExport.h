@@ -32,8 +32,8 @@ class TallowmarkDoc;
 
 // The export of a filtered list: the records the options and the filter keep, in file
 // order. Callers with no filter use the document's own ExportCsv.
-void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords,
-                      bool viewBadfoodRecords, const RecordFilter& filter);
+void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords, bool viewBadfoodRecords,
+                      const RecordFilter& filter);
 Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
                           bool viewBadfoodRecords, const RecordFilter& filter);
 

@@ -32,9 +32,7 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
     return out;
 }
 
-std::string RecordCountText(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " record" : " records");
-}
+std::string RecordCountText(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
 
 std::string RecordCountText(std::size_t shown, std::size_t total) {
     if (shown == total) return RecordCountText(total);

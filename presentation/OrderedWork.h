@@ -63,9 +63,8 @@ void RunInOrder(unsigned threads, Take take, Work work, Deliver deliver) {
         std::optional<Result> result;
         {
             std::unique_lock<std::mutex> guard(lock);
-            resultReady.wait(guard, [&] {
-                return waiting[delivered % ahead].has_value() || (exhausted && delivered == taken);
-            });
+            resultReady.wait(
+                guard, [&] { return waiting[delivered % ahead].has_value() || (exhausted && delivered == taken); });
             if (!waiting[delivered % ahead]) break;
             result.swap(waiting[delivered % ahead]);
         }

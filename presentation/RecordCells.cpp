@@ -26,7 +26,8 @@ std::string CellText(const IndexRecord& record, int column, bool isVersion4) {
 std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column) {
     std::uint64_t largest = 0;
     for (const auto& record : records)
-        largest = std::max(largest, column == kColumnNumber ? std::uint64_t{record->RecordNumber()} + 1 : record->Size());
+        largest =
+            std::max(largest, column == kColumnNumber ? std::uint64_t{record->RecordNumber()} + 1 : record->Size());
     return std::to_string(largest);
 }
 

@@ -49,7 +49,8 @@ RecordFilter::RecordFilter(std::string_view fieldText) {
     const auto first = static_cast<std::uint8_t>(m_needle[0]);
     m_cFirstOtherCase = m_needle[0];
     for (int byte = 0; byte < 256; ++byte)
-        if (byte != first && kFolded[static_cast<std::size_t>(byte)] == first) m_cFirstOtherCase = static_cast<char>(byte);
+        if (byte != first && kFolded[static_cast<std::size_t>(byte)] == first)
+            m_cFirstOtherCase = static_cast<char>(byte);
 }
 
 bool RecordFilter::RestMatches(const char* start) const {
@@ -76,7 +77,8 @@ bool RecordFilter::Contains(std::string_view text) const {
         const char* at = takeLower ? lower : upper;
         if (RestMatches(at)) return true;
         if (takeLower) lower = find(at + 1, first);
-        else upper = find(at + 1, m_cFirstOtherCase);
+        else
+            upper = find(at + 1, m_cFirstOtherCase);
     }
     return false;
 }

@@ -35,9 +35,9 @@ private:
     bool Contains(std::string_view text) const;
     bool RestMatches(const char* start) const;  // the needle after its first byte, from start + 1
 
-    std::string m_needle;               // Windows-1252 bytes, folded to lower case
-    char m_cFirstOtherCase = 0;         // the first byte's other case, or the byte itself
-    bool m_bUnmatchable = false;        // the text holds a character no record can show
+    std::string m_needle;         // Windows-1252 bytes, folded to lower case
+    char m_cFirstOtherCase = 0;   // the first byte's other case, or the byte itself
+    bool m_bUnmatchable = false;  // the text holds a character no record can show
     std::optional<TimePeriod> m_period;
 };
 

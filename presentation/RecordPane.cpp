@@ -119,7 +119,8 @@ void RecordPane::RefreshTimeline() {
 void RecordPane::OnBarClicked(int bar) {
     const Timeline& bars = m_pChart->Bars();
     if (bar < 0 || static_cast<std::size_t>(bar) >= bars.periods.size()) return;
-    const std::string field = ToggledPeriodTerm(m_pFilterField->text().toStdString(), bars.periods[static_cast<std::size_t>(bar)]);
+    const std::string field =
+        ToggledPeriodTerm(m_pFilterField->text().toStdString(), bars.periods[static_cast<std::size_t>(bar)]);
     m_pFilterField->setText(QString::fromStdString(field));
     ApplyFilterNow();
 }

@@ -101,7 +101,8 @@ void SortRows(RowList& rows, int column, bool reversed) {
         entry.row = rows[i];
         entry.inGroup = InTimeGroup(*rows[i]);
         if (text) entry.text = TextKey16(TextKey(*rows[i], column));
-        else entry.number = NumberKey(*rows[i], column);
+        else
+            entry.number = NumberKey(*rows[i], column);
     }
     auto compare = [text, grouped](const KeyedRow& left, const KeyedRow& right) {
         return text ? CompareKeys(left.inGroup, right.inGroup, left.text, right.text, grouped)

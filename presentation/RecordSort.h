@@ -37,8 +37,8 @@ void StableMergeSort(std::vector<Item>& items, TakeRight takeRight) {
             const std::size_t end = std::min(start + 2 * width, count);
             std::size_t left = start, right = middle, out = start;
             while (left < middle && right < end)
-                (*to)[out++] = takeRight((*from)[left], (*from)[right]) ? std::move((*from)[right++])
-                                                                         : std::move((*from)[left++]);
+                (*to)[out++] =
+                    takeRight((*from)[left], (*from)[right]) ? std::move((*from)[right++]) : std::move((*from)[left++]);
             while (left < middle) (*to)[out++] = std::move((*from)[left++]);
             while (right < end) (*to)[out++] = std::move((*from)[right++]);
         }

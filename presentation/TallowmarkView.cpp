@@ -78,7 +78,8 @@ void TallowmarkView::OnInitialUpdate() {
     const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14;
     for (int column = 0; column < m_pModel->columnCount(); ++column) {
         const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
-        int width = std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
+        int width =
+            std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
         if (column == kColumnModified || column == kColumnAccessed) width = std::max(width, dateWidth);
         header()->resizeSection(column, width);
     }
@@ -233,8 +234,9 @@ void TallowmarkView::OnExport() {
     // Export writes what the list shows; with no filter, exactly the classic export.
     const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
     const Outcome written =
-        m_filter.IsEmpty() ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords)
-                           : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter);
+        m_filter.IsEmpty()
+            ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords)
+            : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter);
     QApplication::restoreOverrideCursor();
     if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
 }

@@ -80,7 +80,8 @@ void AppendJsonString(std::string& out, std::string_view text) {
 void AppendJsonTime(std::string& out, FileTime time, bool localTime) {
     std::string text;
     if (AppendIsoTime(text, time, localTime)) AppendJsonString(out, text);
-    else out += "null";
+    else
+        out += "null";
 }
 
 // The fields of a JSON or CSV line, named and in order: the one list both formats and

@@ -15,7 +15,8 @@ TimelineDays GatherTimelineDays(const RowList& rows, TimeBasis basis) {
         const std::optional<TimeValue> time = TimelineTime(*record, basis);
         if (!time) continue;
         if (const std::optional<std::int64_t> day = ShownDay(*time)) gathered.days.push_back(*day);
-        else ++gathered.noDate;
+        else
+            ++gathered.noDate;
     }
     return gathered;
 }
@@ -39,7 +40,7 @@ Timeline BuildTimeline(const TimelineDays& gathered, int maxBars) {
         return bars;
     };
     const std::size_t limit = static_cast<std::size_t>(std::max(maxBars, 1));
-    timeline.unit = barsOf(PeriodUnit::Day) <= limit ? PeriodUnit::Day
+    timeline.unit = barsOf(PeriodUnit::Day) <= limit    ? PeriodUnit::Day
                     : barsOf(PeriodUnit::Week) <= limit ? PeriodUnit::Week
                                                         : PeriodUnit::Month;
     for (TimePeriod period = PeriodOf(gathered.basis, timeline.unit, *low); period.firstDay <= *high;
@@ -48,8 +49,9 @@ Timeline BuildTimeline(const TimelineDays& gathered, int maxBars) {
     timeline.counts.assign(timeline.periods.size(), 0);
     for (std::int64_t day : gathered.days) {
         // The periods are sorted and contiguous: the last one starting at or before the day holds it.
-        const auto holder = std::upper_bound(timeline.periods.begin(), timeline.periods.end(), day,
-                                             [](std::int64_t value, const TimePeriod& p) { return value < p.firstDay; });
+        const auto holder =
+            std::upper_bound(timeline.periods.begin(), timeline.periods.end(), day,
+                             [](std::int64_t value, const TimePeriod& p) { return value < p.firstDay; });
         ++timeline.counts[static_cast<std::size_t>(holder - timeline.periods.begin()) - 1];
     }
     timeline.highest = *std::max_element(timeline.counts.begin(), timeline.counts.end());

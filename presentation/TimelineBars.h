@@ -23,7 +23,7 @@ TimelineDays GatherTimelineDays(const RowList& rows, TimeBasis basis);
 struct Timeline {
     TimeBasis basis = TimeBasis::Accessed;
     PeriodUnit unit = PeriodUnit::Day;
-    std::vector<TimePeriod> periods;   // consecutive, empty ones included
+    std::vector<TimePeriod> periods;    // consecutive, empty ones included
     std::vector<std::uint32_t> counts;  // one per period
     std::uint32_t noDate = 0;
     std::uint32_t highest = 0;

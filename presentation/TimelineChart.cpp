@@ -8,7 +8,7 @@
 namespace tallowmark {
 
 namespace {
-constexpr int kMinimumBarWidth = 4;  // pixels; the unit grows until the bars are this wide
+constexpr int kMinimumBarWidth = 4;   // pixels; the unit grows until the bars are this wide
 constexpr int kMaximumBarWidth = 32;  // a few bars stay bars, centred, instead of filling the strip
 constexpr int kLabelHeight = 16;
 constexpr int kMargin = 4;
@@ -34,9 +34,7 @@ void TimelineChart::Regroup() {
     update();
 }
 
-QRect TimelineChart::PlotArea() const {
-    return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin - kLabelHeight);
-}
+QRect TimelineChart::PlotArea() const { return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin - kLabelHeight); }
 
 QRect TimelineChart::BarArea() const {
     const QRect area = PlotArea();
@@ -65,8 +63,11 @@ bool TimelineChart::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int bar = BarAt(help->pos().x());
-        if (bar >= 0) QToolTip::showText(help->globalPos(), QString::fromStdString(BarTip(m_timeline, static_cast<std::size_t>(bar))), this);
-        else QToolTip::hideText();
+        if (bar >= 0)
+            QToolTip::showText(help->globalPos(),
+                               QString::fromStdString(BarTip(m_timeline, static_cast<std::size_t>(bar))), this);
+        else
+            QToolTip::hideText();
         return true;
     }
     return QWidget::event(event);

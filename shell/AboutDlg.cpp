@@ -129,8 +129,10 @@ void AboutDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (point == m_ptButtonDown) {
         QLabel* link = LinkAt(point);
         if (link == m_pEmailLink) SendEmail();
-        else if (link == m_pForumLink) OpenForum();
-        else if (link == m_pWebLink) OpenWebSite();
+        else if (link == m_pForumLink)
+            OpenForum();
+        else if (link == m_pWebLink)
+            OpenWebSite();
     }
     QDialog::mouseReleaseEvent(event);
     m_ptButtonDown = QPoint(-1, -1);

@@ -19,7 +19,9 @@ const std::vector<CommandInfo>& CommandTable() {
     static const std::vector<CommandInfo> table = {
         {cmd::ViewBlankRecords, "Toggle display of blank records\nShow/Hide blank records", {"Ctrl+B"}},
         {cmd::ViewBadfoodRecords, "Toggle display of 0BADF00D records\nShow/Hide 0BADF00D records", {"Ctrl+D"}},
-        {cmd::FileProperties, "Display summary information about this file\nFile Properties", {"Alt+Return", "Alt+Enter"}},
+        {cmd::FileProperties,
+         "Display summary information about this file\nFile Properties",
+         {"Alt+Return", "Alt+Enter"}},
         {cmd::Export, "Exports data to a CSV file\n&Export to file", {}},
         {cmd::FindFiles, "Searches the hard disk for index.dat files to open\nFind Files", {}},
         {cmd::SaveSettingsAsDefaults,
@@ -144,8 +146,9 @@ const std::vector<MenuItemInfo>& RecordContextMenu() {
 }
 
 const std::vector<int>& ToolbarLayout() {
-    static const std::vector<int> layout = {cmd::FileOpen, cmd::FileSaveAs, 0,           cmd::EditCut, cmd::EditCopy,
-                                            cmd::EditPaste, 0,              cmd::AppAbout, cmd::ContextHelp};
+    static const std::vector<int> layout = {cmd::FileOpen,   cmd::FileSaveAs, 0, cmd::EditCut,
+                                            cmd::EditCopy,   cmd::EditPaste,  0, cmd::AppAbout,
+                                            cmd::ContextHelp};
     return layout;
 }
 

@@ -10,7 +10,7 @@ namespace tallowmark {
 
 struct CommandInfo {
     int id;
-    const char* resource;          // "status prompt\ntooltip" (the tooltip may be absent)
+    const char* resource;           // "status prompt\ntooltip" (the tooltip may be absent)
     std::vector<const char*> keys;  // in QKeySequence's portable text form
 };
 

@@ -125,7 +125,8 @@ void MainFrame::CreateToolBar() {
     m_pToolBar->setIconSize(QSize(16, 15));
     for (int id : ToolbarLayout()) {
         if (id == 0) m_pToolBar->addSeparator();
-        else m_pToolBar->addAction(m_actions.at(id));
+        else
+            m_pToolBar->addAction(m_actions.at(id));
     }
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
 }
@@ -310,8 +311,7 @@ ChildFrame* MainFrame::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& do
 
 void MainFrame::UpdateCaptions() {
     std::map<const TallowmarkDoc*, std::vector<ChildFrame*>> byDocument;
-    for (ChildFrame* frame : Frames())
-        byDocument[&frame->View()->GetDocument()].push_back(frame);
+    for (ChildFrame* frame : Frames()) byDocument[&frame->View()->GetDocument()].push_back(frame);
     for (auto& [document, frames] : byDocument) {
         const QString title = QString::fromStdString(document->Title());
         for (std::size_t i = 0; i < frames.size(); ++i)
@@ -320,13 +320,15 @@ void MainFrame::UpdateCaptions() {
     // A maximised child's caption is added by the MDI area itself ("Tallowmark - [title:2]").
     ChildFrame* active = ActiveChild();
     if (active && !active->isMaximized())
-        setWindowTitle(QStringLiteral("Tallowmark - %1").arg(QString::fromStdString(active->View()->GetDocument().Title())));
+        setWindowTitle(
+            QStringLiteral("Tallowmark - %1").arg(QString::fromStdString(active->View()->GetDocument().Title())));
     else
         setWindowTitle(QStringLiteral("Tallowmark"));
 }
 
 int MainFrame::CascadeStep() const {
-    return style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+           2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
 }
 
 void MainFrame::PlaceFrame(QMdiSubWindow* frame, int index) {

@@ -34,7 +34,8 @@ OpenChannel::~OpenChannel() {
 }
 
 QString OpenChannel::DefaultName() {
-    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".system");
+    const QString base =
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".system");
 #ifdef Q_OS_WIN
     return base + QLatin1Char('.') + qEnvironmentVariable("USERNAME");
 #else

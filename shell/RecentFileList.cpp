@@ -23,8 +23,9 @@ RecentFileList::RecentFileList(std::size_t capacity, std::size_t menuTextLength)
 
 void RecentFileList::Add(const std::string& path) {
     if (path.empty()) return;
-    m_paths.erase(std::remove_if(m_paths.begin(), m_paths.end(), [&](const std::string& p) { return SamePath(p, path); }),
-                  m_paths.end());
+    m_paths.erase(
+        std::remove_if(m_paths.begin(), m_paths.end(), [&](const std::string& p) { return SamePath(p, path); }),
+        m_paths.end());
     m_paths.insert(m_paths.begin(), path);
     if (m_paths.size() > m_capacity) m_paths.resize(m_capacity);
 }

@@ -13,7 +13,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     for (const std::string& argument : arguments) {
         if (IsDdeFlag(argument)) line.dde = true;
-        else line.paths.push_back(argument);
+        else
+            line.paths.push_back(argument);
     }
     if (!line.dde) line.paths.clear();
     return line;

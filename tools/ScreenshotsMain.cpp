@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
 
     frame.RouteCommand(cmd::HelpTopics);
     QCoreApplication::processEvents();
-    if (auto* help = frame.findChild<QWidget*>(QStringLiteral("HelpWindow"))) saved = Save(*help, outputDir, "help.png") && saved;
+    if (auto* help = frame.findChild<QWidget*>(QStringLiteral("HelpWindow")))
+        saved = Save(*help, outputDir, "help.png") && saved;
     app.ExitInstance();
     return saved ? 0 : 1;
 }

@@ -60,7 +60,8 @@ Outcome ScheduleDeletionAtBoot(const std::string& path, const std::string& root)
 
     std::string text = entries.text;
     if (text.empty()) text = std::string(kHeader) + *tmpfiles::RemovalLine(kEntriesFile) + '\n';
-    else if (text.back() != '\n') text += '\n';
+    else if (text.back() != '\n')
+        text += '\n';
     text += *line + '\n';
     if (const int error = ReplaceFile(EntriesFile(root), text, 0644))
         return Failure(NeedsRights(error) ? kBootDeletionNeedsRights : kBootDeletionFailed, path);

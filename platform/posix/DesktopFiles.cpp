@@ -25,11 +25,19 @@ std::string Stem(const std::string& fileName) { return fileName.substr(0, fileNa
 std::string MimePackage(const DocumentType& type) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-           "  <mime-type type=\"" + XmlEscaped(type.mimeType) + "\">\n"
-           "    <comment>" + XmlEscaped(type.typeName) + "</comment>\n"
-           "    <glob pattern=\"" + XmlEscaped(type.fileName) + "\" case-sensitive=\"false\"/>\n"
+           "  <mime-type type=\"" +
+           XmlEscaped(type.mimeType) +
+           "\">\n"
+           "    <comment>" +
+           XmlEscaped(type.typeName) +
+           "</comment>\n"
+           "    <glob pattern=\"" +
+           XmlEscaped(type.fileName) +
+           "\" case-sensitive=\"false\"/>\n"
            "    <magic priority=\"60\">\n"
-           "      <match type=\"string\" offset=\"0\" value=\"" + XmlEscaped(type.magic) + "\"/>\n"
+           "      <match type=\"string\" offset=\"0\" value=\"" +
+           XmlEscaped(type.magic) +
+           "\"/>\n"
            "    </magic>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
@@ -43,9 +51,12 @@ std::string ExecArgument(std::string_view path) {
     std::string quoted = "\"";
     for (const char c : path) {
         if (c == '"' || c == '`' || c == '$') (quoted += "\\\\") += c;
-        else if (c == '\\') quoted += "\\\\\\\\";
-        else if (c == '%') quoted += "%%";
-        else quoted += c;
+        else if (c == '\\')
+            quoted += "\\\\\\\\";
+        else if (c == '%')
+            quoted += "%%";
+        else
+            quoted += c;
     }
     return quoted += '"';
 }
@@ -55,12 +66,20 @@ std::optional<std::string> DesktopEntry(const std::string& executablePath, const
         return std::nullopt;
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + type.applicationName + "\n"
+           "Name=" +
+           type.applicationName +
+           "\n"
            "GenericName=Index File Viewer\n"
            "Comment=Shows the records of the cache index files (index.dat) that Windows keeps\n"
-           "Exec=" + ExecArgument(executablePath) + " /dde %F\n"
-           "Icon=" + type.iconName + "\n"
-           "MimeType=" + type.mimeType + ";\n"
+           "Exec=" +
+           ExecArgument(executablePath) +
+           " /dde %F\n"
+           "Icon=" +
+           type.iconName +
+           "\n"
+           "MimeType=" +
+           type.mimeType +
+           ";\n"
            "Categories=Utility;\n"
            "Terminal=false\n";
 }

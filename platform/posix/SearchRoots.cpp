@@ -11,9 +11,9 @@ namespace {
 // File systems that hold no user files, or whose walk would never end or would wake
 // devices; and the optical ones, which a search of the machine leaves out.
 constexpr std::string_view kLeftOutTypes[] = {
-    "autofs", "binfmt_misc", "bpf",   "cgroup",     "cgroup2",    "configfs",  "debugfs", "devpts",
-    "devtmpfs", "efivarfs",  "fusectl", "hugetlbfs", "iso9660",   "mqueue",    "nsfs",    "proc",
-    "pstore",   "rpc_pipefs", "securityfs", "selinuxfs", "sysfs", "tracefs", "udf",
+    "autofs",   "binfmt_misc", "bpf",        "cgroup",    "cgroup2", "configfs", "debugfs", "devpts",
+    "devtmpfs", "efivarfs",    "fusectl",    "hugetlbfs", "iso9660", "mqueue",   "nsfs",    "proc",
+    "pstore",   "rpc_pipefs",  "securityfs", "selinuxfs", "sysfs",   "tracefs",  "udf",
 };
 
 bool IsLeftOut(std::string_view type) {

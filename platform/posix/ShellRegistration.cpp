@@ -56,7 +56,8 @@ void StartDetached(const std::string& program, const std::string& argument) {
         ::_exit(0);
     }
     if (child > 0)
-        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {}
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
     if (devNull >= 0) ::close(devNull);
 }
 

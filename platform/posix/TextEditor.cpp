@@ -14,8 +14,8 @@ namespace tallowmark::platform {
 namespace {
 constexpr const char* kTextMimeType = "text/plain";
 // Graphical editors tried, in this order, when the desktop registers none.
-constexpr const char* kCommonEditors[] = {"gnome-text-editor", "gedit", "kwrite", "kate",  "mousepad", "pluma",
-                                          "xed",               "featherpad", "leafpad", "l3afpad", "geany"};
+constexpr const char* kCommonEditors[] = {"gnome-text-editor", "gedit",   "kwrite",  "kate", "mousepad", "pluma", "xed",
+                                          "featherpad",        "leafpad", "l3afpad", "geany"};
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -86,7 +86,8 @@ std::optional<std::string> ResolveProgram(const std::string& program, const Desk
 std::vector<std::string> RegisteredEditors(const DesktopPlaces& places) {
     std::vector<std::string> lists;
     auto addLists = [&](const std::string& folder, bool legacy) {
-        for (const std::string& desktop : places.desktopNames) lists.push_back(folder + "/" + desktop + "-mimeapps.list");
+        for (const std::string& desktop : places.desktopNames)
+            lists.push_back(folder + "/" + desktop + "-mimeapps.list");
         lists.push_back(folder + "/mimeapps.list");
         if (legacy) lists.push_back(folder + "/defaults.list");
     };
@@ -121,8 +122,10 @@ std::vector<std::string> SplitExec(const std::string& exec) {
         if (quoted) {
             const char next = i + 1 < unescaped.size() ? unescaped[i + 1] : '\0';
             if (c == '\\' && next && std::string("\"`$\\").find(next) != std::string::npos) current += unescaped[++i];
-            else if (c == '"') quoted = false;
-            else current += c;
+            else if (c == '"')
+                quoted = false;
+            else
+                current += c;
         } else if (c == '"') {
             quoted = started = true;
         } else if (c == ' ' || c == '\t') {

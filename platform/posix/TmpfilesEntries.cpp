@@ -69,10 +69,14 @@ std::optional<std::string> RemovalLine(std::string_view path) {
     std::string line(kRemoveAtBoot);
     for (const char c : path) {
         if (c == '\\') line += "\\\\\\\\";  // a glob escape, itself escaped for the file
-        else if (kGlobCharacters.find(c) != std::string_view::npos) (line += "\\\\") += c;
-        else if (c == '"') line += "\\\"";
-        else if (c == '%') line += "%%";
-        else line += c;
+        else if (kGlobCharacters.find(c) != std::string_view::npos)
+            (line += "\\\\") += c;
+        else if (c == '"')
+            line += "\\\"";
+        else if (c == '%')
+            line += "%%";
+        else
+            line += c;
     }
     return line += '"';
 }
@@ -80,8 +84,10 @@ std::optional<std::string> RemovalLine(std::string_view path) {
 std::optional<std::string> RemovedPath(std::string_view line) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.remove_suffix(1);
     if (line.starts_with(kRemoveAtBoot)) line.remove_prefix(kRemoveAtBoot.size());
-    else if (line.starts_with(kRemove)) line.remove_prefix(kRemove.size());
-    else return std::nullopt;
+    else if (line.starts_with(kRemove))
+        line.remove_prefix(kRemove.size());
+    else
+        return std::nullopt;
     if (line.empty() || line.back() != '"') return std::nullopt;
     line.remove_suffix(1);
     const auto unescaped = FileUnescape(line);

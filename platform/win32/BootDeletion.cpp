@@ -55,11 +55,13 @@ bool IsSystemRoot(const std::string& root) {
 }
 
 bool HoldsControlCharacter(const std::string& path) {
-    return std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return std::any_of(path.begin(), path.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 Outcome Failure(DWORD error, const std::string& path) {
-    return Outcome::Failure(FormatMessage(error == ERROR_ACCESS_DENIED ? kBootDeletionNeedsRights : kBootDeletionFailed, path));
+    return Outcome::Failure(
+        FormatMessage(error == ERROR_ACCESS_DENIED ? kBootDeletionNeedsRights : kBootDeletionFailed, path));
 }
 
 // A scratch root is not the system's: the entry is added the way the system adds it.
@@ -68,7 +70,8 @@ Outcome AddDeleteEntry(const std::wstring& path, const std::string& root, const 
     if (!key.get()) return Failure(key.status(), shownPath);
     LONG status = ERROR_SUCCESS;
     std::vector<pending::Operation> operations = pending::Parse(ReadPendingValue(key.get(), status));
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return Failure(static_cast<DWORD>(status), shownPath);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        return Failure(static_cast<DWORD>(status), shownPath);
     operations.push_back({L"\\??\\" + path, std::wstring()});
     const std::vector<wchar_t> value = pending::Serialize(operations);
     status = RegSetValueExW(key.get(), kValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value.data()),

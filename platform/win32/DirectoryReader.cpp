@@ -55,7 +55,8 @@ bool DirectoryReader::Next(DirectoryEntry& entry) {
         m_handle->name = Narrow(data.cFileName);
         entry.name = m_handle->name;
         if (IsLink(data))
-            entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::DirectoryLink : EntryKind::File;
+            entry.kind =
+                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::DirectoryLink : EntryKind::File;
         else
             entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;
         return true;

@@ -81,7 +81,8 @@ FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_
     while (got < count) {
         DWORD read = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
-        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, nullptr)) return FileError::ReadFailed;
+        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, nullptr))
+            return FileError::ReadFailed;
         if (read == 0) break;
         got += read;
     }

@@ -34,19 +34,19 @@ IndexFileBuilder Index() {
     IndexFileBuilder builder;
     builder.CacheDir(0, "ABCD1234").CacheDir(1, "..").CacheDir(2, "C:").CacheDir(3, "/etc");
     builder.Hash(1);
-    builder.Url({.url = "http://a/", .fileName = "page[1].htm", .dirIndex = 0});        // 1
-    builder.Leak({.url = "http://b/", .fileName = "gone[1].htm", .dirIndex = 0});       // 2
-    builder.Url({.url = "http://c/", .fileName = "top.htm", .dirIndex = -1});           // 3: no directory
-    builder.Url({.url = "http://d/", .fileName = "", .dirIndex = 0});                   // 4: no file name
-    builder.Url({.url = "http://e/", .fileName = "secret.txt", .dirIndex = 1});         // 5: ".."
-    builder.Url({.url = "http://f/", .fileName = "secret.txt", .dirIndex = 2});         // 6: "C:"
-    builder.Url({.url = "http://g/", .fileName = "passwd", .dirIndex = 3});             // 7: "/etc"
-    builder.Url({.url = "http://h/", .fileName = "../secret.txt", .dirIndex = 0});      // 8
-    builder.Url({.url = "http://i/", .fileName = "..\\secret.txt", .dirIndex = 0});     // 9
-    builder.Url({.url = "http://j/", .fileName = "/etc/passwd", .dirIndex = -1});       // 10
-    builder.Url({.url = "http://k/", .fileName = "..", .dirIndex = 0});                 // 11
-    builder.Url({.url = "http://l/", .fileName = "Mixed[1].HTM", .dirIndex = 0});       // 12
-    builder.Redirect("http://m/").Blank().BadFood();                                    // 13-15
+    builder.Url({.url = "http://a/", .fileName = "page[1].htm", .dirIndex = 0});     // 1
+    builder.Leak({.url = "http://b/", .fileName = "gone[1].htm", .dirIndex = 0});    // 2
+    builder.Url({.url = "http://c/", .fileName = "top.htm", .dirIndex = -1});        // 3: no directory
+    builder.Url({.url = "http://d/", .fileName = "", .dirIndex = 0});                // 4: no file name
+    builder.Url({.url = "http://e/", .fileName = "secret.txt", .dirIndex = 1});      // 5: ".."
+    builder.Url({.url = "http://f/", .fileName = "secret.txt", .dirIndex = 2});      // 6: "C:"
+    builder.Url({.url = "http://g/", .fileName = "passwd", .dirIndex = 3});          // 7: "/etc"
+    builder.Url({.url = "http://h/", .fileName = "../secret.txt", .dirIndex = 0});   // 8
+    builder.Url({.url = "http://i/", .fileName = "..\\secret.txt", .dirIndex = 0});  // 9
+    builder.Url({.url = "http://j/", .fileName = "/etc/passwd", .dirIndex = -1});    // 10
+    builder.Url({.url = "http://k/", .fileName = "..", .dirIndex = 0});              // 11
+    builder.Url({.url = "http://l/", .fileName = "Mixed[1].HTM", .dirIndex = 0});    // 12
+    builder.Redirect("http://m/").Blank().BadFood();                                 // 13-15
     return builder;
 }
 
@@ -61,7 +61,8 @@ TEST(CachedFile, FoundBesideTheIndexInItsCacheDirectory) {
 
     EXPECT_EQ(CachedFilePath((*loaded)[1], index), (root / "ABCD1234" / "page[1].htm").string());
     EXPECT_EQ(CachedFilePath((*loaded)[2], index), "") << "the cached copy was deleted";
-    EXPECT_EQ(CachedFilePath((*loaded)[3], index), (root / "top.htm").string()) << "no directory: the folder's own file";
+    EXPECT_EQ(CachedFilePath((*loaded)[3], index), (root / "top.htm").string())
+        << "no directory: the folder's own file";
     EXPECT_EQ(CachedFilePath((*loaded)[4], index), "") << "no file name names no file";
     EXPECT_EQ(Folded(CachedFilePath((*loaded)[12], index)), Folded((root / "ABCD1234" / "mixed[1].htm").string()))
         << "letter case as found on disk";

@@ -63,7 +63,8 @@ private:
         if (m_at < m_text.size() && m_text[m_at] == '"') {
             if (!String(text)) return false;
         } else {
-            while (m_at < m_text.size() && (std::isdigit(static_cast<unsigned char>(m_text[m_at])) || m_text[m_at] == '-'))
+            while (m_at < m_text.size() &&
+                   (std::isdigit(static_cast<unsigned char>(m_text[m_at])) || m_text[m_at] == '-'))
                 text += m_text[m_at++];
             if (text.empty()) return false;
         }
@@ -156,7 +157,8 @@ TEST_F(Timeline, JsonLineParsesBackToTheRecordsFields) {
     const auto csv = Lines(Cli({"timeline", "--format", "csv", m_second}).out);
     ASSERT_EQ(csv.size(), 2u);
     EXPECT_EQ(csv[0], "source,offset,record,type,url,modified,accessed,cache_directory,cache_file,http_headers,size\r");
-    EXPECT_EQ(csv[1], "\"" + m_second + "\",0x4100,1,\"URL\",\"http://second/\",2010-01-02T03:04:05Z,,\"\",\"\",\"\",128\r");
+    EXPECT_EQ(csv[1],
+              "\"" + m_second + "\",0x4100,1,\"URL\",\"http://second/\",2010-01-02T03:04:05Z,,\"\",\"\",\"\",128\r");
 }
 
 TEST(IsoTime, AStoredTimeIsTheSameInstantInEveryZone) {
@@ -197,7 +199,8 @@ TEST_F(Timeline, ABadFileAmongGoodOnesIsReportedAndTheOthersKeepTheirOrder) {
     const std::string bad = m_dir.Path("bad.dat");
     testing::WriteFile(bad, {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'n', 'd', 'e', 'x'});
     const std::string missing = m_dir.Path("missing.dat");
-    const std::vector<std::string> args = {"timeline", "--format", "bodyfile", m_first, bad, m_second, missing, m_first};
+    const std::vector<std::string> args = {"timeline", "--format", "bodyfile", m_first,
+                                           bad,        m_second,   missing,    m_first};
     for (const char* jobs : {"1", "3"}) {
         auto withJobs = args;
         withJobs.insert(withJobs.begin() + 1, {"--jobs", jobs});
@@ -208,8 +211,9 @@ TEST_F(Timeline, ABadFileAmongGoodOnesIsReportedAndTheOthersKeepTheirOrder) {
         const auto lines = Lines(run.out);
         ASSERT_EQ(lines.size(), 7u) << jobs;
         EXPECT_NE(lines[0].find(" in " + m_first + ")"), std::string::npos);
-        EXPECT_NE(lines[3].find("http://second/ (URL record 1 at 0x4100 in " + m_second + ")|0|0|0|0|128|0|1262401445|0|0"),
-                  std::string::npos)
+        EXPECT_NE(
+            lines[3].find("http://second/ (URL record 1 at 0x4100 in " + m_second + ")|0|0|0|0|128|0|1262401445|0|0"),
+            std::string::npos)
             << lines[3];
         EXPECT_EQ(lines[4], lines[0]);
     }
@@ -217,8 +221,7 @@ TEST_F(Timeline, ABadFileAmongGoodOnesIsReportedAndTheOthersKeepTheirOrder) {
 
 #ifndef _WIN32
 TEST_F(Timeline, MactimeReadsTheBodyFile) {
-    if (std::system("command -v mactime >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "mactime is not installed";
+    if (std::system("command -v mactime >/dev/null 2>&1") != 0) GTEST_SKIP() << "mactime is not installed";
     const std::string body = m_dir.Path("body.txt");
     ASSERT_EQ(Cli({"timeline", "--format", "bodyfile", "-o", body, m_first, m_second}).code, 0);
     const std::string errors = m_dir.Path("errors.txt");
@@ -231,7 +234,8 @@ TEST_F(Timeline, MactimeReadsTheBodyFile) {
     EXPECT_EQ(pclose(pipe), 0);
     const auto complaints = testing::ReadFile(errors);
     EXPECT_TRUE(complaints.empty()) << std::string(complaints.begin(), complaints.end());
-    EXPECT_NE(timeline.find("2008-03-05T14:07:59Z,256,m...,0,0,0,0,\"http://caf\xC3\xA9.example/\"\"q\"\"\\path (URL record 1 at 0x4100 in " +
+    EXPECT_NE(timeline.find("2008-03-05T14:07:59Z,256,m...,0,0,0,0,\"http://caf\xC3\xA9.example/\"\"q\"\"\\path (URL "
+                            "record 1 at 0x4100 in " +
                             m_first + ")\""),
               std::string::npos)
         << timeline;
@@ -254,7 +258,8 @@ TEST(Find, ListsIndexFilesOnceThroughALinkLoop) {
     EXPECT_EQ(run.code, 0) << run.err;
     auto paths = Lines(run.out, '\0');
     std::sort(paths.begin(), paths.end());
-    EXPECT_EQ(paths, (std::vector<std::string>{(root / "a" / "b" / "INDEX.DAT").string(), (root / "a" / "index.dat").string()}));
+    EXPECT_EQ(paths, (std::vector<std::string>{(root / "a" / "b" / "INDEX.DAT").string(),
+                                               (root / "a" / "index.dat").string()}));
     EXPECT_EQ(Cli({"find", (root / "nothing").string()}).code, 1);
     EXPECT_EQ(Cli({"find", (root / "a" / "b").string()}).out, (root / "a" / "b" / "INDEX.DAT").string() + "\n");
 }

@@ -97,7 +97,9 @@ TEST_F(IndexFileSearch, FindsEveryLetterCaseEntersDirectoriesOfThatNameAndKeepsT
             EXPECT_TRUE(Subject(sink.messages[j]).starts_with(dir)) << sink.messages[j].second << " inside " << dir;
     }
     for (const std::string& dir : {Dir("a"), Dir("b"), Dir("b/deep"), Dir("index.dat"), Dir("empty")})
-        EXPECT_EQ(std::count(sink.messages.begin(), sink.messages.end(), Message(WM_FINDFILES_STATUS, kScanningPrefix + dir)), 1)
+        EXPECT_EQ(
+            std::count(sink.messages.begin(), sink.messages.end(), Message(WM_FINDFILES_STATUS, kScanningPrefix + dir)),
+            1)
             << dir;
     EXPECT_TRUE(sink.passedOver.empty());
     EXPECT_EQ(FindFilesThreadProc(nullptr, {{Root()}, {}}), 1);
@@ -193,9 +195,9 @@ TEST(SearchRoots, MountTableGivesRealFileSystemsInPathOrderAndFencesEveryMountPo
                                          "broken line\n";
     const platform::SearchRoots where = platform::MountedSearchRoots(dir.Path("mounts"));
     EXPECT_EQ(where.roots, (std::vector<std::string>{"/", "/home", "/mnt/My Share", "/tmp"}));
-    EXPECT_EQ(where.fences, (std::vector<std::string>{"/", "/dev", "/dev/shm", "/home", "/media/cdrom", "/media/dvd",
-                                                      "/mnt/My Share", "/proc", "/sys", "/sys/fs/cgroup",
-                                                      "/sys/fs/cgroup/unified", "/tmp"}));
+    EXPECT_EQ(where.fences,
+              (std::vector<std::string>{"/", "/dev", "/dev/shm", "/home", "/media/cdrom", "/media/dvd", "/mnt/My Share",
+                                        "/proc", "/sys", "/sys/fs/cgroup", "/sys/fs/cgroup/unified", "/tmp"}));
     EXPECT_EQ(platform::MountedSearchRoots(dir.Path("absent")).roots, std::vector<std::string>{"/"});
 }
 #endif

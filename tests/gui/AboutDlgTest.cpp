@@ -72,8 +72,8 @@ TEST_F(AboutDlgTest, AClickOpensOnlyWhenPressAndReleaseShareAPixel) {
     EXPECT_TRUE(Prompts().openedUrls.empty());
     Click(web, web);
     Click(Centre("forumLink"), Centre("forumLink"));
-    EXPECT_EQ(Prompts().openedUrls, (std::vector<QUrl>{QUrl("https://www.example.org/"),
-                                                       QUrl("https://www.example.org/forum")}));
+    EXPECT_EQ(Prompts().openedUrls,
+              (std::vector<QUrl>{QUrl("https://www.example.org/"), QUrl("https://www.example.org/forum")}));
 }
 
 TEST_F(AboutDlgTest, TheEmailLinkFirstSuggestsTheForum) {
@@ -81,8 +81,8 @@ TEST_F(AboutDlgTest, TheEmailLinkFirstSuggestsTheForum) {
     for (int i = 0; i < 3; ++i) Click(Centre("emailLink"), Centre("emailLink"));
     ASSERT_EQ(Prompts().questions.size(), 3u);
     EXPECT_TRUE(Prompts().questions[0].startsWith("Due to the volume of e-mail I receive,"));
-    EXPECT_EQ(Prompts().openedUrls, (std::vector<QUrl>{QUrl("https://www.example.org/forum"),
-                                                       QUrl("mailto:support@example.org")}));
+    EXPECT_EQ(Prompts().openedUrls,
+              (std::vector<QUrl>{QUrl("https://www.example.org/forum"), QUrl("mailto:support@example.org")}));
 }
 
 }  // namespace

@@ -149,7 +149,8 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
     ASSERT_TRUE(App().InitInstance());
 
     QStringList paths;
-    for (const char* name : {"one.dat", "two.dat", "three.dat", "four.dat"}) paths.push_back(WriteIndex(name, OneUrlIndex()));
+    for (const char* name : {"one.dat", "two.dat", "three.dat", "four.dat"})
+        paths.push_back(WriteIndex(name, OneUrlIndex()));
     const auto single = StartDde({paths[0]});
     ASSERT_TRUE(single->waitForFinished(20000));
     EXPECT_EQ(single->exitCode(), 0);

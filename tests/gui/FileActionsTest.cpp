@@ -30,14 +30,15 @@ void Touch(const fs::path& path) {
 
 std::vector<QString> Items(QMenu& menu) {
     std::vector<QString> items;
-    for (QAction* action : menu.actions()) items.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+    for (QAction* action : menu.actions())
+        items.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
     return items;
 }
 
 const std::vector<QString> kWithoutCachedFile = {"View &Entry Details\tEnter", "-", "File Propert&ies\tAlt+Enter"};
-const std::vector<QString> kWithCachedFile = {"View &Entry Details\tEnter", "View Cached &File Using Default Application",
-                                              "View Cached File in &Notepad\tCtrl+N", "-",
-                                              "File Propert&ies\tAlt+Enter"};
+const std::vector<QString> kWithCachedFile = {
+    "View &Entry Details\tEnter", "View Cached &File Using Default Application", "View Cached File in &Notepad\tCtrl+N",
+    "-", "File Propert&ies\tAlt+Enter"};
 
 class CachedFileTest : public GuiTest {
 protected:
@@ -166,8 +167,9 @@ TEST_F(GuiTest, PropertiesShowTheFiveFactsOfTheDocument) {
     FileOpen(path);
     Frame().RouteCommand(cmd::ViewBlankRecords);  // hidden records still count
     TallowmarkView* view = Frame().ActiveView();
-    const auto shown = ShownProperties(Prompts(), [&] { QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier); },
-                                       QStringLiteral("file-properties.png"));
+    const auto shown = ShownProperties(
+        Prompts(), [&] { QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier); },
+        QStringLiteral("file-properties.png"));
     EXPECT_EQ(shown, (std::map<QString, QString>{{"tab", "General"},
                                                  {"name", path},
                                                  {"location", QFileInfo(path).absolutePath()},

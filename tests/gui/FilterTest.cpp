@@ -90,7 +90,7 @@ TEST_F(FilterTest, CtrlFFocusesTheFieldTypingFiltersOncePausedAndEscapeClears) {
 
 TEST_F(FilterTest, FilteringKeepsTheSortAndTheSelectionOnItsRecords) {
     TallowmarkView* view = Open();
-    emit view->header()->sectionClicked(2);  // Data ascending
+    emit view->header()->sectionClicked(2);               // Data ascending
     const QModelIndex news = view->model()->index(3, 0);  // http://news.example/1
     ASSERT_EQ(view->Model().RecordAt(3)->RecordNumber(), 1u);
     view->selectionModel()->setCurrentIndex(news, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

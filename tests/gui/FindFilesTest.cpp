@@ -69,10 +69,11 @@ TEST_F(GuiTest, FoundFilesAppearSortedAndTheCountEndsTheSearch) {
     EXPECT_EQ(dialog.windowTitle(), "Find Files...");
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
     dialog.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "4 files found"; }, 5000)) << Status(dialog).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "4 files found"; }, 5000))
+        << Status(dialog).toStdString();
     const std::string r = root.string();
     EXPECT_EQ(Items(dialog), (std::vector<std::string>{r + "/a/c/Index.dat", r + "/A/INDEX.DAT", r + "/b/index.dat",
-                                                   r + "/B/x/index.dat"}));
+                                                       r + "/B/x/index.dat"}));
     EXPECT_EQ(List(dialog).selectionMode(), QAbstractItemView::ExtendedSelection);
 
     // Double-clicking only selects; nothing closes.
@@ -180,7 +181,8 @@ TEST_F(GuiTest, FindFilesOpensEachPickedFileTitledWithItsPathAndGoesOnAfterAFail
     ASSERT_EQ(Prompts().messages.size(), 1u);
     EXPECT_EQ(Prompts().messages[0].text, "Unexpected file format.");
     std::vector<QString> titles;
-    for (ChildFrame* frame : Frame().Frames()) titles.push_back(QString::fromStdString(frame->View()->GetDocument().Title()));
+    for (ChildFrame* frame : Frame().Frames())
+        titles.push_back(QString::fromStdString(frame->View()->GetDocument().Title()));
     EXPECT_EQ(titles, (std::vector<QString>{first, third}));
     EXPECT_EQ(QString::fromStdString(Frame().ActiveChild()->View()->GetDocument().Title()), third);
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark - " + third);
@@ -200,7 +202,8 @@ TEST_F(GuiTest, RealIndexFilesFoundInATreeOpenFromTheDialog) {
     }
     FindFilesDlg dialog(Prompts(), &Frame(), SearchOf(root.string()));
     dialog.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "3 files found"; }, 5000)) << Status(dialog).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "3 files found"; }, 5000))
+        << Status(dialog).toStdString();
     List(dialog).selectAll();
     dialog.accept();
     ASSERT_EQ(dialog.GetSelectedFiles().size(), 3u);

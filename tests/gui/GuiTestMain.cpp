@@ -11,7 +11,8 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     tallowmark::testing::TempDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settingsDir.Root().string()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(settingsDir.Root().string()));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settingsDir.Root().string()));
     // Programs the tests start find their runtime, data and settings folders here too.
     tallowmark::testing::TempDir desktopDir;

@@ -55,7 +55,8 @@ std::vector<QString> GuiTest::MenuItems(int menu) {
     std::vector<QString> items;
     QMenu* popup = Frame().menuBar()->actions().at(menu)->menu();
     emit popup->aboutToShow();
-    for (QAction* action : popup->actions()) items.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+    for (QAction* action : popup->actions())
+        items.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
     return items;
 }
 

@@ -30,8 +30,8 @@ public:
     std::vector<QString> lastFilters;
     std::vector<QUrl> openedUrls;
     std::vector<std::string> foundFiles;  // what the next Find Files dialog returns
-    std::vector<QString> editedPaths;      // files handed to the text editor
-    std::deque<Answer> questionAnswers;    // answers to the next questions; none left means Cancel
+    std::vector<QString> editedPaths;     // files handed to the text editor
+    std::deque<Answer> questionAnswers;   // answers to the next questions; none left means Cancel
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
     int modalDialogs = 0;

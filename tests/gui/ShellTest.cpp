@@ -51,8 +51,8 @@ bool Enabled(MainFrame& frame, int id) {
 
 TEST_F(GuiTest, NoDocumentMenuAndToolbarStates) {
     EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&View", "&Help"}));
-    EXPECT_EQ(MenuItems(0), (std::vector<QString>{"&Open...\tCtrl+O", "&Find index.dat Files...", "-", "Recent File",
-                                                  "-", "E&xit"}));
+    EXPECT_EQ(MenuItems(0),
+              (std::vector<QString>{"&Open...\tCtrl+O", "&Find index.dat Files...", "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Help Topics", "-", "&About Tallowmark..."}));
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark");
     for (int id : {cmd::FileSaveAs, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EntryDetails, cmd::RecentFirst})
@@ -72,20 +72,20 @@ TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark - " + path);
     EXPECT_EQ(Prompts().lastFilters.back(), "index.dat Files (index.dat);;All Files (*)");
     EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&Edit", "&View", "&Options", "&Window", "&Help"}));
-    EXPECT_EQ(MenuItems(0), (std::vector<QString>{"&Open...\tCtrl+O", "&Find index.dat Files...", "&Close\tCtrl+F4",
-                                                  "Save &As...\tCtrl+S", kDeleteOnRestartItem, "&Export...", "-",
-                                                  "Propert&ies\tAlt+Enter", "-",
-                                                  QString::fromStdString(App().RecentFiles().MenuText(0)), "-",
-                                                  "E&xit"}));
-    EXPECT_EQ(MenuItems(1), (std::vector<QString>{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                                                  "&Paste\tCtrl+V"}));
+    EXPECT_EQ(
+        MenuItems(0),
+        (std::vector<QString>{"&Open...\tCtrl+O", "&Find index.dat Files...", "&Close\tCtrl+F4", "Save &As...\tCtrl+S",
+                              kDeleteOnRestartItem, "&Export...", "-", "Propert&ies\tAlt+Enter", "-",
+                              QString::fromStdString(App().RecentFiles().MenuText(0)), "-", "E&xit"}));
+    EXPECT_EQ(MenuItems(1),
+              (std::vector<QString>{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
     EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Toolbar", "&Status Bar", "-", "&Entry Details\tEnter",
                                                   "Cached &File Using Default Application",
                                                   "Cached File Using &Notepad\tCtrl+N", "-", "Time&line"}));
     EXPECT_EQ(MenuItems(3), (std::vector<QString>{"Display &Blank Records\tCtrl+B", "Display 0BA&DF00D Records\tCtrl+D",
                                                   "-", "&Save Settings as Defaults"}));
-    EXPECT_EQ(MenuItems(4), (std::vector<QString>{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-",
-                                                  "&1 " + path}));
+    EXPECT_EQ(MenuItems(4),
+              (std::vector<QString>{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-", "&1 " + path}));
     EXPECT_EQ(MenuItems(5), (std::vector<QString>{"&Help Topics", "-", "&About Tallowmark..."}));
     for (int id : {cmd::FileSaveAs, cmd::FileClose, cmd::Export, cmd::ViewBlankRecords, cmd::WindowNew})
         EXPECT_TRUE(Enabled(Frame(), id)) << id;
@@ -101,8 +101,8 @@ TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {
 }
 
 TEST_F(GuiTest, AFileThatIsNoIndexShowsTheMessageAndNoWindow) {
-    const QString path = WriteIndex("notes.txt", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!',
-                                                  '!', '!'});
+    const QString path =
+        WriteIndex("notes.txt", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!', '!'});
     EXPECT_EQ(FileOpen(path), nullptr);
     ASSERT_EQ(Prompts().messages.size(), 1u);
     EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Warning);
@@ -284,17 +284,21 @@ TEST_F(GuiTest, EveryAcceleratorReachesItsCommand) {
     std::vector<int> reached;
     for (QAction* action : Frame().actions()) {
         QObject::disconnect(action, &QAction::triggered, &Frame(), nullptr);
-        QObject::connect(action, &QAction::triggered, [&reached, action] { reached.push_back(action->data().toInt()); });
+        QObject::connect(action, &QAction::triggered,
+                         [&reached, action] { reached.push_back(action->data().toInt()); });
         action->setEnabled(true);
     }
     const std::vector<std::pair<const char*, int>> table = {
-        {"Ctrl+B", cmd::ViewBlankRecords}, {"Ctrl+C", cmd::EditCopy},        {"Ctrl+Ins", cmd::EditCopy},
-        {"Ctrl+D", cmd::ViewBadfoodRecords}, {"Ctrl+N", cmd::CachedFileNotepad}, {"Ctrl+O", cmd::FileOpen},
-        {"Ctrl+S", cmd::FileSaveAs},       {"Ctrl+V", cmd::EditPaste},       {"Shift+Ins", cmd::EditPaste},
-        {"Ctrl+X", cmd::EditCut},          {"Shift+Del", cmd::EditCut},      {"Ctrl+Z", cmd::EditUndo},
-        {"Alt+Backspace", cmd::EditUndo},  {"F1", cmd::Help},                {"Shift+F1", cmd::ContextHelp},
-        {"F6", cmd::NextPane},             {"Shift+F6", cmd::PrevPane},      {"Return", cmd::EntryDetails},
-        {"Enter", cmd::EntryDetails},      {"Alt+Return", cmd::FileProperties},
+        {"Ctrl+B", cmd::ViewBlankRecords},  {"Ctrl+C", cmd::EditCopy},
+        {"Ctrl+Ins", cmd::EditCopy},        {"Ctrl+D", cmd::ViewBadfoodRecords},
+        {"Ctrl+N", cmd::CachedFileNotepad}, {"Ctrl+O", cmd::FileOpen},
+        {"Ctrl+S", cmd::FileSaveAs},        {"Ctrl+V", cmd::EditPaste},
+        {"Shift+Ins", cmd::EditPaste},      {"Ctrl+X", cmd::EditCut},
+        {"Shift+Del", cmd::EditCut},        {"Ctrl+Z", cmd::EditUndo},
+        {"Alt+Backspace", cmd::EditUndo},   {"F1", cmd::Help},
+        {"Shift+F1", cmd::ContextHelp},     {"F6", cmd::NextPane},
+        {"Shift+F6", cmd::PrevPane},        {"Return", cmd::EntryDetails},
+        {"Enter", cmd::EntryDetails},       {"Alt+Return", cmd::FileProperties},
     };
     for (const auto& [key, id] : table) {
         reached.clear();
@@ -310,7 +314,8 @@ TEST_F(GuiTest, EntryDetailsOfTheCurrentRowAndOnDoubleClick) {
     EXPECT_TRUE(Enabled(Frame(), cmd::EntryDetails));
     Frame().RouteCommand(cmd::EntryDetails);
     ASSERT_EQ(Prompts().messages.size(), 1u);
-    EXPECT_TRUE(Prompts().messages[0].text.endsWith("Record Type: REDR\nRecord Size: 128 bytes\n\nDetails:\nURL: http://two/"));
+    EXPECT_TRUE(
+        Prompts().messages[0].text.endsWith("Record Type: REDR\nRecord Size: 128 bytes\n\nDetails:\nURL: http://two/"));
 
     const QPoint second = view->visualRect(view->model()->index(1, 2)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
@@ -341,9 +346,9 @@ TEST_F(GuiTest, AVersionFourFileHasSixColumnsWideEnoughForItsNumbers) {
     for (int column = 0; column < 6; ++column)
         titles.push_back(view->model()->headerData(column, Qt::Horizontal).toString());
     EXPECT_EQ(titles, (std::vector<QString>{"No.", "Type", "Data", "Size", "Modified Date", "Accessed Date"}));
-    EXPECT_EQ(view->model()->index(0, 4).data().toString(), QString::fromStdString(FormatTime(
-                                                                   ToTimeValue(testing::FileTimeOf(2003, 5, 6, 7, 8)),
-                                                                   SHORT_TIME_FORMAT)));
+    EXPECT_EQ(
+        view->model()->index(0, 4).data().toString(),
+        QString::fromStdString(FormatTime(ToTimeValue(testing::FileTimeOf(2003, 5, 6, 7, 8)), SHORT_TIME_FORMAT)));
     const QString largest = view->model()->index(1, 3).data().toString();
     EXPECT_EQ(largest, "1073741696");
     EXPECT_GE(view->header()->sectionSize(3), view->fontMetrics().horizontalAdvance(largest) + 8);
@@ -395,7 +400,7 @@ TEST_F(GuiTest, HeaderClicksSortAndShareTheToggleAcrossViews) {
     EXPECT_EQ(first->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     first->setCurrentIndex(first->model()->index(0, 0));
     emit first->header()->sectionClicked(4);
-    EXPECT_EQ(first->CurrentRecord()->TypeName(), "REDR");  // the current row follows its record
+    EXPECT_EQ(first->CurrentRecord()->TypeName(), "REDR");      // the current row follows its record
     EXPECT_EQ(first->Model().RecordAt(0)->TypeName(), "LEAK");  // its time 0 sorts before 2008
 
     Frame().RouteCommand(cmd::WindowNew);
@@ -449,8 +454,8 @@ TEST_F(GuiTest, TheScreenshotSceneShowsEveryRecordReadably) {
         for (int column : {0, 3}) {
             int widest = 0;
             for (int row = 0; row < view->model()->rowCount(); ++row)
-                widest = std::max(widest, view->fontMetrics().horizontalAdvance(
-                                              view->model()->index(row, column).data().toString()));
+                widest = std::max(
+                    widest, view->fontMetrics().horizontalAdvance(view->model()->index(row, column).data().toString()));
             EXPECT_LT(widest, view->header()->sectionSize(column)) << column;
         }
     }

@@ -60,14 +60,15 @@ TEST(DamagedFiles, RandomlyCorruptedFieldsNeverLeadOutOfBounds) {
     const std::string path = dir.Path("index.dat");
     const Buffer whole = Healthy();
     std::mt19937 random(1234);
-    const std::uint32_t nasty[] = {0, 1, 8, 9, 0x68, 0x7F, 0x80, 0xFF, 0x0BADF00D, 0x7FFFFFFF, 0x80000000u,
-                                   0xFFFFFFFFu, 0x02000000u, 0x01FFFFFFu};
+    const std::uint32_t nasty[] = {0,    1,          8,          9,           0x68,        0x7F,        0x80,
+                                   0xFF, 0x0BADF00D, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x02000000u, 0x01FFFFFFu};
     for (int round = 0; round < 400; ++round) {
         Buffer bytes = whole;
         for (int hits = 1 + static_cast<int>(random() % 6); hits > 0; --hits) {
             const std::size_t at = 15 + random() % (bytes.size() - 19);
             if (random() % 2) testing::PutU32(bytes, at & ~std::size_t{3}, nasty[random() % std::size(nasty)]);
-            else bytes[at] = static_cast<std::uint8_t>(random());
+            else
+                bytes[at] = static_cast<std::uint8_t>(random());
         }
         testing::WriteFile(path, bytes);
         TallowmarkDoc doc;

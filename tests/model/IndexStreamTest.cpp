@@ -34,11 +34,13 @@ TEST(IndexStream, FindsWhatLoadingFindsAcrossWindowEdgesAndDamage) {
     IndexFileBuilder builder;
     builder.CacheDir(0, "DIR0");
     for (int i = 0; builder.Position() < (3u << 20); ++i) {
-        if (i % 97 == 0) builder.Hash(32);  // 4 KiB records land across the window's edges
+        if (i % 97 == 0) builder.Hash(32);          // 4 KiB records land across the window's edges
         if (i % 4001 == 2000) builder.Hash(10000);  // 1.2 MiB, more than a window reads at once
         if (i % 13 == 0) builder.Unrecognised();
-        builder.Url({.url = "http://host/" + std::to_string(i), .modified = FileTimeOf(2008, 3, 30, 1, i % 60),
-                     .fileName = "f.htm", .minimumBlocks = 1u + i % 3});
+        builder.Url({.url = "http://host/" + std::to_string(i),
+                     .modified = FileTimeOf(2008, 3, 30, 1, i % 60),
+                     .fileName = "f.htm",
+                     .minimumBlocks = 1u + i % 3});
     }
     builder.Redirect("http://last/");
     testing::Buffer cutShort = builder.Bytes();
@@ -60,8 +62,9 @@ TEST(IndexStream, RefusesWhatLoadingRefuses) {
     testing::WriteFile(dir.Path("empty.dat"), {});
     EXPECT_EQ(StreamedCsv(dir.Path("text.dat")), "failed: Unexpected file format.");
     EXPECT_EQ(StreamedCsv(dir.Path("none.dat")), "failed: " + dir.Path("none.dat") + " was not found.");
-    EXPECT_EQ(StreamedCsv(dir.Path("empty.dat")),
-              "# record number,type,data,size,modified date/time,accessed date/time,cache directory,cache filename\r\n");
+    EXPECT_EQ(
+        StreamedCsv(dir.Path("empty.dat")),
+        "# record number,type,data,size,modified date/time,accessed date/time,cache directory,cache filename\r\n");
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ IndexFileBuilder HashAndTenBlanks(bool unrecognisedThird) {
     builder.Hash(32);
     for (int i = 0; i < 10; ++i) {
         if (unrecognisedThird && i == 2) builder.Unrecognised();
-        else builder.Blank();
+        else
+            builder.Blank();
     }
     return builder;
 }

@@ -10,9 +10,7 @@
 namespace tallowmark {
 namespace {
 
-std::filesystem::path Fixture(const std::string& name) {
-    return std::filesystem::path(TALLOWMARK_FIXTURES_DIR) / name;
-}
+std::filesystem::path Fixture(const std::string& name) { return std::filesystem::path(TALLOWMARK_FIXTURES_DIR) / name; }
 
 std::map<std::string, int> CountKinds(const TallowmarkDoc& doc) {
     std::map<std::string, int> kinds;

@@ -65,8 +65,8 @@ TEST(UrlRecord, TextOffsetsMustLieStrictlyBetween8AndTheSize) {
     Fixture f = UrlFixture();
     testing::PutText(f.recordBytes, 9, "nine");
     testing::PutText(f.recordBytes, 200, "name.htm");
-    const std::pair<std::uint32_t, std::string> cases[] = {
-        {0, ""}, {8, ""}, {9, "nine"}, {200, "name.htm"}, {256, ""}, {0xFFFFFFF0u, ""}};
+    const std::pair<std::uint32_t, std::string> cases[] = {{0, ""},           {8, ""},   {9, "nine"},
+                                                           {200, "name.htm"}, {256, ""}, {0xFFFFFFF0u, ""}};
     for (const auto& [offset, expected] : cases) {
         testing::PutU32(f.recordBytes, 0x3C, offset);
         testing::PutU32(f.recordBytes, 0x44, offset);
@@ -88,8 +88,8 @@ TEST(UrlRecord, CacheDirectoryComesFromTheHeader) {
     Fixture f = UrlFixture();
     std::memcpy(f.headerBytes.data() + 0x50, "FIRST\0\0\0", 8);
     std::memcpy(f.headerBytes.data() + 0x5C, "ABCDEFGHIJK", 11);  // no NUL within 8 bytes
-    const std::pair<std::uint8_t, std::string> cases[] = {{0x00, "FIRST"}, {0x01, "ABCDEFGH"}, {0x80, ""}, {0xFF, ""},
-                                                           {0x0F, ""}};  // 0x0F: 0x50 + 180 + 8 > 0x100
+    const std::pair<std::uint8_t, std::string> cases[] = {
+        {0x00, "FIRST"}, {0x01, "ABCDEFGH"}, {0x80, ""}, {0xFF, ""}, {0x0F, ""}};  // 0x0F: 0x50 + 180 + 8 > 0x100
     for (const auto& [index, expected] : cases) {
         f.recordBytes[0x38] = index;
         EXPECT_EQ(f.Url().CacheDirText(), expected) << int(index);

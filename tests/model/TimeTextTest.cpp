@@ -38,7 +38,7 @@ TEST(TimeText, Utc) {
     EXPECT_EQ(Short(march), "05 Mar 2008, 14:07");  // seconds cut, not rounded
     EXPECT_EQ(Long(march), "05 Mar 2008, 14:07:59");
     EXPECT_EQ(ToTimeValue(FileTimeOf(1850, 1, 1)), 0);  // before 1900 counts as 0
-    EXPECT_EQ(Short(FileTimeOf(1950, 6, 1)), "");      // outside 32 bits
+    EXPECT_EQ(Short(FileTimeOf(1950, 6, 1)), "");       // outside 32 bits
     EXPECT_EQ(ToTimeValue(FileTimeOf(1950, 6, 1)), -1);
     EXPECT_EQ(Short(FileTimeOf(2050, 6, 1)), "");
     EXPECT_EQ(ToTimeValue(FileTimeOf(2038, 1, 19, 3, 14, 7)), 2147483647);
@@ -77,8 +77,8 @@ TEST(TimeText, WestOfUtcWithDaylightSaving) {
 
 TEST(TimeText, NeverFollowsTheCLocale) {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
-    const bool switched = std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8") ||
-                          std::setlocale(LC_ALL, "");
+    const bool switched =
+        std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8") || std::setlocale(LC_ALL, "");
     TimeZoneScope zone("UTC0");
     PresentTime now(kJanuary2026);
     EXPECT_EQ(Short(FileTimeOf(2008, 3, 5, 14, 7)), "05 Mar 2008, 14:07");

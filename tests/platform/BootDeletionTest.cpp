@@ -39,7 +39,8 @@ TEST(TmpfilesEntries, NamesSurviveQuotingAndOnlyExactEntriesCount) {
     EXPECT_EQ(*tmpfiles::RemovalLine("/d/*"), R"(r! "/d/\\*")");
 
     // A line break in a name must never start an entry of its own.
-    for (const std::string& path : std::vector<std::string>{"/d/x\nR /home", "/d/x\rR /home", std::string("/d/x\0y", 6), "/d/\x7F", "/d/\t"})
+    for (const std::string& path :
+         std::vector<std::string>{"/d/x\nR /home", "/d/x\rR /home", std::string("/d/x\0y", 6), "/d/\x7F", "/d/\t"})
         EXPECT_FALSE(tmpfiles::RemovalLine(path));
     for (const std::string path : {"", "relative/index.dat", "/", "/d/../etc", "/d/./x", "/d//x", "/d/"})
         EXPECT_FALSE(tmpfiles::RemovalLine(path)) << path;
@@ -57,7 +58,8 @@ TEST_F(BootDeletionTest, ScheduledMeansThisFileAndEarlierEntriesStay) {
     EXPECT_FALSE(IsScheduledForDeletionAtBoot(first, Root()));
     ASSERT_TRUE(ScheduleDeletionAtBoot(first, Root()));
     EXPECT_TRUE(IsScheduledForDeletionAtBoot(first, Root()));
-    for (const char* near : {"/data/a b/index.da", "/data/a b/index.dat.old", "/data/a b", "/data/A B/index.dat", "/x/data/a b/index.dat"})
+    for (const char* near :
+         {"/data/a b/index.da", "/data/a b/index.dat.old", "/data/a b", "/data/A B/index.dat", "/x/data/a b/index.dat"})
         EXPECT_FALSE(IsScheduledForDeletionAtBoot(near, Root())) << near;
 
     ASSERT_TRUE(ScheduleDeletionAtBoot(second, Root()));

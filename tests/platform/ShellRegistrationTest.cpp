@@ -44,7 +44,8 @@ TEST(ShellRegistration, TypeByNameAndContentAndAQuotedExecWrittenOnlyWhenChanged
 
     const std::string desktop = TextOf(entry);
     EXPECT_NE(desktop.find("\nExec=\"/opt/My \\\\\"Apps\\\\\"/\\\\$bin\\\\\\\\50%%/tallowmark\" /dde %F\n"),
-              std::string::npos) << desktop;
+              std::string::npos)
+        << desktop;
     EXPECT_NE(desktop.find("\nMimeType=application/x-tallowmark-index;\n"), std::string::npos);
     EXPECT_NE(desktop.find("\nIcon=tallowmark\n"), std::string::npos);
     EXPECT_EQ(TextOf(root.Root() / "icons/hicolor/scalable/apps/tallowmark.svg"), "<svg/>");

@@ -42,7 +42,8 @@ struct FakeDesktop {
     testing::TempDir dir;
     fs::path bin = dir.Root() / "bin";
     fs::path registered = bin / "my editor";
-    platform::DesktopPlaces places{{(dir.Root() / "config").string()}, {(dir.Root() / "data").string()}, {}, {bin.string()}};
+    platform::DesktopPlaces places{
+        {(dir.Root() / "config").string()}, {(dir.Root() / "data").string()}, {}, {bin.string()}};
 
     FakeDesktop() {
         WriteFakeEditor(registered, dir.Root() / "opened");
@@ -51,7 +52,8 @@ struct FakeDesktop {
         WriteText(dir.Root() / "config" / "mimeapps.list",
                   "[Added Associations]\ntext/plain=other.desktop;\n"
                   "[Default Applications]\ntext/plain=gone.desktop;vim.desktop;my.desktop;\n");
-        WriteText(dir.Root() / "data" / "applications" / "vim.desktop", "[Desktop Entry]\nExec=gedit %F\nTerminal=true\n");
+        WriteText(dir.Root() / "data" / "applications" / "vim.desktop",
+                  "[Desktop Entry]\nExec=gedit %F\nTerminal=true\n");
         WriteText(dir.Root() / "data" / "applications" / "my.desktop",
                   "[Desktop Entry]\nName=Mine\nExec=\"" + registered.string() + "\" --new-window %U %i\n");
     }

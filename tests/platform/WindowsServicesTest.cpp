@@ -18,7 +18,8 @@ class ScratchKey {
 public:
     ScratchKey(HKEY hive, const std::string& parent) : m_hive(hive) {
         static int counter = 0;
-        m_path = parent + "\\Tallowmark-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        m_path =
+            parent + "\\Tallowmark-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
         HKEY key = nullptr;
         if (RegCreateKeyExW(hive, platform::Widen(m_path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                             nullptr) == ERROR_SUCCESS)
@@ -85,7 +86,8 @@ TEST(WindowsDeleteOnRestart, OnlyAnExactDeleteEntryCountsInAValueOfAnyLength) {
     ASSERT_TRUE(platform::ScheduleDeletionAtBoot(document, root.Path()));
     EXPECT_TRUE(platform::IsScheduledForDeletionAtBoot(document, root.Path()));
     EXPECT_TRUE(platform::IsScheduledForDeletionAtBoot("c:\\DATA\\cache\\INDEX.dat", root.Path()));
-    EXPECT_TRUE(platform::IsScheduledForDeletionAtBoot("C:\\Other\\Temporary Internet Files\\waiting-0.tmp", root.Path()));
+    EXPECT_TRUE(
+        platform::IsScheduledForDeletionAtBoot("C:\\Other\\Temporary Internet Files\\waiting-0.tmp", root.Path()));
 
     // A value cut short in the middle of a pair, or missing, schedules nothing.
     SetPending(root.Path(), L"\\??\\C:\\Data\\Cache\\index.dat", REG_BINARY);

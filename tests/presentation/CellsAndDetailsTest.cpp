@@ -88,15 +88,18 @@ TEST_F(Cells, DetailsOfOtherKinds) {
     EXPECT_EQ(EntryDetailsText((*loaded)[1], "p"),
               head + "2\r\nRecord Type: REDR\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\nURL: ");
     EXPECT_EQ(EntryDetailsText((*loaded)[2], "p"),
-              head + "3\r\nRecord Type: BLANK\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
-                     "Blank records are blank and contain all zeros");
+              head +
+                  "3\r\nRecord Type: BLANK\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+                  "Blank records are blank and contain all zeros");
     EXPECT_EQ(EntryDetailsText((*loaded)[3], "p"),
-              head + "4\r\nRecord Type: BAD FOOD\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
-                     "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.");
+              head +
+                  "4\r\nRecord Type: BAD FOOD\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+                  "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.");
     // Empty fields leave their lines out.
     EXPECT_EQ(EntryDetailsText((*loaded)[4], "p"),
-              head + "5\r\nRecord Type: URL\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
-                     "Last Modified: 01 Jan 1970, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00");
+              head +
+                  "5\r\nRecord Type: URL\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
+                  "Last Modified: 01 Jan 1970, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00");
 }
 
 TEST_F(Cells, DetailsDecodeTheRecordsTextsButNotTheOwnPath) {

@@ -27,8 +27,10 @@ IndexFileBuilder Sample(const char* version = testing::kVersion5) {
     IndexFileBuilder builder(version);
     builder.CacheDir(0, "DIR0");
     builder.Hash(2);
-    builder.Url({.url = "http://a/\"quoted\",comma", .modified = FileTimeOf(2008, 3, 5, 14, 7),
-                 .accessed = FileTimeOf(2008, 3, 6, 9, 1), .fileName = "f.htm"});
+    builder.Url({.url = "http://a/\"quoted\",comma",
+                 .modified = FileTimeOf(2008, 3, 5, 14, 7),
+                 .accessed = FileTimeOf(2008, 3, 6, 9, 1),
+                 .fileName = "f.htm"});
     builder.Leak({.url = "http://leak/", .modified = FileTimeOf(2008, 3, 5, 14, 7), .fileName = "l.htm"});
     builder.Blank().BadFood().Redirect("http://r/");
     return builder;

@@ -13,9 +13,9 @@
 namespace tallowmark {
 namespace {
 
+using testing::AllRows;
 using testing::FileTimeOf;
 using testing::IndexFileBuilder;
-using testing::AllRows;
 using testing::LoadDoc;
 using testing::Numbers;
 
@@ -26,13 +26,13 @@ std::vector<std::uint32_t> Kept(const TallowmarkDoc& doc, const char* fieldText)
 IndexFileBuilder Sample(const char* version = testing::kVersion5) {
     IndexFileBuilder builder(version);
     builder.CacheDir(0, "CACHEDIR");
-    builder.Hash(2);                                                                            // 0
-    builder.Url({.url = "http://News.Example.com/a", .accessed = FileTimeOf(2008, 3, 5, 10),
-                 .fileName = "story[1].htm"});                                                  // 1
-    builder.Leak({.url = "http://leak.test/", .accessed = FileTimeOf(2008, 3, 6, 10), .fileName = "gone.htm"});  // 2
-    builder.Redirect("http://r.example.org/");                                                 // 3
-    builder.Blank().BadFood();                                                                  // 4, 5
-    builder.Url({.url = "http://caf\xE9.test/", .accessed = 0, .fileName = "menu.htm"});        // 6: no date
+    builder.Hash(2);  // 0
+    builder.Url(
+        {.url = "http://News.Example.com/a", .accessed = FileTimeOf(2008, 3, 5, 10), .fileName = "story[1].htm"});  // 1
+    builder.Leak({.url = "http://leak.test/", .accessed = FileTimeOf(2008, 3, 6, 10), .fileName = "gone.htm"});     // 2
+    builder.Redirect("http://r.example.org/");                                                                      // 3
+    builder.Blank().BadFood();                                                            // 4, 5
+    builder.Url({.url = "http://caf\xE9.test/", .accessed = 0, .fileName = "menu.htm"});  // 6: no date
     return builder;
 }
 
@@ -45,15 +45,15 @@ TEST_F(FilterAndTimeline, TextMatchesEachShownFieldWithoutRegardToCase) {
     auto loaded = LoadDoc(Sample());
     const TallowmarkDoc& doc = loaded->doc;
     EXPECT_EQ(Kept(doc, ""), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(Kept(doc, "news.EXAMPLE"), (std::vector<std::uint32_t>{1}));      // URL
-    EXPECT_EQ(Kept(doc, "example"), (std::vector<std::uint32_t>{1, 3}));        // a redirect's URL is shown too
-    EXPECT_EQ(Kept(doc, "STORY[1]"), (std::vector<std::uint32_t>{1}));          // cache file name
-    EXPECT_EQ(Kept(doc, "cachedir"), (std::vector<std::uint32_t>{1, 6}));       // cache directory
-    EXPECT_EQ(Kept(doc, "bad f"), (std::vector<std::uint32_t>{5}));             // type
-    EXPECT_EQ(Kept(doc, "CAF\xC3\x89"), (std::vector<std::uint32_t>{6}));       // É finds é
+    EXPECT_EQ(Kept(doc, "news.EXAMPLE"), (std::vector<std::uint32_t>{1}));  // URL
+    EXPECT_EQ(Kept(doc, "example"), (std::vector<std::uint32_t>{1, 3}));    // a redirect's URL is shown too
+    EXPECT_EQ(Kept(doc, "STORY[1]"), (std::vector<std::uint32_t>{1}));      // cache file name
+    EXPECT_EQ(Kept(doc, "cachedir"), (std::vector<std::uint32_t>{1, 6}));   // cache directory
+    EXPECT_EQ(Kept(doc, "bad f"), (std::vector<std::uint32_t>{5}));         // type
+    EXPECT_EQ(Kept(doc, "CAF\xC3\x89"), (std::vector<std::uint32_t>{6}));   // É finds é
     // A LEAK row shows no cache fields, so they are not searched.
     EXPECT_TRUE(Kept(doc, "gone.htm").empty());
-    EXPECT_TRUE(Kept(doc, "\xE2\x82\xAC\xE2\x98\x83").empty());                 // no record text can hold a snowman
+    EXPECT_TRUE(Kept(doc, "\xE2\x82\xAC\xE2\x98\x83").empty());  // no record text can hold a snowman
     EXPECT_TRUE(Kept(doc, "nowhere").empty());
     // Each case of the first letter is looked for, wherever the other one comes first.
     IndexFileBuilder mixed;
@@ -97,8 +97,8 @@ TEST_F(FilterAndTimeline, ExportWithAFilterWritesTheMatchingRecordsInFileOrder) 
 }
 
 TEST_F(FilterAndTimeline, PeriodTermsReadBackAndRefuseDaysThatDoNotExist) {
-    for (const char* term : {"accessed:2008-03-05", "modified:2008-03", "accessed:2008-W10", "accessed:2009-W53",
-                             "accessed:2010-W01"}) {
+    for (const char* term :
+         {"accessed:2008-03-05", "modified:2008-03", "accessed:2008-W10", "accessed:2009-W53", "accessed:2010-W01"}) {
         const auto period = ParsePeriodTerm(term);
         ASSERT_TRUE(period) << term;
         EXPECT_EQ(PeriodTerm(*period), term);
@@ -152,7 +152,7 @@ TEST_F(FilterAndTimeline, BarsCountUrlAndLeakRecordsWithUndatedOnesApart) {
 
 TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
     testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central European rules, written out
-    OverridePresentTimeForTesting(1784116800);  // July 2026: summer time now
+    OverridePresentTimeForTesting(1784116800);                  // July 2026: summer time now
     IndexFileBuilder builder;
     // Three days around each change of 2008: 30 March and 26 October.
     for (auto [month, day] : {std::pair{3, 29}, std::pair{10, 25}})
@@ -163,7 +163,8 @@ TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
     ASSERT_EQ(days.days.size(), loaded->doc.RecordCount());
     for (std::size_t i = 0; i < days.days.size(); ++i) {
         const std::string cell = CellText((*loaded)[i], kColumnModified, false);
-        ASSERT_EQ(PeriodLabel(PeriodOf(TimeBasis::Modified, PeriodUnit::Day, days.days[i])), cell.substr(0, 11)) << cell;
+        ASSERT_EQ(PeriodLabel(PeriodOf(TimeBasis::Modified, PeriodUnit::Day, days.days[i])), cell.substr(0, 11))
+            << cell;
     }
     OverridePresentTimeForTesting(std::nullopt);
 }

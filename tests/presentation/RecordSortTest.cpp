@@ -10,9 +10,9 @@
 namespace tallowmark {
 namespace {
 
+using testing::AllRows;
 using testing::FileTimeOf;
 using testing::IndexFileBuilder;
-using testing::AllRows;
 using testing::LoadDoc;
 using testing::Numbers;
 
@@ -60,7 +60,7 @@ TEST_F(Sorting, DescendingUsesTheReversedAnswers) {
     auto loaded = Mixed();
     RowList rows = AllRows(loaded->doc);
     SortRows(rows, 3, true);
-    EXPECT_EQ(rows.front()->RecordNumber(), 7u);  // the only 384-byte record
+    EXPECT_EQ(rows.front()->RecordNumber(), 7u);                // the only 384-byte record
     EXPECT_EQ(CompareRecordsReversed(rows[1], rows[2], 3), 1);  // equal sizes answer 1
     SortRows(rows, 0, true);
     EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{7, 6, 5, 4, 3, 2, 1, 0}));
@@ -85,8 +85,18 @@ TEST_F(Sorting, ClicksToggleThroughTheSharedLastColumn) {
 TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
     IndexFileBuilder builder;
     std::mt19937 random(7);
-    const char* words[] = {"", "a", "B", "b", "ab", "\xC4", "http://x/", "http://www.example.com/",
-                           "http://www.example.com/a", "http://www.example.co", "0123456789abcdef", "0123456789abcdeg"};
+    const char* words[] = {"",
+                           "a",
+                           "B",
+                           "b",
+                           "ab",
+                           "\xC4",
+                           "http://x/",
+                           "http://www.example.com/",
+                           "http://www.example.com/a",
+                           "http://www.example.co",
+                           "0123456789abcdef",
+                           "0123456789abcdeg"};
     for (int i = 0; i < 400; ++i) {
         switch (random() % 6) {
             case 0: builder.Blank(); break;
@@ -100,7 +110,8 @@ TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
                                         .dirIndex = static_cast<std::int8_t>(random() % 3),
                                         .minimumBlocks = 1 + static_cast<std::uint32_t>(random() % 3)};
                 if (random() % 4 == 0) builder.Leak(entry);
-                else builder.Url(entry);
+                else
+                    builder.Url(entry);
             }
         }
     }

@@ -74,7 +74,7 @@ TEST(CommandTable, EveryMenuItemHasItsCommandAndNoKeyIsTakenTwice) {
 TEST(AnsiText, Windows1252ToUtf8) {
     EXPECT_EQ(Windows1252ToUtf8("abc"), "abc");
     EXPECT_EQ(Windows1252ToUtf8("\xE9\x80\x9F"), "\xC3\xA9\xE2\x82\xAC\xC5\xB8");  // é € Ÿ
-    EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");                             // undefined: U+0081
+    EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");                              // undefined: U+0081
 }
 
 TEST(AnsiText, ExportsKeepValidUtf8AndReadEverythingElseAsTheCodePage) {

@@ -14,9 +14,9 @@ TEST(ShellCommands, OpenCommandsRoundTripAndJunkIsSkipped) {
     EXPECT_EQ(OpenCommand("/a\"b"), "[open(\"/a\"\"b\")]");
     EXPECT_EQ(ParseOpenCommands(stream), paths);
 
-    const std::string junk[] = {"[print(\"/p\")]", "[open(\"\")]", "[open(\"/unterminated",  "[open(\"/x\")",
-                                "[open(\"/x\"y\")]", std::string("[open(\"/nul\0x\")]", 17), "\xFF\xFE[[[open((\"\"",
-                                "[OPEN(\"/upper\")]"};
+    const std::string junk[] = {"[print(\"/p\")]",       "[open(\"\")]",      "[open(\"/unterminated",
+                                "[open(\"/x\")",         "[open(\"/x\"y\")]", std::string("[open(\"/nul\0x\")]", 17),
+                                "\xFF\xFE[[[open((\"\"", "[OPEN(\"/upper\")]"};
     std::string mixed = "garbage";
     for (const std::string& piece : junk) mixed += piece + OpenCommand("/good");
     EXPECT_EQ(ParseOpenCommands(mixed), Paths(std::size(junk), "/good"));

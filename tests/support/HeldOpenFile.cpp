@@ -11,8 +11,9 @@ namespace tallowmark::testing {
 
 #ifdef _WIN32
 HeldOpenFile::HeldOpenFile(const std::string& path) {
-    HANDLE file = CreateFileW(platform::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(platform::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) m_handle = file;
 }
 

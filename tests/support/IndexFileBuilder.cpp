@@ -73,9 +73,7 @@ IndexFileBuilder& IndexFileBuilder::HeaderU32(std::size_t offset, std::uint32_t 
     return *this;
 }
 
-void IndexFileBuilder::AppendRecord(Buffer record) {
-    m_body.insert(m_body.end(), record.begin(), record.end());
-}
+void IndexFileBuilder::AppendRecord(Buffer record) { m_body.insert(m_body.end(), record.begin(), record.end()); }
 
 IndexFileBuilder& IndexFileBuilder::Hash(std::uint32_t blocks, std::optional<std::uint32_t> countField) {
     Buffer record(blocks * kBlock, 0);
@@ -132,7 +130,8 @@ IndexFileBuilder& IndexFileBuilder::UrlLike(const char* signature, const UrlEntr
     PutU32(record, 4, entry.countField.value_or(static_cast<std::uint32_t>(record.size() / kBlock)));
     PutU32(record, 0x3C, entry.fileNameOffset.value_or(entry.fileName.empty() ? 0 : fileNameAt));
     PutU32(record, 0x44, entry.headersOffset.value_or(entry.headers.empty() ? 0 : headersAt));
-    PutU32(record, 0x48, static_cast<std::uint32_t>(entry.headers.size()));  // the headers' length, as real files keep it
+    PutU32(record, 0x48,
+           static_cast<std::uint32_t>(entry.headers.size()));  // the headers' length, as real files keep it
     if (m_bVersion4) {
         PutU32(record, 0x38, entry.urlOffsetField);
     } else {

@@ -22,8 +22,8 @@ struct UrlEntry {
     std::uint64_t accessed = 0;
     std::string fileName;
     std::string headers;
-    std::int8_t dirIndex = 0;                    // version-5 layout only; version 4 takes the headers offset's low byte
-    std::uint32_t urlOffsetField = 0x68;         // 0x68 is the only value that names a URL
+    std::int8_t dirIndex = 0;             // version-5 layout only; version 4 takes the headers offset's low byte
+    std::uint32_t urlOffsetField = 0x68;  // 0x68 is the only value that names a URL
     std::optional<std::uint32_t> fileNameOffset;  // default: where the builder put the name
     std::optional<std::uint32_t> headersOffset;   // default: where the builder put the headers
     std::optional<std::uint32_t> countField;      // default: the blocks the entry takes

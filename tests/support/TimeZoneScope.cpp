@@ -13,7 +13,8 @@ void SetZoneVariable(const char* zone) {
     _putenv_s("TZ", zone ? zone : "");  // an empty value removes the variable
 #else
     if (zone) setenv("TZ", zone, 1);
-    else unsetenv("TZ");
+    else
+        unsetenv("TZ");
 #endif
 }
 }  // namespace
