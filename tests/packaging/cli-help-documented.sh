@@ -36,13 +36,16 @@ for word in $commands $globals; do
     grep -qF -- "*$word*" "$page" || fail "the manual page has no entry for $word"
     grep -qxF -- "$word" <<<"$offered" || fail "the completion does not offer $word"
 done
+options_seen=0
 for command in $commands; do
     offered=$(completions "$command" -)
     for option in $(options_of "$command"); do
+        options_seen=$((options_seen + 1))
         grep -qF -- "*$option*" "$page" || fail "the manual page has no entry for $command $option"
         grep -qxF -- "$option" <<<"$offered" || fail "the completion does not offer $option after $command"
     done
 done
+((options_seen > 0)) || fail "no command options read from --help"
 offered=$(completions timeline --format "")
 for format in $formats; do
     grep -qE -- "^## .*--format $format\$" "$page" || fail "the manual page has no section with an example of $format"
