@@ -42,7 +42,7 @@ RegistrationResult RegisterDocumentType(const std::string& executablePath, const
                                         const DocumentType& type = {});
 
 // The folders where the system keeps what installed programs register ($XDG_DATA_DIRS,
-// else /usr/local/share and /usr/share), the one the desktop reads first first. None on
+// else /usr/local/share and /usr/share), in the order the desktop reads them. None on
 // Windows.
 std::vector<std::string> SystemDataFolders();
 
