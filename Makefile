@@ -2,9 +2,10 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
+DEB_DIR ?= build-deb
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan-test windows-test bench install fuzz screenshots clean
+.PHONY: all deps build run test asan-test windows-test bench install deb deb-test fuzz screenshots clean
 
 all: build
 
@@ -19,12 +20,12 @@ run: build
 	$(BUILD_DIR)/tallowmark
 
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 -LE package
 
 asan-test: deps
 	@[ -f $(ASAN_DIR)/build.ninja ] || cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLOWMARK_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_DIR)
-	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2 -LE package
 
 # Core, CLI and Windows services cross-built with MinGW-w64 and run under Wine.
 windows-test: deps
@@ -48,6 +49,17 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
+# The Debian package, tallowmark_VERSION_ARCH.deb in $(DEB_DIR), checked by lintian.
+DEB_TOOLS = debhelper dpkg-dev fakeroot lintian scdoc appstream desktop-file-utils man-db
+deb: deps
+	@scripts/install-deps.sh $(DEB_TOOLS)
+	packaging/build-deb.sh . $(DEB_DIR)
+
+# Builds the package once more, unpacks it and checks what it installs.
+deb-test: build
+	@scripts/install-deps.sh $(DEB_TOOLS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -L package
+
 # Runs the loader fuzzer (clang, libFuzzer) for FUZZ_SECONDS; fails on any finding.
 FUZZ_SECONDS ?= 300
 fuzz:
@@ -58,4 +70,4 @@ screenshots: build
 	$(BUILD_DIR)/tallowmark_screenshots ../shared/fixtures/real $(BUILD_DIR)/screenshots
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) $(DEB_DIR) build-fuzz

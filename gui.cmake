@@ -49,8 +49,9 @@ target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_gui)
 # The help page ships beside the program.
 configure_file(shell/help/tallowmark-help.html ${CMAKE_BINARY_DIR}/tallowmark-help.html COPYONLY)
 
-# Installation: the programs, and for the desktop the entry, the MIME package and the
-# icon, so that a distribution can package them without the start-time registration.
+# Installation: the programs, and for the desktop the entry, the MIME package, the icons,
+# the manual page and the software centre's description, so that a distribution can
+# package them without the start-time registration.
 include(GNUInstallDirs)
 install(TARGETS tallowmark RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES shell/help/tallowmark-help.html DESTINATION ${CMAKE_INSTALL_DATADIR}/tallowmark)
@@ -70,6 +71,9 @@ if(NOT WIN32)
     file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime/packages\" TYPE FILE
          FILES \"${TALLOWMARK_DESKTOP_DIR}/tallowmark.xml\")
   ")
+  tallowmark_manual_page(tallowmark)
+  # What software centres show; its launchable is the entry above.
+  install(FILES packaging/org.example.Tallowmark.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES shell/icons/tallowmark.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   foreach(size 16 32 48 256)
     install(FILES shell/icons/tallowmark-${size}.png RENAME tallowmark.png

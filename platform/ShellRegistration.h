@@ -9,6 +9,7 @@
 // path of a registry key under HKEY_CURRENT_USER (normally "Software\Classes").
 
 #include <string>
+#include <vector>
 
 namespace tallowmark::platform {
 
@@ -39,6 +40,19 @@ struct RegistrationResult {
 // paths. Writes only what differs from what is there already.
 RegistrationResult RegisterDocumentType(const std::string& executablePath, const std::string& root,
                                         const DocumentType& type = {});
+
+// The folders where the system keeps what installed programs register ($XDG_DATA_DIRS,
+// else /usr/local/share and /usr/share), in the order the desktop reads them. None on
+// Windows.
+std::vector<std::string> SystemDataFolders();
+
+// True when a package has installed the registration in `dataFolders`: the desktop entry
+// the desktop reads first for `type` runs `executablePath`, and a MIME package of that
+// name declares the type. A program so installed need not register itself for its user;
+// one started from anywhere else (a build tree) still does. Reads the files afresh on
+// every call; an unreadable one counts as not installed.
+bool IsRegisteredSystemWide(const std::string& executablePath, const std::vector<std::string>& dataFolders,
+                            const DocumentType& type = {});
 
 // Lets the desktop see the registration at once (refreshes the MIME and desktop-entry
 // databases where the programs for it exist). Returns without waiting for them.

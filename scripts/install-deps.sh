@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev libx11-dev
   tzdata
   systemd shared-mime-info desktop-file-utils
+  scdoc
   sleuthkit
   "$@"
 )

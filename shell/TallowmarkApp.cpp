@@ -71,11 +71,13 @@ bool TallowmarkApp::InitInstance() {
 void TallowmarkApp::RegisterShellFileTypes() const {
     // Failures are silent: the program works the same without the desktop knowing it.
     if (m_strRegistrationRoot.empty()) return;
+    // Installed by a package for everyone: the user needs no copies of their own.
+    const std::string executable = QCoreApplication::applicationFilePath().toStdString();
+    if (platform::IsRegisteredSystemWide(executable, platform::SystemDataFolders())) return;
     platform::DocumentType type;
     QFile icon(QStringLiteral(":/icons/tallowmark.svg"));
     if (icon.open(QIODevice::ReadOnly)) type.iconSvg = icon.readAll().toStdString();
-    const auto result = platform::RegisterDocumentType(QCoreApplication::applicationFilePath().toStdString(),
-                                                       m_strRegistrationRoot, type);
+    const auto result = platform::RegisterDocumentType(executable, m_strRegistrationRoot, type);
     if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
 }
 

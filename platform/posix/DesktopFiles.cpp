@@ -81,6 +81,7 @@ std::optional<std::string> DesktopEntry(const std::string& executablePath, const
            type.mimeType +
            ";\n"
            "Categories=Utility;\n"
+           "Keywords=index.dat;cache;history;cookies;privacy;forensics;\n"
            "Terminal=false\n";
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -63,6 +64,13 @@ void StartDetached(const std::string& program, const std::string& argument) {
 
 std::string MimeFolder(const std::string& root) { return root + "/mime"; }
 std::string ApplicationsFolder(const std::string& root) { return root + "/applications"; }
+
+// The whole file; nothing when it is missing or unreadable.
+std::optional<std::string> TextOf(const std::string& path) {
+    const FileContents contents = ReadWholeFile(path);
+    if (contents.error != FileError::None) return std::nullopt;
+    return std::string(reinterpret_cast<const char*>(contents.bytes.get()), contents.size);
+}
 }  // namespace
 
 std::string UserRegistrationRoot() {
@@ -87,6 +95,38 @@ RegistrationResult RegisterDocumentType(const std::string& executablePath, const
     std::error_code error;
     if (!std::filesystem::exists(MimeFolder(root) + "/" + type.mimeType + ".xml", error)) result.changed = true;
     return result;
+}
+
+std::vector<std::string> SystemDataFolders() {
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::string_view list = dirs && dirs[0] ? dirs : "/usr/local/share:/usr/share";
+    std::vector<std::string> folders;
+    while (!list.empty()) {
+        const std::size_t end = std::min(list.find(':'), list.size());
+        // A relative folder is no place of the system's.
+        if (end > 0 && list.front() == '/') folders.emplace_back(list.substr(0, end));
+        list.remove_prefix(std::min(end + 1, list.size()));
+    }
+    return folders;
+}
+
+bool IsRegisteredSystemWide(const std::string& executablePath, const std::vector<std::string>& dataFolders,
+                            const DocumentType& type) {
+    if (!DesktopEntry(executablePath, type)) return false;
+    const std::string exec = "\nExec=" + ExecArgument(executablePath) + " ";
+    std::optional<bool> entryRunsThis;
+    bool typeDeclared = false;
+    const std::string declaration = "<mime-type type=\"" + type.mimeType + "\"";
+    for (const std::string& folder : dataFolders) {
+        if (folder.empty() || folder.front() != '/') continue;
+        if (!entryRunsThis)
+            if (const auto entry = TextOf(ApplicationsFolder(folder) + "/" + type.desktopFileName))
+                entryRunsThis = entry->find(exec) != std::string::npos;
+        if (!typeDeclared)
+            if (const auto package = TextOf(MimeFolder(folder) + "/packages/" + MimePackageFileName(type)))
+                typeDeclared = package->find(declaration) != std::string::npos;
+    }
+    return entryRunsThis.value_or(false) && typeDeclared;
 }
 
 void RefreshDesktopDatabases(const std::string& root, const DocumentType&) {

@@ -3,8 +3,18 @@
 //   tallowmark-desktop-files EXECUTABLE FOLDER
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "platform/posix/DesktopFiles.h"
+
+namespace {
+bool Write(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    file.close();
+    return !file.fail();
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace tallowmark::platform;
@@ -19,7 +29,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[2];
-    std::ofstream(folder + "/" + type.desktopFileName, std::ios::binary) << *entry;
-    std::ofstream(folder + "/" + MimePackageFileName(type), std::ios::binary) << MimePackage(type);
+    // The install goes on only with both files whole.
+    for (const auto& [name, text] :
+         {std::pair{type.desktopFileName, *entry}, std::pair{MimePackageFileName(type), MimePackage(type)}}) {
+        if (!Write(folder + "/" + name, text)) {
+            std::fprintf(stderr, "%s: %s/%s could not be written\n", argv[0], folder.c_str(), name.c_str());
+            return 1;
+        }
+    }
     return 0;
 }

@@ -92,6 +92,12 @@ RegistrationResult RegisterDocumentType(const std::string& executablePath, const
     return {writer.ok, writer.changed};
 }
 
+// An installer's registration lives under HKEY_LOCAL_MACHINE, and the user's own keys
+// take precedence over it anyway: the program always registers for its user.
+std::vector<std::string> SystemDataFolders() { return {}; }
+
+bool IsRegisteredSystemWide(const std::string&, const std::vector<std::string>&, const DocumentType&) { return false; }
+
 void RefreshDesktopDatabases(const std::string&, const DocumentType&) {
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }

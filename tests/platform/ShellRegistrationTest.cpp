@@ -73,6 +73,40 @@ TEST(ShellRegistration, TypeByNameAndContentAndAQuotedExecWrittenOnlyWhenChanged
     EXPECT_TRUE(fs::is_empty(untouched.Root()));
 }
 
+TEST(ShellRegistration, AnInstalledEntryForThisVeryProgramAndItsTypeMakeTheUserCopiesNeedless) {
+    TempDir place;
+    const std::string local = (place.Root() / "local").string(), shared = (place.Root() / "shared").string();
+    const auto install = [](const std::string& folder, const std::string& exe, bool withType) {
+        fs::create_directories(folder + "/applications");
+        std::ofstream(folder + "/applications/tallowmark.desktop") << *DesktopEntry(exe, {});
+        if (!withType) return;
+        fs::create_directories(folder + "/mime/packages");
+        std::ofstream(folder + "/mime/packages/tallowmark.xml") << MimePackage({});
+    };
+    install(shared, "/usr/bin/tallowmark", true);
+    EXPECT_TRUE(IsRegisteredSystemWide("/usr/bin/tallowmark", {local, shared}));
+    EXPECT_FALSE(IsRegisteredSystemWide("/home/me/src/build/tallowmark", {local, shared}));
+    EXPECT_FALSE(IsRegisteredSystemWide("/usr/bin/tallowmark", {local}));
+    EXPECT_FALSE(IsRegisteredSystemWide("/usr/bin/tallowmark", {"relative/" + shared}));
+
+    // The entry the desktop reads first decides; the type may come from any folder.
+    install(local, "/usr/local/bin/tallowmark", false);
+    EXPECT_FALSE(IsRegisteredSystemWide("/usr/bin/tallowmark", {local, shared}));
+    EXPECT_TRUE(IsRegisteredSystemWide("/usr/local/bin/tallowmark", {local, shared}));
+    fs::remove(shared + "/mime/packages/tallowmark.xml");
+    EXPECT_FALSE(IsRegisteredSystemWide("/usr/local/bin/tallowmark", {local, shared}));
+
+    const char* saved = std::getenv("XDG_DATA_DIRS");
+    const std::string before = saved ? saved : "";
+    ::setenv("XDG_DATA_DIRS", "share::/opt/share/:/usr/share", 1);
+    EXPECT_EQ(SystemDataFolders(), (std::vector<std::string>{"/opt/share/", "/usr/share"}));
+    ::setenv("XDG_DATA_DIRS", "", 1);
+    EXPECT_EQ(SystemDataFolders(), (std::vector<std::string>{"/usr/local/share", "/usr/share"}));
+    if (saved) ::setenv("XDG_DATA_DIRS", before.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_DIRS");
+}
+
 TEST(ShellRegistration, TheDesktopDatabasesAcceptThePackageAndTheEntry) {
     if (!fs::exists("/usr/bin/update-mime-database") || !fs::exists("/usr/bin/desktop-file-validate"))
         GTEST_SKIP() << "shared-mime-info or desktop-file-utils is not installed";

@@ -1,0 +1,56 @@
+# bash completion for tallowmark-cli                       -*- shell-script -*-
+#
+# Commands first, then each command's options; file names where a command or an option
+# takes a file, folders where it takes a folder to search.
+
+# Adds the files (-f) or folders (-d) that start with $cur.
+_tallowmark_cli_paths()
+{
+    local cur=$2
+    if declare -F _filedir >/dev/null; then
+        # bash-completion's own, which knows about quotes and ~.
+        if [[ $1 == -d ]]; then _filedir -d; else _filedir; fi
+        return
+    fi
+    compopt -o filenames 2>/dev/null
+    local IFS=$'\n'
+    COMPREPLY+=($(compgen "$1" -- "$cur"))
+}
+
+_tallowmark_cli()
+{
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local commands="export info timeline find" formats="jsonl bodyfile csv"
+    COMPREPLY=()
+
+    if ((COMP_CWORD == 1)); then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+
+    local options folders=
+    case ${COMP_WORDS[1]} in
+        export) options="-o --hide-blank --hide-badfood" ;;
+        info) options= ;;
+        timeline) options="--find --format -o --localtime --jobs" ;;
+        find) options="-0 --quiet" folders=1 ;;
+        *) return ;;
+    esac
+
+    case $prev in
+        -o) _tallowmark_cli_paths -f "$cur"; return ;;
+        --find) _tallowmark_cli_paths -d "$cur"; return ;;
+        --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
+        --jobs) return ;;  # a number
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ $folders ]]; then
+        _tallowmark_cli_paths -d "$cur"
+    else
+        _tallowmark_cli_paths -f "$cur"
+    fi
+}
+
+complete -F _tallowmark_cli tallowmark-cli
