@@ -24,6 +24,7 @@
 #include "presentation/RecordTableModel.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandTable.h"
+#include "shell/MainFrame.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
 
@@ -274,13 +275,15 @@ std::string TallowmarkView::GetCachedFilePath() const {
 void TallowmarkView::OnOpenCachedFile() {
     const std::string path = GetCachedFilePath();
     if (path.empty()) return;
-    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
+        frame->OpenWithDefaultApplication(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 void TallowmarkView::OnOpenCachedFileInNotepad() {
     const std::string path = GetCachedFilePath();
     if (path.empty()) return;
-    TallowmarkApp::Instance()->Prompts().OpenInTextEditor(QString::fromStdString(path));
+    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
+        frame->OpenInTextEditor(QString::fromStdString(path));
 }
 
 std::unique_ptr<QMenu> TallowmarkView::CreateContextMenu() {

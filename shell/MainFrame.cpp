@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -35,6 +36,8 @@ namespace {
 constexpr const char* kSaveAsFilter = "Index Files (*.dat)";
 constexpr const char* kHelpFileName = "tallowmark-help.html";
 constexpr const char* kHelpMissing = "The help file %1 was not found.";
+constexpr const char* kNoApplication = "No application is registered to open %1.";
+constexpr const char* kNoTextEditor = "No text editor was found to open %1.";
 constexpr const char* kListWhatsThis =
     "The records of the index file, one row each. Press Enter or double-click a row for everything known "
     "about it; click a column title to sort by it.";
@@ -158,6 +161,17 @@ void MainFrame::UpdateCountPane() {
     TallowmarkView* view = ActiveView();
     m_pCountLabel->setText(view ? view->CountText() : QString());
     m_pCountLabel->setVisible(view != nullptr);
+}
+
+void MainFrame::OpenWithDefaultApplication(const QUrl& url) {
+    if (TallowmarkApp::Instance()->Prompts().OpenUrl(url) != platform::LaunchResult::NoApplication) return;
+    const QString target = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    statusBar()->showMessage(QString::fromLatin1(kNoApplication).arg(target));
+}
+
+void MainFrame::OpenInTextEditor(const QString& path) {
+    if (TallowmarkApp::Instance()->Prompts().OpenInTextEditor(path) != platform::LaunchResult::NoApplication) return;
+    statusBar()->showMessage(QString::fromLatin1(kNoTextEditor).arg(QDir::toNativeSeparators(path)));
 }
 
 void MainFrame::RefreshLockKeys() {

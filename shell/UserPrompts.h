@@ -8,6 +8,8 @@
 #include <vector>
 #include <memory>
 
+#include "platform/DesktopLaunch.h"
+
 class QDialog;
 class QWidget;
 
@@ -32,11 +34,11 @@ public:
     // An information box for a long text: every character readable and selectable, long
     // lines wrapped anywhere, the box no wider than the screen.
     virtual void Details(QWidget* parent, const QString& text);
-    virtual void OpenUrl(const QUrl& url);
+    // Hands a file or an address to the desktop's default application for it.
+    virtual platform::LaunchResult OpenUrl(const QUrl& url);
     // Runs the Find Files dialog: the paths the user picked, in list order; none on Cancel.
     virtual std::vector<std::string> AskFoundFiles(QWidget* parent);
-    // Silent when no editor starts: the user sees that nothing opened.
-    virtual void OpenInTextEditor(const QString& path);
+    virtual platform::LaunchResult OpenInTextEditor(const QString& path);
 };
 
 // The box that Details shows, built but not yet shown.

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -120,6 +121,22 @@ TEST_F(CachedFileTest, ContextMenuActsOnTheSelectionMarkAndRoutesTheChosenItem) 
     QApplication::sendEvent(m_pView->viewport(), &event);
     EXPECT_EQ(shown, kWithCachedFile);
     EXPECT_EQ(Prompts().editedPaths, std::vector<QString>{m_cached});
+}
+
+TEST_F(CachedFileTest, ALaunchWithNoApplicationAtAllSaysSoInTheStatusBar) {
+    SelectRow(1);
+    for (const auto result : {platform::LaunchResult::Started, platform::LaunchResult::Failed}) {
+        Prompts().launchResult = result;
+        Frame().RouteCommand(cmd::CachedFileDefault);
+        Frame().RouteCommand(cmd::CachedFileNotepad);
+        EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+    }
+    Prompts().launchResult = platform::LaunchResult::NoApplication;
+    const QString shown = QDir::toNativeSeparators(m_cached);
+    Frame().RouteCommand(cmd::CachedFileDefault);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "No application is registered to open " + shown + ".");
+    Frame().RouteCommand(cmd::CachedFileNotepad);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "No text editor was found to open " + shown + ".");
 }
 
 TEST_F(GuiTest, RealSampleOffersItsCachedCopy) {

@@ -35,6 +35,7 @@ public:
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
     int modalDialogs = 0;
+    platform::LaunchResult launchResult = platform::LaunchResult::Started;  // the desktop's answer to each launch
 
     QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
     QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
@@ -42,9 +43,15 @@ public:
     }
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
     void Details(QWidget*, const QString& text) override { messages.push_back({Icon::Information, text}); }
-    void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
+    platform::LaunchResult OpenUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return launchResult;
+    }
     std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
-    void OpenInTextEditor(const QString& path) override { editedPaths.push_back(path); }
+    platform::LaunchResult OpenInTextEditor(const QString& path) override {
+        editedPaths.push_back(path);
+        return launchResult;
+    }
     Answer AskYesNoCancel(QWidget*, const QString& text) override {
         questions.push_back(text);
         if (questionAnswers.empty()) return Answer::Cancel;
