@@ -229,7 +229,9 @@ void TallowmarkView::ShowEntryDetails() {
 
 void TallowmarkView::OnExport() {
     UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
-    const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"));
+    const QFileInfo document(QString::fromStdString(m_pDocument->PathName()));
+    const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"),
+                                             document.absolutePath(), document.completeBaseName() + ".csv");
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Export writes what the list shows; with no filter, exactly the classic export.

@@ -406,7 +406,9 @@ bool MainFrame::OnDocumentCommand(int id, TallowmarkDoc& document) {
 
 void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
     UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
-    const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"));
+    const QFileInfo original(QString::fromStdString(document.PathName()));
+    const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"),
+                                             original.absolutePath(), original.fileName());
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Outcome saved = document.SaveAs(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));

@@ -19,8 +19,8 @@
 
 namespace tallowmark {
 
-QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
+QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -28,11 +28,13 @@ QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
     return dialog.selectedFiles().first();
 }
 
-QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
+QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                 const QString& folder, const QString& name) {
+    QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

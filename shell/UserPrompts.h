@@ -21,10 +21,13 @@ public:
     enum class Answer { Yes, No, Cancel };
 
     virtual ~UserPrompts() = default;
-    // An existing file to open; empty when the user cancels.
-    virtual QString AskOpenPath(QWidget* parent, const QString& filter);
-    // A file to write; empty when the user cancels. Asks before replacing a file.
-    virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix);
+    // An existing file to open, the dialog starting in `folder` (empty: the working
+    // folder); empty when the user cancels.
+    virtual QString AskOpenPath(QWidget* parent, const QString& filter, const QString& folder);
+    // A file to write, the dialog starting in `folder` with `name` filled in; empty when
+    // the user cancels. Asks before replacing a file.
+    virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                const QString& folder, const QString& name);
     // A message box captioned "Tallowmark".
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
     // A question box captioned "Tallowmark" with Yes, No and Cancel.

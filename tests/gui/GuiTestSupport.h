@@ -28,6 +28,7 @@ public:
     std::deque<QString> answers;  // paths the next file dialogs return; empty means Cancel
     std::vector<ShownMessage> messages;
     std::vector<QString> lastFilters;
+    std::vector<std::pair<QString, QString>> startPlaces;  // the folder and name each file dialog starts with
     std::vector<QUrl> openedUrls;
     std::vector<std::string> foundFiles;  // what the next Find Files dialog returns
     std::vector<QString> editedPaths;     // files handed to the text editor
@@ -37,8 +38,13 @@ public:
     int modalDialogs = 0;
     platform::LaunchResult launchResult = platform::LaunchResult::Started;  // the desktop's answer to each launch
 
-    QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
-    QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
+    QString AskOpenPath(QWidget*, const QString& filter, const QString& folder) override {
+        startPlaces.push_back({folder, QString()});
+        return Next(filter);
+    }
+    QString AskSavePath(QWidget*, const QString& filter, const QString& suffix, const QString& folder,
+                        const QString& name) override {
+        startPlaces.push_back({folder, name});
         return Next(filter + QStringLiteral(" | ") + suffix);
     }
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }

@@ -1,5 +1,8 @@
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -436,6 +439,33 @@ TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
     EXPECT_EQ(Frame().Action(cmd::FileSaveAs)->whatsThis(), "Save the active document with a new name");
     FileOpen(WriteIndex("index.dat", SmallIndex()));
     EXPECT_FALSE(Frame().ActiveView()->whatsThis().isEmpty());
+}
+
+TEST_F(GuiTest, FileDialogsStartWhereTheUserWorks) {
+    const QString folder = QString::fromStdString(m_files.Path("cases"));
+    QDir().mkpath(folder);
+    const QString path = WriteIndex("cases/history.index.dat", SmallIndex());
+    FileOpen(path);  // the first Open starts in the working folder
+    Frame().RouteCommand(cmd::FileOpen);
+    Frame().RouteCommand(cmd::Export);
+    Frame().RouteCommand(cmd::FileSaveAs);
+    EXPECT_EQ(Prompts().startPlaces,
+              (std::vector<std::pair<QString, QString>>{
+                  {"", ""}, {folder, ""}, {folder, "history.index.csv"}, {folder, "history.index.dat"}}));
+    Restart();
+    Frame().RouteCommand(cmd::FileOpen);
+    EXPECT_EQ(Prompts().startPlaces.back().first, folder);
+
+    // The real dialog shows that folder and name.
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    UserPrompts().AskSavePath(&Frame(), "CSV Files (*.csv)", "csv", folder, "history.index.csv");
+    EXPECT_EQ(shown, folder + "/history.index.csv");
 }
 
 // What `make screenshots` shows: the real samples open, the last maximised.
