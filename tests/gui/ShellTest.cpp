@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "GuiTestSupport.h"
+#include "discovery/FindFilesDlg.h"
 #include "presentation/RecordTableModel.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -439,6 +440,64 @@ TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
     EXPECT_EQ(Frame().Action(cmd::FileSaveAs)->whatsThis(), "Save the active document with a new name");
     FileOpen(WriteIndex("index.dat", SmallIndex()));
     EXPECT_FALSE(Frame().ActiveView()->whatsThis().isEmpty());
+}
+
+// Every window on screen, but menus and tips, that shows no title.
+std::vector<QString> UntitledWindows() {
+    std::vector<QString> untitled;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog) &&
+            window->windowTitle().isEmpty())
+            untitled.push_back(QString::fromLatin1(window->metaObject()->className()));
+    return untitled;
+}
+
+TEST_F(GuiTest, EveryWindowOfTheProgramHasATitle) {
+    FileOpen(WriteIndex("index.dat", SmallIndex()));
+    std::vector<QString> untitled;
+    auto look = [&untitled] {
+        for (const QString& name : UntitledWindows()) untitled.push_back(name);
+    };
+    std::vector<QString> titles;
+    auto lookAt = [&](QWidget& window) {
+        titles.push_back(window.windowTitle());
+        look();
+        window.close();
+    };
+    Prompts().onModal = [&](QDialog& dialog) {
+        dialog.show();
+        lookAt(dialog);
+    };
+    Frame().RouteCommand(cmd::FileProperties);
+    Frame().RouteCommand(cmd::AppAbout);
+    Frame().RouteCommand(cmd::HelpTopics);
+    look();
+    FindFilesDlg findFiles(Prompts(), &Frame(), [](FindFilesSink*) { return 0; });
+    findFiles.show();
+    lookAt(findFiles);
+    std::unique_ptr<QDialog> details = MakeDetailsBox(&Frame(), "URL: http://one/");
+    details->show();
+    lookAt(*details);
+    // The boxes and file dialogs that the prompts show outside the tests.
+    UserPrompts real;
+    auto lookAtNextModal = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            lookAt(*modal);
+        });
+    };
+    lookAtNextModal();
+    real.Message(&Frame(), UserPrompts::Icon::Warning, "Unexpected file format.");
+    lookAtNextModal();
+    real.AskYesNoCancel(&Frame(), "Do you have a question?");
+    lookAtNextModal();
+    real.AskOpenPath(&Frame(), "All Files (*)", QString());
+    lookAtNextModal();
+    real.AskSavePath(&Frame(), "CSV Files (*.csv)", "csv", QString(), "index.csv");
+    EXPECT_EQ(titles, (std::vector<QString>{"Tallowmark", "About Tallowmark", "Find Files...", "Tallowmark",
+                                            "Tallowmark", "Tallowmark", "Open", "Save As"}));
+    EXPECT_TRUE(untitled.empty()) << untitled.front().toStdString();
 }
 
 TEST_F(GuiTest, FileDialogsStartWhereTheUserWorks) {
