@@ -345,10 +345,14 @@ int MainFrame::CascadeStep() const {
            2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
 }
 
-void MainFrame::PlaceFrame(QMdiSubWindow* frame, int index) {
+QSize MainFrame::Workspace() const {
     // The area's own contents, not its viewport: while the main window is still hidden the
     // viewport has not been given its size yet.
-    const QSize workspace = m_pMdiArea->contentsRect().size();
+    return m_pMdiArea->contentsRect().size();
+}
+
+void MainFrame::PlaceFrame(QMdiSubWindow* frame, int index) {
+    const QSize workspace = Workspace();
     const WindowPlace place = CascadePlace(index, workspace.width(), workspace.height(), CascadeStep());
     frame->setGeometry(place.x, place.y, place.width, place.height);
 }
@@ -362,6 +366,20 @@ void MainFrame::CascadeFrames() {
         if (windows[i]->isMaximized()) windows[i]->showNormal();
         PlaceFrame(windows[i], i);
         windows[i]->raise();
+    }
+}
+
+void MainFrame::TileFrames() {
+    QList<QMdiSubWindow*> windows;
+    const QList<QMdiSubWindow*> stacked = m_pMdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto window = stacked.rbegin(); window != stacked.rend(); ++window)
+        if (!(*window)->isMinimized()) windows.push_back(*window);
+    const QSize workspace = Workspace();
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized()) windows[i]->showNormal();
+        const int count = static_cast<int>(windows.size());
+        const WindowPlace place = TilePlace(i, count, workspace.width(), workspace.height());
+        windows[i]->setGeometry(place.x, place.y, place.width, place.height);
     }
 }
 
@@ -457,7 +475,7 @@ bool MainFrame::OnCommand(int id) {
             if (TallowmarkView* view = ActiveView()) CreateChildFrame(view->DocumentPointer());
             return true;
         case cmd::WindowCascade: CascadeFrames(); return true;
-        case cmd::WindowTile: m_pMdiArea->tileSubWindows(); return true;
+        case cmd::WindowTile: TileFrames(); return true;
         case cmd::WindowArrange:
             for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
                 if (window->isMinimized()) window->showMinimized();

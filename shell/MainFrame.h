@@ -76,8 +76,12 @@ private:
     void OpenHelp();
     // The cascade: each window one caption step further, large enough to use the workspace.
     int CascadeStep() const;
+    QSize Workspace() const;
     void PlaceFrame(QMdiSubWindow* frame, int index);
     void CascadeFrames();
+    // Tile horizontally: the windows that are not minimised stacked from the top, the
+    // active one first.
+    void TileFrames();
 
     QMdiArea* m_pMdiArea;
     std::map<int, QAction*> m_actions;

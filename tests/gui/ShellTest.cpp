@@ -219,6 +219,20 @@ TEST_F(GuiTest, CaptionsCascadeAndTheCloseKey) {
     for (ChildFrame* frame : Frame().Frames()) EXPECT_TRUE(frame->windowTitle().startsWith("first.dat:"));
 }
 
+TEST_F(GuiTest, TileStacksTheWindowsAtTheWorkspacesFullWidthTheActiveOneOnTop) {
+    App().OpenDocumentFile(WriteIndex("first.dat", SmallIndex()));
+    App().OpenDocumentFile(WriteIndex("second.dat", SmallIndex()));
+    Frame().ActiveChild()->showMaximized();
+    Frame().RouteCommand(cmd::WindowTile);
+    const QSize workspace = Frame().MdiArea()->viewport()->size();
+    const QRect top = Frame().ActiveChild()->geometry();
+    EXPECT_FALSE(Frame().ActiveChild()->isMaximized());
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "second.dat");
+    EXPECT_EQ(top, QRect(0, 0, workspace.width(), (workspace.height() + 1) / 2));
+    EXPECT_EQ(Frame().Frames().front()->geometry(),
+              QRect(0, top.bottom() + 1, workspace.width(), workspace.height() - top.height()));
+}
+
 TEST_F(GuiTest, OptionsAndDefaultsReachOnlyNewViews) {
     const QString path = WriteIndex("index.dat", SmallIndex());
     FileOpen(path);
