@@ -460,6 +460,12 @@ void MainFrame::OpenHelp() {
         m_pHelpWindow->setWindowIcon(ApplicationIcon());
         m_pHelpWindow->setOpenExternalLinks(true);
         m_pHelpWindow->resize(640, 560);
+        // Closes like the program's other windows.
+        auto* close = new QAction(m_pHelpWindow);
+        close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+        close->setShortcutContext(Qt::WindowShortcut);
+        connect(close, &QAction::triggered, m_pHelpWindow, &QWidget::close);
+        m_pHelpWindow->addAction(close);
     }
     m_pHelpWindow->setSource(QUrl::fromLocalFile(help));
     m_pHelpWindow->show();

@@ -445,6 +445,13 @@ TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->toPlainText().contains("Tallowmark Help"));
     EXPECT_TRUE(Prompts().openedUrls.empty());
+    // It closes like the other windows, by Escape or Ctrl+W.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        Frame().RouteCommand(cmd::HelpTopics);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(help, key.key(), key.keyboardModifiers());
+        EXPECT_FALSE(help->isVisible()) << QKeySequence(key).toString().toStdString();
+    }
 
     // What's This has something to say about every toolbar button and the list.
     for (QToolButton* button : Frame().findChildren<QToolButton*>())
