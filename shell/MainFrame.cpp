@@ -515,10 +515,15 @@ void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainFrame::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
     event->acceptProposedAction();
-    for (const QUrl& url : urls)
-        if (url.isLocalFile()) TallowmarkApp::Instance()->OpenDocumentFile(url.toLocalFile());
+    // Opened once the drop has completed, so that a message box about a file never keeps
+    // the program that dragged it waiting.
+    QTimer::singleShot(0, this, [paths] {
+        for (const QString& path : paths) TallowmarkApp::Instance()->OpenDocumentFile(path);
+    });
 }
 
 }  // namespace tallowmark

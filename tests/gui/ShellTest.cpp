@@ -172,6 +172,7 @@ TEST_F(GuiTest, ADroppedFileOpensWithItsBareTitle) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&Frame(), &drop);
+    EXPECT_TRUE(Frame().Frames().empty()) << "opened before the drop completed";
     QCoreApplication::processEvents();
     ASSERT_NE(Frame().ActiveChild(), nullptr);
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "dropped.dat");
