@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 #include <unordered_set>
 
@@ -69,6 +70,9 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, QWidget*
     header()->setStretchLastSection(false);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_bSizingColumns) m_userSizedColumns.insert(column);
+    });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { ShowEntryDetails(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TallowmarkView::CurrentEntryChanged);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TallowmarkView::CurrentEntryChanged);
@@ -82,7 +86,7 @@ void TallowmarkView::OnInitialUpdate() {
         int width =
             std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
         if (column == kColumnModified || column == kColumnAccessed) width = std::max(width, dateWidth);
-        header()->resizeSection(column, width);
+        SizeColumn(column, width);
     }
     if (m_pDocument->RecordCount() == 0)
         TallowmarkApp::Instance()->Prompts().Message(
@@ -99,17 +103,40 @@ void TallowmarkView::FillList() {
     m_orderedRows = std::move(rows);
     m_pModel->SetRows(FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4()));
     header()->setSortIndicatorShown(false);  // the rows are in file order again
-    FitNumberColumns();
+    FitColumns();
     emit CurrentEntryChanged();
     emit RowsChanged();
 }
 
-void TallowmarkView::FitNumberColumns() {
-    // Record numbers and sizes of large files are wider than the classic widths.
+void TallowmarkView::SizeColumn(int column, int width) {
+    m_bSizingColumns = true;
+    header()->resizeSection(column, width);
+    m_bSizingColumns = false;
+}
+
+void TallowmarkView::FitColumns() {
+    // Record numbers and sizes of large files, and most cache names in this desktop's
+    // font, are wider than the classic widths.
+    constexpr int kMargin = 16;
+    auto widen = [this](int column, int needed) {
+        if (column < m_pModel->columnCount() && !m_userSizedColumns.count(column) &&
+            header()->sectionSize(column) < needed)
+            SizeColumn(column, needed);
+    };
     for (int column : {kColumnNumber, kColumnSize}) {
         const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
-        const int needed = fontMetrics().horizontalAdvance(widest) + 16;
-        if (header()->sectionSize(column) < needed) header()->resizeSection(column, needed);
+        widen(column, fontMetrics().horizontalAdvance(widest) + kMargin);
+    }
+    constexpr std::size_t kCandidates = 32;
+    for (int column : {kColumnCacheDir, kColumnFileName}) {
+        int widest = 0;
+        for (const std::string& text :
+             LongestCellTexts(m_pDocument->Records(), column, m_pDocument->IsVersion4(), kCandidates))
+            widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromStdString(AnsiToUtf8(text))));
+        if (widest == 0) continue;
+        int needed = widest + kMargin;
+        if (column == kColumnFileName && screen()) needed = std::min(needed, screen()->availableGeometry().width() / 3);
+        widen(column, needed);
     }
 }
 

@@ -374,6 +374,34 @@ TEST_F(GuiTest, AVersionFourFileHasSixColumnsWideEnoughForItsNumbers) {
     EXPECT_EQ(view->header()->sectionSize(0), 50);  // never narrower than the classic widths
 }
 
+TEST_F(GuiTest, CacheNamesFitTheirColumnsUntilTheUserSizesThem) {
+    const std::string longName = "ordinary-name-of-a-cached-page[1].htm";
+    IndexFileBuilder builder;
+    builder.CacheDir(0, "WMWMWMWM").CacheDir(1, "ABCD1234").Hash(1);
+    builder.Url({.url = "http://a/", .fileName = longName, .dirIndex = 0});
+    builder.Url({.url = "http://b/", .fileName = "b[1].gif", .dirIndex = 1});
+    builder.Leak({.url = "http://c/", .fileName = std::string(300, 'W')});  // shown empty: no width for it
+    FileOpen(WriteIndex("index.dat", builder.Bytes()));
+    TallowmarkView* view = Frame().ActiveView();
+    QHeaderView* header = view->header();
+    auto advance = [view](const std::string& text) { return view->fontMetrics().horizontalAdvance(text.c_str()); };
+    EXPECT_GT(header->sectionSize(6), advance("WMWMWMWM"));
+    EXPECT_GT(header->sectionSize(7), advance(longName));
+    EXPECT_LT(header->sectionSize(7), advance(std::string(300, 'W')));
+
+    // A name longer than a third of the screen is cut there.
+    IndexFileBuilder huge;
+    huge.Hash(1).Url({.url = "http://h/", .fileName = std::string(300, 'W')});
+    FileOpen(WriteIndex("huge.dat", huge.Bytes()));
+    EXPECT_EQ(Frame().ActiveView()->header()->sectionSize(7), view->screen()->availableGeometry().width() / 3);
+
+    // A width the user dragged stays through a refill.
+    header->resizeSection(7, 40);
+    Frame().MdiArea()->setActiveSubWindow(Frame().Frames().front());
+    Frame().RouteCommand(cmd::ViewBlankRecords);
+    EXPECT_EQ(header->sectionSize(7), 40);
+}
+
 TEST_F(GuiTest, ExportThroughTheCommand) {
     const QString path = WriteIndex("index.dat", SmallIndex());
     FileOpen(path);
@@ -561,12 +589,14 @@ TEST_F(GuiTest, TheScreenshotSceneShowsEveryRecordReadably) {
         EXPECT_EQ(static_cast<std::size_t>(view->model()->rowCount()), document.RecordCount());
         EXPECT_EQ(view->model()->headerData(7, Qt::Horizontal).toString(), "Filename");
         EXPECT_FALSE(frame->windowIcon().isNull());
-        // Every record number and size fits its column.
-        for (int column : {0, 3}) {
+        // Every record number, size and cache name fits its column ("Filename" up to a
+        // third of the screen).
+        for (int column : {0, 3, 6, 7}) {
             int widest = 0;
             for (int row = 0; row < view->model()->rowCount(); ++row)
                 widest = std::max(
                     widest, view->fontMetrics().horizontalAdvance(view->model()->index(row, column).data().toString()));
+            if (column == 7) widest = std::min(widest, view->screen()->availableGeometry().width() / 3 - 1);
             EXPECT_LT(widest, view->header()->sectionSize(column)) << column;
         }
     }
