@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -36,10 +37,15 @@ std::vector<QString> Items(QMenu& menu) {
     return items;
 }
 
-const std::vector<QString> kWithoutCachedFile = {"View &Entry Details\tEnter", "-", "File Propert&ies\tAlt+Enter"};
-const std::vector<QString> kWithCachedFile = {
-    "View &Entry Details\tEnter", "View Cached &File Using Default Application", "View Cached File in &Notepad\tCtrl+N",
-    "-", "File Propert&ies\tAlt+Enter"};
+const std::vector<QString> kWithoutCachedFile = {"View &Entry Details\tEnter", "-", "File Propert&ies\tAlt+Enter", "-",
+                                                 "&Copy"};
+const std::vector<QString> kWithCachedFile = {"View &Entry Details\tEnter",
+                                              "View Cached &File Using Default Application",
+                                              "View Cached File in &Notepad\tCtrl+N",
+                                              "-",
+                                              "File Propert&ies\tAlt+Enter",
+                                              "-",
+                                              "&Copy"};
 
 class CachedFileTest : public GuiTest {
 protected:
@@ -121,6 +127,14 @@ TEST_F(CachedFileTest, ContextMenuActsOnTheSelectionMarkAndRoutesTheChosenItem) 
     QApplication::sendEvent(m_pView->viewport(), &event);
     EXPECT_EQ(shown, kWithCachedFile);
     EXPECT_EQ(Prompts().editedPaths, std::vector<QString>{m_cached});
+
+    // Copy takes the same route as Edit > Copy.
+    QApplication::clipboard()->clear();
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_C); });
+    QApplication::sendEvent(m_pView->viewport(), &event);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("\thttp://a/\t"))
+        << QApplication::clipboard()->text().toStdString();
+    QApplication::clipboard()->clear();
 }
 
 TEST_F(CachedFileTest, ALaunchWithNoApplicationAtAllSaysSoInTheStatusBar) {
