@@ -34,23 +34,28 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
     return out;
 }
 
-std::vector<std::string> LongestCellTexts(const std::vector<std::unique_ptr<IndexRecord>>& records, int column,
-                                          bool isVersion4, std::size_t count) {
-    std::vector<std::string_view> longest;  // longest first
-    if (isVersion4 || (column != kColumnCacheDir && column != kColumnFileName) || count == 0) return {};
+CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
+                                   std::size_t count) {
+    std::vector<std::string_view> dirs;   // the names lie in the header's table: one place per directory
+    std::vector<std::string_view> names;  // longest first
+    if (isVersion4) return {};
     for (const auto& record : records) {
         // The cells show these texts for records of type "URL" only.
         if (!record->IsType(kTypeUrl)) continue;
         const auto& url = static_cast<const UrlRecord&>(*record);
-        const std::string_view text = column == kColumnCacheDir ? url.CacheDirText() : url.FileNameText();
-        if (text.empty() || (longest.size() == count && text.size() <= longest.back().size())) continue;
-        const auto place = std::find_if(longest.begin(), longest.end(),
-                                        [&](std::string_view kept) { return kept.size() <= text.size(); });
-        if (std::find(place, longest.end(), text) != longest.end()) continue;
-        longest.insert(place, text);
-        if (longest.size() > count) longest.pop_back();
+        const std::string_view dir = url.CacheDirText();
+        if (!dir.empty() &&
+            std::none_of(dirs.begin(), dirs.end(), [&](std::string_view kept) { return kept.data() == dir.data(); }))
+            dirs.push_back(dir);
+        const std::string_view name = url.FileNameText();
+        if (count == 0 || name.empty() || (names.size() == count && name.size() <= names.back().size())) continue;
+        const auto place =
+            std::find_if(names.begin(), names.end(), [&](std::string_view kept) { return kept.size() <= name.size(); });
+        if (std::find(place, names.end(), name) != names.end()) continue;
+        names.insert(place, name);
+        if (names.size() > count) names.pop_back();
     }
-    return {longest.begin(), longest.end()};
+    return {{dirs.begin(), dirs.end()}, {names.begin(), names.end()}};
 }
 
 std::string RecordCountText(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }

@@ -16,11 +16,15 @@ namespace tallowmark {
 // so that every row stays one line. Bytes in the record texts' code page.
 std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& columns, bool isVersion4);
 
-// The texts with the most characters that `records` show in the text column `column`
-// (kColumnCacheDir or kColumnFileName), at most `count` distinct ones, longest first: the
-// candidates for the widest on screen, whatever the font, without measuring every row.
-std::vector<std::string> LongestCellTexts(const std::vector<std::unique_ptr<IndexRecord>>& records, int column,
-                                          bool isVersion4, std::size_t count);
+// The texts that size the "Cache Dir" and "Filename" columns, from one pass over `records`:
+// every cache directory name the rows show, and the `count` distinct file names with the
+// most characters, longest first (the widest on screen among them, whatever the font).
+struct CacheNameTexts {
+    std::vector<std::string> cacheDirs;
+    std::vector<std::string> fileNames;
+};
+CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
+                                   std::size_t count);
 
 // "1 record", "N records".
 std::string RecordCountText(std::size_t count);

@@ -114,29 +114,36 @@ void TallowmarkView::SizeColumn(int column, int width) {
     m_bSizingColumns = false;
 }
 
-void TallowmarkView::FitColumns() {
+std::vector<int> TallowmarkView::WidestTextWidths() const {
     // Record numbers and sizes of large files, and most cache names in this desktop's
     // font, are wider than the classic widths.
     constexpr int kMargin = 16;
-    auto widen = [this](int column, int needed) {
-        if (column < m_pModel->columnCount() && !m_userSizedColumns.count(column) &&
-            header()->sectionSize(column) < needed)
-            SizeColumn(column, needed);
-    };
+    constexpr std::size_t kCandidates = 32;
+    std::vector<int> widths(kRecordColumns.size(), 0);
     for (int column : {kColumnNumber, kColumnSize}) {
         const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
-        widen(column, fontMetrics().horizontalAdvance(widest) + kMargin);
+        widths[column] = fontMetrics().horizontalAdvance(widest) + kMargin;
     }
-    constexpr std::size_t kCandidates = 32;
-    for (int column : {kColumnCacheDir, kColumnFileName}) {
-        int widest = 0;
-        for (const std::string& text :
-             LongestCellTexts(m_pDocument->Records(), column, m_pDocument->IsVersion4(), kCandidates))
-            widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromStdString(AnsiToUtf8(text))));
-        if (widest == 0) continue;
-        int needed = widest + kMargin;
-        if (column == kColumnFileName && screen()) needed = std::min(needed, screen()->availableGeometry().width() / 3);
-        widen(column, needed);
+    const CacheNameTexts names = CacheNameCandidates(m_pDocument->Records(), m_pDocument->IsVersion4(), kCandidates);
+    auto widest = [this](const std::vector<std::string>& texts) {
+        int most = 0;
+        for (const std::string& text : texts)
+            most = std::max(most, fontMetrics().horizontalAdvance(QString::fromStdString(AnsiToUtf8(text))));
+        return most == 0 ? 0 : most + kMargin;
+    };
+    widths[kColumnCacheDir] = widest(names.cacheDirs);
+    widths[kColumnFileName] = widest(names.fileNames);
+    if (screen())
+        widths[kColumnFileName] = std::min(widths[kColumnFileName], screen()->availableGeometry().width() / 3);
+    return widths;
+}
+
+void TallowmarkView::FitColumns() {
+    // The document never changes, so its texts are measured once.
+    if (m_widestTextWidths.empty()) m_widestTextWidths = WidestTextWidths();
+    for (int column = 0; column < m_pModel->columnCount(); ++column) {
+        const int needed = m_widestTextWidths[static_cast<std::size_t>(column)];
+        if (!m_userSizedColumns.count(column) && header()->sectionSize(column) < needed) SizeColumn(column, needed);
     }
 }
 

@@ -89,6 +89,8 @@ protected:
 private:
     void ShowRows(RowList rows);
     void SizeColumn(int column, int width);
+    // The width each column needs for the widest text the document holds (0: none).
+    std::vector<int> WidestTextWidths() const;
     std::vector<int> SelectedRows() const;  // ascending
     RowList RecordsAt(const std::vector<int>& rows) const;
 
@@ -100,6 +102,7 @@ private:
     bool m_bShowTimeline = false;
     bool m_bSizingColumns = false;     // the widths change by our hand, not the user's
     std::set<int> m_userSizedColumns;  // dragged by the user, so never sized again
+    std::vector<int> m_widestTextWidths;
 };
 
 }  // namespace tallowmark
