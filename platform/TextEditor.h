@@ -1,6 +1,7 @@
 #pragma once
 // Opening a file in the plain-text editor: Notepad on Windows; elsewhere the desktop's
-// default application for plain text, else a common editor found on the search path.
+// default application for plain text, else (or when that cannot start) a common editor
+// found on the search path.
 
 #include <string>
 

@@ -81,11 +81,14 @@ std::optional<LaunchResult> OpenInDesktopEditor(const std::string&) { return std
 }  // namespace
 
 LaunchResult OpenInTextEditor(const std::string& path) {
-    if (const auto result = OpenInDesktopEditor(path)) return *result;
+    // A common editor also stands in for the desktop's when that one cannot start (one
+    // that runs in a terminal, where no terminal is installed).
+    const std::optional<LaunchResult> desktops = OpenInDesktopEditor(path);
+    if (desktops == LaunchResult::Started) return *desktops;
     for (const char* editor : kCommonEditors)
         if (const auto program = FindOnSearchPath(editor))
             return Start(*program, path) ? LaunchResult::Started : LaunchResult::Failed;
-    return LaunchResult::NoApplication;
+    return desktops.value_or(LaunchResult::NoApplication);
 }
 
 }  // namespace tallowmark::platform

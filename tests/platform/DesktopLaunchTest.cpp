@@ -145,8 +145,13 @@ TEST(DesktopLaunch, TheTextEditorIsTheDesktopsOneElseACommonOneOnThePathNeverThr
     EXPECT_EQ(desktop.Run(edit), LaunchResult::Started);
     EXPECT_EQ(desktop.Arguments("editor"), std::vector<std::string>{notes.string()});
 
-    fs::remove_all(desktop.Applications());
+    // The desktop's editor needs a terminal, and there is none; then there is no editor
+    // of the desktop's at all.
     desktop.WriteStandIn(desktop.Bin() / "gedit");
+    desktop.Register("tools/editor.desktop", "editor", "%F", "text/plain;", "Terminal=true\n");
+    EXPECT_EQ(desktop.Run(edit), LaunchResult::Started);
+    EXPECT_EQ(desktop.Arguments("gedit"), std::vector<std::string>{notes.string()});
+    fs::remove_all(desktop.Applications());
     EXPECT_EQ(desktop.Run(edit), LaunchResult::Started);
     EXPECT_EQ(desktop.Arguments("gedit"), std::vector<std::string>{notes.string()});
 
