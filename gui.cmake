@@ -20,7 +20,7 @@ add_library(tallowmark_gui STATIC
   shell/ViewingDefaults.cpp
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
-target_link_libraries(tallowmark_gui PUBLIC tallowmark_core Qt6::Widgets Qt6::Network)
+target_link_libraries(tallowmark_gui PUBLIC tallowmark_core tallowmark_desktop Qt6::Widgets Qt6::Network)
 # The lock-key panes read the keyboard's indicators through Xlib's XKB calls on X11.
 find_package(X11)
 if(X11_FOUND AND NOT WIN32 AND NOT APPLE)

@@ -41,6 +41,7 @@ void FilePropertiesGeneral::AddRow(const char* label, const std::string& value, 
 }
 
 FilePropertiesSheet::FilePropertiesSheet(const FilePropertiesFacts& facts, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Tallowmark"));  // a sheet with no caption of its own carries the program's
     auto* tabs = new QTabWidget(this);
     tabs->addTab(new FilePropertiesGeneral(facts, tabs), QStringLiteral("General"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

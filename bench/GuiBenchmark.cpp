@@ -27,7 +27,7 @@ namespace {
 class AnswerOnce : public tallowmark::UserPrompts {
 public:
     QString path;
-    QString AskOpenPath(QWidget*, const QString&) override { return std::exchange(path, QString()); }
+    QString AskOpenPath(QWidget*, const QString&, const QString&) override { return std::exchange(path, QString()); }
     void Message(QWidget*, Icon, const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
 };
 

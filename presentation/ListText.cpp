@@ -1,5 +1,7 @@
 #include "presentation/ListText.h"
 
+#include <algorithm>
+
 #include "model/LocalTimeRules.h"
 #include "presentation/RecordCells.h"
 
@@ -30,6 +32,30 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
         out += '\n';
     }
     return out;
+}
+
+CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
+                                   std::size_t count) {
+    std::vector<std::string_view> dirs;   // the names lie in the header's table: one place per directory
+    std::vector<std::string_view> names;  // longest first
+    if (isVersion4) return {};
+    for (const auto& record : records) {
+        // The cells show these texts for records of type "URL" only.
+        if (!record->IsType(kTypeUrl)) continue;
+        const auto& url = static_cast<const UrlRecord&>(*record);
+        const std::string_view dir = url.CacheDirText();
+        if (!dir.empty() &&
+            std::none_of(dirs.begin(), dirs.end(), [&](std::string_view kept) { return kept.data() == dir.data(); }))
+            dirs.push_back(dir);
+        const std::string_view name = url.FileNameText();
+        if (count == 0 || name.empty() || (names.size() == count && name.size() <= names.back().size())) continue;
+        const auto place =
+            std::find_if(names.begin(), names.end(), [&](std::string_view kept) { return kept.size() <= name.size(); });
+        if (std::find(place, names.end(), name) != names.end()) continue;
+        names.insert(place, name);
+        if (names.size() > count) names.pop_back();
+    }
+    return {{dirs.begin(), dirs.end()}, {names.begin(), names.end()}};
 }
 
 std::string RecordCountText(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }

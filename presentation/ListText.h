@@ -1,8 +1,9 @@
 #pragma once
-// Texts made from the list as a whole: what Copy puts on the clipboard and the record
-// count in the status bar.
+// Texts made from the list as a whole: what Copy puts on the clipboard, the record count
+// in the status bar, and the texts that size the columns.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,16 @@ namespace tallowmark {
 // per row with its cells as shown. A tab or line break inside a cell becomes a space,
 // so that every row stays one line. Bytes in the record texts' code page.
 std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& columns, bool isVersion4);
+
+// The texts that size the "Cache Dir" and "Filename" columns, from one pass over `records`:
+// every cache directory name the rows show, and the `count` distinct file names with the
+// most characters, longest first (the widest on screen among them, whatever the font).
+struct CacheNameTexts {
+    std::vector<std::string> cacheDirs;
+    std::vector<std::string> fileNames;
+};
+CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
+                                   std::size_t count);
 
 // "1 record", "N records".
 std::string RecordCountText(std::size_t count);

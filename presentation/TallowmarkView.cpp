@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 #include <unordered_set>
 
@@ -24,6 +25,7 @@
 #include "presentation/RecordTableModel.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandTable.h"
+#include "shell/MainFrame.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
 
@@ -68,6 +70,9 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, QWidget*
     header()->setStretchLastSection(false);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_bSizingColumns) m_userSizedColumns.insert(column);
+    });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { ShowEntryDetails(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TallowmarkView::CurrentEntryChanged);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TallowmarkView::CurrentEntryChanged);
@@ -81,7 +86,7 @@ void TallowmarkView::OnInitialUpdate() {
         int width =
             std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
         if (column == kColumnModified || column == kColumnAccessed) width = std::max(width, dateWidth);
-        header()->resizeSection(column, width);
+        SizeColumn(column, width);
     }
     if (m_pDocument->RecordCount() == 0)
         TallowmarkApp::Instance()->Prompts().Message(
@@ -98,17 +103,47 @@ void TallowmarkView::FillList() {
     m_orderedRows = std::move(rows);
     m_pModel->SetRows(FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4()));
     header()->setSortIndicatorShown(false);  // the rows are in file order again
-    FitNumberColumns();
+    FitColumns();
     emit CurrentEntryChanged();
     emit RowsChanged();
 }
 
-void TallowmarkView::FitNumberColumns() {
-    // Record numbers and sizes of large files are wider than the classic widths.
+void TallowmarkView::SizeColumn(int column, int width) {
+    m_bSizingColumns = true;
+    header()->resizeSection(column, width);
+    m_bSizingColumns = false;
+}
+
+std::vector<int> TallowmarkView::WidestTextWidths() const {
+    // Record numbers and sizes of large files, and most cache names in this desktop's
+    // font, are wider than the classic widths.
+    constexpr int kMargin = 16;
+    constexpr std::size_t kCandidates = 32;
+    std::vector<int> widths(kRecordColumns.size(), 0);
     for (int column : {kColumnNumber, kColumnSize}) {
         const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
-        const int needed = fontMetrics().horizontalAdvance(widest) + 16;
-        if (header()->sectionSize(column) < needed) header()->resizeSection(column, needed);
+        widths[column] = fontMetrics().horizontalAdvance(widest) + kMargin;
+    }
+    const CacheNameTexts names = CacheNameCandidates(m_pDocument->Records(), m_pDocument->IsVersion4(), kCandidates);
+    auto widest = [this](const std::vector<std::string>& texts) {
+        int most = 0;
+        for (const std::string& text : texts)
+            most = std::max(most, fontMetrics().horizontalAdvance(QString::fromStdString(AnsiToUtf8(text))));
+        return most == 0 ? 0 : most + kMargin;
+    };
+    widths[kColumnCacheDir] = widest(names.cacheDirs);
+    widths[kColumnFileName] = widest(names.fileNames);
+    if (screen())
+        widths[kColumnFileName] = std::min(widths[kColumnFileName], screen()->availableGeometry().width() / 3);
+    return widths;
+}
+
+void TallowmarkView::FitColumns() {
+    // The document never changes, so its texts are measured once.
+    if (m_widestTextWidths.empty()) m_widestTextWidths = WidestTextWidths();
+    for (int column = 0; column < m_pModel->columnCount(); ++column) {
+        const int needed = m_widestTextWidths[static_cast<std::size_t>(column)];
+        if (!m_userSizedColumns.count(column) && header()->sectionSize(column) < needed) SizeColumn(column, needed);
     }
 }
 
@@ -228,7 +263,9 @@ void TallowmarkView::ShowEntryDetails() {
 
 void TallowmarkView::OnExport() {
     UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
-    const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"));
+    const QFileInfo document(QString::fromStdString(m_pDocument->PathName()));
+    const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"),
+                                             document.absolutePath(), document.completeBaseName() + ".csv");
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Export writes what the list shows; with no filter, exactly the classic export.
@@ -274,13 +311,15 @@ std::string TallowmarkView::GetCachedFilePath() const {
 void TallowmarkView::OnOpenCachedFile() {
     const std::string path = GetCachedFilePath();
     if (path.empty()) return;
-    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
+        frame->OpenWithDefaultApplication(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 void TallowmarkView::OnOpenCachedFileInNotepad() {
     const std::string path = GetCachedFilePath();
     if (path.empty()) return;
-    TallowmarkApp::Instance()->Prompts().OpenInTextEditor(QString::fromStdString(path));
+    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
+        frame->OpenInTextEditor(QString::fromStdString(path));
 }
 
 std::unique_ptr<QMenu> TallowmarkView::CreateContextMenu() {

@@ -3,6 +3,7 @@
 
 #include <QTreeView>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "model/TallowmarkDoc.h"
@@ -28,8 +29,9 @@ public:
     void OnInitialUpdate();
     void FillList();
     void OnColumnClick(int column);
-    // Widens "No." and "Size" to the document's largest values.
-    void FitNumberColumns();
+    // Widens "No.", "Size", "Cache Dir" and "Filename" to the widest value the document
+    // holds ("Filename" to a third of the screen at most); never a column the user sized.
+    void FitColumns();
     void ShowEntryDetails();
     void OnExport();
     void SaveSettingsAsDefaults();
@@ -86,6 +88,9 @@ protected:
 
 private:
     void ShowRows(RowList rows);
+    void SizeColumn(int column, int width);
+    // The width each column needs for the widest text the document holds (0: none).
+    std::vector<int> WidestTextWidths() const;
     std::vector<int> SelectedRows() const;  // ascending
     RowList RecordsAt(const std::vector<int>& rows) const;
 
@@ -95,6 +100,9 @@ private:
     std::string m_strFilterText;
     RecordFilter m_filter;
     bool m_bShowTimeline = false;
+    bool m_bSizingColumns = false;     // the widths change by our hand, not the user's
+    std::set<int> m_userSizedColumns;  // dragged by the user, so never sized again
+    std::vector<int> m_widestTextWidths;
 };
 
 }  // namespace tallowmark

@@ -10,6 +10,7 @@
 
 #include "shell/AboutText.h"
 #include "shell/AppIcons.h"
+#include "shell/MainFrame.h"
 #include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
 
@@ -138,19 +139,20 @@ void AboutDlg::mouseReleaseEvent(QMouseEvent* event) {
     m_ptButtonDown = QPoint(-1, -1);
 }
 
-void AboutDlg::OpenWebSite() {
-    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl(QString::fromStdString(about::kWebSiteUrl)));
+void AboutDlg::Open(const std::string& address) {
+    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
+        frame->OpenWithDefaultApplication(QUrl(QString::fromStdString(address)));
 }
 
-void AboutDlg::OpenForum() {
-    TallowmarkApp::Instance()->Prompts().OpenUrl(QUrl(QString::fromStdString(about::kForumUrl)));
-}
+void AboutDlg::OpenWebSite() { Open(about::kWebSiteUrl); }
+
+void AboutDlg::OpenForum() { Open(about::kForumUrl); }
 
 void AboutDlg::SendEmail() {
     UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
     switch (prompts.AskYesNoCancel(this, QString::fromLatin1(about::kEmailQuestion))) {
         case UserPrompts::Answer::Yes: OpenForum(); break;
-        case UserPrompts::Answer::No: prompts.OpenUrl(QUrl(QString::fromStdString(about::kEmailUrl))); break;
+        case UserPrompts::Answer::No: Open(about::kEmailUrl); break;
         case UserPrompts::Answer::Cancel: break;
     }
 }

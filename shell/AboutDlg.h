@@ -30,6 +30,7 @@ protected:
 private:
     QLabel* AddLink(QGridLayout* links, int row, const char* caption, const std::string& text, const char* name);
     void ShowLinkState();
+    void Open(const std::string& address);
     void OpenWebSite();
     void OpenForum();
     void SendEmail();

@@ -24,4 +24,14 @@ WindowPlace CascadePlace(int index, int workspaceWidth, int workspaceHeight, int
     return {slot * step, slot * step, width - steps * step, height - steps * step};
 }
 
+WindowPlace TilePlace(int index, int count, int workspaceWidth, int workspaceHeight) {
+    count = std::max(count, 1);
+    index = std::clamp(index, 0, count - 1);
+    const int height = std::max(workspaceHeight, 0);
+    // The first `height % count` windows take one pixel more.
+    const int share = height / count, extra = height % count;
+    const int top = index * share + std::min(index, extra);
+    return {0, top, std::max(workspaceWidth, 1), std::max(share + (index < extra ? 1 : 0), 1)};
+}
+
 }  // namespace tallowmark

@@ -141,6 +141,8 @@ const std::vector<MenuItemInfo>& RecordContextMenu() {
         {cmd::CachedFileNotepad, "View Cached File in &Notepad\tCtrl+N"},
         {0, nullptr},
         {cmd::FileProperties, "File Propert&ies\tAlt+Enter"},
+        {0, nullptr},
+        {cmd::EditCopy, "&Copy"},
     };
     return menu;
 }

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -35,6 +36,8 @@ namespace {
 constexpr const char* kSaveAsFilter = "Index Files (*.dat)";
 constexpr const char* kHelpFileName = "tallowmark-help.html";
 constexpr const char* kHelpMissing = "The help file %1 was not found.";
+constexpr const char* kNoApplication = "No application is registered to open %1.";
+constexpr const char* kNoTextEditor = "No text editor was found to open %1.";
 constexpr const char* kListWhatsThis =
     "The records of the index file, one row each. Press Enter or double-click a row for everything known "
     "about it; click a column title to sort by it.";
@@ -158,6 +161,17 @@ void MainFrame::UpdateCountPane() {
     TallowmarkView* view = ActiveView();
     m_pCountLabel->setText(view ? view->CountText() : QString());
     m_pCountLabel->setVisible(view != nullptr);
+}
+
+void MainFrame::OpenWithDefaultApplication(const QUrl& url) {
+    if (TallowmarkApp::Instance()->Prompts().OpenUrl(url) != platform::LaunchResult::NoApplication) return;
+    const QString target = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    statusBar()->showMessage(QString::fromLatin1(kNoApplication).arg(target));
+}
+
+void MainFrame::OpenInTextEditor(const QString& path) {
+    if (TallowmarkApp::Instance()->Prompts().OpenInTextEditor(path) != platform::LaunchResult::NoApplication) return;
+    statusBar()->showMessage(QString::fromLatin1(kNoTextEditor).arg(QDir::toNativeSeparators(path)));
 }
 
 void MainFrame::RefreshLockKeys() {
@@ -331,10 +345,14 @@ int MainFrame::CascadeStep() const {
            2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
 }
 
-void MainFrame::PlaceFrame(QMdiSubWindow* frame, int index) {
+QSize MainFrame::Workspace() const {
     // The area's own contents, not its viewport: while the main window is still hidden the
     // viewport has not been given its size yet.
-    const QSize workspace = m_pMdiArea->contentsRect().size();
+    return m_pMdiArea->contentsRect().size();
+}
+
+void MainFrame::PlaceFrame(QMdiSubWindow* frame, int index) {
+    const QSize workspace = Workspace();
     const WindowPlace place = CascadePlace(index, workspace.width(), workspace.height(), CascadeStep());
     frame->setGeometry(place.x, place.y, place.width, place.height);
 }
@@ -348,6 +366,20 @@ void MainFrame::CascadeFrames() {
         if (windows[i]->isMaximized()) windows[i]->showNormal();
         PlaceFrame(windows[i], i);
         windows[i]->raise();
+    }
+}
+
+void MainFrame::TileFrames() {
+    QList<QMdiSubWindow*> windows;
+    const QList<QMdiSubWindow*> stacked = m_pMdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto window = stacked.rbegin(); window != stacked.rend(); ++window)
+        if (!(*window)->isMinimized()) windows.push_back(*window);
+    const QSize workspace = Workspace();
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized()) windows[i]->showNormal();
+        const int count = static_cast<int>(windows.size());
+        const WindowPlace place = TilePlace(i, count, workspace.width(), workspace.height());
+        windows[i]->setGeometry(place.x, place.y, place.width, place.height);
     }
 }
 
@@ -392,7 +424,9 @@ bool MainFrame::OnDocumentCommand(int id, TallowmarkDoc& document) {
 
 void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
     UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
-    const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"));
+    const QFileInfo original(QString::fromStdString(document.PathName()));
+    const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"),
+                                             original.absolutePath(), original.fileName());
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Outcome saved = document.SaveAs(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
@@ -426,6 +460,12 @@ void MainFrame::OpenHelp() {
         m_pHelpWindow->setWindowIcon(ApplicationIcon());
         m_pHelpWindow->setOpenExternalLinks(true);
         m_pHelpWindow->resize(640, 560);
+        // Closes like the program's other windows.
+        auto* close = new QAction(m_pHelpWindow);
+        close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+        close->setShortcutContext(Qt::WindowShortcut);
+        connect(close, &QAction::triggered, m_pHelpWindow, &QWidget::close);
+        m_pHelpWindow->addAction(close);
     }
     m_pHelpWindow->setSource(QUrl::fromLocalFile(help));
     m_pHelpWindow->show();
@@ -441,7 +481,7 @@ bool MainFrame::OnCommand(int id) {
             if (TallowmarkView* view = ActiveView()) CreateChildFrame(view->DocumentPointer());
             return true;
         case cmd::WindowCascade: CascadeFrames(); return true;
-        case cmd::WindowTile: m_pMdiArea->tileSubWindows(); return true;
+        case cmd::WindowTile: TileFrames(); return true;
         case cmd::WindowArrange:
             for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
                 if (window->isMinimized()) window->showMinimized();
@@ -475,10 +515,15 @@ void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainFrame::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
     event->acceptProposedAction();
-    for (const QUrl& url : urls)
-        if (url.isLocalFile()) TallowmarkApp::Instance()->OpenDocumentFile(url.toLocalFile());
+    // Opened once the drop has completed, so that a message box about a file never keeps
+    // the program that dragged it waiting.
+    QTimer::singleShot(0, this, [paths] {
+        for (const QString& path : paths) TallowmarkApp::Instance()->OpenDocumentFile(path);
+    });
 }
 
 }  // namespace tallowmark

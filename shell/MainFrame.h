@@ -16,6 +16,7 @@ class QMdiArea;
 class QMenu;
 class QMdiSubWindow;
 class QTextBrowser;
+class QUrl;
 
 namespace tallowmark {
 
@@ -50,6 +51,11 @@ public:
     QString IdlePrompt() const;
     // The active document window's record count, before the key-state panes.
     void UpdateCountPane();
+    // Hands `url` (a file or an address) to the desktop's default application, or `path`
+    // to the plain-text editor. A launch that fails is silent; when the desktop has no
+    // application for it at all, the status bar says so.
+    void OpenWithDefaultApplication(const QUrl& url);
+    void OpenInTextEditor(const QString& path);
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
@@ -70,8 +76,12 @@ private:
     void OpenHelp();
     // The cascade: each window one caption step further, large enough to use the workspace.
     int CascadeStep() const;
+    QSize Workspace() const;
     void PlaceFrame(QMdiSubWindow* frame, int index);
     void CascadeFrames();
+    // Tile horizontally: the windows that are not minimised stacked from the top, the
+    // active one first.
+    void TileFrames();
 
     QMdiArea* m_pMdiArea;
     std::map<int, QAction*> m_actions;

@@ -1,6 +1,8 @@
 #include "shell/TallowmarkApp.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLayout>
 #include <QSettings>
 
@@ -22,6 +24,7 @@ namespace tallowmark {
 
 namespace {
 constexpr const char* kOpenFilter = "index.dat Files (index.dat);;All Files (*)";
+constexpr const char* kLastFolderKey = "Settings/LastFolder";  // where File Open starts
 }  // namespace
 
 TallowmarkApp::TallowmarkApp(int& argc, char** argv)
@@ -126,8 +129,11 @@ TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const QString& path) {
 }
 
 void TallowmarkApp::OnFileOpen() {
-    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter));
+    QSettings settings;
+    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter),
+                                                 settings.value(QLatin1String(kLastFolderKey)).toString());
     if (path.isEmpty()) return;
+    settings.setValue(QLatin1String(kLastFolderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     TallowmarkDoc* document = OpenDocumentFile(path);
     if (!document) return;
     document->SetTitle(document->PathName());

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -18,8 +19,8 @@
 
 namespace tallowmark {
 
-QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
+QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -27,11 +28,13 @@ QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter) {
     return dialog.selectedFiles().first();
 }
 
-QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
+QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                 const QString& folder, const QString& name) {
+    QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }
@@ -92,13 +95,21 @@ std::unique_ptr<QDialog> MakeDetailsBox(QWidget* parent, const QString& text) {
 
 void UserPrompts::Details(QWidget* parent, const QString& text) { MakeDetailsBox(parent, text)->exec(); }
 
-void UserPrompts::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+platform::LaunchResult UserPrompts::OpenUrl(const QUrl& url) {
+    const QByteArray target = url.isLocalFile() ? QFile::encodeName(url.toLocalFile()) : url.toEncoded();
+    const platform::LaunchResult result = platform::OpenWithDefaultApplication(target.toStdString());
+    if (result != platform::LaunchResult::Unavailable) return result;
+    // A build without the desktop's own way: Qt asks a helper such as xdg-open.
+    return QDesktopServices::openUrl(url) ? platform::LaunchResult::Started : platform::LaunchResult::Failed;
+}
 
 std::vector<std::string> UserPrompts::AskFoundFiles(QWidget* parent) {
     FindFilesDlg dialog(*this, parent);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.GetSelectedFiles();
 }
-void UserPrompts::OpenInTextEditor(const QString& path) { platform::OpenInTextEditor(path.toStdString()); }
+platform::LaunchResult UserPrompts::OpenInTextEditor(const QString& path) {
+    return platform::OpenInTextEditor(QFile::encodeName(path).toStdString());
+}
 
 }  // namespace tallowmark

@@ -8,6 +8,8 @@
 #include <vector>
 #include <memory>
 
+#include "platform/DesktopLaunch.h"
+
 class QDialog;
 class QWidget;
 
@@ -19,10 +21,13 @@ public:
     enum class Answer { Yes, No, Cancel };
 
     virtual ~UserPrompts() = default;
-    // An existing file to open; empty when the user cancels.
-    virtual QString AskOpenPath(QWidget* parent, const QString& filter);
-    // A file to write; empty when the user cancels. Asks before replacing a file.
-    virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix);
+    // An existing file to open, the dialog starting in `folder` (empty: the working
+    // folder); empty when the user cancels.
+    virtual QString AskOpenPath(QWidget* parent, const QString& filter, const QString& folder);
+    // A file to write, the dialog starting in `folder` with `name` filled in; empty when
+    // the user cancels. Asks before replacing a file.
+    virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                const QString& folder, const QString& name);
     // A message box captioned "Tallowmark".
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
     // A question box captioned "Tallowmark" with Yes, No and Cancel.
@@ -32,11 +37,11 @@ public:
     // An information box for a long text: every character readable and selectable, long
     // lines wrapped anywhere, the box no wider than the screen.
     virtual void Details(QWidget* parent, const QString& text);
-    virtual void OpenUrl(const QUrl& url);
+    // Hands a file or an address to the desktop's default application for it.
+    virtual platform::LaunchResult OpenUrl(const QUrl& url);
     // Runs the Find Files dialog: the paths the user picked, in list order; none on Cancel.
     virtual std::vector<std::string> AskFoundFiles(QWidget* parent);
-    // Silent when no editor starts: the user sees that nothing opened.
-    virtual void OpenInTextEditor(const QString& path);
+    virtual platform::LaunchResult OpenInTextEditor(const QString& path);
 };
 
 // The box that Details shows, built but not yet shown.

@@ -72,6 +72,12 @@ int main(int argc, char** argv) {
     saved = Save(*box, outputDir, "entry-details.png") && saved;
     box.reset();
 
+    // Two windows tiled, one above the other, every column in view.
+    frame.Frames().front()->close();
+    frame.RouteCommand(cmd::WindowTile);
+    QCoreApplication::processEvents();
+    saved = Save(frame, outputDir, "main-window-tiled.png") && saved;
+
     // The history file filtered to one site, with its timeline.
     const QString history = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("history-ie5-index.dat"));
     if (QFileInfo::exists(history) && app.OpenDocumentFile(history)) {

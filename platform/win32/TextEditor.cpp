@@ -12,22 +12,9 @@ std::wstring NotepadPath() {
     if (length == 0 || length >= MAX_PATH) return L"notepad.exe";
     return std::wstring(folder, length) + L"\\notepad.exe";
 }
-
-std::string Narrow(const std::wstring& wide) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(length > 0 ? length - 1 : 0, '\0');
-    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, narrow.data(), length, nullptr, nullptr);
-    return narrow;
-}
 }  // namespace
 
-DesktopPlaces CurrentDesktopPlaces() { return {}; }
-
-std::vector<std::string> TextEditorCommand(const std::string& path, const DesktopPlaces&) {
-    return {Narrow(NotepadPath()), path};
-}
-
-bool OpenInTextEditor(const std::string& path) {
+LaunchResult OpenInTextEditor(const std::string& path) {
     // Notepad reads the rest of its command line as one file name, blanks and all, so the
     // path follows unquoted.
     const std::wstring program = NotepadPath();
@@ -37,10 +24,10 @@ bool OpenInTextEditor(const std::string& path) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
-        return false;
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? LaunchResult::NoApplication : LaunchResult::Failed;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
+    return LaunchResult::Started;
 }
 
 }  // namespace tallowmark::platform

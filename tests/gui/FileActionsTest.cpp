@@ -1,10 +1,12 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -35,10 +37,15 @@ std::vector<QString> Items(QMenu& menu) {
     return items;
 }
 
-const std::vector<QString> kWithoutCachedFile = {"View &Entry Details\tEnter", "-", "File Propert&ies\tAlt+Enter"};
-const std::vector<QString> kWithCachedFile = {
-    "View &Entry Details\tEnter", "View Cached &File Using Default Application", "View Cached File in &Notepad\tCtrl+N",
-    "-", "File Propert&ies\tAlt+Enter"};
+const std::vector<QString> kWithoutCachedFile = {"View &Entry Details\tEnter", "-", "File Propert&ies\tAlt+Enter", "-",
+                                                 "&Copy"};
+const std::vector<QString> kWithCachedFile = {"View &Entry Details\tEnter",
+                                              "View Cached &File Using Default Application",
+                                              "View Cached File in &Notepad\tCtrl+N",
+                                              "-",
+                                              "File Propert&ies\tAlt+Enter",
+                                              "-",
+                                              "&Copy"};
 
 class CachedFileTest : public GuiTest {
 protected:
@@ -120,6 +127,30 @@ TEST_F(CachedFileTest, ContextMenuActsOnTheSelectionMarkAndRoutesTheChosenItem) 
     QApplication::sendEvent(m_pView->viewport(), &event);
     EXPECT_EQ(shown, kWithCachedFile);
     EXPECT_EQ(Prompts().editedPaths, std::vector<QString>{m_cached});
+
+    // Copy takes the same route as Edit > Copy.
+    QApplication::clipboard()->clear();
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_C); });
+    QApplication::sendEvent(m_pView->viewport(), &event);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("\thttp://a/\t"))
+        << QApplication::clipboard()->text().toStdString();
+    QApplication::clipboard()->clear();
+}
+
+TEST_F(CachedFileTest, ALaunchWithNoApplicationAtAllSaysSoInTheStatusBar) {
+    SelectRow(1);
+    for (const auto result : {platform::LaunchResult::Started, platform::LaunchResult::Failed}) {
+        Prompts().launchResult = result;
+        Frame().RouteCommand(cmd::CachedFileDefault);
+        Frame().RouteCommand(cmd::CachedFileNotepad);
+        EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+    }
+    Prompts().launchResult = platform::LaunchResult::NoApplication;
+    const QString shown = QDir::toNativeSeparators(m_cached);
+    Frame().RouteCommand(cmd::CachedFileDefault);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "No application is registered to open " + shown + ".");
+    Frame().RouteCommand(cmd::CachedFileNotepad);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "No text editor was found to open " + shown + ".");
 }
 
 TEST_F(GuiTest, RealSampleOffersItsCachedCopy) {

@@ -28,6 +28,7 @@ public:
     std::deque<QString> answers;  // paths the next file dialogs return; empty means Cancel
     std::vector<ShownMessage> messages;
     std::vector<QString> lastFilters;
+    std::vector<std::pair<QString, QString>> startPlaces;  // the folder and name each file dialog starts with
     std::vector<QUrl> openedUrls;
     std::vector<std::string> foundFiles;  // what the next Find Files dialog returns
     std::vector<QString> editedPaths;     // files handed to the text editor
@@ -35,16 +36,28 @@ public:
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
     int modalDialogs = 0;
+    platform::LaunchResult launchResult = platform::LaunchResult::Started;  // the desktop's answer to each launch
 
-    QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
-    QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
+    QString AskOpenPath(QWidget*, const QString& filter, const QString& folder) override {
+        startPlaces.push_back({folder, QString()});
+        return Next(filter);
+    }
+    QString AskSavePath(QWidget*, const QString& filter, const QString& suffix, const QString& folder,
+                        const QString& name) override {
+        startPlaces.push_back({folder, name});
         return Next(filter + QStringLiteral(" | ") + suffix);
     }
     void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
     void Details(QWidget*, const QString& text) override { messages.push_back({Icon::Information, text}); }
-    void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
+    platform::LaunchResult OpenUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return launchResult;
+    }
     std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
-    void OpenInTextEditor(const QString& path) override { editedPaths.push_back(path); }
+    platform::LaunchResult OpenInTextEditor(const QString& path) override {
+        editedPaths.push_back(path);
+        return launchResult;
+    }
     Answer AskYesNoCancel(QWidget*, const QString& text) override {
         questions.push_back(text);
         if (questionAnswers.empty()) return Answer::Cancel;

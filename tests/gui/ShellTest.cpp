@@ -1,5 +1,8 @@
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -18,6 +21,7 @@
 #include <sstream>
 
 #include "GuiTestSupport.h"
+#include "discovery/FindFilesDlg.h"
 #include "presentation/RecordTableModel.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -168,6 +172,7 @@ TEST_F(GuiTest, ADroppedFileOpensWithItsBareTitle) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&Frame(), &drop);
+    EXPECT_TRUE(Frame().Frames().empty()) << "opened before the drop completed";
     QCoreApplication::processEvents();
     ASSERT_NE(Frame().ActiveChild(), nullptr);
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "dropped.dat");
@@ -213,6 +218,20 @@ TEST_F(GuiTest, CaptionsCascadeAndTheCloseKey) {
     QCoreApplication::processEvents();
     ASSERT_EQ(Frame().Frames().size(), 2u);
     for (ChildFrame* frame : Frame().Frames()) EXPECT_TRUE(frame->windowTitle().startsWith("first.dat:"));
+}
+
+TEST_F(GuiTest, TileStacksTheWindowsAtTheWorkspacesFullWidthTheActiveOneOnTop) {
+    App().OpenDocumentFile(WriteIndex("first.dat", SmallIndex()));
+    App().OpenDocumentFile(WriteIndex("second.dat", SmallIndex()));
+    Frame().ActiveChild()->showMaximized();
+    Frame().RouteCommand(cmd::WindowTile);
+    const QSize workspace = Frame().MdiArea()->viewport()->size();
+    const QRect top = Frame().ActiveChild()->geometry();
+    EXPECT_FALSE(Frame().ActiveChild()->isMaximized());
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "second.dat");
+    EXPECT_EQ(top, QRect(0, 0, workspace.width(), (workspace.height() + 1) / 2));
+    EXPECT_EQ(Frame().Frames().front()->geometry(),
+              QRect(0, top.bottom() + 1, workspace.width(), workspace.height() - top.height()));
 }
 
 TEST_F(GuiTest, OptionsAndDefaultsReachOnlyNewViews) {
@@ -355,6 +374,34 @@ TEST_F(GuiTest, AVersionFourFileHasSixColumnsWideEnoughForItsNumbers) {
     EXPECT_EQ(view->header()->sectionSize(0), 50);  // never narrower than the classic widths
 }
 
+TEST_F(GuiTest, CacheNamesFitTheirColumnsUntilTheUserSizesThem) {
+    const std::string longName = "ordinary-name-of-a-cached-page[1].htm";
+    IndexFileBuilder builder;
+    builder.CacheDir(0, "WMWMWMWM").CacheDir(1, "ABCD1234").Hash(1);
+    builder.Url({.url = "http://a/", .fileName = longName, .dirIndex = 0});
+    builder.Url({.url = "http://b/", .fileName = "b[1].gif", .dirIndex = 1});
+    builder.Leak({.url = "http://c/", .fileName = std::string(300, 'W')});  // shown empty: no width for it
+    FileOpen(WriteIndex("index.dat", builder.Bytes()));
+    TallowmarkView* view = Frame().ActiveView();
+    QHeaderView* header = view->header();
+    auto advance = [view](const std::string& text) { return view->fontMetrics().horizontalAdvance(text.c_str()); };
+    EXPECT_GT(header->sectionSize(6), advance("WMWMWMWM"));
+    EXPECT_GT(header->sectionSize(7), advance(longName));
+    EXPECT_LT(header->sectionSize(7), advance(std::string(300, 'W')));
+
+    // A name longer than a third of the screen is cut there.
+    IndexFileBuilder huge;
+    huge.Hash(1).Url({.url = "http://h/", .fileName = std::string(300, 'W')});
+    FileOpen(WriteIndex("huge.dat", huge.Bytes()));
+    EXPECT_EQ(Frame().ActiveView()->header()->sectionSize(7), view->screen()->availableGeometry().width() / 3);
+
+    // A width the user dragged stays through a refill.
+    header->resizeSection(7, 40);
+    Frame().MdiArea()->setActiveSubWindow(Frame().Frames().front());
+    Frame().RouteCommand(cmd::ViewBlankRecords);
+    EXPECT_EQ(header->sectionSize(7), 40);
+}
+
 TEST_F(GuiTest, ExportThroughTheCommand) {
     const QString path = WriteIndex("index.dat", SmallIndex());
     FileOpen(path);
@@ -427,6 +474,13 @@ TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->toPlainText().contains("Tallowmark Help"));
     EXPECT_TRUE(Prompts().openedUrls.empty());
+    // It closes like the other windows, by Escape or Ctrl+W.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        Frame().RouteCommand(cmd::HelpTopics);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(help, key.key(), key.keyboardModifiers());
+        EXPECT_FALSE(help->isVisible()) << QKeySequence(key).toString().toStdString();
+    }
 
     // What's This has something to say about every toolbar button and the list.
     for (QToolButton* button : Frame().findChildren<QToolButton*>())
@@ -436,6 +490,91 @@ TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
     EXPECT_EQ(Frame().Action(cmd::FileSaveAs)->whatsThis(), "Save the active document with a new name");
     FileOpen(WriteIndex("index.dat", SmallIndex()));
     EXPECT_FALSE(Frame().ActiveView()->whatsThis().isEmpty());
+}
+
+// Every window on screen, but menus and tips, that shows no title.
+std::vector<QString> UntitledWindows() {
+    std::vector<QString> untitled;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog) &&
+            window->windowTitle().isEmpty())
+            untitled.push_back(QString::fromLatin1(window->metaObject()->className()));
+    return untitled;
+}
+
+TEST_F(GuiTest, EveryWindowOfTheProgramHasATitle) {
+    FileOpen(WriteIndex("index.dat", SmallIndex()));
+    std::vector<QString> untitled;
+    auto look = [&untitled] {
+        for (const QString& name : UntitledWindows()) untitled.push_back(name);
+    };
+    std::vector<QString> titles;
+    auto lookAt = [&](QWidget& window) {
+        titles.push_back(window.windowTitle());
+        look();
+        window.close();
+    };
+    Prompts().onModal = [&](QDialog& dialog) {
+        dialog.show();
+        lookAt(dialog);
+    };
+    Frame().RouteCommand(cmd::FileProperties);
+    Frame().RouteCommand(cmd::AppAbout);
+    Frame().RouteCommand(cmd::HelpTopics);
+    look();
+    FindFilesDlg findFiles(Prompts(), &Frame(), [](FindFilesSink*) { return 0; });
+    findFiles.show();
+    lookAt(findFiles);
+    std::unique_ptr<QDialog> details = MakeDetailsBox(&Frame(), "URL: http://one/");
+    details->show();
+    lookAt(*details);
+    // The boxes and file dialogs that the prompts show outside the tests.
+    UserPrompts real;
+    auto lookAtNextModal = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            lookAt(*modal);
+        });
+    };
+    lookAtNextModal();
+    real.Message(&Frame(), UserPrompts::Icon::Warning, "Unexpected file format.");
+    lookAtNextModal();
+    real.AskYesNoCancel(&Frame(), "Do you have a question?");
+    lookAtNextModal();
+    real.AskOpenPath(&Frame(), "All Files (*)", QString());
+    lookAtNextModal();
+    real.AskSavePath(&Frame(), "CSV Files (*.csv)", "csv", QString(), "index.csv");
+    EXPECT_EQ(titles, (std::vector<QString>{"Tallowmark", "About Tallowmark", "Find Files...", "Tallowmark",
+                                            "Tallowmark", "Tallowmark", "Open", "Save As"}));
+    EXPECT_TRUE(untitled.empty()) << untitled.front().toStdString();
+}
+
+TEST_F(GuiTest, FileDialogsStartWhereTheUserWorks) {
+    const QString folder = QString::fromStdString(m_files.Path("cases"));
+    QDir().mkpath(folder);
+    const QString path = WriteIndex("cases/history.index.dat", SmallIndex());
+    FileOpen(path);  // the first Open starts in the working folder
+    Frame().RouteCommand(cmd::FileOpen);
+    Frame().RouteCommand(cmd::Export);
+    Frame().RouteCommand(cmd::FileSaveAs);
+    EXPECT_EQ(Prompts().startPlaces,
+              (std::vector<std::pair<QString, QString>>{
+                  {"", ""}, {folder, ""}, {folder, "history.index.csv"}, {folder, "history.index.dat"}}));
+    Restart();
+    Frame().RouteCommand(cmd::FileOpen);
+    EXPECT_EQ(Prompts().startPlaces.back().first, folder);
+
+    // The real dialog shows that folder and name.
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    UserPrompts().AskSavePath(&Frame(), "CSV Files (*.csv)", "csv", folder, "history.index.csv");
+    EXPECT_EQ(shown, folder + "/history.index.csv");
 }
 
 // What `make screenshots` shows: the real samples open, the last maximised.
@@ -450,12 +589,14 @@ TEST_F(GuiTest, TheScreenshotSceneShowsEveryRecordReadably) {
         EXPECT_EQ(static_cast<std::size_t>(view->model()->rowCount()), document.RecordCount());
         EXPECT_EQ(view->model()->headerData(7, Qt::Horizontal).toString(), "Filename");
         EXPECT_FALSE(frame->windowIcon().isNull());
-        // Every record number and size fits its column.
-        for (int column : {0, 3}) {
+        // Every record number, size and cache name fits its column ("Filename" up to a
+        // third of the screen).
+        for (int column : {0, 3, 6, 7}) {
             int widest = 0;
             for (int row = 0; row < view->model()->rowCount(); ++row)
                 widest = std::max(
                     widest, view->fontMetrics().horizontalAdvance(view->model()->index(row, column).data().toString()));
+            if (column == 7) widest = std::min(widest, view->screen()->availableGeometry().width() / 3 - 1);
             EXPECT_LT(widest, view->header()->sectionSize(column)) << column;
         }
     }

@@ -186,5 +186,19 @@ TEST_F(FilterAndTimeline, CopyTextAndCounts) {
     EXPECT_EQ(RecordCountText(2, 265000), "2 of 265000 records");
 }
 
+TEST(CacheNameCandidates, EveryDirectoryShownAndTheLongestDistinctNamesOfUrlRecords) {
+    IndexFileBuilder builder;
+    builder.CacheDir(0, "ABCD1234").CacheDir(1, "XY").Hash(1);
+    for (const char* name : {"a[1].htm", "ccc[1].htm", "bb[1].htm", "ccc[1].htm", "dddd[1].htm"})
+        builder.Url({.url = "http://a/", .fileName = name, .dirIndex = 1});
+    builder.Url({.url = "http://b/", .fileName = "e[1].js", .dirIndex = 0});
+    builder.Leak({.url = "http://c/", .fileName = "a-leaked-name-that-no-cell-shows[1].htm", .dirIndex = 0});
+    auto loaded = LoadDoc(builder);
+    const CacheNameTexts texts = CacheNameCandidates(loaded->doc.Records(), false, 3);
+    EXPECT_EQ(texts.cacheDirs, (std::vector<std::string>{"XY", "ABCD1234"}));
+    EXPECT_EQ(texts.fileNames, (std::vector<std::string>{"dddd[1].htm", "ccc[1].htm", "bb[1].htm"}));
+    EXPECT_TRUE(CacheNameCandidates(loaded->doc.Records(), true, 3).fileNames.empty());
+}
+
 }  // namespace
 }  // namespace tallowmark

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
+#include <vector>
 
 #include "presentation/AnsiText.h"
 #include "shell/CascadeLayout.h"
@@ -28,6 +30,20 @@ TEST(CascadeLayout, StepsStayInsideAndStartOverBeforeWindowsGetSmall) {
     EXPECT_EQ(tiny.x, 0);
     EXPECT_EQ(tiny.width, 60);
     EXPECT_EQ(tiny.height, 40);
+}
+
+TEST(TileLayout, WindowsStackAtFullWidthAndShareTheHeightWithoutGaps) {
+    auto tiled = [](int count, int height) {
+        std::vector<std::array<int, 4>> places;
+        for (int index = 0; index < count; ++index) {
+            const WindowPlace place = TilePlace(index, count, 1100, height);
+            places.push_back({place.x, place.y, place.width, place.height});
+        }
+        return places;
+    };
+    EXPECT_EQ(tiled(2, 600), (std::vector<std::array<int, 4>>{{0, 0, 1100, 300}, {0, 300, 1100, 300}}));
+    EXPECT_EQ(tiled(3, 602),
+              (std::vector<std::array<int, 4>>{{0, 0, 1100, 201}, {0, 201, 1100, 201}, {0, 402, 1100, 200}}));
 }
 
 TEST(RecentFileList, MostRecentFirstWithoutDuplicatesUpToNine) {
