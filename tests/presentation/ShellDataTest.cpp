@@ -3,6 +3,7 @@
 #include <set>
 
 #include "presentation/AnsiText.h"
+#include "presentation/PathText.h"
 #include "shell/CascadeLayout.h"
 #include "shell/CommandTable.h"
 #include "shell/RecentFileList.h"
@@ -54,6 +55,19 @@ TEST(RecentFileList, MenuTextsAreShortenedToThirtyCharacters) {
     EXPECT_EQ(AbbreviatePath("/x/" + std::string(40, 'n') + ".dat", 30), std::string(30, 'n'));
     for (const char* path : {"/a/b/c/d/e/f/g/h/i/j/k/l/m/n/o/index.dat", "/very/long/folder/name/here/index.dat"})
         EXPECT_LE(AbbreviatePath(path, 30).size(), 30u) << path;
+}
+
+TEST(PathText, ANameShowsOnOneLineWithEveryOddByteVisible) {
+    EXPECT_EQ(PathDisplayText("/home/me/caf\xC3\xA9/\xE4\xB8\xAD.dat"), "/home/me/caf\xC3\xA9/\xE4\xB8\xAD.dat");
+    EXPECT_EQ(PathDisplayText("/d/caf\xE9.dat"), "/d/caf\uFFFD.dat");
+    EXPECT_EQ(PathDisplayText("/d/\xC3"), "/d/\uFFFD");                      // cut short
+    EXPECT_EQ(PathDisplayText("/d/\xED\xA0\x80"), "/d/\uFFFD\uFFFD\uFFFD");  // a surrogate
+    EXPECT_EQ(PathDisplayText("/d/a\nb\r\tc\x7F"), "/d/a\u240Ab\u240D\u2409c\u2421");
+    EXPECT_EQ(PathDisplayText("/d/a\xC2\x85"
+                              "b\xE2\x80\xA8"
+                              "c"),
+              "/d/a\u2424b\u2424c");
+    EXPECT_EQ(PathDisplayText(std::string("/d/\0x", 5)), "/d/\u2400x");
 }
 
 TEST(CommandTable, EveryMenuItemHasItsCommandAndNoKeyIsTakenTwice) {
