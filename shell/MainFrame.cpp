@@ -16,9 +16,11 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <filesystem>
 
 #include "model/NativePath.h"
 #include "platform/SystemInfo.h"
+#include "presentation/PathText.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/AppIcons.h"
 #include "shell/CascadeLayout.h"
@@ -44,11 +46,11 @@ bool IsCheckable(int id) {
            id == cmd::ViewStatusBar || id == cmd::DeleteOnRestart || id == cmd::ViewTimeline;
 }
 
-// The same file, however its path was written.
-QString PathKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+// The same file, however its path was written; the bytes as they are, UTF-8 or not.
+std::string PathKey(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::canonical(PathFromUtf8(path), error);
+    return error ? AbsolutePath(path) : Utf8FromPath(canonical);
 }
 }  // namespace
 
@@ -248,23 +250,23 @@ std::vector<ChildFrame*> MainFrame::FramesOf(const TallowmarkDoc& document) cons
     return frames;
 }
 
-TallowmarkDoc* MainFrame::FindOpenDocument(const QString& path) const {
-    const QString key = PathKey(path);
+TallowmarkDoc* MainFrame::FindOpenDocument(const std::string& path) const {
+    const std::string key = PathKey(path);
     for (ChildFrame* frame : Frames()) {
         TallowmarkDoc& open = frame->View()->GetDocument();
-        if (PathKey(QString::fromStdString(open.PathName())) == key) return &open;
+        if (PathKey(open.PathName()) == key) return &open;
     }
     return nullptr;
 }
 
-TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
+TallowmarkDoc* MainFrame::OpenDocumentFile(const std::string& path) {
     if (TallowmarkDoc* open = FindOpenDocument(path)) {
         m_pMdiArea->setActiveSubWindow(FramesOf(*open).front());
         return open;
     }
     auto document = std::make_shared<TallowmarkDoc>();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome opened = document->OnOpenDocument(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
+    const Outcome opened = document->OnOpenDocument(NativeSeparators(AbsolutePath(path)));
     QApplication::restoreOverrideCursor();
     if (!opened) {
         TallowmarkApp::Instance()->Prompts().Message(this, UserPrompts::Icon::Warning,
@@ -313,15 +315,15 @@ void MainFrame::UpdateCaptions() {
     std::map<const TallowmarkDoc*, std::vector<ChildFrame*>> byDocument;
     for (ChildFrame* frame : Frames()) byDocument[&frame->View()->GetDocument()].push_back(frame);
     for (auto& [document, frames] : byDocument) {
-        const QString title = QString::fromStdString(document->Title());
+        const QString title = QString::fromStdString(PathDisplayText(document->Title()));
         for (std::size_t i = 0; i < frames.size(); ++i)
             frames[i]->setWindowTitle(frames.size() > 1 ? QStringLiteral("%1:%2").arg(title).arg(i + 1) : title);
     }
     // A maximised child's caption is added by the MDI area itself ("Tallowmark - [title:2]").
     ChildFrame* active = ActiveChild();
     if (active && !active->isMaximized())
-        setWindowTitle(
-            QStringLiteral("Tallowmark - %1").arg(QString::fromStdString(active->View()->GetDocument().Title())));
+        setWindowTitle(QStringLiteral("Tallowmark - %1")
+                           .arg(QString::fromStdString(PathDisplayText(active->View()->GetDocument().Title()))));
     else
         setWindowTitle(QStringLiteral("Tallowmark"));
 }

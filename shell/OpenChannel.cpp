@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include "model/NativePath.h"
 #include "shell/ShellCommands.h"
 
 #ifndef Q_OS_WIN
@@ -46,7 +47,7 @@ QString OpenChannel::DefaultName() {
 #endif
 }
 
-OpenChannel::Role OpenChannel::Claim(bool handOver, const QStringList& paths) {
+OpenChannel::Role OpenChannel::Claim(bool handOver, const std::vector<std::string>& paths) {
     // One process at a time decides; the rest find it serving.
     QLockFile lock(LockPath(m_strName));
     lock.setStaleLockTime(10000);
@@ -73,12 +74,12 @@ OpenChannel::Role OpenChannel::Claim(bool handOver, const QStringList& paths) {
     return Role::Serving;
 }
 
-bool OpenChannel::Deliver(const QStringList& paths) const {
+bool OpenChannel::Deliver(const std::vector<std::string>& paths) const {
     QLocalSocket socket;
     socket.connectToServer(m_strName);
     if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
     std::string request;
-    for (const QString& path : paths) request += OpenCommand(QFileInfo(path).absoluteFilePath().toStdString());
+    for (const std::string& path : paths) request += OpenCommand(AbsolutePath(path));
     socket.write(request.data(), static_cast<qint64>(request.size()));
     while (socket.bytesToWrite() > 0)
         if (!socket.waitForBytesWritten(kConnectTimeoutMs)) return false;
@@ -104,7 +105,7 @@ void OpenChannel::OnFinished(QLocalSocket* socket) {
     socket->deleteLater();
     if (socket->property("refused").toBool()) return;
     for (const std::string& path : ParseOpenCommands(std::string_view(request.constData(), request.size())))
-        emit OpenRequested(QString::fromStdString(path));
+        emit OpenRequested(path);
 }
 
 }  // namespace tallowmark

@@ -4,7 +4,8 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -26,16 +27,17 @@ public:
     // A name private to the user: in the user's runtime folder where there is one.
     static QString DefaultName();
 
-    // With `handOver`, sends `paths` to the instance that answers, if any. Otherwise
+    // With `handOver`, sends `paths` (as the system spells them) to the instance that
+    // answers, if any. Otherwise
     // starts answering, clearing what a crashed instance left behind. Two processes
     // doing this at the same moment end with one serving and the other delivered.
-    Role Claim(bool handOver, const QStringList& paths);
+    Role Claim(bool handOver, const std::vector<std::string>& paths);
 
 signals:
-    void OpenRequested(const QString& path);
+    void OpenRequested(const std::string& path);
 
 private:
-    bool Deliver(const QStringList& paths) const;
+    bool Deliver(const std::vector<std::string>& paths) const;
     void OnNewConnection();
     void OnFinished(QLocalSocket* socket);
 

@@ -7,7 +7,9 @@
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "presentation/AnsiText.h"
 #include "platform/BootDeletion.h"
+#include "platform/CommandLine.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
 #include "shell/AboutDlg.h"
@@ -30,7 +32,8 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
     setWindowIcon(ApplicationIcon());
-    m_commandLine = arguments();
+    // The bytes the system gave, not Qt's decoding of them: a name need not be UTF-8.
+    m_commandLine = platform::CommandLineArguments(argc, argv);
     m_strOpenChannelName = OpenChannel::DefaultName();
     m_strRegistrationRoot = platform::UserRegistrationRoot();
     m_strBootDeletionRoot = platform::SystemBootDeletionRoot();
@@ -42,15 +45,15 @@ TallowmarkApp* TallowmarkApp::Instance() { return static_cast<TallowmarkApp*>(QC
 
 void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
 
-bool TallowmarkApp::InitInstance() {
-    std::vector<std::string> arguments;
-    for (qsizetype i = 1; i < m_commandLine.size(); ++i) arguments.push_back(m_commandLine[i].toStdString());
-    const CommandLine commandLine = ParseCommandLine(arguments);
-    QStringList paths;
-    for (const std::string& path : commandLine.paths) paths.push_back(QString::fromStdString(path));
+void TallowmarkApp::SetCommandLine(const QStringList& arguments) {
+    m_commandLine.clear();
+    for (qsizetype i = 1; i < arguments.size(); ++i) m_commandLine.push_back(arguments[i].toStdString());
+}
 
+bool TallowmarkApp::InitInstance() {
+    const CommandLine commandLine = ParseCommandLine(m_commandLine);
     m_pOpenChannel = std::make_unique<OpenChannel>(m_strOpenChannelName);
-    if (m_pOpenChannel->Claim(commandLine.dde, paths) == OpenChannel::Role::Delivered) {
+    if (m_pOpenChannel->Claim(commandLine.dde, commandLine.paths) == OpenChannel::Role::Delivered) {
         m_pOpenChannel.reset();
         return false;
     }
@@ -62,8 +65,8 @@ bool TallowmarkApp::InitInstance() {
     RegisterShellFileTypes();
     // The window stays hidden until the files handed over are open; its layout is
     // settled first so that their windows get their proper size.
-    if (!paths.isEmpty()) m_pMainFrame->layout()->activate();
-    for (const QString& path : paths) OpenDocumentFile(path);
+    if (!commandLine.paths.empty()) m_pMainFrame->layout()->activate();
+    for (const std::string& path : commandLine.paths) OpenDocumentFile(path);
     m_pMainFrame->show();
     return true;
 }
@@ -79,7 +82,7 @@ void TallowmarkApp::RegisterShellFileTypes() const {
     if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
 }
 
-void TallowmarkApp::OnShellOpen(const QString& path) {
+void TallowmarkApp::OnShellOpen(const std::string& path) {
     if (!m_pMainFrame) return;
     OpenDocumentFile(path);
     if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
@@ -99,8 +102,11 @@ void TallowmarkApp::LoadRecentFiles() {
     QSettings settings;
     std::vector<std::string> paths;
     for (std::size_t i = 1; i <= m_recentFiles.Capacity(); ++i) {
-        const QString path = settings.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
-        if (!path.isEmpty()) paths.push_back(NativeSeparators(path.toStdString()));
+        // A name that is not valid UTF-8 was kept as its bytes; every other one as text.
+        const QVariant value = settings.value(QStringLiteral("Recent File List/File%1").arg(i));
+        const std::string path = value.typeId() == QMetaType::QByteArray ? value.toByteArray().toStdString()
+                                                                         : value.toString().toStdString();
+        if (!path.empty()) paths.push_back(NativeSeparators(path));
     }
     m_recentFiles.Assign(paths);
 }
@@ -110,10 +116,12 @@ void TallowmarkApp::SaveRecentFiles() const {
     settings.remove(QStringLiteral("Recent File List"));
     const auto& paths = m_recentFiles.Paths();
     for (std::size_t i = 0; i < paths.size(); ++i)
-        settings.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1), QString::fromStdString(paths[i]));
+        settings.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
+                          IsValidUtf8(paths[i]) ? QVariant(QString::fromStdString(paths[i]))
+                                                : QVariant(QByteArray::fromStdString(paths[i])));
 }
 
-TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const QString& path) {
+TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
     if (!m_pMainFrame) return nullptr;
     // Only a newly read document enters the recent-file list; an open one is just activated.
     const bool alreadyOpen = m_pMainFrame->FindOpenDocument(path) != nullptr;
@@ -126,26 +134,27 @@ TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const QString& path) {
 void TallowmarkApp::OnFileOpen() {
     const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter));
     if (path.isEmpty()) return;
-    TallowmarkDoc* document = OpenDocumentFile(path);
+    TallowmarkDoc* document = OpenDocumentFile(path.toStdString());
     if (!document) return;
     document->SetTitle(document->PathName());
     m_pMainFrame->UpdateCaptions();
 }
 
-// Opens every file picked in the Find Files dialog, each titled with its full path; one
-// that fails shows its message and the next is opened.
+// Opens every file picked in the Find Files dialog, each titled with its full path before
+// the next is read; one that fails shows its message and the next is opened.
 void TallowmarkApp::OnFindFiles() {
     for (const std::string& path : m_pPrompts->AskFoundFiles(m_pMainFrame.get())) {
-        if (TallowmarkDoc* document = OpenDocumentFile(QString::fromStdString(path)))
-            document->SetTitle(document->PathName());
+        TallowmarkDoc* document = OpenDocumentFile(path);
+        if (!document) continue;
+        document->SetTitle(document->PathName());
+        m_pMainFrame->UpdateCaptions();
     }
-    if (m_pMainFrame) m_pMainFrame->UpdateCaptions();
 }
 
 void TallowmarkApp::OpenRecentFile(std::size_t index) {
     if (index >= m_recentFiles.Paths().size()) return;
     const std::string path = m_recentFiles.Paths()[index];
-    if (!OpenDocumentFile(QString::fromStdString(path))) {
+    if (!OpenDocumentFile(path)) {
         m_recentFiles.Remove(index);
         m_pMainFrame->RebuildMenus();
     }

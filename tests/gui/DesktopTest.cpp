@@ -3,13 +3,16 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSettings>
 #include <QTest>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #ifndef _WIN32
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -68,6 +71,24 @@ void LeaveStaleSocket([[maybe_unused]] const QString& name) {
     ::close(fd);
 #endif
 }
+
+#ifndef _WIN32
+// Starts the desktop program as the file manager would, with the path's bytes as they
+// are (QProcess would pass them as UTF-8); returns its process id.
+pid_t StartDdeWithBytes(const std::string& path) {
+    std::string program = TALLOWMARK_EXECUTABLE, flag = "/dde", argument = path;
+    char* argv[] = {program.data(), flag.data(), argument.data(), nullptr};
+    pid_t child = -1;
+    return ::posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ) == 0 ? child : -1;
+}
+
+bool ExitsWithZero(pid_t child) {
+    int status = -1;
+    bool ended = false;
+    WaitUntil([&] { return ended = ended || ::waitpid(child, &status, WNOHANG) == child; }, 20000);
+    return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+#endif
 
 TEST_F(GuiTest, DeleteOnRestartTicksOnlyTheScheduledFileAndAsksAfresh) {
     const QString first = WriteIndex("first.dat", OneUrlIndex());
@@ -177,6 +198,31 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
     EXPECT_EQ(Frame().Frames().size(), 4u);
     EXPECT_TRUE(Prompts().messages.empty());
 }
+
+#ifndef _WIN32
+TEST_F(GuiTest, ANameThatIsNotUtf8OpensFromTheChannelFindFilesAndTheRecentList) {
+    const std::string first = m_files.Path("caf\xE9.dat"), second = m_files.Path("caf\xE8.dat");
+    for (const std::string& path : {first, second}) testing::WriteFile(path, OneUrlIndex());
+    ASSERT_TRUE(ExitsWithZero(StartDdeWithBytes(first)));
+    ASSERT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first);
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), QStringLiteral(u"caf\uFFFD.dat"));
+
+    // Another name that shows the same is another file.
+    Prompts().foundFiles = {second};
+    Frame().RouteCommand(cmd::FindFiles);
+    ASSERT_EQ(Frame().Frames().size(), 2u);
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), second);
+    EXPECT_TRUE(Prompts().messages.empty());
+
+    Restart();
+    EXPECT_EQ(App().RecentFiles().Paths(), (std::vector<std::string>{second, first}));
+    EXPECT_EQ(QSettings().value("Recent File List/File2").toByteArray().toStdString(), first);
+    Frame().RouteCommand(cmd::RecentFirst + 1);
+    ASSERT_EQ(Frame().Frames().size(), 1u);
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first);
+}
+#endif
 
 TEST_F(GuiTest, TwoStartsAtOnceEndWithOneInstanceAnswering) {
     App().ExitInstance();

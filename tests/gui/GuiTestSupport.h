@@ -34,13 +34,17 @@ public:
     std::deque<Answer> questionAnswers;   // answers to the next questions; none left means Cancel
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
+    std::function<void()> onMessage;        // looks at the windows while each message shows
     int modalDialogs = 0;
 
     QString AskOpenPath(QWidget*, const QString& filter) override { return Next(filter); }
     QString AskSavePath(QWidget*, const QString& filter, const QString& suffix) override {
         return Next(filter + QStringLiteral(" | ") + suffix);
     }
-    void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
+    void Message(QWidget*, Icon icon, const QString& text) override {
+        messages.push_back({icon, text});
+        if (onMessage) onMessage();
+    }
     void Details(QWidget*, const QString& text) override { messages.push_back({Icon::Information, text}); }
     void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
     std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
