@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QLayout>
 #include <QSettings>
+#include <optional>
+#include <utility>
 
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
@@ -10,6 +12,7 @@
 #include "presentation/AnsiText.h"
 #include "platform/BootDeletion.h"
 #include "platform/CommandLine.h"
+#include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
 #include "shell/AboutDlg.h"
@@ -24,10 +27,43 @@ namespace tallowmark {
 
 namespace {
 constexpr const char* kOpenFilter = "index.dat Files (index.dat);;All Files (*)";
+
+// While Qt starts it looks into the session's runtime folder, and where the session has
+// none of the user's own it makes one in the shared temporary folder. There it is shown
+// the program's private folder instead, until the application object stands.
+struct LentRuntimeFolder {
+    bool lent = false;
+    std::optional<QByteArray> before;
+};
+LentRuntimeFolder g_lentRuntimeFolder;
+
+int& LendRuntimeFolder(int& argc) {
+#ifndef Q_OS_WIN
+    if (platform::IsPrivateFolder(platform::SessionRuntimeFolder())) return argc;
+    const std::string folder = OpenChannel::PrivateFolder();
+    if (folder.empty()) return argc;
+    g_lentRuntimeFolder = {true, qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
+                                     ? std::optional<QByteArray>(qgetenv("XDG_RUNTIME_DIR"))
+                                     : std::nullopt};
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(folder));
+#endif
+    return argc;
+}
+
+// Programs the user starts from here get the session's own value.
+void ReturnRuntimeFolder() {
+    if (!std::exchange(g_lentRuntimeFolder.lent, false)) return;
+    if (g_lentRuntimeFolder.before) qputenv("XDG_RUNTIME_DIR", *g_lentRuntimeFolder.before);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+}
 }  // namespace
 
 TallowmarkApp::TallowmarkApp(int& argc, char** argv)
-    : QApplication(argc, argv), m_dwPlatformId(platform::PlatformId()), m_pPrompts(std::make_unique<UserPrompts>()) {
+    : QApplication(LendRuntimeFolder(argc), argv),
+      m_dwPlatformId(platform::PlatformId()),
+      m_pPrompts(std::make_unique<UserPrompts>()) {
+    ReturnRuntimeFolder();
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));

@@ -8,7 +8,10 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <set>
 #ifndef _WIN32
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -18,6 +21,7 @@
 
 #include "GuiTestSupport.h"
 #include "platform/BootDeletion.h"
+#include "platform/PrivateFolder.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/CommandIds.h"
 #include "shell/ChildFrame.h"
@@ -88,6 +92,37 @@ bool ExitsWithZero(pid_t child) {
     WaitUntil([&] { return ended = ended || ::waitpid(child, &status, WNOHANG) == child; }, 20000);
     return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+// Every name under `folder`, so that a test sees whether anything was added or taken.
+std::set<std::string> Listing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        names.insert(entry.path().lexically_relative(folder).string());
+    return names;
+}
+
+// Environment variables changed for one test, put back at its end.
+class EnvironmentScope {
+public:
+    ~EnvironmentScope() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it)
+            it->second ? qputenv(it->first, *it->second) : qunsetenv(it->first);
+    }
+    void Set(const char* name, const QByteArray& value) {
+        Save(name);
+        qputenv(name, value);
+    }
+    void Unset(const char* name) {
+        Save(name);
+        qunsetenv(name);
+    }
+
+private:
+    void Save(const char* name) {
+        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+    }
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
+};
 #endif
 
 TEST_F(GuiTest, DeleteOnRestartTicksOnlyTheScheduledFileAndAsksAfresh) {
@@ -200,6 +235,38 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
 }
 
 #ifndef _WIN32
+TEST_F(GuiTest, WithoutARuntimeFolderTheChannelStaysOutOfTheSharedFolder) {
+    // ssh, su and cron start programs without a runtime folder. Nothing goes into the
+    // shared temporary folder, and names another user made there first change nothing.
+    const std::string uid = std::to_string(::getuid());
+    const std::vector<std::string> squatted = {
+        std::string("runtime-") + ::getpwuid(::getuid())->pw_name + "/tallowmark.system",
+        "tallowmark.system." + uid + ".lock/x"};
+    const QString usualName = ChannelName();
+    for (const bool squat : {false, true}) {
+        testing::TempDir shared;
+        if (squat)
+            for (const std::string& name : squatted) std::filesystem::create_directories(shared.Root() / name);
+        const std::set<std::string> before = Listing(shared.Root());
+        EnvironmentScope environment;
+        environment.Unset("XDG_RUNTIME_DIR");
+        environment.Set("TMPDIR", QByteArray::fromStdString(shared.Root().string()));
+        // The folder that the program (named "tallowmark") takes.
+        const std::string folder = OpenChannel::PrivateFolder();
+        ASSERT_EQ(folder, qgetenv("XDG_CACHE_HOME").toStdString() + "/tallowmark");
+        App().ExitInstance();
+        App().SetOpenChannelName(QString::fromStdString(folder) + "/tallowmark.system");
+        ASSERT_TRUE(App().InitInstance());
+
+        const auto start = StartDde({WriteIndex("one.dat", OneUrlIndex())});
+        ASSERT_TRUE(start->waitForFinished(20000));
+        EXPECT_EQ(start->exitCode(), 0);
+        EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
+        EXPECT_EQ(Listing(shared.Root()), before) << squat;
+    }
+    App().SetOpenChannelName(usualName);
+}
+
 TEST_F(GuiTest, ANameThatIsNotUtf8OpensFromTheChannelFindFilesAndTheRecentList) {
     const std::string first = m_files.Path("caf\xE9.dat"), second = m_files.Path("caf\xE8.dat");
     for (const std::string& path : {first, second}) testing::WriteFile(path, OneUrlIndex());
