@@ -33,4 +33,10 @@ std::string AbsolutePath(std::string_view path) {
     return error ? std::string(path) : Utf8FromPath(absolute.lexically_normal());
 }
 
+std::string CanonicalPath(std::string_view path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::canonical(PathFromUtf8(path), error);
+    return error ? std::string() : Utf8FromPath(canonical);
+}
+
 }  // namespace tallowmark

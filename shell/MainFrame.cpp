@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
-#include <filesystem>
 
 #include "model/NativePath.h"
 #include "platform/SystemInfo.h"
@@ -48,9 +47,8 @@ bool IsCheckable(int id) {
 
 // The same file, however its path was written; the bytes as they are, UTF-8 or not.
 std::string PathKey(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path canonical = std::filesystem::canonical(PathFromUtf8(path), error);
-    return error ? AbsolutePath(path) : Utf8FromPath(canonical);
+    const std::string canonical = CanonicalPath(path);
+    return canonical.empty() ? AbsolutePath(path) : canonical;
 }
 }  // namespace
 
