@@ -20,7 +20,7 @@
 #endif
 
 #include "GuiTestSupport.h"
-#include "platform/BootDeletion.h"
+#include "actions/DeleteOnRestart.h"
 #include "platform/PrivateFolder.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/CommandIds.h"
@@ -163,7 +163,7 @@ TEST_F(GuiTest, DeleteOnRestartThatFailsSaysSoWithTheStopIcon) {
     ASSERT_EQ(Prompts().messages.size(), 1u);
     EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Critical);
     EXPECT_EQ(Prompts().messages[0].text.toStdString(),
-              FormatMessage(platform::kBootDeletionFailed, QFileInfo(path).canonicalFilePath().toStdString()));
+              FormatMessage(kBootDeletionFailed, QFileInfo(path).canonicalFilePath().toStdString()));
     MenuItems(0);
     EXPECT_TRUE(Frame().Action(cmd::DeleteOnRestart)->isEnabled());
     EXPECT_FALSE(Frame().Action(cmd::DeleteOnRestart)->isChecked());

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/BootDeletion.h"
 #include "platform/posix/TmpfilesEntries.h"
@@ -74,9 +76,7 @@ TEST_F(BootDeletionTest, ScheduledMeansThisFileAndEarlierEntriesStay) {
 
 TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
     const std::string hostile = "/data/x\nR /home";
-    const Outcome refused = ScheduleDeletionAtBoot(hostile, Root());
-    EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.message, FormatMessage(kBootDeletionBadName, hostile));
+    EXPECT_EQ(ScheduleDeletionAtBoot(hostile, Root()).error, BootDeletionError::BadName);
     EXPECT_FALSE(fs::exists(EntriesFile()));
 
     ASSERT_TRUE(ScheduleDeletionAtBoot("/data/kept.dat", Root()));
@@ -85,9 +85,7 @@ TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
     TempDir broken;
     fs::create_directories(broken.Root() / "etc");
     std::ofstream(broken.Root() / "etc/tmpfiles.d") << "not a folder";
-    const Outcome failed = ScheduleDeletionAtBoot("/data/index.dat", broken.Root().string());
-    EXPECT_FALSE(failed);
-    EXPECT_NE(failed.message.find("/data/index.dat could not be scheduled"), std::string::npos) << failed.message;
+    EXPECT_EQ(ScheduleDeletionAtBoot("/data/index.dat", broken.Root().string()).error, BootDeletionError::Failed);
     EXPECT_FALSE(IsScheduledForDeletionAtBoot("/data/index.dat", broken.Root().string()));
     EXPECT_EQ(TextOf(EntriesFile()), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(TmpfilesFolder()), fs::directory_iterator()), 1);
@@ -111,6 +109,23 @@ TEST_F(BootDeletionTest, SystemdTmpfilesRemovesExactlyTheScheduledFilesAtBoot) {
     for (const std::string& name : doomed) EXPECT_FALSE(fs::exists(data / name)) << name;
     for (const std::string& name : kept) EXPECT_TRUE(fs::exists(data / name)) << name;
     EXPECT_FALSE(fs::exists(EntriesFile())) << "each request is carried out once";
+}
+
+TEST_F(BootDeletionTest, RequestsMadeAtTheSameTimeAreAllRecorded) {
+    constexpr int kRequesters = 4, kEach = 40;
+    std::atomic<int> failed{0};
+    std::vector<std::thread> requesters;
+    for (int r = 0; r < kRequesters; ++r)
+        requesters.emplace_back([&, r] {
+            for (int i = 0; i < kEach; ++i)
+                if (!ScheduleDeletionAtBoot("/data/" + std::to_string(r) + "/" + std::to_string(i), Root())) ++failed;
+        });
+    for (std::thread& requester : requesters) requester.join();
+    EXPECT_EQ(failed, 0);
+    for (int r = 0; r < kRequesters; ++r)
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_TRUE(IsScheduledForDeletionAtBoot("/data/" + std::to_string(r) + "/" + std::to_string(i), Root()))
+                << r << "/" << i;
 }
 
 }  // namespace
