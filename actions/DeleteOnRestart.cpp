@@ -13,8 +13,11 @@ std::string BootDeletionMessage(const platform::BootDeletionResult& result, cons
         case platform::BootDeletionError::Failed: pattern = kBootDeletionFailed; break;
         case platform::BootDeletionError::NeedsRights: pattern = kBootDeletionNeedsRights; break;
         case platform::BootDeletionError::BadName: pattern = kBootDeletionBadName; break;
+        case platform::BootDeletionError::ChangeableFolder: pattern = kBootDeletionChangeableFolder; break;
+        case platform::BootDeletionError::LinkOnPath: pattern = kBootDeletionLinkOnPath; break;
     }
-    return FormatMessage(pattern, PathDisplayText(NativeSeparators(path)));
+    return FormatMessage(pattern, {PathDisplayText(NativeSeparators(path)), PathDisplayText(result.folder),
+                                   PathDisplayText(result.owner)});
 }
 
 }  // namespace tallowmark

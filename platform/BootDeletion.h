@@ -9,6 +9,7 @@
 // under HKEY_LOCAL_MACHINE whose value "PendingFileRenameOperations" holds the requests.
 
 #include <string>
+#include <utility>
 
 namespace tallowmark::platform {
 
@@ -18,13 +19,20 @@ enum class BootDeletionError {
     Failed,       // the entries could not be read or written
     NeedsRights,  // only an administrator may record them
     BadName,      // the path holds a control character
+    // Someone other than root (or whoever asks) could change `folder` on the path, and
+    // so swap a folder of the path for a link before the boot's removal follows it.
+    ChangeableFolder,
+    LinkOnPath,  // `folder` on the path is a link, which the boot's removal would follow
 };
 
 struct BootDeletionResult {
     BootDeletionResult() = default;
-    BootDeletionResult(BootDeletionError kind) : error(kind) {}
+    BootDeletionResult(BootDeletionError kind, std::string folderName = {}, std::string ownerName = {})
+        : error(kind), folder(std::move(folderName)), owner(std::move(ownerName)) {}
 
     BootDeletionError error = BootDeletionError::None;
+    std::string folder;  // ChangeableFolder, LinkOnPath: the folder as the path names it
+    std::string owner;   // ChangeableFolder: its owner's name (the number when it has none)
     explicit operator bool() const { return error == BootDeletionError::None; }
 };
 
@@ -33,9 +41,9 @@ std::string SystemBootDeletionRoot();
 
 // Adds an entry that deletes exactly `path` (UTF-8 on Windows, the system's bytes here;
 // absolute) at the next boot, keeping every entry already there, also when several
-// requests come at once. Fails when the entry can't be recorded (no rights, unwritable
-// place) or when the path holds a control character. Nothing recorded before is lost or
-// half-written.
+// requests come at once. Refuses a path whose folders someone else could change; fails
+// when the entry can't be recorded (no rights, unwritable place) or when the path holds
+// a control character. Nothing recorded before is lost or half-written.
 BootDeletionResult ScheduleDeletionAtBoot(const std::string& path, const std::string& root);
 
 // True when an entry deletes exactly `path`: not a longer path that contains it, not a
