@@ -109,7 +109,7 @@ bool TallowmarkApp::InitInstance() {
 
 void TallowmarkApp::RegisterShellFileTypes() const {
     // Failures are silent: the program works the same without the desktop knowing it.
-    if (m_strRegistrationRoot.empty()) return;
+    if (!platform::MayRegisterIn(m_strRegistrationRoot, platform::HomeFolder())) return;
     platform::DocumentType type;
     QFile icon(QStringLiteral(":/icons/tallowmark.svg"));
     if (icon.open(QIODevice::ReadOnly)) type.iconSvg = icon.readAll().toStdString();
