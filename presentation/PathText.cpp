@@ -1,13 +1,14 @@
 #include "presentation/PathText.h"
 
+#include <algorithm>
+
 #include "presentation/AnsiText.h"
 
 namespace tallowmark {
 
 namespace {
-constexpr std::string_view kSubstitute = "\xEF\xBF\xBD";     // U+FFFD
-constexpr std::string_view kLineBreakMark = "\xE2\x90\xA4";  // U+2424 SYMBOL FOR NEWLINE
-constexpr std::string_view kDeleteMark = "\xE2\x90\xA1";     // U+2421 SYMBOL FOR DELETE
+constexpr std::string_view kSubstitute = "\xEF\xBF\xBD";     // U+FFFD REPLACEMENT CHARACTER
+constexpr std::string_view kLineBreakMark = "\xE2\x86\xB5";  // U+21B5, the return arrow
 
 // The length of the valid UTF-8 sequence at the start of `text`; 0 when there is none.
 std::size_t SequenceLength(std::string_view text) {
@@ -20,10 +21,14 @@ std::size_t SequenceLength(std::string_view text) {
     return length != 0 && length <= text.size() && IsValidUtf8(text.substr(0, length)) ? length : 0;
 }
 
-bool IsOtherLineBreak(std::string_view sequence) {
-    return sequence == "\xC2\x85" || sequence == "\xE2\x80\xA8" || sequence == "\xE2\x80\xA9";
+bool IsLineBreak(std::string_view sequence) {
+    return sequence == "\n" || sequence == "\r" || sequence == "\v" || sequence == "\f" || sequence == "\xC2\x85" ||
+           sequence == "\xE2\x80\xA8" || sequence == "\xE2\x80\xA9";
 }
 
+bool IsControl(std::string_view sequence) {
+    return sequence.size() == 1 && (static_cast<unsigned char>(sequence.front()) < 0x20 || sequence.front() == 0x7F);
+}
 }  // namespace
 
 std::string PathDisplayText(std::string_view path) {
@@ -31,18 +36,13 @@ std::string PathDisplayText(std::string_view path) {
     shown.reserve(path.size() + 8);
     while (!path.empty()) {
         const std::size_t length = SequenceLength(path);
-        const std::string_view sequence = path.substr(0, length);
-        const auto byte = static_cast<unsigned char>(path.front());
-        if (length == 0) shown += kSubstitute;
-        else if (byte < 0x20)
-            shown += {'\xE2', '\x90', static_cast<char>(0x80 + byte)};  // U+2400 + the control's code
-        else if (byte == 0x7F)
-            shown += kDeleteMark;
-        else if (IsOtherLineBreak(sequence))
-            shown += kLineBreakMark;
+        const std::string_view sequence = path.substr(0, std::max<std::size_t>(length, 1));
+        if (IsLineBreak(sequence)) shown += kLineBreakMark;
+        else if (length == 0 || IsControl(sequence))
+            shown += kSubstitute;
         else
             shown += sequence;
-        path.remove_prefix(length == 0 ? 1 : length);
+        path.remove_prefix(sequence.size());
     }
     return shown;
 }

@@ -7,10 +7,10 @@
 
 namespace tallowmark {
 
-// `path` as one line of UTF-8 for the screen: a byte that is not part of a valid UTF-8
-// sequence shows as U+FFFD, a control character as its visible symbol (U+2400 to U+241F,
-// U+2421 for DEL), and the other line breaks (U+0085, U+2028, U+2029) as U+2424. Any
-// other path comes back as it is. The path itself stays the bytes: this is for reading.
+// `path` as one line of UTF-8 for the screen: each line break (LF, CR, VT, FF, U+0085,
+// U+2028, U+2029) shows as U+21B5, the return arrow, and each other control character
+// and each byte that is not part of a valid UTF-8 sequence as U+FFFD. Any other path
+// comes back as it is. The path itself stays the bytes: this is for reading only.
 std::string PathDisplayText(std::string_view path);
 
 }  // namespace tallowmark

@@ -62,12 +62,12 @@ TEST(PathText, ANameShowsOnOneLineWithEveryOddByteVisible) {
     EXPECT_EQ(PathDisplayText("/d/caf\xE9.dat"), "/d/caf\uFFFD.dat");
     EXPECT_EQ(PathDisplayText("/d/\xC3"), "/d/\uFFFD");                      // cut short
     EXPECT_EQ(PathDisplayText("/d/\xED\xA0\x80"), "/d/\uFFFD\uFFFD\uFFFD");  // a surrogate
-    EXPECT_EQ(PathDisplayText("/d/a\nb\r\tc\x7F"), "/d/a\u240Ab\u240D\u2409c\u2421");
+    EXPECT_EQ(PathDisplayText("/d/a\nb\r\n\tc\x7F"), "/d/a\u21B5b\u21B5\u21B5\uFFFDc\uFFFD");
     EXPECT_EQ(PathDisplayText("/d/a\xC2\x85"
                               "b\xE2\x80\xA8"
                               "c"),
-              "/d/a\u2424b\u2424c");
-    EXPECT_EQ(PathDisplayText(std::string("/d/\0x", 5)), "/d/\u2400x");
+              "/d/a\u21B5b\u21B5c");
+    EXPECT_EQ(PathDisplayText(std::string("/d/\0x", 5)), "/d/\uFFFDx");
 }
 
 TEST(CommandTable, EveryMenuItemHasItsCommandAndNoKeyIsTakenTwice) {
