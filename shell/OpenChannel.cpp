@@ -147,9 +147,9 @@ void OpenChannel::Finish(QLocalSocket* socket, const QByteArray& request) {
     --m_nOpenConnections;
     socket->abort();
     socket->deleteLater();
-    OnNewConnection();
     for (const std::string& path : ParseOpenCommands(std::string_view(request.constData(), request.size())))
         emit OpenRequested(path);
+    OnNewConnection();  // the next in the queue, after this one's files
 }
 
 }  // namespace tallowmark
