@@ -1,5 +1,7 @@
 #include "actions/FileProperties.h"
 
+#include "presentation/PathText.h"
+
 namespace tallowmark {
 
 std::string LocationOf(const std::string& path) {
@@ -9,8 +11,8 @@ std::string LocationOf(const std::string& path) {
 
 FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document) {
     FilePropertiesFacts facts;
-    facts.name = document.Title();
-    facts.location = LocationOf(document.PathName());
+    facts.name = PathDisplayText(document.Title());
+    facts.location = PathDisplayText(LocationOf(document.PathName()));
     const IndexHeader* header = document.Header();
     facts.version = header ? std::string(header->VersionText()) : std::string();
     facts.size = FormatMessage(kSizeFormat, std::to_string(header ? header->FileSizeField() : 0u));

@@ -8,6 +8,7 @@
 
 namespace tallowmark {
 
+// Texts as shown: the name and location as PathDisplayText shows a path.
 struct FilePropertiesFacts {
     std::string name;      // the document's title
     std::string location;  // the folder that holds the file

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "discovery/IndexFileSearch.h"
+#include "presentation/PathText.h"
 #include "shell/UserPrompts.h"
 
 namespace tallowmark {
@@ -148,7 +149,8 @@ void FindFilesDlg::StopSearch() {
 }
 
 void FindFilesDlg::OnFound(std::string path) {
-    const QString shown = QString::fromStdString(path);
+    // The list shows the name; the bytes found are what OK hands on.
+    const QString shown = QString::fromStdString(PathDisplayText(path));
     m_listFiles->insertItem(static_cast<int>(m_found.Insert(std::move(path))), shown);
 }
 
@@ -157,7 +159,7 @@ void FindFilesDlg::ShowLatestStatus() {
 }
 
 void FindFilesDlg::ShowStatus(const std::string& text) {
-    m_editStatus->setText(QString::fromStdString(text));
+    m_editStatus->setText(QString::fromStdString(PathDisplayText(text)));
     m_editStatus->setCursorPosition(0);  // a long path shows from its start
 }
 

@@ -27,4 +27,16 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return std::string(utf8.begin(), utf8.end());
 }
 
+std::string AbsolutePath(std::string_view path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+    return error ? std::string(path) : Utf8FromPath(absolute.lexically_normal());
+}
+
+std::string CanonicalPath(std::string_view path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::canonical(PathFromUtf8(path), error);
+    return error ? std::string() : Utf8FromPath(canonical);
+}
+
 }  // namespace tallowmark

@@ -21,4 +21,11 @@ std::string NativeSeparators(std::string_view path);
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
+// `path` made absolute against the current folder, with "." and ".." parts resolved by
+// name; its bytes otherwise kept as they are, whether or not they are valid UTF-8.
+std::string AbsolutePath(std::string_view path);
+// The path of the file itself, every link on the way resolved; empty when that can't be
+// done (the file is gone, a folder can't be read).
+std::string CanonicalPath(std::string_view path);
+
 }  // namespace tallowmark

@@ -3,10 +3,16 @@
 namespace tallowmark {
 
 std::string FormatMessage(const std::string& pattern, const std::string& argument) {
+    return FormatMessage(std::string_view(pattern), {std::string_view(argument)});
+}
+
+std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> arguments) {
     std::string out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern.compare(i, 2, "%1") == 0) {
-            out += argument;
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        if (pattern[i] == '%' && next >= '1' && next <= '9' &&
+            static_cast<std::size_t>(next - '0') <= arguments.size()) {
+            out += arguments.begin()[next - '1'];
             ++i;
         } else {
             out += pattern[i];

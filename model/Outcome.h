@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace tallowmark {
@@ -17,5 +19,7 @@ struct Outcome {
 
 // Replaces every "%1" in `pattern` with `argument`.
 std::string FormatMessage(const std::string& pattern, const std::string& argument);
+// Replaces every "%1", "%2"... in `pattern` with the argument of that number.
+std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> arguments);
 
 }  // namespace tallowmark

@@ -31,6 +31,13 @@ struct DocumentType {
 // The current user's place ($XDG_DATA_HOME or ~/.local/share here).
 std::string UserRegistrationRoot();
 
+// Whether start-up may register in `root` for the home folder `home` ($HOME here). False
+// for an empty root, and when the program runs as root while `root` or `home` belongs to
+// someone else (started with another user's environment, as `sudo -E` keeps it): root
+// never writes, nor follows links into, another user's files.
+bool MayRegisterIn(const std::string& root, const std::string& home);
+std::string HomeFolder();
+
 struct RegistrationResult {
     bool ok = true;        // everything is in place
     bool changed = false;  // something was written, or the desktop has yet to take it in

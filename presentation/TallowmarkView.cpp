@@ -15,6 +15,7 @@
 #include "model/NativePath.h"
 #include "platform/BootDeletion.h"
 #include "actions/CachedFile.h"
+#include "actions/DeleteOnRestart.h"
 #include "actions/FilePropertiesGeneral.h"
 #include "presentation/AnsiText.h"
 #include "presentation/CsvExport.h"
@@ -37,11 +38,11 @@ constexpr const char* kNoRecordsMessage =
     "this index.dat file.\r\n\r\n%1";
 constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
 
-// The file itself, not a link to it: removing a link would leave the file in place.
+// The file itself, not a link to it: removing a link would leave the file in place. The
+// bytes of its name as they are, UTF-8 or not.
 std::string FileOnDisk(const TallowmarkDoc& document) {
-    const QString path = QString::fromStdString(document.PathName());
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return (canonical.isEmpty() ? path : canonical).toStdString();
+    const std::string canonical = CanonicalPath(document.PathName());
+    return canonical.empty() ? document.PathName() : NativeSeparators(canonical);
 }
 
 // Message boxes show "\r\n" line breaks as "\n".
@@ -286,10 +287,11 @@ void TallowmarkView::SaveSettingsAsDefaults() {
 
 void TallowmarkView::OnDeleteOnRestart() {
     TallowmarkApp* app = TallowmarkApp::Instance();
-    const Outcome scheduled = platform::ScheduleDeletionAtBoot(FileOnDisk(*m_pDocument), app->BootDeletionRoot());
+    const std::string path = FileOnDisk(*m_pDocument);
+    const platform::BootDeletionResult scheduled = platform::ScheduleDeletionAtBoot(path, app->BootDeletionRoot());
     if (!scheduled)
         app->Prompts().Message(window(), UserPrompts::Icon::Critical,
-                               QDir::toNativeSeparators(QString::fromStdString(scheduled.message)));
+                               QString::fromStdString(BootDeletionMessage(scheduled, path)));
 }
 
 CommandState TallowmarkView::OnUpdateDeleteOnRestart() const {

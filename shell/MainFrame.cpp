@@ -20,6 +20,7 @@
 
 #include "model/NativePath.h"
 #include "platform/SystemInfo.h"
+#include "presentation/PathText.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/AppIcons.h"
 #include "shell/CascadeLayout.h"
@@ -47,11 +48,19 @@ bool IsCheckable(int id) {
            id == cmd::ViewStatusBar || id == cmd::DeleteOnRestart || id == cmd::ViewTimeline;
 }
 
-// The same file, however its path was written.
-QString PathKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+// The same file, however its path was written; the bytes as they are, UTF-8 or not.
+std::string PathKey(const std::string& path) {
+    const std::string canonical = CanonicalPath(path);
+    return canonical.empty() ? AbsolutePath(path) : canonical;
+}
+// A dropped file's path as its bytes: file managers send them percent-encoded, and a name
+// that is not UTF-8 would not survive the trip through QString.
+std::string DroppedPath(const QUrl& url) {
+#ifdef Q_OS_WIN
+    return url.toLocalFile().toStdString();
+#else
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+#endif
 }
 }  // namespace
 
@@ -262,23 +271,23 @@ std::vector<ChildFrame*> MainFrame::FramesOf(const TallowmarkDoc& document) cons
     return frames;
 }
 
-TallowmarkDoc* MainFrame::FindOpenDocument(const QString& path) const {
-    const QString key = PathKey(path);
+TallowmarkDoc* MainFrame::FindOpenDocument(const std::string& path) const {
+    const std::string key = PathKey(path);
     for (ChildFrame* frame : Frames()) {
         TallowmarkDoc& open = frame->View()->GetDocument();
-        if (PathKey(QString::fromStdString(open.PathName())) == key) return &open;
+        if (PathKey(open.PathName()) == key) return &open;
     }
     return nullptr;
 }
 
-TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
+TallowmarkDoc* MainFrame::OpenDocumentFile(const std::string& path) {
     if (TallowmarkDoc* open = FindOpenDocument(path)) {
         m_pMdiArea->setActiveSubWindow(FramesOf(*open).front());
         return open;
     }
     auto document = std::make_shared<TallowmarkDoc>();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome opened = document->OnOpenDocument(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
+    const Outcome opened = document->OnOpenDocument(NativeSeparators(AbsolutePath(path)));
     QApplication::restoreOverrideCursor();
     if (!opened) {
         TallowmarkApp::Instance()->Prompts().Message(this, UserPrompts::Icon::Warning,
@@ -327,15 +336,15 @@ void MainFrame::UpdateCaptions() {
     std::map<const TallowmarkDoc*, std::vector<ChildFrame*>> byDocument;
     for (ChildFrame* frame : Frames()) byDocument[&frame->View()->GetDocument()].push_back(frame);
     for (auto& [document, frames] : byDocument) {
-        const QString title = QString::fromStdString(document->Title());
+        const QString title = QString::fromStdString(PathDisplayText(document->Title()));
         for (std::size_t i = 0; i < frames.size(); ++i)
             frames[i]->setWindowTitle(frames.size() > 1 ? QStringLiteral("%1:%2").arg(title).arg(i + 1) : title);
     }
     // A maximised child's caption is added by the MDI area itself ("Tallowmark - [title:2]").
     ChildFrame* active = ActiveChild();
     if (active && !active->isMaximized())
-        setWindowTitle(
-            QStringLiteral("Tallowmark - %1").arg(QString::fromStdString(active->View()->GetDocument().Title())));
+        setWindowTitle(QStringLiteral("Tallowmark - %1")
+                           .arg(QString::fromStdString(PathDisplayText(active->View()->GetDocument().Title()))));
     else
         setWindowTitle(QStringLiteral("Tallowmark"));
 }
@@ -515,14 +524,14 @@ void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainFrame::dropEvent(QDropEvent* event) {
-    QStringList paths;
+    std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
+        if (url.isLocalFile()) paths.push_back(DroppedPath(url));
     event->acceptProposedAction();
     // Opened once the drop has completed, so that a message box about a file never keeps
     // the program that dragged it waiting.
     QTimer::singleShot(0, this, [paths] {
-        for (const QString& path : paths) TallowmarkApp::Instance()->OpenDocumentFile(path);
+        for (const std::string& path : paths) TallowmarkApp::Instance()->OpenDocumentFile(path);
     });
 }
 

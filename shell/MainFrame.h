@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "shell/CommandTarget.h"
@@ -30,9 +31,10 @@ public:
     MainFrame();
     ~MainFrame() override;
 
-    TallowmarkDoc* OpenDocumentFile(const QString& path);
+    // `path` as the system spells it, which need not be valid UTF-8.
+    TallowmarkDoc* OpenDocumentFile(const std::string& path);
     // The open document read from `path` (however the path is written), or null.
-    TallowmarkDoc* FindOpenDocument(const QString& path) const;
+    TallowmarkDoc* FindOpenDocument(const std::string& path) const;
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
 
     ChildFrame* ActiveChild() const;

@@ -4,7 +4,8 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -20,27 +21,38 @@ public:
         Alone,      // another instance answers, or the channel could not be set up
     };
 
+    // `name` is the socket's path, inside a folder of the user's own (a pipe name on
+    // Windows); an empty name, or one anywhere else, makes every start Alone.
     explicit OpenChannel(QString name, QObject* parent = nullptr);
     ~OpenChannel() override;
 
-    // A name private to the user: in the user's runtime folder where there is one.
+    // The session's runtime folder or the program's own folder in the user's cache,
+    // whichever is the user's alone (made if need be); empty when neither is.
+    static std::string PrivateFolder();
+    // A name private to the user, in that folder; empty when there is none.
     static QString DefaultName();
 
-    // With `handOver`, sends `paths` to the instance that answers, if any. Otherwise
-    // starts answering, clearing what a crashed instance left behind. Two processes
-    // doing this at the same moment end with one serving and the other delivered.
-    Role Claim(bool handOver, const QStringList& paths);
+    // With `handOver`, sends `paths` (as the system spells them) to the instance that
+    // answers, if any. Otherwise starts answering, clearing what a crashed instance left
+    // behind. Two processes doing this at the same moment end with one serving and the
+    // other delivered.
+    Role Claim(bool handOver, const std::vector<std::string>& paths);
 
 signals:
-    void OpenRequested(const QString& path);
+    void OpenRequested(const std::string& path);
 
 private:
-    bool Deliver(const QStringList& paths) const;
+    bool InPrivatePlace() const;
+    bool Deliver(const std::vector<std::string>& paths) const;
     void OnNewConnection();
-    void OnFinished(QLocalSocket* socket);
+    void Serve(QLocalSocket* socket);
+    // Ends a connection and carries out the open commands of `request` (empty for one
+    // that was too long or too slow).
+    void Finish(QLocalSocket* socket, const QByteArray& request);
 
     QString m_strName;
     QLocalServer* m_pServer = nullptr;
+    int m_nOpenConnections = 0;
 };
 
 }  // namespace tallowmark

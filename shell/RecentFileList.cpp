@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "presentation/PathText.h"
+
 namespace tallowmark {
 
 namespace {
@@ -42,7 +44,7 @@ void RecentFileList::Assign(const std::vector<std::string>& paths) {
 std::string RecentFileList::MenuText(std::size_t index) const {
     if (index >= m_paths.size()) return {};
     std::string text = "&" + std::to_string(index + 1) + " ";
-    for (char c : AbbreviatePath(m_paths[index], m_menuTextLength)) {
+    for (char c : PathDisplayText(AbbreviatePath(m_paths[index], m_menuTextLength))) {
         if (c == '&') text += '&';
         text += c;
     }

@@ -19,7 +19,8 @@ public:
     void Assign(const std::vector<std::string>& paths);
 
     // The text of entry `index` in the File menu: "&1 " and the path shortened to the
-    // menu length; a single ampersand in the path is doubled so it shows as written.
+    // menu length, shown as PathDisplayText shows it; a single ampersand in the path is
+    // doubled so it shows as written.
     std::string MenuText(std::size_t index) const;
 
 private:

@@ -5,11 +5,16 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QSettings>
+#include <optional>
+#include <utility>
 
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "presentation/AnsiText.h"
 #include "platform/BootDeletion.h"
+#include "platform/CommandLine.h"
+#include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
 #include "shell/AboutDlg.h"
@@ -25,15 +30,49 @@ namespace tallowmark {
 namespace {
 constexpr const char* kOpenFilter = "index.dat Files (index.dat);;All Files (*)";
 constexpr const char* kLastFolderKey = "Settings/LastFolder";  // where File Open starts
+
+// While Qt starts it looks into the session's runtime folder, and where the session has
+// none of the user's own it makes one in the shared temporary folder. There it is shown
+// the program's private folder instead, until the application object stands.
+struct LentRuntimeFolder {
+    bool lent = false;
+    std::optional<QByteArray> before;
+};
+LentRuntimeFolder g_lentRuntimeFolder;
+
+int& LendRuntimeFolder(int& argc) {
+#ifndef Q_OS_WIN
+    if (platform::IsPrivateFolder(platform::SessionRuntimeFolder())) return argc;
+    const std::string folder = OpenChannel::PrivateFolder();
+    if (folder.empty()) return argc;
+    g_lentRuntimeFolder = {true, qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
+                                     ? std::optional<QByteArray>(qgetenv("XDG_RUNTIME_DIR"))
+                                     : std::nullopt};
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(folder));
+#endif
+    return argc;
+}
+
+// Programs the user starts from here get the session's own value.
+void ReturnRuntimeFolder() {
+    if (!std::exchange(g_lentRuntimeFolder.lent, false)) return;
+    if (g_lentRuntimeFolder.before) qputenv("XDG_RUNTIME_DIR", *g_lentRuntimeFolder.before);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+}
 }  // namespace
 
 TallowmarkApp::TallowmarkApp(int& argc, char** argv)
-    : QApplication(argc, argv), m_dwPlatformId(platform::PlatformId()), m_pPrompts(std::make_unique<UserPrompts>()) {
+    : QApplication(LendRuntimeFolder(argc), argv),
+      m_dwPlatformId(platform::PlatformId()),
+      m_pPrompts(std::make_unique<UserPrompts>()) {
+    ReturnRuntimeFolder();
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));
     setWindowIcon(ApplicationIcon());
-    m_commandLine = arguments();
+    // The bytes the system gave, not Qt's decoding of them: a name need not be UTF-8.
+    m_commandLine = platform::CommandLineArguments(argc, argv);
     m_strOpenChannelName = OpenChannel::DefaultName();
     m_strRegistrationRoot = platform::UserRegistrationRoot();
     m_strBootDeletionRoot = platform::SystemBootDeletionRoot();
@@ -45,15 +84,15 @@ TallowmarkApp* TallowmarkApp::Instance() { return static_cast<TallowmarkApp*>(QC
 
 void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
 
-bool TallowmarkApp::InitInstance() {
-    std::vector<std::string> arguments;
-    for (qsizetype i = 1; i < m_commandLine.size(); ++i) arguments.push_back(m_commandLine[i].toStdString());
-    const CommandLine commandLine = ParseCommandLine(arguments);
-    QStringList paths;
-    for (const std::string& path : commandLine.paths) paths.push_back(QString::fromStdString(path));
+void TallowmarkApp::SetCommandLine(const QStringList& arguments) {
+    m_commandLine.clear();
+    for (qsizetype i = 1; i < arguments.size(); ++i) m_commandLine.push_back(arguments[i].toStdString());
+}
 
+bool TallowmarkApp::InitInstance() {
+    const CommandLine commandLine = ParseCommandLine(m_commandLine);
     m_pOpenChannel = std::make_unique<OpenChannel>(m_strOpenChannelName);
-    if (m_pOpenChannel->Claim(commandLine.dde, paths) == OpenChannel::Role::Delivered) {
+    if (m_pOpenChannel->Claim(commandLine.dde, commandLine.paths) == OpenChannel::Role::Delivered) {
         m_pOpenChannel.reset();
         return false;
     }
@@ -65,8 +104,8 @@ bool TallowmarkApp::InitInstance() {
     RegisterShellFileTypes();
     // The window stays hidden until the files handed over are open; its layout is
     // settled first so that their windows get their proper size.
-    if (!paths.isEmpty()) m_pMainFrame->layout()->activate();
-    for (const QString& path : paths) OpenDocumentFile(path);
+    if (!commandLine.paths.empty()) m_pMainFrame->layout()->activate();
+    for (const std::string& path : commandLine.paths) OpenDocumentFile(path);
     m_pMainFrame->show();
     return true;
 }
@@ -74,6 +113,7 @@ bool TallowmarkApp::InitInstance() {
 void TallowmarkApp::RegisterShellFileTypes() const {
     // Failures are silent: the program works the same without the desktop knowing it.
     if (m_strRegistrationRoot.empty()) return;
+    if (!platform::MayRegisterIn(m_strRegistrationRoot, platform::HomeFolder())) return;
     // Installed by a package for everyone: the user needs no copies of their own.
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     if (platform::IsRegisteredSystemWide(executable, platform::SystemDataFolders())) return;
@@ -84,7 +124,7 @@ void TallowmarkApp::RegisterShellFileTypes() const {
     if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
 }
 
-void TallowmarkApp::OnShellOpen(const QString& path) {
+void TallowmarkApp::OnShellOpen(const std::string& path) {
     if (!m_pMainFrame) return;
     OpenDocumentFile(path);
     if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
@@ -104,8 +144,11 @@ void TallowmarkApp::LoadRecentFiles() {
     QSettings settings;
     std::vector<std::string> paths;
     for (std::size_t i = 1; i <= m_recentFiles.Capacity(); ++i) {
-        const QString path = settings.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
-        if (!path.isEmpty()) paths.push_back(NativeSeparators(path.toStdString()));
+        // A name that is not valid UTF-8 was kept as its bytes; every other one as text.
+        const QVariant value = settings.value(QStringLiteral("Recent File List/File%1").arg(i));
+        const std::string path = value.typeId() == QMetaType::QByteArray ? value.toByteArray().toStdString()
+                                                                         : value.toString().toStdString();
+        if (!path.empty()) paths.push_back(NativeSeparators(path));
     }
     m_recentFiles.Assign(paths);
 }
@@ -115,10 +158,12 @@ void TallowmarkApp::SaveRecentFiles() const {
     settings.remove(QStringLiteral("Recent File List"));
     const auto& paths = m_recentFiles.Paths();
     for (std::size_t i = 0; i < paths.size(); ++i)
-        settings.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1), QString::fromStdString(paths[i]));
+        settings.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
+                          IsValidUtf8(paths[i]) ? QVariant(QString::fromStdString(paths[i]))
+                                                : QVariant(QByteArray::fromStdString(paths[i])));
 }
 
-TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const QString& path) {
+TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
     if (!m_pMainFrame) return nullptr;
     // Only a newly read document enters the recent-file list; an open one is just activated.
     const bool alreadyOpen = m_pMainFrame->FindOpenDocument(path) != nullptr;
@@ -134,26 +179,27 @@ void TallowmarkApp::OnFileOpen() {
                                                  settings.value(QLatin1String(kLastFolderKey)).toString());
     if (path.isEmpty()) return;
     settings.setValue(QLatin1String(kLastFolderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    TallowmarkDoc* document = OpenDocumentFile(path);
+    TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
     if (!document) return;
     document->SetTitle(document->PathName());
     m_pMainFrame->UpdateCaptions();
 }
 
-// Opens every file picked in the Find Files dialog, each titled with its full path; one
-// that fails shows its message and the next is opened.
+// Opens every file picked in the Find Files dialog, each titled with its full path before
+// the next is read; one that fails shows its message and the next is opened.
 void TallowmarkApp::OnFindFiles() {
     for (const std::string& path : m_pPrompts->AskFoundFiles(m_pMainFrame.get())) {
-        if (TallowmarkDoc* document = OpenDocumentFile(QString::fromStdString(path)))
-            document->SetTitle(document->PathName());
+        TallowmarkDoc* document = OpenDocumentFile(path);
+        if (!document) continue;
+        document->SetTitle(document->PathName());
+        m_pMainFrame->UpdateCaptions();
     }
-    if (m_pMainFrame) m_pMainFrame->UpdateCaptions();
 }
 
 void TallowmarkApp::OpenRecentFile(std::size_t index) {
     if (index >= m_recentFiles.Paths().size()) return;
     const std::string path = m_recentFiles.Paths()[index];
-    if (!OpenDocumentFile(QString::fromStdString(path))) {
+    if (!OpenDocumentFile(path)) {
         m_recentFiles.Remove(index);
         m_pMainFrame->RebuildMenus();
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/CommandTarget.h"
 #include "shell/RecentFileList.h"
@@ -48,18 +49,20 @@ public:
 
     // Where start-up looks and writes; tests point them at scratch places. An empty
     // registration root registers nothing.
-    void SetCommandLine(const QStringList& arguments) { m_commandLine = arguments; }
+    void SetCommandLine(const QStringList& arguments);
     void SetOpenChannelName(const QString& name) { m_strOpenChannelName = name; }
     void SetRegistrationRoot(const std::string& root) { m_strRegistrationRoot = root; }
     void SetBootDeletionRoot(const std::string& root) { m_strBootDeletionRoot = root; }
     const std::string& BootDeletionRoot() const { return m_strBootDeletionRoot; }
 
     // Reuses an open document or loads one in a new window; null on failure, after the
-    // document's message. Its title is the bare file name.
-    TallowmarkDoc* OpenDocumentFile(const QString& path);
+    // document's message. Its title is the bare file name. `path` as the system spells
+    // it, which need not be valid UTF-8; a QString path is one Qt has decoded already.
+    TallowmarkDoc* OpenDocumentFile(const std::string& path);
+    TallowmarkDoc* OpenDocumentFile(const QString& path) { return OpenDocumentFile(path.toStdString()); }
     void OnFileOpen();
     // A file the desktop asked to open: opened like a dropped file, and the window shown.
-    void OnShellOpen(const QString& path);
+    void OnShellOpen(const std::string& path);
     void OnFindFiles();
 
     bool OnCommand(int id) override;
@@ -76,7 +79,7 @@ private:
     RecentFileList m_recentFiles{9, 30};
     std::unique_ptr<UserPrompts> m_pPrompts;
     std::unique_ptr<MainFrame> m_pMainFrame;
-    QStringList m_commandLine;
+    std::vector<std::string> m_commandLine;  // after the program's name, the bytes as given
     QString m_strOpenChannelName;
     std::string m_strRegistrationRoot;
     std::string m_strBootDeletionRoot;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -62,6 +63,19 @@ void StartDetached(const std::string& program, const std::string& argument) {
     if (devNull >= 0) ::close(devNull);
 }
 
+// The folder, or the nearest one above it that exists, belongs to root; a link is
+// followed to what it leads to.
+bool OwnedByRoot(std::string path) {
+    if (path.empty() || path.front() != '/') return false;
+    for (;;) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0) return status.st_uid == 0;
+        if (errno != ENOENT || path == "/") return false;
+        const std::size_t slash = path.find_last_of('/');
+        path = slash == 0 ? std::string("/") : path.substr(0, slash);
+    }
+}
+
 std::string MimeFolder(const std::string& root) { return root + "/mime"; }
 std::string ApplicationsFolder(const std::string& root) { return root + "/applications"; }
 
@@ -79,6 +93,16 @@ std::string UserRegistrationRoot() {
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/') return std::string(home) + "/.local/share";
     return {};
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    return home ? std::string(home) : std::string();
+}
+
+bool MayRegisterIn(const std::string& root, const std::string& home) {
+    if (root.empty() || root.front() != '/') return false;
+    return ::geteuid() != 0 || (OwnedByRoot(home) && OwnedByRoot(root));
 }
 
 RegistrationResult RegisterDocumentType(const std::string& executablePath, const std::string& root,

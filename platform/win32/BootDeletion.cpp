@@ -6,8 +6,6 @@
 #include "platform/win32/PendingRenames.h"
 #include "platform/win32/WideText.h"
 
-#undef FormatMessage  // windows.h's name for FormatMessageW; ours is the message helper
-
 namespace tallowmark::platform {
 
 namespace {
@@ -59,36 +57,33 @@ bool HoldsControlCharacter(const std::string& path) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
-Outcome Failure(DWORD error, const std::string& path) {
-    return Outcome::Failure(
-        FormatMessage(error == ERROR_ACCESS_DENIED ? kBootDeletionNeedsRights : kBootDeletionFailed, path));
+BootDeletionResult Failure(DWORD error) {
+    return {error == ERROR_ACCESS_DENIED ? BootDeletionError::NeedsRights : BootDeletionError::Failed};
 }
 
 // A scratch root is not the system's: the entry is added the way the system adds it.
-Outcome AddDeleteEntry(const std::wstring& path, const std::string& root, const std::string& shownPath) {
+BootDeletionResult AddDeleteEntry(const std::wstring& path, const std::string& root) {
     RegistryKey key(root, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    if (!key.get()) return Failure(key.status(), shownPath);
+    if (!key.get()) return Failure(key.status());
     LONG status = ERROR_SUCCESS;
     std::vector<pending::Operation> operations = pending::Parse(ReadPendingValue(key.get(), status));
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        return Failure(static_cast<DWORD>(status), shownPath);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return Failure(static_cast<DWORD>(status));
     operations.push_back({L"\\??\\" + path, std::wstring()});
     const std::vector<wchar_t> value = pending::Serialize(operations);
     status = RegSetValueExW(key.get(), kValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value.data()),
                             static_cast<DWORD>(value.size() * sizeof(wchar_t)));
-    return status == ERROR_SUCCESS ? Outcome::Success() : Failure(static_cast<DWORD>(status), shownPath);
+    return status == ERROR_SUCCESS ? BootDeletionResult{} : Failure(static_cast<DWORD>(status));
 }
 }  // namespace
 
 std::string SystemBootDeletionRoot() { return kSessionManager; }
 
-Outcome ScheduleDeletionAtBoot(const std::string& path, const std::string& root) {
-    const std::string native = WithWindowsSeparators(path);
-    if (HoldsControlCharacter(path)) return Outcome::Failure(FormatMessage(kBootDeletionBadName, native));
-    const std::wstring wide = Widen(native);
-    if (!IsSystemRoot(root)) return AddDeleteEntry(wide, root, native);
-    if (!MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Failure(GetLastError(), native);
-    return Outcome::Success();
+BootDeletionResult ScheduleDeletionAtBoot(const std::string& path, const std::string& root) {
+    if (HoldsControlCharacter(path)) return {BootDeletionError::BadName};
+    const std::wstring wide = Widen(WithWindowsSeparators(path));
+    if (!IsSystemRoot(root)) return AddDeleteEntry(wide, root);
+    if (!MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Failure(GetLastError());
+    return {};
 }
 
 bool IsScheduledForDeletionAtBoot(const std::string& path, const std::string& root) {

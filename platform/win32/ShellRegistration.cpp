@@ -68,6 +68,10 @@ bool MayTakeExtension(const std::wstring& root, const std::wstring& extension, c
 
 std::string UserRegistrationRoot() { return kUserClasses; }
 
+// The key lies in the running user's own hive.
+bool MayRegisterIn(const std::string& root, const std::string&) { return !root.empty(); }
+std::string HomeFolder() { return {}; }
+
 RegistrationResult RegisterDocumentType(const std::string& executablePath, const std::string& root,
                                         const DocumentType& type) {
     const std::wstring exe = Widen(WithWindowsSeparators(executablePath));

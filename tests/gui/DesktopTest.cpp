@@ -3,18 +3,25 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSettings>
 #include <QTest>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <set>
 #ifndef _WIN32
+#include <pwd.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include "GuiTestSupport.h"
-#include "platform/BootDeletion.h"
+#include "actions/DeleteOnRestart.h"
+#include "platform/PrivateFolder.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/CommandIds.h"
 #include "shell/ChildFrame.h"
@@ -69,6 +76,55 @@ void LeaveStaleSocket([[maybe_unused]] const QString& name) {
 #endif
 }
 
+#ifndef _WIN32
+// Starts the desktop program as the file manager would, with the path's bytes as they
+// are (QProcess would pass them as UTF-8); returns its process id.
+pid_t StartDdeWithBytes(const std::string& path) {
+    std::string program = TALLOWMARK_EXECUTABLE, flag = "/dde", argument = path;
+    char* argv[] = {program.data(), flag.data(), argument.data(), nullptr};
+    pid_t child = -1;
+    return ::posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ) == 0 ? child : -1;
+}
+
+bool ExitsWithZero(pid_t child) {
+    int status = -1;
+    bool ended = false;
+    WaitUntil([&] { return ended = ended || ::waitpid(child, &status, WNOHANG) == child; }, 20000);
+    return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Every name under `folder`, so that a test sees whether anything was added or taken.
+std::set<std::string> Listing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        names.insert(entry.path().lexically_relative(folder).string());
+    return names;
+}
+
+// Environment variables changed for one test, put back at its end.
+class EnvironmentScope {
+public:
+    ~EnvironmentScope() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it)
+            it->second ? qputenv(it->first, *it->second) : qunsetenv(it->first);
+    }
+    void Set(const char* name, const QByteArray& value) {
+        Save(name);
+        qputenv(name, value);
+    }
+    void Unset(const char* name) {
+        Save(name);
+        qunsetenv(name);
+    }
+
+private:
+    void Save(const char* name) {
+        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+    }
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
+};
+#endif
+
 TEST_F(GuiTest, DeleteOnRestartTicksOnlyTheScheduledFileAndAsksAfresh) {
     const QString first = WriteIndex("first.dat", OneUrlIndex());
     const QString second = WriteIndex("second.dat", OneUrlIndex());
@@ -107,7 +163,7 @@ TEST_F(GuiTest, DeleteOnRestartThatFailsSaysSoWithTheStopIcon) {
     ASSERT_EQ(Prompts().messages.size(), 1u);
     EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Critical);
     EXPECT_EQ(Prompts().messages[0].text.toStdString(),
-              FormatMessage(platform::kBootDeletionFailed, QFileInfo(path).canonicalFilePath().toStdString()));
+              FormatMessage(kBootDeletionFailed, QFileInfo(path).canonicalFilePath().toStdString()));
     MenuItems(0);
     EXPECT_TRUE(Frame().Action(cmd::DeleteOnRestart)->isEnabled());
     EXPECT_FALSE(Frame().Action(cmd::DeleteOnRestart)->isChecked());
@@ -177,6 +233,63 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
     EXPECT_EQ(Frame().Frames().size(), 4u);
     EXPECT_TRUE(Prompts().messages.empty());
 }
+
+#ifndef _WIN32
+TEST_F(GuiTest, WithoutARuntimeFolderTheChannelStaysOutOfTheSharedFolder) {
+    // ssh, su and cron start programs without a runtime folder. Nothing goes into the
+    // shared temporary folder, and names another user made there first change nothing.
+    const std::string uid = std::to_string(::getuid());
+    const std::vector<std::string> squatted = {
+        std::string("runtime-") + ::getpwuid(::getuid())->pw_name + "/tallowmark.system",
+        "tallowmark.system." + uid + ".lock/x"};
+    const QString usualName = ChannelName();
+    for (const bool squat : {false, true}) {
+        testing::TempDir shared;
+        if (squat)
+            for (const std::string& name : squatted) std::filesystem::create_directories(shared.Root() / name);
+        const std::set<std::string> before = Listing(shared.Root());
+        EnvironmentScope environment;
+        environment.Unset("XDG_RUNTIME_DIR");
+        environment.Set("TMPDIR", QByteArray::fromStdString(shared.Root().string()));
+        // The folder that the program (named "tallowmark") takes.
+        const std::string folder = OpenChannel::PrivateFolder();
+        ASSERT_EQ(folder, qgetenv("XDG_CACHE_HOME").toStdString() + "/tallowmark");
+        App().ExitInstance();
+        App().SetOpenChannelName(QString::fromStdString(folder) + "/tallowmark.system");
+        ASSERT_TRUE(App().InitInstance());
+
+        const auto start = StartDde({WriteIndex("one.dat", OneUrlIndex())});
+        ASSERT_TRUE(start->waitForFinished(20000));
+        EXPECT_EQ(start->exitCode(), 0);
+        EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
+        EXPECT_EQ(Listing(shared.Root()), before) << squat;
+    }
+    App().SetOpenChannelName(usualName);
+}
+
+TEST_F(GuiTest, ANameThatIsNotUtf8OpensFromTheChannelFindFilesAndTheRecentList) {
+    const std::string first = m_files.Path("caf\xE9.dat"), second = m_files.Path("caf\xE8.dat");
+    for (const std::string& path : {first, second}) testing::WriteFile(path, OneUrlIndex());
+    ASSERT_TRUE(ExitsWithZero(StartDdeWithBytes(first)));
+    ASSERT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first);
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), QStringLiteral(u"caf\uFFFD.dat"));
+
+    // Another name that shows the same is another file.
+    Prompts().foundFiles = {second};
+    Frame().RouteCommand(cmd::FindFiles);
+    ASSERT_EQ(Frame().Frames().size(), 2u);
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), second);
+    EXPECT_TRUE(Prompts().messages.empty());
+
+    Restart();
+    EXPECT_EQ(App().RecentFiles().Paths(), (std::vector<std::string>{second, first}));
+    EXPECT_EQ(QSettings().value("Recent File List/File2").toByteArray().toStdString(), first);
+    Frame().RouteCommand(cmd::RecentFirst + 1);
+    ASSERT_EQ(Frame().Frames().size(), 1u);
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first);
+}
+#endif
 
 TEST_F(GuiTest, TwoStartsAtOnceEndWithOneInstanceAnswering) {
     App().ExitInstance();

@@ -188,6 +188,37 @@ TEST_F(GuiTest, FindFilesOpensEachPickedFileTitledWithItsPathAndGoesOnAfterAFail
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark - " + third);
 }
 
+TEST_F(GuiTest, APathWithALineBreakShowsOnOneLineAndEachPickIsTitledBeforeTheNextMessage) {
+    const std::string odd = m_files.Path("one\nline.dat");
+    testing::WriteFile(odd, testing::IndexFileBuilder().Hash(1).Bytes());
+    const QString shown = QString::fromStdString(m_files.Path("one\u21B5line.dat"));
+    EndlessSearch search;
+    search.paths = {odd, m_files.Path("caf\xE9.dat")};
+    search.released = 2;
+    FindFilesDlg dialog(Prompts(), &Frame(), search.Proc());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 2; }, 5000));
+    EXPECT_EQ(List(dialog).item(0)->text(), QString::fromStdString(m_files.Path("caf\uFFFD.dat")));
+    EXPECT_EQ(List(dialog).item(1)->text(), shown);
+    dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files-odd-names.png"));
+    List(dialog).item(1)->setSelected(true);
+    dialog.accept();
+    ASSERT_EQ(dialog.GetSelectedFiles(), std::vector<std::string>{odd});
+
+    // The second pick fails: its message comes while the first window already has its path.
+    std::vector<QString> captions;
+    Prompts().onMessage = [&] {
+        for (ChildFrame* frame : Frame().Frames()) captions.push_back(frame->windowTitle());
+    };
+    Prompts().foundFiles = {odd, WriteIndex("broken.dat", {'n', 'o'}).toStdString()};
+    Frame().RouteCommand(cmd::FindFiles);
+    EXPECT_EQ(captions, std::vector<QString>{shown});
+    EXPECT_EQ(Frame().windowTitle(), "Tallowmark - " + shown);
+    EXPECT_EQ(App().RecentFiles().Paths().front(), odd);
+    const QString menuText = QString::fromStdString(App().RecentFiles().MenuText(0));
+    EXPECT_TRUE(menuText.endsWith(QStringLiteral(u"one\u21B5line.dat"))) << menuText.toStdString();
+}
+
 TEST_F(GuiTest, RealIndexFilesFoundInATreeOpenFromTheDialog) {
     const std::filesystem::path fixtures = TALLOWMARK_FIXTURES_DIR;
     if (!std::filesystem::exists(fixtures / "history-ie5-index.dat")) GTEST_SKIP() << "no real sample files";

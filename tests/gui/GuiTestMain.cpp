@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_RUNTIME_DIR", desktop);
     qputenv("XDG_DATA_HOME", desktop + "/data");
     qputenv("XDG_CONFIG_HOME", desktop + "/config");
+    qputenv("XDG_CACHE_HOME", desktop + "/cache");
     tallowmark::TallowmarkApp app(argc, argv);
     app.SetCommandLine({QStringLiteral("tallowmark")});
     app.SetOpenChannelName(QString::fromUtf8(desktop + "/tallowmark.system"));

@@ -35,6 +35,7 @@ public:
     std::deque<Answer> questionAnswers;   // answers to the next questions; none left means Cancel
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
+    std::function<void()> onMessage;        // looks at the windows while each message shows
     int modalDialogs = 0;
     platform::LaunchResult launchResult = platform::LaunchResult::Started;  // the desktop's answer to each launch
 
@@ -47,7 +48,10 @@ public:
         startPlaces.push_back({folder, name});
         return Next(filter + QStringLiteral(" | ") + suffix);
     }
-    void Message(QWidget*, Icon icon, const QString& text) override { messages.push_back({icon, text}); }
+    void Message(QWidget*, Icon icon, const QString& text) override {
+        messages.push_back({icon, text});
+        if (onMessage) onMessage();
+    }
     void Details(QWidget*, const QString& text) override { messages.push_back({Icon::Information, text}); }
     platform::LaunchResult OpenUrl(const QUrl& url) override {
         openedUrls.push_back(url);

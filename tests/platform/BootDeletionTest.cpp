@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <pwd.h>
+#include <thread>
+#include <unistd.h>
 
-#include "platform/BootDeletion.h"
+#include "actions/DeleteOnRestart.h"
 #include "platform/posix/TmpfilesEntries.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -16,6 +20,8 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 
 std::string TextOf(const fs::path& path) { return testing::ReadText(path.string()); }
+
+std::string UserName(uid_t uid) { return ::getpwuid(uid)->pw_name; }
 
 class BootDeletionTest : public ::testing::Test {
 protected:
@@ -74,9 +80,7 @@ TEST_F(BootDeletionTest, ScheduledMeansThisFileAndEarlierEntriesStay) {
 
 TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
     const std::string hostile = "/data/x\nR /home";
-    const Outcome refused = ScheduleDeletionAtBoot(hostile, Root());
-    EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.message, FormatMessage(kBootDeletionBadName, hostile));
+    EXPECT_EQ(ScheduleDeletionAtBoot(hostile, Root()).error, BootDeletionError::BadName);
     EXPECT_FALSE(fs::exists(EntriesFile()));
 
     ASSERT_TRUE(ScheduleDeletionAtBoot("/data/kept.dat", Root()));
@@ -85,9 +89,7 @@ TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
     TempDir broken;
     fs::create_directories(broken.Root() / "etc");
     std::ofstream(broken.Root() / "etc/tmpfiles.d") << "not a folder";
-    const Outcome failed = ScheduleDeletionAtBoot("/data/index.dat", broken.Root().string());
-    EXPECT_FALSE(failed);
-    EXPECT_NE(failed.message.find("/data/index.dat could not be scheduled"), std::string::npos) << failed.message;
+    EXPECT_EQ(ScheduleDeletionAtBoot("/data/index.dat", broken.Root().string()).error, BootDeletionError::Failed);
     EXPECT_FALSE(IsScheduledForDeletionAtBoot("/data/index.dat", broken.Root().string()));
     EXPECT_EQ(TextOf(EntriesFile()), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(TmpfilesFolder()), fs::directory_iterator()), 1);
@@ -111,6 +113,65 @@ TEST_F(BootDeletionTest, SystemdTmpfilesRemovesExactlyTheScheduledFilesAtBoot) {
     for (const std::string& name : doomed) EXPECT_FALSE(fs::exists(data / name)) << name;
     for (const std::string& name : kept) EXPECT_TRUE(fs::exists(data / name)) << name;
     EXPECT_FALSE(fs::exists(EntriesFile())) << "each request is carried out once";
+}
+
+TEST_F(BootDeletionTest, RequestsMadeAtTheSameTimeAreAllRecorded) {
+    constexpr int kRequesters = 4, kEach = 40;
+    std::atomic<int> failed{0};
+    std::vector<std::thread> requesters;
+    for (int r = 0; r < kRequesters; ++r)
+        requesters.emplace_back([&, r] {
+            for (int i = 0; i < kEach; ++i)
+                if (!ScheduleDeletionAtBoot("/data/" + std::to_string(r) + "/" + std::to_string(i), Root())) ++failed;
+        });
+    for (std::thread& requester : requesters) requester.join();
+    EXPECT_EQ(failed, 0);
+    for (int r = 0; r < kRequesters; ++r)
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_TRUE(IsScheduledForDeletionAtBoot("/data/" + std::to_string(r) + "/" + std::to_string(i), Root()))
+                << r << "/" << i;
+}
+
+TEST_F(BootDeletionTest, AFolderSomeoneElseCouldSwapForALinkIsRefused) {
+    // Anyone may write to "shared": they could put a link to another folder in place of
+    // "docs" before the boot, and root would delete that folder's index.dat.
+    const fs::path shared = m_root.Root() / "shared", secret = m_root.Root() / "secret";
+    for (const fs::path& folder : {shared / "docs", secret, m_root.Root() / "tmp/mine"}) fs::create_directories(folder);
+    for (const fs::path& file : {shared / "docs/index.dat", secret / "index.dat", m_root.Root() / "tmp/mine/index.dat"})
+        std::ofstream(file) << "x";
+    fs::permissions(shared, fs::perms::all);
+    const BootDeletionResult refused = ScheduleDeletionAtBoot("/shared/docs/index.dat", Root());
+    EXPECT_EQ(refused.error, BootDeletionError::ChangeableFolder);
+    EXPECT_EQ(refused.folder, "/shared");
+    EXPECT_EQ(refused.owner, UserName(::geteuid()));
+    EXPECT_EQ(BootDeletionMessage(refused, "/shared/docs/index.dat"),
+              "/shared/docs/index.dat could not be scheduled for deletion when the system restarts: the folder "
+              "/shared (owner: " +
+                  UserName(::geteuid()) +
+                  ") can be changed by users other than root, who could "
+                  "have another file deleted in its place.");
+    if (::geteuid() == 0) {
+        // A folder of another user's, which only root can make here.
+        fs::permissions(shared, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+        ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(ScheduleDeletionAtBoot("/shared/docs/index.dat", Root()).owner, UserName(65534));
+    }
+    // In a sticky folder such as /tmp nobody else can move what is ours; a link on the way is refused.
+    fs::permissions(m_root.Root() / "tmp", fs::perms::all | fs::perms::sticky_bit);
+    ASSERT_TRUE(ScheduleDeletionAtBoot("/tmp/mine/index.dat", Root()));
+    fs::create_directory_symlink("tmp/mine", m_root.Root() / "link");
+    const BootDeletionResult linked = ScheduleDeletionAtBoot("/link/index.dat", Root());
+    EXPECT_EQ(linked.error, BootDeletionError::LinkOnPath);
+    EXPECT_EQ(linked.folder, "/link");
+
+    // The swap, then the boot: only the file scheduled goes.
+    const char* tool = "/usr/bin/systemd-tmpfiles";
+    if (!fs::exists(tool)) GTEST_SKIP() << "systemd-tmpfiles is not installed";
+    fs::rename(shared / "docs", shared / "old");
+    fs::create_directory_symlink("../secret", shared / "docs");
+    ASSERT_EQ(std::system((std::string(tool) + " --root='" + Root() + "' --remove --boot").c_str()), 0);
+    EXPECT_FALSE(fs::exists(m_root.Root() / "tmp/mine/index.dat"));
+    EXPECT_TRUE(fs::exists(secret / "index.dat"));
 }
 
 }  // namespace

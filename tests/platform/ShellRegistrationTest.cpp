@@ -107,6 +107,26 @@ TEST(ShellRegistration, AnInstalledEntryForThisVeryProgramAndItsTypeMakeTheUserC
         ::unsetenv("XDG_DATA_DIRS");
 }
 
+TEST(ShellRegistration, RootRegistersOnlyWhereEverythingIsRoots) {
+    if (::geteuid() != 0) GTEST_SKIP() << "runs as root only";
+    // `sudo -E` keeps the user's HOME and XDG_DATA_HOME: root must leave that home alone.
+    TempDir dir;
+    const fs::path home = dir.Root() / "alice", rootHome = dir.Root() / "root";
+    fs::create_directories(home / ".local/share");
+    fs::create_directories(rootHome);
+    for (const fs::path& folder : {home, home / ".local", home / ".local/share"})
+        ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    const std::string userShare = (home / ".local/share").string();
+    EXPECT_FALSE(MayRegisterIn(userShare, home.string()));
+    EXPECT_FALSE(MayRegisterIn(userShare, rootHome.string()));
+    EXPECT_FALSE(MayRegisterIn((rootHome / ".local/share").string(), home.string()));
+    fs::create_directory_symlink(home / ".local", rootHome / ".local");
+    EXPECT_FALSE(MayRegisterIn((rootHome / ".local/share").string(), rootHome.string()));
+    fs::remove(rootHome / ".local");
+    EXPECT_TRUE(MayRegisterIn((rootHome / ".local/share").string(), rootHome.string()));
+    EXPECT_FALSE(MayRegisterIn("", rootHome.string()));
+}
+
 TEST(ShellRegistration, TheDesktopDatabasesAcceptThePackageAndTheEntry) {
     if (!fs::exists("/usr/bin/update-mime-database") || !fs::exists("/usr/bin/desktop-file-validate"))
         GTEST_SKIP() << "shared-mime-info or desktop-file-utils is not installed";

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "platform/BootDeletion.h"
+#include "actions/DeleteOnRestart.h"
 #include "platform/ShellRegistration.h"
 #include "platform/win32/WideText.h"
 #include "support/IndexFileBuilder.h"
@@ -101,18 +101,18 @@ TEST(WindowsDeleteOnRestart, SchedulesThroughTheSystemAndReportsFailures) {
     const std::string path = dir.Path("index.dat"), other = dir.Path("other.dat");
     testing::IndexFileBuilder().WriteTo(path);
     const std::string system = platform::SystemBootDeletionRoot();
-    const Outcome scheduled = platform::ScheduleDeletionAtBoot(path, system);
-    if (!scheduled && scheduled.message.find("administrator") != std::string::npos)
+    const platform::BootDeletionResult scheduled = platform::ScheduleDeletionAtBoot(path, system);
+    if (scheduled.error == platform::BootDeletionError::NeedsRights)
         GTEST_SKIP() << "this account may not schedule deletions";
-    ASSERT_TRUE(scheduled) << scheduled.message;
+    ASSERT_TRUE(scheduled) << BootDeletionMessage(scheduled, path);
     EXPECT_TRUE(platform::IsScheduledForDeletionAtBoot(path, system));
     EXPECT_FALSE(platform::IsScheduledForDeletionAtBoot(other, system));
 
-    const Outcome missingRoot = platform::ScheduleDeletionAtBoot(path, "SOFTWARE\\Tallowmark-no-such-key");
-    EXPECT_EQ(missingRoot.message, path + " could not be scheduled for deletion when the system restarts.");
-    const Outcome badName = platform::ScheduleDeletionAtBoot("C:\\x\nR C:\\Users", system);
-    EXPECT_FALSE(badName);
-    EXPECT_NE(badName.message.find("control character"), std::string::npos);
+    const auto missingRoot = platform::ScheduleDeletionAtBoot(path, "SOFTWARE\\Tallowmark-no-such-key");
+    EXPECT_EQ(BootDeletionMessage(missingRoot, path),
+              path + " could not be scheduled for deletion when the system restarts.");
+    const auto badName = platform::ScheduleDeletionAtBoot("C:\\x\nR C:\\Users", system);
+    EXPECT_EQ(badName.error, platform::BootDeletionError::BadName);
 }
 
 constexpr const char* kExecutable = "C:/Program Files/Tallowmark/tallowmark.exe";

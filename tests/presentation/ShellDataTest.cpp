@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "presentation/AnsiText.h"
+#include "presentation/PathText.h"
 #include "shell/CascadeLayout.h"
 #include "shell/CommandTable.h"
 #include "shell/RecentFileList.h"
@@ -70,6 +71,19 @@ TEST(RecentFileList, MenuTextsAreShortenedToThirtyCharacters) {
     EXPECT_EQ(AbbreviatePath("/x/" + std::string(40, 'n') + ".dat", 30), std::string(30, 'n'));
     for (const char* path : {"/a/b/c/d/e/f/g/h/i/j/k/l/m/n/o/index.dat", "/very/long/folder/name/here/index.dat"})
         EXPECT_LE(AbbreviatePath(path, 30).size(), 30u) << path;
+}
+
+TEST(PathText, ANameShowsOnOneLineWithEveryOddByteVisible) {
+    EXPECT_EQ(PathDisplayText("/home/me/caf\xC3\xA9/\xE4\xB8\xAD.dat"), "/home/me/caf\xC3\xA9/\xE4\xB8\xAD.dat");
+    EXPECT_EQ(PathDisplayText("/d/caf\xE9.dat"), "/d/caf\uFFFD.dat");
+    EXPECT_EQ(PathDisplayText("/d/\xC3"), "/d/\uFFFD");                      // cut short
+    EXPECT_EQ(PathDisplayText("/d/\xED\xA0\x80"), "/d/\uFFFD\uFFFD\uFFFD");  // a surrogate
+    EXPECT_EQ(PathDisplayText("/d/a\nb\r\n\tc\x7F"), "/d/a\u21B5b\u21B5\u21B5\uFFFDc\uFFFD");
+    EXPECT_EQ(PathDisplayText("/d/a\xC2\x85"
+                              "b\xE2\x80\xA8"
+                              "c"),
+              "/d/a\u21B5b\u21B5c");
+    EXPECT_EQ(PathDisplayText(std::string("/d/\0x", 5)), "/d/\uFFFDx");
 }
 
 TEST(CommandTable, EveryMenuItemHasItsCommandAndNoKeyIsTakenTwice) {

@@ -1,0 +1,23 @@
+#include "actions/DeleteOnRestart.h"
+
+#include "model/NativePath.h"
+#include "model/Outcome.h"
+#include "presentation/PathText.h"
+
+namespace tallowmark {
+
+std::string BootDeletionMessage(const platform::BootDeletionResult& result, const std::string& path) {
+    const char* pattern = nullptr;
+    switch (result.error) {
+        case platform::BootDeletionError::None: return {};
+        case platform::BootDeletionError::Failed: pattern = kBootDeletionFailed; break;
+        case platform::BootDeletionError::NeedsRights: pattern = kBootDeletionNeedsRights; break;
+        case platform::BootDeletionError::BadName: pattern = kBootDeletionBadName; break;
+        case platform::BootDeletionError::ChangeableFolder: pattern = kBootDeletionChangeableFolder; break;
+        case platform::BootDeletionError::LinkOnPath: pattern = kBootDeletionLinkOnPath; break;
+    }
+    return FormatMessage(pattern, {PathDisplayText(NativeSeparators(path)), PathDisplayText(result.folder),
+                                   PathDisplayText(result.owner)});
+}
+
+}  // namespace tallowmark
