@@ -101,10 +101,10 @@ int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::os
         ok = FindIndexFiles(request.findRoots, false, err,
                             [&](std::string path) { request.files.push_back(std::move(path)); });
 
-    const int written = WriteOutput(request.output, out, err, [&](std::ostream& to) {
+    const int written = WriteOutput(request.output, request.files, out, err, [&](std::ostream& to) {
         return WriteTimeline(request, to, err, environment.stderrIsTerminal);
     });
-    return ok ? written : 1;
+    return ok || written == 2 ? written : 1;
 }
 
 }  // namespace tallowmark

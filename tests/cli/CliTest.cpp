@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "cli/CliCommands.h"
@@ -47,6 +48,30 @@ TEST_F(CliTest, InfoShowsTheFiveFactsWithAnUnsignedSize) {
     ASSERT_EQ(info.code, 0);
     EXPECT_EQ(info.out, "Name: index.dat\nLocation: " + m_dir.Root().string() +
                             "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
+}
+
+// An output named as an input, or reached through a hard or symbolic link to one, would
+// destroy the evidence: refused before anything is opened for writing.
+TEST_F(CliTest, AnInputAsTheOutputIsRefusedAndStaysIntact) {
+    const auto original = testing::ReadFile(m_path);
+    const std::string other = m_dir.Path("other.dat");
+    testing::WriteFile(other, original);
+    std::vector<std::string> targets = {m_path, m_dir.Path("hard.dat")};
+    std::filesystem::create_hard_link(m_path, targets[1]);
+    std::error_code noLinks;  // Windows may not let a test make symbolic links
+    std::filesystem::create_symlink(m_path, m_dir.Path("link.dat"), noLinks);
+    if (!noLinks) targets.push_back(m_dir.Path("link.dat"));
+    for (const std::string& target : targets) {
+        for (const auto& args : std::vector<std::vector<std::string>>{
+                 {"export", m_path, "-o", target},
+                 {"timeline", other, m_path, "-o", target},
+                 {"timeline", other, "--find", m_dir.Root().string(), "-o", target}}) {
+            const CliRun run = Cli(args);
+            EXPECT_EQ(run.code, 2) << args[0] << " " << target;
+            EXPECT_EQ(run.err, "tallowmark-cli: " + target + " is the input " + m_path + "; nothing was written\n");
+        }
+        EXPECT_EQ(testing::ReadFile(m_path), original);
+    }
 }
 
 TEST_F(CliTest, FailuresAndUsage) {
