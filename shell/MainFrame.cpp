@@ -257,6 +257,12 @@ TallowmarkDoc* MainFrame::FindOpenDocument(const QString& path) const {
     return nullptr;
 }
 
+std::vector<std::string> MainFrame::OpenDocumentPaths() const {
+    std::vector<std::string> paths;
+    for (ChildFrame* frame : Frames()) paths.push_back(frame->View()->GetDocument().PathName());
+    return paths;
+}
+
 TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {
     if (TallowmarkDoc* open = FindOpenDocument(path)) {
         m_pMdiArea->setActiveSubWindow(FramesOf(*open).front());
@@ -394,8 +400,15 @@ void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
     UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
     const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"));
     if (path.isEmpty()) return;
+    // The file of an open document is evidence: never written over, by a name or a link.
+    const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
+    const std::vector<std::string> openFiles = OpenDocumentPaths();
+    if (const Outcome refused = RefuseOpenDocumentFile(target, openFiles); !refused) {
+        prompts.Message(this, UserPrompts::Icon::Critical, QString::fromStdString(refused.message));
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome saved = document.SaveAs(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
+    const Outcome saved = document.SaveAs(target, openFiles);
     QApplication::restoreOverrideCursor();
     if (!saved) {
         prompts.Message(this, UserPrompts::Icon::Warning, QString::fromStdString(saved.message));

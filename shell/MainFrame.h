@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "shell/CommandTarget.h"
@@ -32,6 +33,8 @@ public:
     TallowmarkDoc* OpenDocumentFile(const QString& path);
     // The open document read from `path` (however the path is written), or null.
     TallowmarkDoc* FindOpenDocument(const QString& path) const;
+    // The files of every open document: what no file the program writes may be.
+    std::vector<std::string> OpenDocumentPaths() const;
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
 
     ChildFrame* ActiveChild() const;
