@@ -1,8 +1,10 @@
 #include "model/TallowmarkDoc.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "model/IndexStream.h"
+#include "platform/MemoryLimit.h"
 #include "platform/OutputFile.h"
 #include "platform/ReadOnlyFile.h"
 
@@ -23,6 +25,10 @@ Outcome SameFileFailure(const std::string& target, const std::string& input) {
     if (const std::size_t at = message.rfind("%2"); at != std::string::npos) message.replace(at, 2, input);
     return Outcome::Failure(std::move(message));
 }
+
+// What one record costs besides its bytes: the record object, its place in the list and
+// the allocator's share.
+constexpr std::uint64_t kRecordCost = sizeof(UrlRecord) + sizeof(std::unique_ptr<IndexRecord>) + 16;
 }  // namespace
 
 Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std::string>& openFiles) {
@@ -60,24 +66,40 @@ void TallowmarkDoc::DeleteContents() {
     m_image.reset();
 }
 
+std::uint64_t TallowmarkDoc::LargestLoadableFile() {
+    // At most one record per block.
+    return platform::UsableMemory() / (BLOCK_SIZE + kRecordCost) * BLOCK_SIZE;
+}
+
 Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     DeleteContents();
-    platform::FileContents contents = platform::ReadWholeFile(path);
-    if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-    return OpenImage(std::move(contents.bytes), contents.size, path);
+    try {
+        platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile());
+        if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
+        return OpenImage(std::move(contents.bytes), contents.size, path);
+    } catch (const std::exception&) {
+        DeleteContents();
+        return Outcome::Failure(kMsgFailedToOpen);
+    }
 }
 
 Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
     DeleteContents();
-    m_image = std::move(bytes);
-    if (size != 0) {
-        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
-        if (!loaded) {
-            DeleteContents();
-            return loaded;
+    try {
+        m_image = std::move(bytes);
+        if (size != 0) {
+            Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
+            if (!loaded) {
+                DeleteContents();
+                return loaded;
+            }
         }
+        SetPathName(path);
+    } catch (const std::exception&) {
+        // An allocation that fails, most likely: the document stays empty.
+        DeleteContents();
+        return Outcome::Failure(kMsgFailedToOpen);
     }
-    SetPathName(path);
     return Outcome::Success();
 }
 

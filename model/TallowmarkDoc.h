@@ -44,10 +44,13 @@ public:
     TallowmarkDoc& operator=(const TallowmarkDoc&) = delete;
 
     // Reads the whole file at `path`; on success the document takes the path and its
-    // title becomes the file name.
+    // title becomes the file name. A file longer than the machine could hold is refused
+    // before it is read.
     Outcome OnOpenDocument(const std::string& path);
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
     Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
+    // The longest file whose bytes and records fit in the machine's memory.
+    static std::uint64_t LargestLoadableFile();
 
     // Writes the copy of the file: the header's bytes, then every record's bytes.
     void Serialize(std::ostream& out) const;

@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QLayout>
 #include <QSettings>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+#include <new>
 
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
@@ -181,6 +185,35 @@ std::optional<CommandState> TallowmarkApp::OnUpdateCommand(int id) {
         case cmd::AppAbout: return CommandState{};
         default: return std::nullopt;
     }
+}
+
+namespace {
+constexpr const char* kMsgCommandFailed = "The last command could not be completed (%1).";
+bool g_bFailureShowing = false;  // one box at a time, should showing it fail as well
+}  // namespace
+
+bool TallowmarkApp::notify(QObject* receiver, QEvent* event) {
+    QString cause;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        cause = QStringLiteral("not enough memory");
+    } catch (const std::exception& error) {
+        cause = QString::fromUtf8(error.what());
+    } catch (...) {
+        cause = QStringLiteral("unknown error");
+    }
+    std::fprintf(stderr, "tallowmark: %s\n", cause.toLocal8Bit().constData());
+    if (!g_bFailureShowing) {
+        g_bFailureShowing = true;
+        // Shown once the failed event is over, not from inside it.
+        QTimer::singleShot(0, this, [this, cause] {
+            m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Critical,
+                                QString::fromLatin1(kMsgCommandFailed).arg(cause));
+            g_bFailureShowing = false;
+        });
+    }
+    return false;
 }
 
 }  // namespace tallowmark

@@ -3,8 +3,13 @@
 #include <filesystem>
 #include <sstream>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "cli/CliCommands.h"
 #include "cli/CliRun.h"
+#include "model/TallowmarkDoc.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -73,6 +78,26 @@ TEST_F(CliTest, AnInputAsTheOutputIsRefusedAndStaysIntact) {
         EXPECT_EQ(testing::ReadFile(m_path), original);
     }
 }
+
+#ifndef _WIN32
+// A valid header on 100 GiB (sparse, so it takes no room), with a record that claims
+// nearly all of it, is more than the machine can hold: refused before it is read, by the
+// loader and the streamed reader alike, never an abort.
+TEST_F(CliTest, AFileLargerThanTheMachineCanHoldIsRefused) {
+    const std::string huge = m_dir.Path("huge.dat");
+    IndexFileBuilder().Hash().Url({.url = "http://huge/", .countField = 0xFFFFFF00u}).WriteTo(huge);
+    ASSERT_EQ(::truncate(huge.c_str(), 100ll << 30), 0);
+    TallowmarkDoc document;
+    const Outcome opened = document.OnOpenDocument(huge);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.message, kMsgFailedToOpen);
+    EXPECT_EQ(document.RecordCount(), 0u);
+    const CliRun info = Cli({"info", huge});
+    EXPECT_EQ(info.code, 1);
+    EXPECT_EQ(info.err, "tallowmark-cli: " + huge + ": Failed to open document.\n");
+    for (const char* command : {"export", "timeline"}) EXPECT_EQ(Cli({command, huge}).code, 1) << command;
+}
+#endif
 
 TEST_F(CliTest, FailuresAndUsage) {
     const CliRun bad = Cli({"export", m_dir.Path("none.dat")});

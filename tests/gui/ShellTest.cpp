@@ -419,6 +419,21 @@ TEST_F(GuiTest, ExportAndSaveAsNeverWriteOntoAnOpenDocument) {
     EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first.toStdString());  // still its own file
 }
 
+// An exception out of an event handler (an allocation that fails, say) ends that command
+// with a stop box, not the program with all its windows.
+TEST_F(GuiTest, AnExceptionInAnEventEndsTheCommandNotTheProgram) {
+    class Failing : public QObject {
+    public:
+        bool event(QEvent*) override { throw std::bad_alloc(); }
+    } failing;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Prompts().messages.size(), 1u);
+    EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Critical);
+    EXPECT_EQ(Prompts().messages[0].text, "The last command could not be completed (not enough memory).");
+}
+
 TEST_F(GuiTest, HeaderClicksSortAndShareTheToggleAcrossViews) {
     FileOpen(WriteIndex("index.dat", SmallIndex()));
     TallowmarkView* first = Frame().ActiveView();
