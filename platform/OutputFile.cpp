@@ -1,12 +1,41 @@
 #include "platform/OutputFile.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <random>
+#include <thread>
 
 namespace tallowmark::platform {
 
 // The parts every system shares: the buffer in front of the file.
 
 OutputFile::OutputFile() : m_buffer(*this), m_stream(&m_buffer) {}
+
+void OutputFile::Abandon() {
+    CloseAndRemove();
+    m_bRegistered = false;
+    m_strTemporary.clear();
+    m_nSystemError = 0;
+    m_buffer.Discard();
+    m_stream.clear();
+}
+
+std::string UniqueSuffix() {
+    static std::atomic<std::uint64_t> counter{0};
+    std::uint64_t bits = std::random_device()() ^
+                         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                         (counter++ << 48) ^ std::hash<std::thread::id>()(std::this_thread::get_id());
+    bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
+    bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix(8, 'x');
+    for (char& c : suffix) {
+        c = kLetters[bits % 36];
+        bits /= 36;
+    }
+    return suffix;
+}
 
 bool OutputFile::Buffer::Drain() {
     if (!m_bytes) {

@@ -72,6 +72,8 @@ private:
 
     // Per system: writes all of `size` bytes, or notes the failure and returns false.
     bool WriteOut(const char* data, std::size_t size);
+    // Per system: closes the file and removes the temporary, if any.
+    void CloseAndRemove();
     void Abandon();
 
     std::intptr_t m_handle = -1;
@@ -82,6 +84,10 @@ private:
     Buffer m_buffer;
     std::ostream m_stream;
 };
+
+// Eight letters and digits that tell one temporary file apart from any other (for the
+// implementations of this service).
+std::string UniqueSuffix();
 
 // From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (Ctrl+C and closing the console on
 // Windows) first remove an output not yet committed, then end the program as they would

@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -79,23 +78,6 @@ extern "C" void RemoveTemporaryAndEnd(int signal) {
     ::raise(signal);
 }
 
-std::string RandomSuffix() {
-    static std::atomic<unsigned> counter{0};
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    std::uint64_t bits = (static_cast<std::uint64_t>(::getpid()) << 40) ^ static_cast<std::uint64_t>(now.tv_nsec) ^
-                         (static_cast<std::uint64_t>(now.tv_sec) << 20) ^ (std::uint64_t{counter++} << 52);
-    bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
-    bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix(8, 'x');
-    for (char& c : suffix) {
-        c = kLetters[bits % 36];
-        bits /= 36;
-    }
-    return suffix;
-}
-
 // A new file beside `target`, hidden, named after it: mode 0666 less the umask, as a file
 // the program had created itself. Returns 0 or the errno.
 int CreateTemporary(const std::string& target, int& fd, std::string& temporary) {
@@ -104,7 +86,7 @@ int CreateTemporary(const std::string& target, int& fd, std::string& temporary) 
     // Short enough that the suffix never makes the name too long for the folder.
     const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "." + name + "." + RandomSuffix();
+        temporary = folder + "." + name + "." + UniqueSuffix();
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0) return 0;
         if (errno != EEXIST) return errno;
@@ -211,15 +193,10 @@ WriteStatus OutputFile::Commit() {
     return error ? Failure(error) : WriteStatus{};
 }
 
-void OutputFile::Abandon() {
+void OutputFile::CloseAndRemove() {
     if (m_handle >= 0) ::close(static_cast<int>(std::exchange(m_handle, -1)));
     if (!m_strTemporary.empty()) ::unlink(m_strTemporary.c_str());
     if (m_bRegistered) g_nTemporaryState.store(0);
-    m_bRegistered = false;
-    m_strTemporary.clear();
-    m_nSystemError = 0;
-    m_buffer.Discard();
-    m_stream.clear();
 }
 
 void RemoveUnfinishedOutputOnSignals() {

@@ -89,22 +89,6 @@ BOOL WINAPI RemoveTemporaryAndEnd(DWORD event) {
     return FALSE;  // the next handler, in the end the system's, ends the program
 }
 
-std::wstring RandomSuffix() {
-    static std::atomic<unsigned> counter{0};
-    LARGE_INTEGER now{};
-    QueryPerformanceCounter(&now);
-    std::uint64_t bits = (static_cast<std::uint64_t>(GetCurrentProcessId()) << 40) ^
-                         static_cast<std::uint64_t>(now.QuadPart) ^ (std::uint64_t{counter++} << 52);
-    bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
-    bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
-    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    std::wstring suffix(8, L'x');
-    for (wchar_t& c : suffix) {
-        c = kLetters[bits % 36];
-        bits /= 36;
-    }
-    return suffix;
-}
 }  // namespace
 
 std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs) {
@@ -139,7 +123,7 @@ WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::s
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring temporary = Widen(folder + "." + name + ".") + RandomSuffix();
+        const std::wstring temporary = Widen(folder + "." + name + "." + UniqueSuffix());
         // Shared for deletion, so that Ctrl+C can remove it while it is open.
         HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -195,15 +179,10 @@ WriteStatus OutputFile::Commit() {
     return error ? Failure(error) : WriteStatus{};
 }
 
-void OutputFile::Abandon() {
+void OutputFile::CloseAndRemove() {
     if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(m_handle, -1)));
     if (!m_strTemporary.empty()) DeleteFileW(Widen(m_strTemporary).c_str());
     if (m_bRegistered) g_nTemporaryState.store(0);
-    m_bRegistered = false;
-    m_strTemporary.clear();
-    m_nSystemError = 0;
-    m_buffer.Discard();
-    m_stream.clear();
 }
 
 void RemoveUnfinishedOutputOnSignals() { SetConsoleCtrlHandler(RemoveTemporaryAndEnd, TRUE); }
