@@ -10,6 +10,9 @@
 namespace tallowmark::platform {
 
 namespace {
+// The storage quota is used up (ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack).
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
 WriteError ErrorFromLastError(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
@@ -22,7 +25,7 @@ WriteError ErrorFromLastError(DWORD error) {
         case ERROR_DIRECTORY: return WriteError::AccessDenied;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-        case ERROR_DISK_QUOTA_EXCEEDED: return WriteError::DiskFull;
+        case kDiskQuotaExceeded: return WriteError::DiskFull;
         default: return WriteError::Other;
     }
 }
