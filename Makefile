@@ -48,7 +48,7 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
-# Runs the two fuzzers (clang, libFuzzer) for half of FUZZ_SECONDS each; fails on any finding.
+# Runs the loader fuzzer (clang, libFuzzer) for FUZZ_SECONDS; fails on any finding.
 FUZZ_SECONDS ?= 300
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)
