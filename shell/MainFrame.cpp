@@ -241,6 +241,12 @@ std::vector<ChildFrame*> MainFrame::Frames() const {
     return frames;
 }
 
+std::vector<std::string> MainFrame::OpenDocumentPaths() const {
+    std::vector<std::string> paths;
+    for (ChildFrame* frame : Frames()) paths.push_back(frame->View()->GetDocument().PathName());
+    return paths;
+}
+
 std::vector<ChildFrame*> MainFrame::FramesOf(const TallowmarkDoc& document) const {
     std::vector<ChildFrame*> frames;
     for (ChildFrame* frame : Frames())
@@ -255,12 +261,6 @@ TallowmarkDoc* MainFrame::FindOpenDocument(const QString& path) const {
         if (PathKey(QString::fromStdString(open.PathName())) == key) return &open;
     }
     return nullptr;
-}
-
-std::vector<std::string> MainFrame::OpenDocumentPaths() const {
-    std::vector<std::string> paths;
-    for (ChildFrame* frame : Frames()) paths.push_back(frame->View()->GetDocument().PathName());
-    return paths;
 }
 
 TallowmarkDoc* MainFrame::OpenDocumentFile(const QString& path) {

@@ -33,14 +33,14 @@ public:
     TallowmarkDoc* OpenDocumentFile(const QString& path);
     // The open document read from `path` (however the path is written), or null.
     TallowmarkDoc* FindOpenDocument(const QString& path) const;
-    // The files of every open document: what no file the program writes may be.
-    std::vector<std::string> OpenDocumentPaths() const;
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
 
     ChildFrame* ActiveChild() const;
     TallowmarkView* ActiveView() const;
     std::vector<ChildFrame*> Frames() const;
     std::vector<ChildFrame*> FramesOf(const TallowmarkDoc& document) const;
+    // The files of every open document: what no file the program writes may be.
+    std::vector<std::string> OpenDocumentPaths() const;
     QMdiArea* MdiArea() const { return m_pMdiArea; }
 
     QAction* Action(int id) const;

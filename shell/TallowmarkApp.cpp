@@ -3,10 +3,6 @@
 #include <QFile>
 #include <QLayout>
 #include <QSettings>
-#include <QTimer>
-#include <cstdio>
-#include <exception>
-#include <new>
 
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
@@ -203,15 +199,18 @@ bool TallowmarkApp::notify(QObject* receiver, QEvent* event) {
     } catch (...) {
         cause = QStringLiteral("unknown error");
     }
-    std::fprintf(stderr, "tallowmark: %s\n", cause.toLocal8Bit().constData());
+    qWarning("tallowmark: %s", qUtf8Printable(cause));
     if (!g_bFailureShowing) {
         g_bFailureShowing = true;
         // Shown once the failed event is over, not from inside it.
-        QTimer::singleShot(0, this, [this, cause] {
-            m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Critical,
-                                QString::fromLatin1(kMsgCommandFailed).arg(cause));
-            g_bFailureShowing = false;
-        });
+        QMetaObject::invokeMethod(
+            this,
+            [this, cause] {
+                m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Critical,
+                                    QString::fromLatin1(kMsgCommandFailed).arg(cause));
+                g_bFailureShowing = false;
+            },
+            Qt::QueuedConnection);
     }
     return false;
 }
