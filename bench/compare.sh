@@ -71,7 +71,7 @@ echo "  one process per file      $(ms "$each_s")   $(ratio "$each_s" "$all_s")x
 "$build/bench/tallowmark-genindex" --one-record "$work/one-record.dat" 64 >/dev/null
 /usr/bin/time -f "%M %e" -o "$work/one-peak" "$cli" timeline "$work/one-record.dat" >/dev/null
 read -r one_kb one_s <"$work/one-peak"
-echo "timeline of one 64 MiB record (a line of 1.2 GB): peak memory $((one_kb / 1024)) MiB (target at most 256 MiB), $one_s s"
+echo "timeline of one 64 MiB record (a line of 1.1 GB): peak memory $((one_kb / 1024)) MiB (target at most 256 MiB), $one_s s"
 
 if [[ -x "$build/bench/tallowmark_gui_bench" ]]; then
   QT_QPA_PLATFORM=offscreen "$build/bench/tallowmark_gui_bench" "$file" 2>/dev/null
