@@ -107,4 +107,23 @@ testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* coun
     return bytes;
 }
 
+testing::Buffer GenerateOneRecordFile(std::size_t targetBytes) {
+    testing::IndexFileBuilder builder;
+    const std::size_t length = (targetBytes - builder.Position()) / kBlock * kBlock;
+    testing::Buffer record(length);
+    // Control bytes, every one of which a timeline line spells out as an escape.
+    for (std::size_t i = 0x68; i < length; ++i) record[i] = static_cast<std::uint8_t>(1 + i % 31);
+    std::memcpy(record.data(), "URL ", 4);
+    testing::PutU32(record, 4, static_cast<std::uint32_t>(length / kBlock));
+    testing::PutU64(record, 0x08, testing::FileTimeOf(2008, 12, 5));
+    testing::PutU64(record, 0x10, testing::FileTimeOf(2008, 12, 5, 12));
+    testing::PutU32(record, 0x34, 0x68);  // the URL, the file name and the headers: all the same text
+    testing::PutU32(record, 0x3C, 0x68);
+    testing::PutU32(record, 0x44, 0x68);
+    testing::PutU32(record, 0x48, static_cast<std::uint32_t>(length - 0x68));
+    record[0x38] = 0;
+    builder.RawBytes(record);
+    return builder.Bytes();
+}
+
 }  // namespace tallowmark::bench

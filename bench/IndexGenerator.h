@@ -16,4 +16,8 @@ struct GeneratedCounts {
 // blocks, padded with blank blocks to exactly `targetBytes`. Same seed, same file.
 testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* counts = nullptr);
 
+// A hostile file of `targetBytes`: one URL record over the whole block area, whose URL,
+// file name and HTTP headers are the same text of control bytes to its end.
+testing::Buffer GenerateOneRecordFile(std::size_t targetBytes);
+
 }  // namespace tallowmark::bench

@@ -43,7 +43,10 @@ constexpr const char* kHelp =
     "    -0             end each path with a NUL byte instead\n"
     "    --quiet        say nothing of directories that cannot be read\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
+    "An output file (-o) is written whole or not at all, and never onto an input.\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or an input\n"
+    "given as the output.\n";
 
 bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     const Outcome opened = document.OnOpenDocument(path);
@@ -78,7 +81,7 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tallowmark-cli: " << file << ": " << opened.message << "\n";
         return 1;
     }
-    return WriteOutput(output, out, err, [&](std::ostream& to) {
+    return WriteOutput(output, {file}, out, err, [&](std::ostream& to) {
         const Outcome walked = StreamCsv(stream, to, viewBlank, viewBadfood, environment.threads);
         if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
         return walked.ok;
@@ -107,26 +110,28 @@ int UsageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
-int WriteOutput(const std::string& path, std::ostream& out, std::ostream& err,
+int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,
                 const std::function<bool(std::ostream&)>& write) {
     if (path.empty()) {
         const bool done = write(out);
         out.flush();
         return done && out ? 0 : 1;
     }
-    platform::OpenedOutput opened = platform::OpenForWriting(path);
-    if (!opened.file) {
-        err << "tallowmark-cli: " << FormatMessage(kMsgCannotWriteExport, path) << "\n";
+    platform::OutputFile output;
+    const platform::WriteStatus opened = output.Open(path, inputs);
+    if (opened.error == platform::WriteError::SameAsInput) {
+        err << "tallowmark-cli: " << path << " is the input " << inputs[opened.input] << "; nothing was written\n";
+        return 2;
+    }
+    if (!opened.ok()) {
+        err << "tallowmark-cli: " << path << ": " << opened.reason << "\n";
         return 1;
     }
-    bool done;
-    {
-        platform::StdioStreamBuf buffer(opened.file.get());
-        std::ostream written(&buffer);
-        done = write(written);
-    }
-    if (platform::CloseWritten(std::move(opened.file)) != platform::WriteError::None) {
-        err << "tallowmark-cli: " << FormatMessage(kMsgExportWriteFailed, path) << "\n";
+    // A file that failed to read still leaves the lines of the others, as on standard output.
+    const bool done = write(output.Stream());
+    const platform::WriteStatus committed = output.Commit();
+    if (!committed.ok()) {
+        err << "tallowmark-cli: " << path << ": " << committed.reason << "\n";
         return 1;
     }
     return done ? 0 : 1;

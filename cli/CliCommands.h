@@ -13,7 +13,8 @@ struct CliEnvironment {
 };
 
 // Runs tallowmark-cli with `args` (without the program name); returns the exit code:
-// 0 done, 1 a file could not be read or written, 2 bad usage.
+// 0 done, 1 a file could not be read or written, 2 bad usage or an input given as the
+// output (nothing is written then).
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment = {});
 

@@ -14,9 +14,11 @@ namespace tallowmark {
 int UsageError(std::ostream& err, const std::string& problem);
 
 // Calls `write` with standard output, or with the file at `path` when it is not empty,
-// and reports a file that cannot be opened or fully written. Returns the exit code:
-// 0 when `write` returned true and everything reached its place, else 1.
-int WriteOutput(const std::string& path, std::ostream& out, std::ostream& err,
+// which replaces an existing file only once every byte is written, and reports a file
+// that cannot be made or fully written, with the system's reason. Refuses, writing
+// nothing, a `path` that is one of `inputs`. Returns the exit code: 0 when `write`
+// returned true and everything reached its place, 2 for an input as the output, else 1.
+int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,
                 const std::function<bool(std::ostream&)>& write);
 
 // Walks each root for files named index.dat, never entering links to directories, and

@@ -1,6 +1,7 @@
 #include <mutex>
 #include <ostream>
 #include <thread>
+#include <utility>
 
 #include "cli/CliSupport.h"
 #include "cli/ProgressLine.h"
@@ -65,15 +66,23 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
     ProgressLine progress(err, atTerminal);
     std::size_t records = 0;
     bool allRead = true;
-    // Texts written go back for the next files: growing a fresh megabyte-sized text per
-    // file costs the system more than making its lines.
+    // Each file's lines come in pieces of about a megabyte, a few waiting per file, so
+    // memory stays bounded however large a file or one of its lines; the texts written go
+    // back for the next pieces, as growing a fresh one costs more than making its lines.
     SpareBuffers<std::string> spareTexts;
+    constexpr std::size_t kPiecesWaiting = 2;
     std::size_t i = 0;
-    RunInOrder<FileTimeline>(
-        request.files.size(), jobs,
-        [&](std::size_t file) {
+    RunInOrderInParts<std::string, FileTimeline>(
+        request.files.size(), jobs, kPiecesWaiting,
+        [&](std::size_t file, const auto& handOn) {
             const LocalTimeBatch sameZone(zone);
-            return TimelineOfFile(request.files[file], options, spareTexts.Take());
+            return TimelineOfFile(
+                request.files[file], options,
+                [&](std::string& text) { handOn(std::exchange(text, spareTexts.Take())); }, spareTexts.Take());
+        },
+        [&](std::string&& text) {
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            spareTexts.GiveBack(std::move(text));
         },
         [&](FileTimeline&& timeline) {
             out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
@@ -101,10 +110,10 @@ int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::os
         ok = FindIndexFiles(request.findRoots, false, err,
                             [&](std::string path) { request.files.push_back(std::move(path)); });
 
-    const int written = WriteOutput(request.output, out, err, [&](std::ostream& to) {
+    const int written = WriteOutput(request.output, request.files, out, err, [&](std::ostream& to) {
         return WriteTimeline(request, to, err, environment.stderrIsTerminal);
     });
-    return ok ? written : 1;
+    return ok || written == 2 ? written : 1;
 }
 
 }  // namespace tallowmark

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "model/TallowmarkDoc.h"
+#include "platform/MemoryLimit.h"
 
 namespace tallowmark {
 
@@ -57,8 +59,21 @@ Outcome IndexStream::Open(const std::string& path) {
 bool IndexStream::ReadMore(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
     end = std::min(end, m_qwLength);
     const std::size_t had = bytes.size();
+    // A record whose length claims more than a share of the machine's memory (a few such
+    // are read at once) ends the walk, as does an allocation that fails: never the program.
+    static const std::uint64_t kLargestPiece = platform::UsableMemory() / 4;
+    bool held = end - start <= kLargestPiece;
     const auto want = static_cast<std::size_t>(end - start - had);
-    bytes.Resize(had + want);
+    try {
+        if (held) bytes.Resize(had + want);
+    } catch (const std::bad_alloc&) {
+        held = false;
+    }
+    if (!held) {
+        m_failure = ReadFailure(platform::FileError::TooLarge, m_strPath);
+        m_qwLength = start + had;
+        return false;
+    }
     std::size_t got = 0;
     if (m_file.Read(bytes.data() + had, want, got) != platform::FileError::None) {
         bytes.Resize(had);

@@ -1,8 +1,10 @@
 #include "model/TallowmarkDoc.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "model/IndexStream.h"
+#include "platform/MemoryLimit.h"
 #include "platform/OutputFile.h"
 #include "platform/ReadOnlyFile.h"
 
@@ -17,7 +19,40 @@ Outcome SaveFailure(platform::WriteError error, const std::string& path) {
         default: return Outcome::Failure(kMsgFailedToSave);
     }
 }
+
+Outcome SameFileFailure(const std::string& target, const std::string& input) {
+    std::string message = FormatMessage(kMsgTargetIsOpenDocument, target);
+    if (const std::size_t at = message.rfind("%2"); at != std::string::npos) message.replace(at, 2, input);
+    return Outcome::Failure(std::move(message));
+}
+
+// What one record costs besides its bytes: the record object, its place in the list and
+// the allocator's share.
+constexpr std::uint64_t kRecordCost = sizeof(UrlRecord) + sizeof(std::unique_ptr<IndexRecord>) + 16;
 }  // namespace
+
+Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std::string>& openFiles) {
+    if (const auto same = platform::SameFileAs(target, openFiles)) return SameFileFailure(target, openFiles[*same]);
+    return Outcome::Success();
+}
+
+Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen) {
+    platform::OutputFile output;
+    const platform::WriteStatus opened = output.Open(path, inputs);
+    if (opened.error == platform::WriteError::SameAsInput) return SameFileFailure(path, inputs[opened.input]);
+    if (!opened.ok()) {
+        if (cannotOpen && opened.error != platform::WriteError::DiskFull)
+            return Outcome::Failure(FormatMessage(cannotOpen, path));
+        return SaveFailure(opened.error, path);
+    }
+    write(output.Stream());
+    const platform::WriteStatus committed = output.Commit();
+    if (committed.ok()) return Outcome::Success();
+    // Only a full disk has a message of its own once the file was made.
+    return committed.error == platform::WriteError::DiskFull ? SaveFailure(committed.error, path)
+                                                             : Outcome::Failure(kMsgFailedToSave);
+}
 
 void TallowmarkDoc::SetPathName(const std::string& path) {
     m_strPathName = path;
@@ -31,24 +66,40 @@ void TallowmarkDoc::DeleteContents() {
     m_image.reset();
 }
 
+std::uint64_t TallowmarkDoc::LargestLoadableFile() {
+    // At most one record per block.
+    return platform::UsableMemory() / (BLOCK_SIZE + kRecordCost) * BLOCK_SIZE;
+}
+
 Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     DeleteContents();
-    platform::FileContents contents = platform::ReadWholeFile(path);
-    if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-    return OpenImage(std::move(contents.bytes), contents.size, path);
+    try {
+        platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile());
+        if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
+        return OpenImage(std::move(contents.bytes), contents.size, path);
+    } catch (const std::exception&) {
+        DeleteContents();
+        return Outcome::Failure(kMsgFailedToOpen);
+    }
 }
 
 Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
     DeleteContents();
-    m_image = std::move(bytes);
-    if (size != 0) {
-        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
-        if (!loaded) {
-            DeleteContents();
-            return loaded;
+    try {
+        m_image = std::move(bytes);
+        if (size != 0) {
+            Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
+            if (!loaded) {
+                DeleteContents();
+                return loaded;
+            }
         }
+        SetPathName(path);
+    } catch (const std::exception&) {
+        // An allocation that fails, most likely: the document stays empty.
+        DeleteContents();
+        return Outcome::Failure(kMsgFailedToOpen);
     }
-    SetPathName(path);
     return Outcome::Success();
 }
 
@@ -83,18 +134,16 @@ void TallowmarkDoc::Serialize(std::ostream& out) const {
     for (const auto& record : m_records) record->Write(out);
 }
 
-Outcome TallowmarkDoc::SaveAs(const std::string& path) {
-    platform::OpenedOutput output = platform::OpenForWriting(path);
-    if (!output.file) return SaveFailure(output.error, path);
-    {
-        platform::StdioStreamBuf buffer(output.file.get());
-        std::ostream out(&buffer);
-        Serialize(out);
-    }
-    const platform::WriteError closed = platform::CloseWritten(std::move(output.file));
-    if (closed != platform::WriteError::None) return SaveFailure(closed, path);
-    SetPathName(path);
-    return Outcome::Success();
+std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string>& openFiles) const {
+    std::vector<std::string> inputs = openFiles;
+    if (!m_strPathName.empty()) inputs.insert(inputs.begin(), m_strPathName);
+    return inputs;
+}
+
+Outcome TallowmarkDoc::SaveAs(const std::string& path, const std::vector<std::string>& openFiles) {
+    Outcome saved = WriteUserFile(path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); });
+    if (saved) SetPathName(path);
+    return saved;
 }
 
 }  // namespace tallowmark

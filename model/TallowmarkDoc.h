@@ -2,6 +2,7 @@
 // One loaded cache index file: its header, its records in file order, path and title.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -21,6 +22,18 @@ inline constexpr const char* kMsgSharingViolation = "A sharing violation occurre
 inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
 inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
 inline constexpr const char* kMsgDiskFull = "Disk full while accessing %1.";
+inline constexpr const char* kMsgTargetIsOpenDocument = "%1 is the file of the open document %2; nothing was written.";
+
+// Refuses `target` when it is the file of one of `openFiles` (however its path is written:
+// a hard link, a symbolic link), with the message that names both; success otherwise.
+Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std::string>& openFiles);
+
+// Writes a file for the user through the output service: refused when `path` is one of
+// `inputs`; `write` makes the bytes, which replace an existing file only once all are on
+// the disk. A target that cannot be made gets `cannotOpen` when one is given, else the
+// file error's own message.
+Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen = nullptr);
 
 class TallowmarkDoc {
 public:
@@ -31,18 +44,26 @@ public:
     TallowmarkDoc& operator=(const TallowmarkDoc&) = delete;
 
     // Reads the whole file at `path`; on success the document takes the path and its
-    // title becomes the file name.
+    // title becomes the file name. A file longer than the machine could hold is refused
+    // before it is read.
     Outcome OnOpenDocument(const std::string& path);
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
     Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
+    // The longest file whose bytes and records fit in the machine's memory.
+    static std::uint64_t LargestLoadableFile();
 
     // Writes the copy of the file: the header's bytes, then every record's bytes.
     void Serialize(std::ostream& out) const;
-    // Save As: writes the copy to `path`, which the document then takes as its own.
-    Outcome SaveAs(const std::string& path);
+    // Save As: writes the copy to `path`, which the document then takes as its own. Never
+    // onto the document's own file, nor onto any of `openFiles`.
+    Outcome SaveAs(const std::string& path, const std::vector<std::string>& openFiles = {});
 
-    // Writes the records as CSV, leaving out blank and 0x0BADF00D records as asked.
-    Outcome ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const;
+    // Writes the records as CSV, leaving out blank and 0x0BADF00D records as asked; never
+    // onto the document's own file, nor onto any of `openFiles`.
+    Outcome ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords,
+                      const std::vector<std::string>& openFiles = {}) const;
+    // The files a file written for this document must not be: its own and `openFiles`.
+    std::vector<std::string> InputsWith(const std::vector<std::string>& openFiles) const;
     void WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const;
 
     // Null for a document read from an empty file.

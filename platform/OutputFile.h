@@ -1,50 +1,97 @@
 #pragma once
-// Opening a file for writing by a UTF-8 path, with the reason when it can't be done.
+// The one way the program writes a file for the user (a copy, an export, a timeline).
+//
+// A target that is the same file as one of the inputs, however its path is written (the
+// same name, a hard link, a symbolic link), is refused before anything is opened for
+// writing. The bytes go to a new file in the target's folder, which takes the target's
+// place only once every byte is written and flushed to the disk: the target then keeps
+// the permission bits it had. On any failure (a full disk, a quota, a file-size limit, an
+// I/O error) the new file is removed and an existing target stays as it was, byte for
+// byte. A target that exists and is a device or a pipe is written in place instead.
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 namespace tallowmark::platform {
 
-enum class WriteError { None, NotFound, AccessDenied, DiskFull, Other };
+enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, Other };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file) std::fclose(file);
-    }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-struct OpenedOutput {
-    FileHandle file;
+struct WriteStatus {
     WriteError error = WriteError::None;
+    std::string reason;     // the system's own words for the failure
+    std::size_t input = 0;  // SameAsInput: which of the inputs the target is
+    bool ok() const { return error == WriteError::None; }
 };
 
-// Creates the file or empties it, in binary mode.
-OpenedOutput OpenForWriting(const std::string& path);
+// The first of `inputs` that `target` is the same file as, compared by identity (device
+// and inode; on Windows the volume and file index) after following links; nothing when
+// the target does not exist or is none of them.
+std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs);
 
-// Flushes and closes; false if anything written did not reach the file.
-WriteError CloseWritten(FileHandle file);
-
-// Lets a std::ostream write straight into an opened FILE.
-class StdioStreamBuf : public std::streambuf {
+class OutputFile {
 public:
-    explicit StdioStreamBuf(std::FILE* file) : m_file(file) {}
+    OutputFile();
+    // An output not committed is removed; the target stays as it was.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
 
-protected:
-    std::streamsize xsputn(const char* data, std::streamsize count) override {
-        if (count <= 0) return 0;  // an empty text may come without any bytes behind it
-        return static_cast<std::streamsize>(std::fwrite(data, 1, static_cast<std::size_t>(count), m_file));
-    }
-    int_type overflow(int_type c) override {
-        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-        return std::fputc(c, m_file) == EOF ? traits_type::eof() : c;
-    }
+    // Refuses a target that is one of `inputs`, then makes the new file beside it.
+    WriteStatus Open(const std::string& target, const std::vector<std::string>& inputs);
+    // Where the bytes go, once Open succeeded. A failed write shows in Commit.
+    std::ostream& Stream() { return m_stream; }
+    // Writes out what is buffered, flushes it to the disk and puts the file in the
+    // target's place; on failure the target stays as it was.
+    WriteStatus Commit();
 
 private:
-    std::FILE* m_file;
+    // Hands the stream's bytes to the file in large writes and keeps the first failure.
+    class Buffer : public std::streambuf {
+    public:
+        explicit Buffer(OutputFile& file) : m_file(file) {}
+        bool Drain();
+        void Discard();
+
+    protected:
+        int_type overflow(int_type c) override;
+        std::streamsize xsputn(const char* data, std::streamsize count) override;
+        int sync() override { return Drain() ? 0 : -1; }
+
+    private:
+        OutputFile& m_file;
+        std::unique_ptr<char[]> m_bytes;
+    };
+    friend class Buffer;
+    static constexpr std::size_t kBufferSize = 256 << 10;
+
+    // Per system: writes all of `size` bytes, or notes the failure and returns false.
+    bool WriteOut(const char* data, std::size_t size);
+    // Per system: closes the file and removes the temporary, if any.
+    void CloseAndRemove();
+    void Abandon();
+
+    std::intptr_t m_handle = -1;
+    std::string m_strTarget;     // where the file ends up (links followed)
+    std::string m_strTemporary;  // empty when writing in place
+    int m_nSystemError = 0;      // the first failure while writing
+    bool m_bRegistered = false;  // the temporary is removed if a signal ends the program
+    Buffer m_buffer;
+    std::ostream m_stream;
 };
+
+// Eight letters and digits that tell one temporary file apart from any other (for the
+// implementations of this service).
+std::string UniqueSuffix();
+
+// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (Ctrl+C and closing the console on
+// Windows) first remove an output not yet committed, then end the program as they would
+// have. For the command line; a window program ends its own way.
+void RemoveUnfinishedOutputOnSignals();
 
 }  // namespace tallowmark::platform

@@ -9,7 +9,7 @@
 
 namespace tallowmark::platform {
 
-enum class FileError { None, NotFound, AccessDenied, SharingViolation, NotARegularFile, ReadFailed };
+enum class FileError { None, NotFound, AccessDenied, SharingViolation, NotARegularFile, ReadFailed, TooLarge };
 
 struct FileContents {
     FileError error = FileError::None;
@@ -17,8 +17,9 @@ struct FileContents {
     std::size_t size = 0;
 };
 
-// The file's length is asked once; a file that shrinks meanwhile gives what is there.
-FileContents ReadWholeFile(const std::string& path);
+// The file's length is asked once; a file that shrinks meanwhile gives what is there. A
+// file longer than `mostBytes` is refused (TooLarge) before anything is read.
+FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes = UINT64_MAX);
 
 // Reads a file front to back in pieces of the caller's choosing, with the same sharing
 // as ReadWholeFile, so a large file never has to be held whole.

@@ -1,5 +1,6 @@
 #include "presentation/AnsiText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -86,6 +87,14 @@ std::string AnsiToUtf8(std::string_view bytes) {
     return platform::SystemAnsiToUtf8(bytes);
 #else
     return Windows1252ToUtf8(bytes);
+#endif
+}
+
+std::size_t AnsiCharactersEnd(std::string_view bytes, std::size_t most) {
+#ifdef _WIN32
+    return platform::SystemAnsiCharactersEnd(bytes, most);
+#else
+    return std::min(bytes.size(), std::max<std::size_t>(most, 1));  // one byte, one character
 #endif
 }
 

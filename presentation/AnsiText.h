@@ -2,6 +2,7 @@
 // Record texts are bytes in the Windows ANSI code page; only what is shown on screen is
 // decoded, to UTF-8.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,11 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 
 // The machine's ANSI code page on Windows, Windows-1252 elsewhere.
 std::string AnsiToUtf8(std::string_view bytes);
+
+// How much of `bytes`, at most `most` of them (yet at least one character), ends between
+// two characters of the ANSI code page: where a long text may be cut to be converted
+// piece by piece exactly as it converts whole.
+std::size_t AnsiCharactersEnd(std::string_view bytes, std::size_t most);
 
 // For exports that must be UTF-8: a text that already is valid UTF-8 stays as it is,
 // any other is read in the ANSI code page as AnsiToUtf8 reads it.

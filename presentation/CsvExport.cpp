@@ -9,7 +9,6 @@
 #include "model/LocalTimeRules.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
-#include "platform/OutputFile.h"
 #include "presentation/OrderedWork.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordFilter.h"
@@ -165,24 +164,11 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
     return stream.Failure();
 }
 
-namespace {
-template <class Write>
-Outcome ExportTo(const std::string& path, Write write) {
-    platform::OpenedOutput output = platform::OpenForWriting(path);
-    if (!output.file) return Outcome::Failure(FormatMessage(kMsgCannotWriteExport, path));
-    {
-        platform::StdioStreamBuf buffer(output.file.get());
-        std::ostream out(&buffer);
-        write(out);
-    }
-    if (platform::CloseWritten(std::move(output.file)) != platform::WriteError::None)
-        return Outcome::Failure(FormatMessage(kMsgExportWriteFailed, path));
-    return Outcome::Success();
-}
-}  // namespace
-
-Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords) const {
-    return ExportTo(path, [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); });
+Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords,
+                                 const std::vector<std::string>& openFiles) const {
+    return WriteUserFile(
+        path, InputsWith(openFiles), [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); },
+        kMsgCannotWriteExport);
 }
 
 void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords, bool viewBadfoodRecords,
@@ -194,10 +180,12 @@ void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool vie
 }
 
 Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
-                          bool viewBadfoodRecords, const RecordFilter& filter) {
-    return ExportTo(path, [&](std::ostream& out) {
-        WriteFilteredCsv(out, document, viewBlankRecords, viewBadfoodRecords, filter);
-    });
+                          bool viewBadfoodRecords, const RecordFilter& filter,
+                          const std::vector<std::string>& openFiles) {
+    return WriteUserFile(
+        path, document.InputsWith(openFiles),
+        [&](std::ostream& out) { WriteFilteredCsv(out, document, viewBlankRecords, viewBadfoodRecords, filter); },
+        kMsgCannotWriteExport);
 }
 
 }  // namespace tallowmark

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
@@ -12,7 +13,6 @@ namespace tallowmark {
 inline constexpr const char* kCsvHeaderLine =
     "# record number,type,data,size,modified date/time,accessed date/time,cache directory,cache filename\r\n";
 inline constexpr const char* kMsgCannotWriteExport = "The file %1 could not be opened for writing.";
-inline constexpr const char* kMsgExportWriteFailed = "An error occurred while writing %1; the export is incomplete.";
 
 class IndexStream;
 
@@ -34,7 +34,9 @@ class TallowmarkDoc;
 // order. Callers with no filter use the document's own ExportCsv.
 void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords, bool viewBadfoodRecords,
                       const RecordFilter& filter);
+// Never onto the document's own file, nor onto any of `openFiles`.
 Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
-                          bool viewBadfoodRecords, const RecordFilter& filter);
+                          bool viewBadfoodRecords, const RecordFilter& filter,
+                          const std::vector<std::string>& openFiles = {});
 
 }  // namespace tallowmark

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tallowmark {
@@ -74,6 +76,84 @@ void RunInOrder(unsigned threads, Take take, Work work, Deliver deliver) {
             ++delivered;
         }
         roomFreed.notify_all();
+    }
+}
+
+// The same for jobs whose output comes in parts, however much of it one job makes:
+// work(job, handOn) runs on `threads` threads and calls handOn(Part) as often as it
+// likes before it returns its Result; deliverPart(Part) and deliverResult(Result) run on
+// the calling thread, with every part of job 0 and then its result, then those of job 1,
+// and so on. A job keeps at most `partsWaiting` parts undelivered: handOn waits for room
+// beyond that, so at most about 2 × threads × partsWaiting parts exist at once. The job
+// being delivered always goes on, so nothing waits for ever. Work must not throw.
+template <class Part, class Result, class Work, class DeliverPart, class DeliverResult>
+void RunInOrderInParts(std::size_t count, unsigned threads, std::size_t partsWaiting, Work work,
+                       DeliverPart deliverPart, DeliverResult deliverResult) {
+    if (threads <= 1) {
+        for (std::size_t job = 0; job < count; ++job)
+            deliverResult(work(job, [&](Part&& part) { deliverPart(std::move(part)); }));
+        return;
+    }
+    struct Slot {
+        std::deque<Part> parts;
+        std::optional<Result> result;
+    };
+    const std::size_t ahead = 2 * static_cast<std::size_t>(threads);
+    std::vector<Slot> slots(ahead);  // job i sits at i % ahead
+    std::mutex lock;
+    std::condition_variable forDelivery, forWork;
+    std::size_t taken = 0, delivered = 0;
+
+    auto worker = [&] {
+        for (;;) {
+            std::size_t job;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                forWork.wait(guard, [&] { return taken == count || taken < delivered + ahead; });
+                if (taken == count) return;
+                job = taken++;
+            }
+            Slot& slot = slots[job % ahead];
+            Result result = work(job, [&](Part&& part) {
+                {
+                    std::unique_lock<std::mutex> guard(lock);
+                    forWork.wait(guard, [&] { return slot.parts.size() < partsWaiting; });
+                    slot.parts.push_back(std::move(part));
+                }
+                forDelivery.notify_one();
+            });
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                slot.result.emplace(std::move(result));
+            }
+            forDelivery.notify_one();
+        }
+    };
+    std::vector<std::jthread> pool;
+    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+
+    for (std::size_t job = 0; job < count; ++job) {
+        Slot& slot = slots[job % ahead];
+        for (;;) {
+            std::unique_lock<std::mutex> guard(lock);
+            forDelivery.wait(guard, [&] { return !slot.parts.empty() || slot.result; });
+            if (!slot.parts.empty()) {
+                Part part = std::move(slot.parts.front());
+                slot.parts.pop_front();
+                guard.unlock();
+                forWork.notify_all();
+                deliverPart(std::move(part));
+                continue;
+            }
+            // The parts came before the result: the job is complete.
+            Result result = std::move(*slot.result);
+            slot.result.reset();
+            ++delivered;
+            guard.unlock();
+            forWork.notify_all();
+            deliverResult(std::move(result));
+            break;
+        }
     }
 }
 

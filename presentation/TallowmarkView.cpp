@@ -271,10 +271,13 @@ void TallowmarkView::OnExport() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Export writes what the list shows; with no filter, exactly the classic export.
     const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
+    // Never onto the file of an open document, by a name or a link.
+    const MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame();
+    const std::vector<std::string> openFiles = frame ? frame->OpenDocumentPaths() : std::vector<std::string>{};
     const Outcome written =
         m_filter.IsEmpty()
-            ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords)
-            : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter);
+            ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords, openFiles)
+            : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter, openFiles);
     QApplication::restoreOverrideCursor();
     if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
 }

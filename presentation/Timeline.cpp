@@ -1,35 +1,77 @@
 #include "presentation/Timeline.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <new>
 
 #include "model/IndexStream.h"
+#include "model/TallowmarkDoc.h"
 #include "presentation/AnsiText.h"
 
 namespace tallowmark {
 
 namespace {
-// The fields of one line, texts already UTF-8.
+// The text of a file's lines as it grows, handed on in pieces.
+class PieceSink {
+public:
+    PieceSink(std::string& text, std::size_t pieceSize, const TimelineHandOn& handOn)
+        : m_text(text), m_pieceSize(pieceSize), m_handOn(handOn) {}
+    std::string& Text() { return m_text; }
+    // Hands the text on once it has grown to a piece.
+    void Check() {
+        if (m_text.size() >= m_pieceSize) {
+            m_handOn(m_text);
+            m_text.clear();
+        }
+    }
+
+private:
+    std::string& m_text;
+    const std::size_t m_pieceSize;
+    const TimelineHandOn& m_handOn;
+};
+
+// A record's text goes out as UTF-8: as it is when it is valid UTF-8, else read in the
+// ANSI code page, as TextToUtf8 converts it. A long text goes in slices straight from the
+// record's bytes, so no converted copy of it is ever made whole; every escape a line
+// uses works byte by byte, so slices may end anywhere between characters.
+template <class Escape>
+void ForEachUtf8Slice(PieceSink& out, std::string_view bytes, Escape&& escape) {
+    constexpr std::size_t kSlice = 64 << 10;
+    const bool utf8 = IsValidUtf8(bytes);
+    while (!bytes.empty()) {
+        const std::size_t length = utf8 ? std::min(bytes.size(), kSlice) : AnsiCharactersEnd(bytes, kSlice);
+        if (utf8) escape(out.Text(), bytes.substr(0, length));
+        else
+            escape(out.Text(), std::string_view(AnsiToUtf8(bytes.substr(0, length))));
+        bytes.remove_prefix(length);
+        out.Check();
+    }
+}
+
+// The fields of one line: texts as the record holds them, but the source path, which is
+// UTF-8 already.
 struct TimelineFields {
-    std::string source, type, url, cacheDirectory, cacheFile, httpHeaders;
+    std::string_view source, type, url, cacheDirectory, cacheFile, httpHeaders;
     std::uint64_t offset = 0, record = 0, size = 0;
     FileTime modified = 0, accessed = 0;
 };
 
-TimelineFields FieldsOf(std::string_view sourcePath, const IndexRecord& record, std::uint64_t offset) {
+TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset) {
     TimelineFields fields;
-    fields.source = TextToUtf8(sourcePath);
-    fields.type = std::string(record.TypeName());
-    fields.url = TextToUtf8(record.UrlText());
+    fields.source = source;
+    fields.type = record.TypeName();
+    fields.url = record.UrlText();
     fields.offset = offset;
     fields.record = record.RecordNumber();
     fields.size = record.Size();
     if (const UrlRecord* url = AsUrlRecord(record)) {
         fields.modified = url->ModifiedFileTime();
         fields.accessed = url->AccessedFileTime();
-        fields.cacheDirectory = TextToUtf8(url->CacheDirText());
-        fields.cacheFile = TextToUtf8(url->FileNameText());
-        fields.httpHeaders = TextToUtf8(url->HttpHeadersText());
+        fields.cacheDirectory = url->CacheDirText();
+        fields.cacheFile = url->FileNameText();
+        fields.httpHeaders = url->HttpHeadersText();
     }
     return fields;
 }
@@ -49,11 +91,11 @@ void AppendHex(std::string& out, std::uint64_t value) {
 
 bool NeedsJsonEscape(char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; }
 
-void AppendJsonString(std::string& out, std::string_view text) {
+// The characters JSON reserves, spelled out; the quotes go around it elsewhere.
+void AppendJsonEscaped(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
     while (!text.empty()) {
-        // Plain runs go out whole; only the characters JSON reserves are spelled out.
+        // Plain runs go out whole.
         std::size_t run = 0;
         while (run < text.size() && !NeedsJsonEscape(text[run])) ++run;
         out.append(text.data(), run);
@@ -74,6 +116,11 @@ void AppendJsonString(std::string& out, std::string_view text) {
             }
         }
     }
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
+    AppendJsonEscaped(out, text);
     out += '"';
 }
 
@@ -104,60 +151,67 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
 // {"name":value,...}: texts as JSON strings, the offset as a hex string, absent times null.
 class JsonLineWriter {
 public:
-    JsonLineWriter(std::string& out, bool localTime) : m_out(out), m_localTime(localTime) {}
-    void Text(std::string_view name, std::string_view text) { AppendJsonString(Name(name), text); }
+    JsonLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    void Text(std::string_view name, std::string_view text) {
+        Name(name) += '"';
+        ForEachUtf8Slice(m_out, text, AppendJsonEscaped);
+        m_out.Text() += '"';
+    }
     void Hex(std::string_view name, std::uint64_t value) {
         Name(name) += '"';
-        AppendHex(m_out, value);
-        m_out += '"';
+        AppendHex(m_out.Text(), value);
+        m_out.Text() += '"';
     }
     void Number(std::string_view name, std::uint64_t value) {
         AppendDecimal(Name(name), static_cast<std::int64_t>(value));
     }
     void Time(std::string_view name, FileTime time) { AppendJsonTime(Name(name), time, m_localTime); }
-    void End() { m_out += "}\n"; }
+    void End() { m_out.Text() += "}\n"; }
 
 private:
     std::string& Name(std::string_view name) {
-        m_out += m_first ? '{' : ',';
+        std::string& out = m_out.Text();
+        out += m_first ? '{' : ',';
         m_first = false;
-        AppendJsonString(m_out, name);
-        m_out += ':';
-        return m_out;
+        AppendJsonString(out, name);
+        out += ':';
+        return out;
     }
-    std::string& m_out;
+    PieceSink& m_out;
     bool m_localTime;
     bool m_first = true;
 };
 
 // RFC 4180: every text between double quotes, a quote inside doubled.
-void AppendCsvText(std::string& out, std::string_view text) {
-    out += '"';
+void AppendCsvEscaped(std::string& out, std::string_view text) {
     for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
         out.append(text.data(), quote + 1);
         out += '"';
     }
     out.append(text);
-    out += '"';
 }
 
 // One CSV line; absent times are empty fields.
 class CsvLineWriter {
 public:
-    CsvLineWriter(std::string& out, bool localTime) : m_out(out), m_localTime(localTime) {}
-    void Text(std::string_view, std::string_view text) { AppendCsvText(Next(), text); }
+    CsvLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    void Text(std::string_view, std::string_view text) {
+        Next() += '"';
+        ForEachUtf8Slice(m_out, text, AppendCsvEscaped);
+        m_out.Text() += '"';
+    }
     void Hex(std::string_view, std::uint64_t value) { AppendHex(Next(), value); }
     void Number(std::string_view, std::uint64_t value) { AppendDecimal(Next(), static_cast<std::int64_t>(value)); }
     void Time(std::string_view, FileTime time) { AppendIsoTime(Next(), time, m_localTime); }
-    void End() { m_out += "\r\n"; }
+    void End() { m_out.Text() += "\r\n"; }
 
 private:
     std::string& Next() {
-        if (!m_first) m_out += ',';
+        if (!m_first) m_out.Text() += ',';
         m_first = false;
-        return m_out;
+        return m_out.Text();
     }
-    std::string& m_out;
+    PieceSink& m_out;
     bool m_localTime;
     bool m_first = true;
 };
@@ -189,7 +243,7 @@ const std::string& CsvHeader() {
 }
 
 template <typename Writer>
-void AppendLine(std::string& out, const TimelineFields& fields, bool localTime) {
+void AppendLine(PieceSink& out, const TimelineFields& fields, bool localTime) {
     Writer writer(out, localTime);
     WriteFields(writer, fields);
     writer.End();
@@ -197,7 +251,7 @@ void AppendLine(std::string& out, const TimelineFields& fields, bool localTime) 
 
 // mactime splits on "|" and decodes %XX in every field, so those, the percent sign
 // itself and line ends are written as %XX.
-void AppendBodyText(std::string& out, std::string_view text) {
+void AppendBodyEscaped(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (std::size_t special; (special = text.find_first_of("|%\r\n")) != std::string_view::npos;
          text.remove_prefix(special + 1)) {
@@ -216,9 +270,10 @@ void AppendBodyTime(std::string& out, FileTime time) {
 
 // MD5|name|inode|mode_as_string|UID|GID|size|atime|mtime|ctime|crtime, epoch seconds.
 // The body file has no time zone: its times are always the UTC instants.
-void AppendBodyLine(std::string& out, const TimelineFields& fields) {
+void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
+    std::string& out = sink.Text();
     out += "0|";
-    AppendBodyText(out, fields.url);
+    ForEachUtf8Slice(sink, fields.url, AppendBodyEscaped);
     out += " (";
     out += fields.type;
     out += " record ";
@@ -226,7 +281,7 @@ void AppendBodyLine(std::string& out, const TimelineFields& fields) {
     out += " at ";
     AppendHex(out, fields.offset);
     out += " in ";
-    AppendBodyText(out, fields.source);
+    ForEachUtf8Slice(sink, fields.source, AppendBodyEscaped);
     out += ")|0|0|0|0|";
     AppendDecimal(out, static_cast<std::int64_t>(fields.size));
     out += '|';
@@ -234,6 +289,16 @@ void AppendBodyLine(std::string& out, const TimelineFields& fields) {
     out += '|';
     AppendBodyTime(out, fields.modified);
     out += "|0|0\n";
+}
+
+void AppendTimelineLine(PieceSink& out, const TimelineOptions& options, std::string_view source,
+                        const IndexRecord& record, std::uint64_t offset) {
+    const TimelineFields fields = FieldsOf(source, record, offset);
+    switch (options.format) {
+        case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, options.localTime); break;
+        case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
+        case TimelineFormat::Csv: AppendLine<CsvLineWriter>(out, fields, options.localTime); break;
+    }
 }
 }  // namespace
 
@@ -252,28 +317,27 @@ bool HasTimelineLine(const IndexRecord& record) {
     return record.IsType(kTypeUrl) || record.IsType(kTypeLeak) || record.IsType(kTypeRedirect);
 }
 
-void AppendTimelineLine(std::string& out, const TimelineOptions& options, std::string_view sourcePath,
-                        const IndexRecord& record, std::uint64_t offset) {
-    const TimelineFields fields = FieldsOf(sourcePath, record, offset);
-    switch (options.format) {
-        case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, options.localTime); break;
-        case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
-        case TimelineFormat::Csv: AppendLine<CsvLineWriter>(out, fields, options.localTime); break;
-    }
-}
-
-FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, std::string buffer) {
+FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
+                            std::string buffer, std::size_t pieceSize) {
     FileTimeline timeline;
     timeline.text = std::move(buffer);
     timeline.text.clear();
+    PieceSink out(timeline.text, pieceSize, handOn);
     IndexStream stream;
     timeline.outcome = stream.Open(path);
     if (!timeline.outcome) return timeline;
-    timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
-        if (!HasTimelineLine(record)) return;
-        AppendTimelineLine(timeline.text, options, path, record, offset);
-        ++timeline.records;
-    });
+    const std::string source = TextToUtf8(path);
+    try {
+        timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
+            if (!HasTimelineLine(record)) return;
+            AppendTimelineLine(out, options, source, record, offset);
+            out.Check();
+            ++timeline.records;
+        });
+    } catch (const std::bad_alloc&) {
+        // The lines made so far still go out; the file is named as failed.
+        timeline.outcome = Outcome::Failure(kMsgFailedToOpen);
+    }
     return timeline;
 }
 

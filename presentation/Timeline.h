@@ -3,7 +3,9 @@
 // the true instants the file stores (not shifted by the machine's present offset), in
 // JSON Lines, the body-file layout that mactime reads, or RFC 4180 CSV.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,19 +30,23 @@ std::string_view TimelineHeader(TimelineFormat format);
 // URL, LEAK and REDR records have a line; the other kinds carry no URL and no time.
 bool HasTimelineLine(const IndexRecord& record);
 
-// Appends the line (with its line end) of a record that HasTimelineLine, found at
-// `offset` in the file at `sourcePath`.
-void AppendTimelineLine(std::string& out, const TimelineOptions& options, std::string_view sourcePath,
-                        const IndexRecord& record, std::uint64_t offset);
+// Where a file's timeline goes: its text in pieces of about `kTimelinePiece` bytes,
+// handed on whenever it has grown past that (in the middle of a long line too). The
+// callee takes the bytes, and may leave another text in their place to go on in.
+using TimelineHandOn = std::function<void(std::string& text)>;
+inline constexpr std::size_t kTimelinePiece = 1 << 20;
 
 struct FileTimeline {
     Outcome outcome;          // a failure names the file; the lines before it are kept
-    std::string text;         // the lines of the file's records, in file order
+    std::string text;         // the last lines, after those handed on
     std::size_t records = 0;  // how many lines
 };
 
-// Reads the file at `path` in one pass and makes its lines, in `buffer` (emptied first):
-// a batch that hands back the texts it has written saves growing a new one per file.
-FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, std::string buffer = {});
+// Reads the file at `path` in one pass and makes its lines in file order, in `buffer`
+// (emptied first): a batch that hands back the texts it has written saves growing a new
+// one per piece. Memory stays bounded by the largest record and a piece, however long a
+// line its fields make.
+FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
+                            std::string buffer = {}, std::size_t pieceSize = kTimelinePiece);
 
 }  // namespace tallowmark

@@ -264,6 +264,12 @@ std::vector<ChildFrame*> MainFrame::Frames() const {
     return frames;
 }
 
+std::vector<std::string> MainFrame::OpenDocumentPaths() const {
+    std::vector<std::string> paths;
+    for (ChildFrame* frame : Frames()) paths.push_back(frame->View()->GetDocument().PathName());
+    return paths;
+}
+
 std::vector<ChildFrame*> MainFrame::FramesOf(const TallowmarkDoc& document) const {
     std::vector<ChildFrame*> frames;
     for (ChildFrame* frame : Frames())
@@ -437,8 +443,15 @@ void MainFrame::OnFileSaveAs(TallowmarkDoc& document) {
     const QString path = prompts.AskSavePath(this, QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"),
                                              original.absolutePath(), original.fileName());
     if (path.isEmpty()) return;
+    // The file of an open document is evidence: never written over, by a name or a link.
+    const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
+    const std::vector<std::string> openFiles = OpenDocumentPaths();
+    if (const Outcome refused = RefuseOpenDocumentFile(target, openFiles); !refused) {
+        prompts.Message(this, UserPrompts::Icon::Critical, QString::fromStdString(refused.message));
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome saved = document.SaveAs(NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString()));
+    const Outcome saved = document.SaveAs(target, openFiles);
     QApplication::restoreOverrideCursor();
     if (!saved) {
         prompts.Message(this, UserPrompts::Icon::Warning, QString::fromStdString(saved.message));

@@ -41,6 +41,8 @@ public:
     TallowmarkView* ActiveView() const;
     std::vector<ChildFrame*> Frames() const;
     std::vector<ChildFrame*> FramesOf(const TallowmarkDoc& document) const;
+    // The files of every open document: what no file the program writes may be.
+    std::vector<std::string> OpenDocumentPaths() const;
     QMdiArea* MdiArea() const { return m_pMdiArea; }
 
     QAction* Action(int id) const;

@@ -237,4 +237,36 @@ std::optional<CommandState> TallowmarkApp::OnUpdateCommand(int id) {
     }
 }
 
+namespace {
+constexpr const char* kMsgCommandFailed = "The last command could not be completed (%1).";
+bool g_bFailureShowing = false;  // one box at a time, should showing it fail as well
+}  // namespace
+
+bool TallowmarkApp::notify(QObject* receiver, QEvent* event) {
+    QString cause;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        cause = QStringLiteral("not enough memory");
+    } catch (const std::exception& error) {
+        cause = QString::fromUtf8(error.what());
+    } catch (...) {
+        cause = QStringLiteral("unknown error");
+    }
+    qWarning("tallowmark: %s", qUtf8Printable(cause));
+    if (!g_bFailureShowing) {
+        g_bFailureShowing = true;
+        // Shown once the failed event is over, not from inside it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, cause] {
+                m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Critical,
+                                    QString::fromLatin1(kMsgCommandFailed).arg(cause));
+                g_bFailureShowing = false;
+            },
+            Qt::QueuedConnection);
+    }
+    return false;
+}
+
 }  // namespace tallowmark

@@ -68,6 +68,10 @@ public:
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
 
+    // An exception thrown while an event is handled ends that command only, with a
+    // message; the program and its windows go on.
+    bool notify(QObject* receiver, QEvent* event) override;
+
 private:
     void OpenRecentFile(std::size_t index);
     void LoadRecentFiles();

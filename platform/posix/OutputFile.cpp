@@ -1,6 +1,19 @@
 #include "platform/OutputFile.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+#include "platform/posix/ReplaceFile.h"
 
 namespace tallowmark::platform {
 
@@ -18,27 +31,194 @@ WriteError ErrorFromErrno(int error) {
         default: return WriteError::Other;
     }
 }
-}  // namespace
 
-OpenedOutput OpenForWriting(const std::string& path) {
-    OpenedOutput opened;
-    errno = 0;
-    opened.file.reset(std::fopen(path.c_str(), "wbe"));
-    if (!opened.file) opened.error = ErrorFromErrno(errno);
-    return opened;
+WriteStatus Failure(int error) { return {ErrorFromErrno(error), std::generic_category().message(error)}; }
+
+int WriteAll(int fd, const char* data, std::size_t size) {
+    while (size != 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return errno;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
 }
 
-WriteError CloseWritten(FileHandle file) {
-    errno = 0;
-    const bool failedBefore = std::ferror(file.get()) != 0;
-    const int savedErrno = errno;
-    errno = 0;
-    const bool closeFailed = std::fclose(file.release()) != 0;
-    if (failedBefore || closeFailed) {
-        const WriteError error = ErrorFromErrno(errno ? errno : savedErrno);
-        return error == WriteError::None ? WriteError::Other : error;
+// A file-size limit must make the write fail (EFBIG) rather than end the program, so that
+// the unfinished output is removed and the old target kept.
+void IgnoreFileSizeSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
+    });
+}
+
+// The temporary file a signal must remove: one at a time, in storage that stays put so
+// that a signal handler may read it at any moment. 0 free, 1 being set, 2 armed.
+std::atomic<int> g_nTemporaryState{0};
+char g_szTemporary[PATH_MAX];
+
+bool RegisterTemporary(const std::string& path) {
+    if (path.size() >= sizeof g_szTemporary) return false;
+    int expected = 0;
+    if (!g_nTemporaryState.compare_exchange_strong(expected, 1)) return false;
+    std::memcpy(g_szTemporary, path.c_str(), path.size() + 1);
+    g_nTemporaryState.store(2);
+    return true;
+}
+
+extern "C" void RemoveTemporaryAndEnd(int signal) {
+    const int saved = errno;
+    if (g_nTemporaryState.load() == 2) ::unlink(g_szTemporary);
+    errno = saved;
+    // The handler was reset to the default one on entry: the signal, raised again, ends
+    // the program as it would have, once this returns.
+    ::raise(signal);
+}
+
+// A new file beside `target`, hidden, named after it: mode 0666 less the umask, as a file
+// the program had created itself. Returns 0 or the errno.
+int CreateTemporary(const std::string& target, int& fd, std::string& temporary) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    // Short enough that the suffix never makes the name too long for the folder.
+    const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folder + "." + name + "." + UniqueSuffix();
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) return 0;
+        if (errno != EEXIST) return errno;
     }
-    return WriteError::None;
+    return EEXIST;
+}
+
+// Flushes the temporary to the disk, closes it and renames it over `target`; removes it
+// instead when `error` (the writing's) or any of these steps fails. Returns 0 or the errno.
+int FinishTemporary(int fd, const std::string& temporary, const std::string& target, int error) {
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && errno != EINTR && !error) error = errno;
+    if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    // The rename itself reaches the disk with the folder.
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return 0;
+}
+
+// The file a link names, so that writing through a link replaces the file, not the link.
+std::string FollowLink(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
+}  // namespace
+
+std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs) {
+    struct stat output {};
+    if (::stat(target.c_str(), &output) != 0) return std::nullopt;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        struct stat input {};
+        if (::stat(inputs[i].c_str(), &input) == 0 && input.st_dev == output.st_dev && input.st_ino == output.st_ino)
+            return i;
+    }
+    return std::nullopt;
+}
+
+OutputFile::~OutputFile() { Abandon(); }
+
+WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::string>& inputs) {
+    Abandon();
+    if (const auto same = SameFileAs(target, inputs)) return {WriteError::SameAsInput, {}, *same};
+    IgnoreFileSizeSignal();
+    m_strTarget = FollowLink(target);
+    struct stat existing {};
+    const bool exists = ::stat(m_strTarget.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return Failure(EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or a pipe (/dev/null, a FIFO) cannot be replaced: it is written in place.
+        const int fd = ::open(m_strTarget.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return Failure(errno);
+        m_handle = fd;
+        return {};
+    }
+    // A file the user may not write stays unwritten, although its folder would let it be replaced.
+    if (exists && ::faccessat(AT_FDCWD, m_strTarget.c_str(), W_OK, AT_EACCESS) != 0) return Failure(errno);
+    int fd = -1;
+    if (const int error = CreateTemporary(m_strTarget, fd, m_strTemporary)) {
+        m_strTemporary.clear();
+        return Failure(error);
+    }
+    m_handle = fd;
+    m_bRegistered = RegisterTemporary(m_strTemporary);
+    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        const int error = errno;
+        Abandon();
+        return Failure(error);
+    }
+    return {};
+}
+
+bool OutputFile::WriteOut(const char* data, std::size_t size) {
+    if (m_nSystemError != 0 || m_handle < 0) return false;
+    m_nSystemError = WriteAll(static_cast<int>(m_handle), data, size);
+    return m_nSystemError == 0;
+}
+
+WriteStatus OutputFile::Commit() {
+    if (m_handle < 0) return Failure(EBADF);
+    m_buffer.Drain();
+    const int fd = static_cast<int>(std::exchange(m_handle, -1));
+    int error = m_nSystemError;
+    if (m_strTemporary.empty()) {
+        if (::close(fd) != 0 && errno != EINTR && !error) error = errno;
+    } else {
+        error = FinishTemporary(fd, m_strTemporary, m_strTarget, error);
+        m_strTemporary.clear();
+    }
+    Abandon();
+    return error ? Failure(error) : WriteStatus{};
+}
+
+void OutputFile::CloseAndRemove() {
+    if (m_handle >= 0) ::close(static_cast<int>(std::exchange(m_handle, -1)));
+    if (!m_strTemporary.empty()) ::unlink(m_strTemporary.c_str());
+    if (m_bRegistered) g_nTemporaryState.store(0);
+}
+
+void RemoveUnfinishedOutputOnSignals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        struct sigaction current {};
+        // A signal the caller's caller chose to ignore (nohup, a background job) stays ignored.
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+        struct sigaction removing {};
+        removing.sa_handler = RemoveTemporaryAndEnd;
+        removing.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&removing.sa_mask);
+        ::sigaction(signal, &removing, nullptr);
+    }
+}
+
+int ReplaceFile(const std::string& path, std::string_view contents, mode_t mode) {
+    int fd = -1;
+    std::string temporary;
+    if (const int error = CreateTemporary(path, fd, temporary)) return error;
+    int error = WriteAll(fd, contents.data(), contents.size());
+    if (!error && ::fchmod(fd, mode) != 0) error = errno;
+    return FinishTemporary(fd, temporary, path, error);
 }
 
 }  // namespace tallowmark::platform

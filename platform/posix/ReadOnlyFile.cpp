@@ -1,6 +1,8 @@
 #include "platform/ReadOnlyFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,7 +36,7 @@ private:
 };
 }  // namespace
 
-FileContents ReadWholeFile(const std::string& path) {
+FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
     FileContents contents;
     // O_NONBLOCK keeps a FIFO from stalling the open; it is refused below.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -49,6 +51,11 @@ FileContents ReadWholeFile(const std::string& path) {
     }
     if (!S_ISREG(status.st_mode)) {
         contents.error = FileError::NotARegularFile;
+        return contents;
+    }
+    // Refused before anything is allocated or read: more than the caller can hold.
+    if (static_cast<std::uint64_t>(status.st_size) > std::min<std::uint64_t>(mostBytes, SIZE_MAX)) {
+        contents.error = FileError::TooLarge;
         return contents;
     }
     const auto length = static_cast<std::size_t>(status.st_size);

@@ -1,6 +1,8 @@
 #pragma once
-// Replacing a file's whole content at once: readers see the old file or the new one,
-// never a half-written one.
+// Replacing a small file's whole content at once, for the program's own files (settings
+// for the desktop, boot-time entries): readers see the old file or the new one, never a
+// half-written one. Part of the output service (platform/OutputFile.h), with its
+// temporary file, flush and rename; unlike it, a link at `path` is replaced, not followed.
 
 #include <string>
 #include <string_view>

@@ -1,34 +1,193 @@
 #include "platform/OutputFile.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <utility>
 
 #include "platform/win32/WideText.h"
 
 namespace tallowmark::platform {
 
 namespace {
-WriteError ErrorFromErrno(int error) {
+// The storage quota is used up (ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack).
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+WriteError ErrorFromLastError(DWORD error) {
     switch (error) {
-        case ENOENT: return WriteError::NotFound;
-        case EACCES: return WriteError::AccessDenied;
-        case ENOSPC: return WriteError::DiskFull;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_INVALID_NAME: return WriteError::NotFound;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_DIRECTORY: return WriteError::AccessDenied;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+        case kDiskQuotaExceeded: return WriteError::DiskFull;
         default: return WriteError::Other;
     }
 }
+
+std::string SystemText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide(text ? text : L"", length);
+    if (text) LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ')) wide.pop_back();
+    if (wide.empty()) return "system error " + std::to_string(error);
+    return Narrow(wide);
+}
+
+WriteStatus Failure(DWORD error) { return {ErrorFromLastError(error), SystemText(error)}; }
+
+struct Identity {
+    DWORD volume, indexHigh, indexLow;
+    bool operator==(const Identity&) const = default;
+};
+
+// Opened without any access, links followed: works for a file that others hold open.
+std::optional<Identity> IdentityOf(const std::string& path) {
+    HANDLE file = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// Whether `path` names a device or a pipe (NUL, CON, \\.\pipe\...) rather than a file.
+bool IsDeviceOrPipe(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const DWORD type = GetFileType(file);
+    CloseHandle(file);
+    return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
+}
+
+// The temporary file Ctrl+C must remove: one at a time, in storage that stays put.
+// 0 free, 1 being set, 2 armed.
+std::atomic<int> g_nTemporaryState{0};
+wchar_t g_szTemporary[32768];
+
+bool RegisterTemporary(const std::wstring& path) {
+    if (path.size() >= std::size(g_szTemporary)) return false;
+    int expected = 0;
+    if (!g_nTemporaryState.compare_exchange_strong(expected, 1)) return false;
+    std::wmemcpy(g_szTemporary, path.c_str(), path.size() + 1);
+    g_nTemporaryState.store(2);
+    return true;
+}
+
+BOOL WINAPI RemoveTemporaryAndEnd(DWORD event) {
+    // The file was opened sharing deletion: it goes when the ending program closes it.
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    if (g_nTemporaryState.load() == 2) DeleteFileW(g_szTemporary);
+    return FALSE;  // the next handler, in the end the system's, ends the program
+}
+
 }  // namespace
 
-OpenedOutput OpenForWriting(const std::string& path) {
-    OpenedOutput opened;
-    opened.file.reset(_wfopen(Widen(path).c_str(), L"wb"));
-    if (!opened.file) opened.error = ErrorFromErrno(errno);
-    return opened;
+std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs) {
+    const auto output = IdentityOf(target);
+    if (!output) return std::nullopt;
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (IdentityOf(inputs[i]) == output) return i;
+    return std::nullopt;
 }
 
-WriteError CloseWritten(FileHandle file) {
-    const bool failedBefore = std::ferror(file.get()) != 0;
-    const bool closeFailed = std::fclose(file.release()) != 0;
-    if (failedBefore || closeFailed) return errno == ENOSPC ? WriteError::DiskFull : WriteError::Other;
-    return WriteError::None;
+OutputFile::~OutputFile() { Abandon(); }
+
+WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::string>& inputs) {
+    Abandon();
+    if (const auto same = SameFileAs(target, inputs)) return {WriteError::SameAsInput, {}, *same};
+    m_strTarget = target;
+    const std::wstring wideTarget = Widen(target);
+    if (IsDeviceOrPipe(wideTarget)) {
+        HANDLE device = CreateFileW(wideTarget.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (device == INVALID_HANDLE_VALUE) return Failure(GetLastError());
+        m_handle = reinterpret_cast<std::intptr_t>(device);
+        return {};
+    }
+    const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Failure(ERROR_DIRECTORY);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return Failure(ERROR_ACCESS_DENIED);
+
+    const std::size_t slash = target.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring temporary = Widen(folder + "." + name + "." + UniqueSuffix());
+        // Shared for deletion, so that Ctrl+C can remove it while it is open.
+        HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            m_handle = reinterpret_cast<std::intptr_t>(file);
+            m_strTemporary = Narrow(temporary);
+            m_bRegistered = RegisterTemporary(temporary);
+            return {};
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return Failure(GetLastError());
+    }
+    return Failure(ERROR_FILE_EXISTS);
 }
+
+bool OutputFile::WriteOut(const char* data, std::size_t size) {
+    if (m_nSystemError != 0 || m_handle == -1) return false;
+    while (size != 0) {
+        DWORD written = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        if (!WriteFile(reinterpret_cast<HANDLE>(m_handle), data, want, &written, nullptr)) {
+            m_nSystemError = static_cast<int>(GetLastError());
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+WriteStatus OutputFile::Commit() {
+    if (m_handle == -1) return Failure(ERROR_INVALID_HANDLE);
+    m_buffer.Drain();
+    HANDLE file = reinterpret_cast<HANDLE>(std::exchange(m_handle, -1));
+    auto error = static_cast<DWORD>(m_nSystemError);
+    const bool inPlace = m_strTemporary.empty();
+    if (!error && !inPlace && !FlushFileBuffers(file)) error = GetLastError();
+    if (!CloseHandle(file) && !error) error = GetLastError();
+    if (!error && !inPlace) {
+        const std::wstring temporary = Widen(m_strTemporary), wideTarget = Widen(m_strTarget);
+        // The new file takes the old target's attributes (hidden, system, archive); its
+        // access rights come from the folder, as a file created there would have them.
+        const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(temporary.c_str(), attributes);
+        // One rename, never a copy: unlike ReplaceFileW it cannot end with neither file in place.
+        const bool replaced =
+            MoveFileExW(temporary.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (replaced) m_strTemporary.clear();
+        else
+            error = GetLastError();
+    }
+    Abandon();
+    return error ? Failure(error) : WriteStatus{};
+}
+
+void OutputFile::CloseAndRemove() {
+    if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(m_handle, -1)));
+    if (!m_strTemporary.empty()) DeleteFileW(Widen(m_strTemporary).c_str());
+    if (m_bRegistered) g_nTemporaryState.store(0);
+}
+
+void RemoveUnfinishedOutputOnSignals() { SetConsoleCtrlHandler(RemoveTemporaryAndEnd, TRUE); }
 
 }  // namespace tallowmark::platform

@@ -22,7 +22,7 @@ FileError ErrorFromLastError(DWORD error) {
 
 }  // namespace
 
-FileContents ReadWholeFile(const std::string& path) {
+FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
     FileContents contents;
     const std::wstring widePath = Widen(path);
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -39,6 +39,12 @@ FileContents ReadWholeFile(const std::string& path) {
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length)) {
         CloseHandle(file);
         contents.error = FileError::NotARegularFile;
+        return contents;
+    }
+    // Refused before anything is allocated or read: more than the caller can hold.
+    if (static_cast<std::uint64_t>(length.QuadPart) > std::min<std::uint64_t>(mostBytes, SIZE_MAX)) {
+        CloseHandle(file);
+        contents.error = FileError::TooLarge;
         return contents;
     }
     const auto size = static_cast<std::size_t>(length.QuadPart);

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "cli/CliCommands.h"
 #include "cli/CliRun.h"
+#include "model/TallowmarkDoc.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -48,6 +54,50 @@ TEST_F(CliTest, InfoShowsTheFiveFactsWithAnUnsignedSize) {
     EXPECT_EQ(info.out, "Name: index.dat\nLocation: " + m_dir.Root().string() +
                             "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
 }
+
+// An output named as an input, or reached through a hard or symbolic link to one, would
+// destroy the evidence: refused before anything is opened for writing.
+TEST_F(CliTest, AnInputAsTheOutputIsRefusedAndStaysIntact) {
+    const auto original = testing::ReadFile(m_path);
+    const std::string other = m_dir.Path("other.dat");
+    testing::WriteFile(other, original);
+    std::vector<std::string> targets = {m_path, m_dir.Path("hard.dat")};
+    std::filesystem::create_hard_link(m_path, targets[1]);
+    std::error_code noLinks;  // Windows may not let a test make symbolic links
+    std::filesystem::create_symlink(m_path, m_dir.Path("link.dat"), noLinks);
+    if (!noLinks) targets.push_back(m_dir.Path("link.dat"));
+    for (const std::string& target : targets) {
+        for (const auto& args : std::vector<std::vector<std::string>>{
+                 {"export", m_path, "-o", target},
+                 {"timeline", other, m_path, "-o", target},
+                 {"timeline", other, "--find", m_dir.Root().string(), "-o", target}}) {
+            const CliRun run = Cli(args);
+            EXPECT_EQ(run.code, 2) << args[0] << " " << target;
+            EXPECT_EQ(run.err, "tallowmark-cli: " + target + " is the input " + m_path + "; nothing was written\n");
+        }
+        EXPECT_EQ(testing::ReadFile(m_path), original);
+    }
+}
+
+#ifndef _WIN32
+// A valid header on 100 GiB (sparse, so it takes no room), with a record that claims
+// nearly all of it, is more than the machine can hold: refused before it is read, by the
+// loader and the streamed reader alike, never an abort.
+TEST_F(CliTest, AFileLargerThanTheMachineCanHoldIsRefused) {
+    const std::string huge = m_dir.Path("huge.dat");
+    IndexFileBuilder().Hash().Url({.url = "http://huge/", .countField = 0xFFFFFF00u}).WriteTo(huge);
+    ASSERT_EQ(::truncate(huge.c_str(), 100ll << 30), 0);
+    TallowmarkDoc document;
+    const Outcome opened = document.OnOpenDocument(huge);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.message, kMsgFailedToOpen);
+    EXPECT_EQ(document.RecordCount(), 0u);
+    const CliRun info = Cli({"info", huge});
+    EXPECT_EQ(info.code, 1);
+    EXPECT_EQ(info.err, "tallowmark-cli: " + huge + ": Failed to open document.\n");
+    for (const char* command : {"export", "timeline"}) EXPECT_EQ(Cli({command, huge}).code, 1) << command;
+}
+#endif
 
 TEST_F(CliTest, FailuresAndUsage) {
     const CliRun bad = Cli({"export", m_dir.Path("none.dat")});

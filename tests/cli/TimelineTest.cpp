@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliRun.h"
 #include "model/TimeText.h"
+#include "presentation/AnsiText.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 #include "support/TimeZoneScope.h"
@@ -159,6 +160,26 @@ TEST_F(Timeline, JsonLineParsesBackToTheRecordsFields) {
     EXPECT_EQ(csv[0], "source,offset,record,type,url,modified,accessed,cache_directory,cache_file,http_headers,size\r");
     EXPECT_EQ(csv[1],
               "\"" + m_second + "\",0x4100,1,\"URL\",\"http://second/\",2010-01-02T03:04:05Z,,\"\",\"\",\"\",128\r");
+}
+
+// A text far longer than the pieces a line is made in, escaped at every other byte and
+// not UTF-8, comes out whole and exact: nothing lost or doubled where pieces meet.
+TEST_F(Timeline, ALongTextComesOutWholeAcrossPieces) {
+    std::string url = "http://long/";
+    for (int i = 0; url.size() < (500 << 10); ++i) url += i % 2 == 0 ? "\x01\x1F\"\\" : "caf\xE9|%\t";
+    const std::string path = m_dir.Path("long.dat");
+    IndexFileBuilder().Hash(2).Url({.url = url}).WriteTo(path);
+    const auto json = Lines(Cli({"timeline", path}).out);
+    ASSERT_EQ(json.size(), 1u);
+    EXPECT_GT(json[0].size(), std::size_t{1} << 20);
+    const auto parsed = FlatJson::Parse(json[0]);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->at("url"), AnsiToUtf8(url));
+    std::string quoted = AnsiToUtf8(url);
+    for (std::size_t at = 0; (at = quoted.find('"', at)) != std::string::npos; at += 2) quoted.insert(at, 1, '"');
+    const auto csv = Lines(Cli({"timeline", "--format", "csv", path}).out);
+    ASSERT_EQ(csv.size(), 2u);
+    EXPECT_NE(csv[1].find(",\"URL\",\"" + quoted + "\","), std::string::npos);
 }
 
 TEST(IsoTime, AStoredTimeIsTheSameInstantInEveryZone) {

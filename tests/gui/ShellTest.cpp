@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWhatsThis>
+#include <filesystem>
 #include <sstream>
 
 #include "GuiTestSupport.h"
@@ -143,7 +144,7 @@ TEST_F(GuiTest, RecentFilesPersistAndKeepTheBareTitle) {
 
     Frame().RouteCommand(cmd::RecentFirst + 1);
     ASSERT_NE(Frame().ActiveChild(), nullptr);
-    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "first.dat");
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first.toStdString());  // still its own file
     EXPECT_EQ(App().RecentFiles().Paths().front(), first.toStdString());
 
     // Opening an open file again activates it and leaves the list's order alone.
@@ -435,6 +436,49 @@ TEST_F(GuiTest, SaveAsWritesTheCopyAndTakesItsName) {
     EXPECT_EQ(Prompts().lastFilters.back(), "Index Files (*.dat) | dat");
     EXPECT_EQ(testing::ReadFile(copy.toStdString()), bytes);
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "copy.dat");
+}
+
+// The file of any open document is evidence: Export and Save As onto it, by its name or
+// through a link, show a stop box naming it and write nothing.
+TEST_F(GuiTest, ExportAndSaveAsNeverWriteOntoAnOpenDocument) {
+    IndexFileBuilder builder;
+    builder.Hash(1).Url({.url = "http://kept/"}).Unrecognised().Blank();  // a copy would lose a block
+    const auto bytes = builder.Bytes();
+    const QString first = WriteIndex("first.dat", bytes), second = WriteIndex("second.dat", bytes);
+    FileOpen(second);
+    FileOpen(first);
+    std::filesystem::create_hard_link(m_files.Path("second.dat"), m_files.Path("hard.dat"));
+    std::filesystem::create_symlink(m_files.Path("first.dat"), m_files.Path("link.dat"));
+    for (const char* name : {"first.dat", "second.dat", "hard.dat", "link.dat"}) {
+        const QString target = QString::fromStdString(m_files.Path(name));
+        for (const int command : {cmd::Export, cmd::FileSaveAs}) {
+            Prompts().messages.clear();
+            Prompts().answers.push_back(target);
+            Frame().RouteCommand(command);
+            ASSERT_EQ(Prompts().messages.size(), 1u) << name;
+            EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Critical);
+            EXPECT_TRUE(Prompts().messages[0].text.startsWith(target + " is the file of the open document "))
+                << Prompts().messages[0].text.toStdString();
+        }
+    }
+    EXPECT_EQ(testing::ReadFile(first.toStdString()), bytes);
+    EXPECT_EQ(testing::ReadFile(second.toStdString()), bytes);
+    EXPECT_EQ(Frame().ActiveView()->GetDocument().PathName(), first.toStdString());  // still its own file
+}
+
+// An exception out of an event handler (an allocation that fails, say) ends that command
+// with a stop box, not the program with all its windows.
+TEST_F(GuiTest, AnExceptionInAnEventEndsTheCommandNotTheProgram) {
+    class Failing : public QObject {
+    public:
+        bool event(QEvent*) override { throw std::bad_alloc(); }
+    } failing;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Prompts().messages.size(), 1u);
+    EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Critical);
+    EXPECT_EQ(Prompts().messages[0].text, "The last command could not be completed (not enough memory).");
 }
 
 TEST_F(GuiTest, HeaderClicksSortAndShareTheToggleAcrossViews) {

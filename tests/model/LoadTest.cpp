@@ -229,9 +229,13 @@ TEST(SaveAs, CopyIsIdenticalWithoutUnrecognisedBlocksAndMissesThemOtherwise) {
 }
 
 TEST(SaveAs, OntoTheLoadedFileItselfKeepsItIntact) {
-    const Buffer bytes = IndexFileBuilder().Hash().Url({.url = "http://self/"}).Bytes();
+    // A copy would leave out the unrecognised block: the file must not be written at all.
+    const Buffer bytes = IndexFileBuilder().Hash().Url({.url = "http://self/"}).Unrecognised().Blank().Bytes();
     auto loaded = Load(bytes);
-    ASSERT_TRUE(loaded->doc.SaveAs(loaded->path));
+    const Outcome saved = loaded->doc.SaveAs(loaded->path);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.message,
+              loaded->path + " is the file of the open document " + loaded->path + "; nothing was written.");
     EXPECT_EQ(testing::ReadFile(loaded->path), bytes);
 }
 

@@ -1,5 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "cli/CliRun.h"
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "support/IndexFileBuilder.h"
@@ -43,6 +53,49 @@ TEST(FileServices, NonAsciiPathsOpenSaveAndExport) {
     EXPECT_EQ(reread.RecordCount(), 2u);
     EXPECT_EQ(Utf8FromPath(PathFromUtf8(folder)), folder);
 }
+
+#ifndef _WIN32
+// A write that fails midway (a file-size limit here, as a full disk would) keeps the old
+// target byte for byte and leaves no unfinished file beside it: in the command line and
+// the desktop's Save As and Export alike. A write that succeeds keeps the target's mode.
+TEST(FileServices, AFailedWriteKeepsTheOldTargetAndLeavesNothingBehind) {
+    testing::TempDir dir;
+    const std::string source = dir.Path("index.dat"), target = dir.Path("out.csv");
+    IndexFileBuilder builder;
+    builder.Hash();
+    for (int i = 0; i < 40; ++i) builder.Url({.url = "http://a-long-enough-address.example/" + std::to_string(i)});
+    builder.WriteTo(source);
+    const testing::Buffer old = {'o', 'l', 'd', '\n'};
+    testing::WriteFile(target, old);
+    ::chmod(target.c_str(), 0640);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{4096, 4096};  // every output here is longer
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int failed = 0;
+        const testing::CliRun run = testing::Cli({"export", source, "-o", target});
+        if (run.code != 1 || run.err != "tallowmark-cli: " + target + ": File too large\n") failed |= 1;
+        TallowmarkDoc document;
+        if (!document.OnOpenDocument(source)) failed |= 2;
+        if (document.ExportCsv(target, true, true).message != kMsgFailedToSave) failed |= 4;
+        if (document.SaveAs(target).message != kMsgFailedToSave || document.PathName() != source) failed |= 8;
+        ::_exit(failed);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1 CLI, 2 open, 4 export, 8 Save As";
+    EXPECT_EQ(testing::ReadFile(target), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 2);
+
+    ASSERT_EQ(testing::Cli({"export", source, "-o", target}).code, 0);
+    EXPECT_GT(testing::ReadFile(target).size(), 4096u);
+    struct stat written {};
+    ASSERT_EQ(::stat(target.c_str(), &written), 0);
+    EXPECT_EQ(written.st_mode & 0777, 0640u);
+}
+#endif
 
 }  // namespace
 }  // namespace tallowmark
