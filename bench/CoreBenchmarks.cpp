@@ -70,7 +70,7 @@ RowList ShownRows(const TallowmarkDoc& doc, bool viewBlank) {
     RowList rows;
     rows.reserve(doc.RecordCount());
     for (const auto& record : doc.Records())
-        if (IsShown(*record, viewBlank, true)) rows.push_back(record.get());
+        if (ViewOptions{viewBlank, true}.Shows(*record)) rows.push_back(record.get());
     return rows;
 }
 

@@ -7,7 +7,7 @@
 #include "cli/ProgressLine.h"
 #include "model/LocalTimeRules.h"
 #include "presentation/OrderedWork.h"
-#include "presentation/Timeline.h"
+#include "forensic/Timeline.h"
 
 namespace tallowmark {
 

@@ -15,7 +15,7 @@
 
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
-#include "presentation/Timeline.h"
+#include "forensic/Timeline.h"
 
 namespace {
 

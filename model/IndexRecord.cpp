@@ -2,34 +2,47 @@
 
 namespace tallowmark {
 
-IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
+std::string_view TypeNameOf(BlockKind kind) {
+    switch (kind) {
+        case BlockKind::Url: return kTypeUrl;
+        case BlockKind::Leak: return kTypeLeak;
+        case BlockKind::Hash: return kTypeHash;
+        case BlockKind::Redirect: return kTypeRedirect;
+        case BlockKind::BadFood: return kTypeBadFood;
+        case BlockKind::Blank: return kTypeBlank;
+        case BlockKind::Unrecognised: break;
+    }
+    return {};
+}
+
+IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes,
                          std::uint64_t size)
     : m_bytes(bytes.first(std::min<std::uint64_t>(bytes.size(), size))),
       m_qwSize(size),
       m_dwNumber(number),
-      m_typeName(typeName),
+      m_kind(kind),
       m_header(header) {}
 
 void IndexRecord::Write(std::ostream& out) const {
     out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
 }
 
-FillRecord::FillRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
+FillRecord::FillRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes,
                        std::uint64_t size)
-    : IndexRecord(header, number, typeName, bytes, size) {}
+    : IndexRecord(header, number, kind, bytes, size) {}
 
 HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : IndexRecord(header, number, kTypeHash, bytes, size) {}
+    : IndexRecord(header, number, BlockKind::Hash, bytes, size) {}
 
 RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : IndexRecord(header, number, kTypeRedirect, bytes, size), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {}
+    : IndexRecord(header, number, BlockKind::Redirect, bytes, size), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {}
 
 UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : UrlRecord(header, kTypeUrl, number, bytes, size) {}
+    : UrlRecord(header, BlockKind::Url, number, bytes, size) {}
 
-UrlRecord::UrlRecord(const IndexHeader& header, std::string_view typeName, std::uint32_t number, ByteView bytes,
+UrlRecord::UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t number, ByteView bytes,
                      std::uint64_t size)
-    : IndexRecord(header, number, typeName, bytes, size) {
+    : IndexRecord(header, number, kind, bytes, size) {
     const std::size_t field = Header().IsVersion4() ? kUrlOffsetFieldV4 : kUrlOffsetFieldV5;
     m_bHasUrl = ReadU32(Bytes(), field) == kUrlTextOffset;
 }
@@ -57,7 +70,7 @@ std::string_view UrlRecord::CacheDirText() const {
 }
 
 LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : UrlRecord(header, kTypeLeak, number, bytes, size) {}
+    : UrlRecord(header, BlockKind::Leak, number, bytes, size) {}
 
 std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
                                         std::uint64_t size) {
@@ -66,15 +79,16 @@ std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& heade
         case BlockKind::Leak: return std::make_unique<LeakRecord>(header, number, held, size);
         case BlockKind::Hash: return std::make_unique<HashRecord>(header, number, held, size);
         case BlockKind::Redirect: return std::make_unique<RedirectRecord>(header, number, held, size);
-        case BlockKind::BadFood: return std::make_unique<FillRecord>(header, number, kTypeBadFood, held, size);
-        case BlockKind::Blank: return std::make_unique<FillRecord>(header, number, kTypeBlank, held, size);
+        case BlockKind::BadFood: return std::make_unique<FillRecord>(header, number, kind, held, size);
+        case BlockKind::Blank: return std::make_unique<FillRecord>(header, number, kind, held, size);
         case BlockKind::Unrecognised: break;
     }
     return nullptr;
 }
 
 const UrlRecord* AsUrlRecord(const IndexRecord& record) {
-    if (record.IsType(kTypeUrl) || record.IsType(kTypeLeak)) return static_cast<const UrlRecord*>(&record);
+    if (record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak)
+        return static_cast<const UrlRecord*>(&record);
     return nullptr;
 }
 

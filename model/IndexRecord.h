@@ -1,5 +1,6 @@
 #pragma once
-// The records built by the loading walk. Kinds are told apart by their type-name text.
+// The records built by the loading walk. Each knows its kind from the walk; the type-name
+// texts are what the list, the details and the exports show for the kinds.
 
 #include <cstdint>
 #include <memory>
@@ -20,18 +21,21 @@ inline constexpr std::string_view kTypeHash = "HASH";
 inline constexpr std::string_view kTypeBlank = "BLANK";
 inline constexpr std::string_view kTypeBadFood = "BAD FOOD";
 
+// The type-name text of a record of `kind`; empty for an unrecognised block.
+std::string_view TypeNameOf(BlockKind kind);
+
 class IndexRecord {
 public:
     // `bytes` is the part of the record the file holds; it may be shorter than `size`
     // when the record's block count reaches past the end of the file. The bytes are
     // owned by the document, which outlives its records.
-    IndexRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
-                std::uint64_t size);
+    IndexRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes, std::uint64_t size);
     virtual ~IndexRecord() = default;
     IndexRecord(const IndexRecord&) = delete;
     IndexRecord& operator=(const IndexRecord&) = delete;
 
-    std::string_view TypeName() const { return m_typeName; }
+    BlockKind Kind() const { return m_kind; }
+    std::string_view TypeName() const { return TypeNameOf(m_kind); }
     std::uint32_t RecordNumber() const { return m_dwNumber; }
     // The record's length as its block count claims it, in bytes.
     std::uint64_t Size() const { return m_qwSize; }
@@ -39,7 +43,6 @@ public:
     ByteView Bytes() const { return m_bytes; }
     virtual std::string_view UrlText() const = 0;
 
-    bool IsType(std::string_view name) const { return m_typeName == name; }
     void Write(std::ostream& out) const;
 
 protected:
@@ -49,14 +52,13 @@ private:
     ByteView m_bytes;
     std::uint64_t m_qwSize;
     std::uint32_t m_dwNumber;
-    std::string_view m_typeName;
+    BlockKind m_kind;
     const IndexHeader& m_header;
 };
 
 class FillRecord : public IndexRecord {
 public:
-    FillRecord(const IndexHeader& header, std::uint32_t number, std::string_view typeName, ByteView bytes,
-               std::uint64_t size);
+    FillRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes, std::uint64_t size);
     std::string_view UrlText() const override { return {}; }
 };
 
@@ -90,8 +92,7 @@ public:
     std::string_view CacheDirText() const;
 
 protected:
-    UrlRecord(const IndexHeader& header, std::string_view typeName, std::uint32_t number, ByteView bytes,
-              std::uint64_t size);
+    UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t number, ByteView bytes, std::uint64_t size);
 
 private:
     std::string_view TextAtOffsetField(std::size_t fieldOffset) const;
@@ -118,14 +119,14 @@ bool VisitRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number
         case BlockKind::Leak: visit(LeakRecord(header, number, held, size)); return true;
         case BlockKind::Hash: visit(HashRecord(header, number, held, size)); return true;
         case BlockKind::Redirect: visit(RedirectRecord(header, number, held, size)); return true;
-        case BlockKind::BadFood: visit(FillRecord(header, number, kTypeBadFood, held, size)); return true;
-        case BlockKind::Blank: visit(FillRecord(header, number, kTypeBlank, held, size)); return true;
+        case BlockKind::BadFood: visit(FillRecord(header, number, kind, held, size)); return true;
+        case BlockKind::Blank: visit(FillRecord(header, number, kind, held, size)); return true;
         case BlockKind::Unrecognised: break;
     }
     return false;
 }
 
-// The record as a UrlRecord when its type name is "URL" or "LEAK", else null.
+// The record as a UrlRecord when it is a URL or LEAK record, else null.
 const UrlRecord* AsUrlRecord(const IndexRecord& record);
 
 }  // namespace tallowmark

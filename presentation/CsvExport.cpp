@@ -54,10 +54,11 @@ constexpr std::size_t kMostLineFrame = 2 * LineWriter::kMostDigits + 2 * ShortTi
 
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4, ShortTimeTexts& times) {
     // Fields 5 to 8 are the row's cells 4 to 7: filled for "URL" records only.
-    const auto* url = record.IsType(kTypeUrl) ? static_cast<const UrlRecord*>(&record) : nullptr;
+    const UrlRecord* url = WithTimeColumns(record);
+    const UrlRecord* cached = WithCacheColumns(record, isVersion4);
     const std::string_view type = record.TypeName(), data = record.UrlText();
-    const std::string_view cacheDir = url && !isVersion4 ? url->CacheDirText() : std::string_view();
-    const std::string_view fileName = url && !isVersion4 ? url->FileNameText() : std::string_view();
+    const std::string_view cacheDir = cached ? cached->CacheDirText() : std::string_view();
+    const std::string_view fileName = cached ? cached->FileNameText() : std::string_view();
 
     const std::size_t start = out.size();
     out.resize(start + kMostLineFrame + 2 * (type.size() + data.size() + cacheDir.size() + fileName.size()));
@@ -105,7 +106,7 @@ public:
     CsvLineWriter& operator=(const CsvLineWriter&) = delete;
 
     void Add(const IndexRecord& record, bool isVersion4) {
-        if (!IsShown(record, m_bViewBlankRecords, m_bViewBadfoodRecords)) return;
+        if (!ViewOptions{m_bViewBlankRecords, m_bViewBadfoodRecords}.Shows(record)) return;
         AppendCsvLine(m_buffer, record, isVersion4, m_times);
         if (m_buffer.size() >= kChunk) Flush();
     }
@@ -150,7 +151,7 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
             lines.clear();
             lines.reserve(piece.bytes.size() / 2);
             stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
-                if (IsShown(record, viewBlankRecords, viewBadfoodRecords))
+                if (ViewOptions{viewBlankRecords, viewBadfoodRecords}.Shows(record))
                     AppendCsvLine(lines, record, isVersion4, times);
             });
             spareBytes.GiveBack(std::move(piece.bytes));

@@ -20,9 +20,9 @@ std::string UrlDetails(const UrlRecord& record) {
 
 std::string DetailsPart(const IndexRecord& record) {
     if (const UrlRecord* url = AsUrlRecord(record)) return UrlDetails(*url);
-    if (record.IsType(kTypeBlank)) return "Blank records are blank and contain all zeros";
-    if (record.IsType(kTypeBadFood)) return "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.";
-    if (record.IsType(kTypeRedirect)) return "URL: " + AnsiToUtf8(record.UrlText());
+    if (record.Kind() == BlockKind::Blank) return "Blank records are blank and contain all zeros";
+    if (record.Kind() == BlockKind::BadFood) return "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.";
+    if (record.Kind() == BlockKind::Redirect) return "URL: " + AnsiToUtf8(record.UrlText());
     return {};
 }
 }  // namespace

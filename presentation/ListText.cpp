@@ -40,9 +40,9 @@ CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord
     std::vector<std::string_view> names;  // longest first
     if (isVersion4) return {};
     for (const auto& record : records) {
-        // The cells show these texts for records of type "URL" only.
-        if (!record->IsType(kTypeUrl)) continue;
-        const auto& url = static_cast<const UrlRecord&>(*record);
+        const UrlRecord* cached = WithCacheColumns(*record, isVersion4);
+        if (!cached) continue;
+        const auto& url = *cached;
         const std::string_view dir = url.CacheDirText();
         if (!dir.empty() &&
             std::none_of(dirs.begin(), dirs.end(), [&](std::string_view kept) { return kept.data() == dir.data(); }))

@@ -12,15 +12,16 @@ std::string CellText(const IndexRecord& record, int column, bool isVersion4) {
         case kColumnSize: return SizeText(record.Size());
         default: break;
     }
-    if (!record.IsType(kTypeUrl)) return {};
-    const auto& url = static_cast<const UrlRecord&>(record);
+    const UrlRecord* url = WithTimeColumns(record);
+    if (!url) return {};
     switch (column) {
-        case kColumnModified: return FormatTime(url.ModifiedTime(), SHORT_TIME_FORMAT);
-        case kColumnAccessed: return FormatTime(url.AccessedTime(), SHORT_TIME_FORMAT);
-        case kColumnCacheDir: return isVersion4 ? std::string() : std::string(url.CacheDirText());
-        case kColumnFileName: return isVersion4 ? std::string() : std::string(url.FileNameText());
-        default: return {};
+        case kColumnModified: return FormatTime(url->ModifiedTime(), SHORT_TIME_FORMAT);
+        case kColumnAccessed: return FormatTime(url->AccessedTime(), SHORT_TIME_FORMAT);
+        default: break;
     }
+    const UrlRecord* cached = WithCacheColumns(record, isVersion4);
+    if (!cached) return {};
+    return std::string(column == kColumnCacheDir ? cached->CacheDirText() : cached->FileNameText());
 }
 
 std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column) {
@@ -29,12 +30,6 @@ std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& re
         largest =
             std::max(largest, column == kColumnNumber ? std::uint64_t{record->RecordNumber()} + 1 : record->Size());
     return std::to_string(largest);
-}
-
-bool IsShown(const IndexRecord& record, bool viewBlankRecords, bool viewBadfoodRecords) {
-    if (!viewBlankRecords && record.IsType(kTypeBlank)) return false;
-    if (!viewBadfoodRecords && record.IsType(kTypeBadFood)) return false;
-    return true;
 }
 
 }  // namespace tallowmark

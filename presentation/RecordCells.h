@@ -41,15 +41,35 @@ inline constexpr std::array<ColumnInfo, 8> kRecordColumns = {{
 // Version-4 files have no "Cache Dir" and "Filename" columns.
 inline int ColumnCount(bool isVersion4) { return isVersion4 ? 6 : 8; }
 
-// The text of one cell. Only records of type exactly "URL" fill columns 4 to 7, and
-// columns 6 and 7 stay empty for version-4 files.
+// Which rows fill the time and cache columns: only records of type exactly "URL" (a LEAK
+// record shows its number, type, URL and size alone), and the cache columns never in a
+// version-4 file. The list, its filter, Copy and the CSV all ask here.
+inline const UrlRecord* WithTimeColumns(const IndexRecord& record) {
+    return record.Kind() == BlockKind::Url ? static_cast<const UrlRecord*>(&record) : nullptr;
+}
+inline const UrlRecord* WithCacheColumns(const IndexRecord& record, bool isVersion4) {
+    return isVersion4 ? nullptr : WithTimeColumns(record);
+}
+
+// The text of one cell.
 std::string CellText(const IndexRecord& record, int column, bool isVersion4);
 
 // The text of the largest value any of `records` shows in the numeric column `column`
 // (kColumnNumber or kColumnSize), for sizing that column.
 std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column);
 
-// Whether a row is made for the record under the two display options.
-bool IsShown(const IndexRecord& record, bool viewBlankRecords, bool viewBadfoodRecords);
+// The two viewing options: which of the records that carry nothing a list shows.
+struct ViewOptions {
+    bool viewBlankRecords = true;
+    bool viewBadfoodRecords = true;
+
+    // Whether a row is made for the record.
+    bool Shows(const IndexRecord& record) const {
+        if (record.Kind() == BlockKind::Blank) return viewBlankRecords;
+        if (record.Kind() == BlockKind::BadFood) return viewBadfoodRecords;
+        return true;
+    }
+    bool operator==(const ViewOptions&) const = default;
+};
 
 }  // namespace tallowmark

@@ -5,6 +5,7 @@
 
 #include "model/LocalTimeRules.h"
 #include "presentation/AnsiText.h"
+#include "presentation/RecordCells.h"
 
 namespace tallowmark {
 
@@ -87,10 +88,8 @@ bool RecordFilter::MatchesText(const IndexRecord& record, bool isVersion4) const
     if (m_bUnmatchable) return false;
     if (m_needle.empty()) return true;
     if (Contains(record.UrlText()) || Contains(record.TypeName())) return true;
-    // The cache columns show something for "URL" records of files other than version 4 only.
-    if (isVersion4 || !record.IsType(kTypeUrl)) return false;
-    const auto& url = static_cast<const UrlRecord&>(record);
-    return Contains(url.FileNameText()) || Contains(url.CacheDirText());
+    const UrlRecord* cached = WithCacheColumns(record, isVersion4);
+    return cached && (Contains(cached->FileNameText()) || Contains(cached->CacheDirText()));
 }
 
 bool RecordFilter::Matches(const IndexRecord& record, bool isVersion4) const {

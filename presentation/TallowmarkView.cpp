@@ -100,7 +100,7 @@ void TallowmarkView::FillList() {
     RowList rows;
     rows.reserve(m_pDocument->RecordCount());
     for (const auto& record : m_pDocument->Records())
-        if (IsShown(*record, m_bViewBlankRecords, m_bViewBadfoodRecords)) rows.push_back(record.get());
+        if (ViewOptions{m_bViewBlankRecords, m_bViewBadfoodRecords}.Shows(*record)) rows.push_back(record.get());
     m_orderedRows = std::move(rows);
     m_pModel->SetRows(FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4()));
     header()->setSortIndicatorShown(false);  // the rows are in file order again

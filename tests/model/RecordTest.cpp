@@ -135,7 +135,7 @@ TEST(OtherRecords, TextsAndBytes) {
 
     const HashRecord hash(*f.header, 0, f.Record(), 128);
     EXPECT_EQ(hash.UrlText(), "");
-    const FillRecord blank(*f.header, 0, kTypeBlank, f.Record(), 128);
+    const FillRecord blank(*f.header, 0, BlockKind::Blank, f.Record(), 128);
     EXPECT_EQ(blank.UrlText(), "");
     std::ostringstream out;
     blank.Write(out);

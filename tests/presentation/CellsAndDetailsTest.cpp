@@ -58,10 +58,10 @@ TEST_F(Cells, RowsShowTheRecordAndOnlyUrlRowsShowTimesAndCacheFields) {
 
 TEST_F(Cells, FiltersLeaveOutFillRecordsOnly) {
     auto loaded = LoadDoc(Sample());
-    EXPECT_FALSE(IsShown((*loaded)[4], false, true));
-    EXPECT_TRUE(IsShown((*loaded)[5], false, true));
-    EXPECT_FALSE(IsShown((*loaded)[5], true, false));
-    EXPECT_TRUE(IsShown((*loaded)[1], false, false));
+    EXPECT_FALSE((ViewOptions{false, true}.Shows((*loaded)[4])));
+    EXPECT_TRUE((ViewOptions{false, true}.Shows((*loaded)[5])));
+    EXPECT_FALSE((ViewOptions{true, false}.Shows((*loaded)[5])));
+    EXPECT_TRUE((ViewOptions{false, false}.Shows((*loaded)[1])));
 }
 
 TEST_F(Cells, DetailsOfAUrlRecordListEveryKnownFieldInOrder) {

@@ -1,4 +1,4 @@
-#include "presentation/Timeline.h"
+#include "forensic/Timeline.h"
 
 #include <algorithm>
 #include <array>
@@ -314,7 +314,7 @@ std::string_view TimelineHeader(TimelineFormat format) {
 }
 
 bool HasTimelineLine(const IndexRecord& record) {
-    return record.IsType(kTypeUrl) || record.IsType(kTypeLeak) || record.IsType(kTypeRedirect);
+    return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak || record.Kind() == BlockKind::Redirect;
 }
 
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
