@@ -30,5 +30,9 @@ bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostr
 int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 const CliEnvironment& environment);
+int RunCarve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const CliEnvironment& environment);
+// The E01 line of the carve help: what this build reads.
+std::string CarveImagesHelp();
 
 }  // namespace tallowmark

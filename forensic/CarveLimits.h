@@ -1,0 +1,65 @@
+#pragma once
+// The limits the carver judges candidates by, in one place. Each was set from the real
+// index files (three of them, 1,100 records) and from the noise a disk or memory image is
+// full of; the comment beside each says why it is where it is.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "model/Format.h"
+
+namespace tallowmark::carve {
+
+// A URL, LEAK or REDR record claims at most this many blocks. The largest in the real
+// files is 7 (896 bytes); a URL is at most 2,083 characters in the browser that writes these
+// files and its response headers a few KiB, so no real record comes near 64 blocks. The
+// limit leaves four times that, and is the overlap between two pieces of an image.
+inline constexpr std::uint32_t kMostRecordBlocks = 256;
+inline constexpr std::uint64_t kMostRecordBytes = std::uint64_t{kMostRecordBlocks} * BLOCK_SIZE;
+
+// Where the fixed fields of a URL or LEAK record end and its texts may begin: every text
+// offset of a real record is at least this (the URL itself starts here).
+inline constexpr std::uint32_t kFirstTextOffset = kUrlTextOffset;
+
+// The filler the writer leaves in fields it never set: a LEAK record may hold it as its
+// URL, file-name, header offset and data size (the leak sample's first LEAK does).
+inline constexpr std::uint32_t kUnsetField = 0xDEADBEEF;
+
+// A REDR record's target starts with its scheme and a colon ("http:", "https:"): the
+// colon comes within this many characters. A REDR record has no other field to prove it
+// by, and text that merely contains "REDR" seldom has a colon that early after letters
+// only. (URL records need no scheme: some hold file names, such as ClickOnce log entries.)
+inline constexpr std::uint32_t kMostSchemeLength = 32;
+
+// A URL record's two times are zero or fall in these years (FileTime, 100 ns since 1601):
+// the real files hold the 1970 epoch and times up to 2015; anything outside is noise.
+inline constexpr std::uint64_t kEarliestTime = 116'444'736'000'000'000ull;  // 1970-01-01
+inline constexpr std::uint64_t kLatestTime = 157'469'184'000'000'000ull;    // 2100-01-01
+
+// Bytes that certainly lie side by side on the disk or in memory: file systems give
+// files clusters of 4 KiB (NTFS's default and most others') and memory comes in 4 KiB
+// pages. A record reaching past such a unit may continue elsewhere; what lies inside the
+// unit of its first block is what its first blocks prove.
+inline constexpr std::uint64_t kContiguousUnit = 4096;
+
+// A whole index file's header starts on a sector boundary.
+inline constexpr std::uint64_t kSectorSize = 512;
+// A found file's header region holds the allocation bitmap up to 0x4000, where the blocks
+// begin; the real files' first hash table is at 0x4000 or 0x5000. A header claiming more
+// than this is noise.
+inline constexpr std::uint32_t kBlockAreaStart = 0x4000;
+inline constexpr std::uint32_t kMostHeaderLength = 0x10000;
+// The version text ("Client UrlCache MMF Ver 5.2") ends with its NUL before the file-size
+// field at 0x1C.
+inline constexpr std::size_t kVersionTextEnd = kFileSizeFieldOffset;
+
+// A found file's hash entries kept to judge its blocks by: about 2,000 hash tables' worth
+// (8 MiB), for a file of 8 MiB of tables. A file with more is judged by its first ones.
+inline constexpr std::size_t kMostHashTargets = 1 << 20;
+
+// How much of an image one piece of work reads. Two pieces per thread wait at a time,
+// so with 2 threads about 6 of them are in memory; 4 MiB keeps that near 24 MiB and makes
+// each read large enough to run at the disk's speed.
+inline constexpr std::size_t kPieceBytes = 4 << 20;
+
+}  // namespace tallowmark::carve
