@@ -36,14 +36,19 @@ inline constexpr std::uint32_t kMostSchemeLength = 32;
 inline constexpr std::uint64_t kEarliestTime = 116'444'736'000'000'000ull;  // 1970-01-01
 inline constexpr std::uint64_t kLatestTime = 157'469'184'000'000'000ull;    // 2100-01-01
 
-// Bytes that certainly lie side by side on the disk or in memory: file systems give
-// files clusters of 4 KiB (NTFS's default and most others') and memory comes in 4 KiB
-// pages. A record reaching past such a unit may continue elsewhere; what lies inside the
-// unit of its first block is what its first blocks prove.
-inline constexpr std::uint64_t kContiguousUnit = 4096;
-
 // A whole index file's header starts on a sector boundary.
 inline constexpr std::uint64_t kSectorSize = 512;
+
+// Bytes that certainly lie side by side in an image: a sector's. Files get clusters of
+// 4 KiB (NTFS's default and most others'), but counted from their partition's start,
+// which need not lie at a multiple of 4 KiB in the image (a partition at sector 63); only
+// sectors are sure. A record reaching past its first sector may continue elsewhere: what
+// lies inside that sector is what its first blocks prove.
+inline constexpr std::uint64_t kContiguousUnit = kSectorSize;
+
+// Within a found file, clusters count from its start: the unit in which a file's blocks
+// stop being its own.
+inline constexpr std::uint64_t kClusterSize = 4096;
 // A found file's header region holds the allocation bitmap up to 0x4000, where the blocks
 // begin; the real files' first hash table is at 0x4000 or 0x5000. A header claiming more
 // than this is noise.
@@ -52,6 +57,12 @@ inline constexpr std::uint32_t kMostHeaderLength = 0x10000;
 // The version text ("Client UrlCache MMF Ver 5.2") ends with its NUL before the file-size
 // field at 0x1C.
 inline constexpr std::size_t kVersionTextEnd = kFileSizeFieldOffset;
+
+// A found file's clusters whose bitmap bits are all clear prove nothing by themselves:
+// they are its own once a later cluster shows blocks in use where they should be. The
+// walk goes at most this far past the last cluster so proven, and ends at that cluster
+// when nothing proves the rest. (The real files' free clusters are all at their ends.)
+inline constexpr std::uint64_t kMostUnprovenBytes = 1 << 20;
 
 // A found file's hash entries kept to judge its blocks by: about 2,000 hash tables' worth
 // (8 MiB), for a file of 8 MiB of tables. A file with more is judged by its first ones.

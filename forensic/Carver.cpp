@@ -105,10 +105,11 @@ public:
     template <class Line>
     std::uint64_t Walk(Line&& line) {
         FollowHashChain();
+        m_provenEnd = m_found.headerLength;
         std::uint64_t position = m_found.headerLength;
         std::uint32_t number = 0;
         std::size_t nextTarget = 0;
-        while (position < m_limit) {
+        while (position < m_limit && position < m_provenEnd + kMostUnprovenBytes) {
             while (nextTarget < m_targets.size() && m_targets[nextTarget] < position)
                 Contradiction(m_targets[nextTarget++]);  // points into the middle of a record
             if (position >= m_limit) break;
@@ -131,22 +132,29 @@ public:
                         m_pending.push_back({position, number, *candidate, ProvenBytes(judged, *candidate),
                                              inUse ? (*inUse ? kLive : kDeleted) : kUnknown});
                         step = std::min<std::uint64_t>(claimed, cut);
-                    } else if (inUse != false) {
-                        Contradiction(position);  // a record in use, or unmapped, that is no record
+                        if (inUse == true) Proven(position + step);
+                    } else {
+                        Junk(position, inUse);
                     }
                     break;
                 }
                 case BlockKind::Hash: {
                     const std::uint32_t count = ReadU32(bytes, 4);
-                    if (count >= 1 && count <= kMostRecordBlocks) step = shape.lengthInBytes;
-                    else if (inUse != false)
-                        Contradiction(position);
+                    if (count >= 1 && count <= kMostRecordBlocks) {
+                        step = shape.lengthInBytes;
+                        if (inUse == true) Proven(position + step);
+                    } else {
+                        Junk(position, inUse);
+                    }
                     if (target) Contradiction(position);
                     break;
                 }
                 case BlockKind::Blank:
-                case BlockKind::Unrecognised:
                     if (inUse != false || target) Contradiction(position);
+                    break;
+                case BlockKind::Unrecognised:
+                    Junk(position, inUse);
+                    if (target) Contradiction(position);
                     break;
                 case BlockKind::BadFood:
                     if (target) Contradiction(position);
@@ -156,6 +164,8 @@ public:
             position += step;
             Flush(line, position);
         }
+        // Clusters after the last one proven are not the file's.
+        m_limit = std::min(m_limit, m_provenEnd);
         Flush(line, std::nullopt);
         return m_limit;
     }
@@ -193,9 +203,28 @@ private:
         return static_cast<std::size_t>(std::min<std::uint64_t>(claimed, std::numeric_limits<std::size_t>::max()));
     }
 
+    // Whether the bitmap has any block of the cluster of `offset` in use. A cluster with
+    // none holds deleted records, zeros and 0x0BADF00D in a real file; anything else is
+    // another file's cluster.
+    bool ClusterInUse(std::uint64_t offset) const {
+        const std::uint64_t cluster = RoundDown(offset, kClusterSize);
+        for (std::uint64_t block = cluster; block < cluster + kClusterSize; block += BLOCK_SIZE)
+            if (InUse(block) != false) return true;
+        return false;
+    }
+    // Something that is neither a record nor free space stands at `offset`.
+    void Junk(std::uint64_t offset, std::optional<bool> inUse) {
+        if (inUse != false || !ClusterInUse(offset)) Contradiction(offset);
+    }
+
+    // The file's blocks reach at least to `end`: the clusters up to there are its own.
+    void Proven(std::uint64_t end) {
+        m_provenEnd = std::max(m_provenEnd, RoundDown(end - 1, kClusterSize) + kClusterSize);
+    }
+
     // The bytes from the cluster of `offset` on are not the file's.
     void Contradiction(std::uint64_t offset) {
-        m_limit = std::min(m_limit, std::max<std::uint64_t>(m_found.headerLength, RoundDown(offset, kContiguousUnit)));
+        m_limit = std::min(m_limit, std::max<std::uint64_t>(m_found.headerLength, RoundDown(offset, kClusterSize)));
     }
 
     // The hash tables, in chain order: each where the one before says, or the file ends
@@ -231,7 +260,8 @@ private:
     void Flush(Line& line, std::optional<std::uint64_t> position) {
         while (!m_pending.empty()) {
             Pending& first = m_pending.front();
-            if (position && first.offset + first.candidate.proven + kMostRecordBytes + kContiguousUnit > *position) break;
+            const std::uint64_t end = first.offset + first.candidate.proven;
+            if (position && (end + kMostRecordBytes + kClusterSize > *position || end > m_provenEnd)) break;
             if (first.offset < m_limit) {
                 Candidate candidate = first.candidate;
                 if (first.offset + candidate.proven > m_limit) {
@@ -264,6 +294,7 @@ private:
     const IndexHeader m_header;
     ImageWindow m_window;
     std::uint64_t m_limit = 0;
+    std::uint64_t m_provenEnd = 0;  // the clusters before are the file's
     std::vector<std::uint64_t> m_targets;
     std::deque<Pending> m_pending;
 };
