@@ -305,8 +305,7 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
     result.start = start;
     const std::uint64_t length = image.Length();
     result.end = std::min<std::uint64_t>(length, start + pieceBytes);
-    // A record starting in the piece may reach into the next: read that much more.
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length - start, pieceBytes + kMostRecordBytes));
+    const auto want = static_cast<std::size_t>(result.end - start);
     buffer.Resize(want);
     std::size_t got = 0;
     if (!image.ReadAt(start, buffer.data(), want, got)) {
@@ -315,17 +314,31 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
     }
     buffer.Resize(got);
     const ByteView bytes(buffer);
-    const std::size_t ends = static_cast<std::size_t>(std::min<std::uint64_t>(result.end - start, got));
-    for (std::size_t at = 0; at + BLOCK_SIZE <= bytes.size() && at < ends; at += BLOCK_SIZE) {
+    // A record or header starting near the piece's end may reach into the next piece:
+    // its bytes are read again, whole, when it needs them. Pieces read no more than
+    // their own bytes otherwise.
+    ReadBuffer across;
+    auto from = [&](std::size_t at, std::size_t needed) -> ByteView {
+        if (at + needed <= bytes.size() || start + bytes.size() >= length) return bytes.subspan(at);
+        const auto more = static_cast<std::size_t>(std::min<std::uint64_t>(kMostRecordBytes, length - start - at));
+        across.Resize(more);
+        std::size_t read = 0;
+        if (!image.ReadAt(start + at, across.data(), more, read)) read = 0;
+        across.Resize(read);
+        return ByteView(across);
+    };
+    for (std::size_t at = 0; at + BLOCK_SIZE <= bytes.size(); at += BLOCK_SIZE) {
         const std::uint8_t* block = bytes.data() + at;
         const std::uint64_t offset = start + at;
         if (offset % kSectorSize == 0 && MayBeHeader(block)) {
-            if (CheckFileHeader(bytes.subspan(at))) result.findings.push_back({offset, true});
+            if (CheckFileHeader(from(at, kAllocationBitmapOffset))) result.findings.push_back({offset, true});
             continue;
         }
         if (!MayBeRecord(block)) continue;
+        const std::uint32_t count = ReadU32(bytes, at + 4);
+        if (count == 0 || count > kMostRecordBlocks) continue;
         const auto together = static_cast<std::size_t>(RoundDown(offset, kContiguousUnit) + kContiguousUnit - offset);
-        const ByteView rest = bytes.subspan(at);
+        const ByteView rest = from(at, count * std::size_t{BLOCK_SIZE});
         const auto candidate = CheckCandidate(rest, together);
         if (!candidate) continue;
         Finding finding{offset, false, result.text.size()};
