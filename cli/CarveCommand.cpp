@@ -43,11 +43,7 @@ int ParseCarve(const std::vector<std::string>& args, CarveRequest& request, std:
             request.sourceZone = ZoneRules::Named(args[++i], ZoneRules::DatabaseFolders(), &why);
             if (!request.sourceZone) return UsageError(err, "--source-zone " + args[i] + ": " + why);
         } else if (arg == "--jobs") {
-            const std::string& value = args[++i];
-            if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
-                std::stoul(value) == 0)
-                return UsageError(err, "--jobs needs a number from 1 to 999");
-            request.jobs = static_cast<unsigned>(std::stoul(value));
+            if (!ParseJobCount(args[++i], request.jobs)) return UsageError(err, "--jobs needs a number from 1 to 999");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError(err, "unknown option " + arg);
         } else {

@@ -125,6 +125,14 @@ int UsageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
+bool ParseJobCount(const std::string& value, unsigned& jobs) {
+    if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(value) == 0)
+        return false;
+    jobs = static_cast<unsigned>(std::stoul(value));
+    return true;
+}
+
 int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,
                 const std::function<bool(std::ostream&)>& write) {
     if (path.empty()) {
