@@ -131,7 +131,7 @@ TEST(Carver, NoiseThatLooksLikeRecordsYieldsNone) {
     for (const NoiseKind kind : testing::kAllNoise) {
         SCOPED_TRACE(static_cast<int>(kind));
         MemoryImage image(static_cast<std::uint32_t>(kind) + 7);
-        image.maker.Noise(kind, kind == NoiseKind::Elf ? 8 << 20 : 1 << 20);
+        image.maker.Noise(kind, kind == NoiseKind::Elf ? 4 << 20 : 1 << 20);
         EXPECT_TRUE(Carve(image, {.jobs = 2}).empty());
     }
 }
