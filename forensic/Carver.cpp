@@ -362,11 +362,11 @@ bool Extract(ImageReader& image, std::uint64_t start, std::uint64_t length, cons
     platform::OutputFile output;
     const platform::WriteStatus opened = output.Open(target, options.inputs, platform::Existing::Keep);
     if (opened.error == platform::WriteError::SameAsInput) {
-        say(target + " is the input " + options.inputs[opened.input] + "; it was not written");
+        say(target + " was not written: it is the input " + options.inputs[opened.input]);
         return false;
     }
     if (!opened.ok()) {
-        say(target + ": " + opened.reason + "; it was not written");
+        say(target + " was not written: " + opened.reason);
         return false;
     }
     ImageWindow window(image, start);
@@ -374,7 +374,7 @@ bool Extract(ImageReader& image, std::uint64_t start, std::uint64_t length, cons
     for (std::uint64_t done = 0; done < length;) {
         const ByteView bytes = window.At(done, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done)));
         if (bytes.empty()) {
-            say(target + ": the image cannot be read at " + std::to_string(start + done) + "; it was not written");
+            say(target + " was not written: the image cannot be read at " + std::to_string(start + done));
             return false;
         }
         output.Stream().write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -382,7 +382,7 @@ bool Extract(ImageReader& image, std::uint64_t start, std::uint64_t length, cons
     }
     const platform::WriteStatus committed = output.Commit();
     if (!committed.ok()) {
-        say(target + ": " + committed.reason + "; it was not written");
+        say(target + " was not written: " + committed.reason);
         return false;
     }
     return true;
