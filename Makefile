@@ -39,11 +39,12 @@ windows-test: deps
 	scripts/windows-test.sh $(WINDOWS_DIR) $(BUILD_DIR)
 
 bench: deps
-	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine
+	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine ewf-tools
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
 	bench/search-compare.sh $(BUILD_DIR)
+	bench/carve-compare.sh $(BUILD_DIR)
 
 PREFIX ?= /usr/local
 install: build

@@ -20,6 +20,8 @@ constexpr const char* kUsage =
     "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv] [-o OUT]\n"
     "                               [--localtime] [--jobs N]\n"
     "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
+    "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv] [-o OUT] [--extract DIR]\n"
+    "                            [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -42,6 +44,19 @@ constexpr const char* kHelp =
     "                 a line; links to directories are never followed\n"
     "    -0             end each path with a NUL byte instead\n"
     "    --quiet        say nothing of directories that cannot be read\n"
+    "  carve IMAGE... recover URL, LEAK and REDR records from disk images, unallocated space,\n"
+    "                 page files and memory dumps where no index file is left: one timeline\n"
+    "                 line per record, in image order, with image_offset and carved_from\n"
+    "                 (\"file 0x...\" for a record of a whole index file found in the image,\n"
+    "                 whose status its bitmap gives, else \"loose\")\n"
+    "    --format F     jsonl (the default), bodyfile or csv, as for timeline\n"
+    "    -o OUT         write to OUT instead of standard output\n"
+    "    --extract DIR  write each whole index file found to DIR/index-OFFSET.dat, never\n"
+    "                   over a file that is there\n"
+    "    --source-zone ZONE  the time zone of the machine the image came from\n"
+    "    --jobs N       threads reading the image (default: one per core)\n";
+
+constexpr const char* kHelpEnd =
     "\n"
     "An output file (-o) is written whole or not at all, and never onto an input.\n"
     "\n"
@@ -110,6 +125,14 @@ int UsageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
+bool ParseJobCount(const std::string& value, unsigned& jobs) {
+    if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(value) == 0)
+        return false;
+    jobs = static_cast<unsigned>(std::stoul(value));
+    return true;
+}
+
 int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,
                 const std::function<bool(std::ostream&)>& write) {
     if (path.empty()) {
@@ -142,7 +165,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
-        out << kUsage << "\n" << kHelp;
+        out << kUsage << "\n" << kHelp << CarveImagesHelp() << kHelpEnd;
         return 0;
     }
     if (command == "--version") {
@@ -153,6 +176,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "info") return Info(args, out, err);
     if (command == "timeline") return RunTimeline(args, out, err, environment);
     if (command == "find") return RunFind(args, out, err);
+    if (command == "carve") return RunCarve(args, out, err, environment);
     return UsageError(err, "unknown command " + command);
 }
 

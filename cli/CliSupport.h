@@ -21,6 +21,9 @@ int UsageError(std::ostream& err, const std::string& problem);
 int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,
                 const std::function<bool(std::ostream&)>& write);
 
+// The N of --jobs N: a number from 1 to 999. False for anything else.
+bool ParseJobCount(const std::string& value, unsigned& jobs);
+
 // Walks each root for files named index.dat, never entering links to directories, and
 // calls `found` with each path as it turns up. A directory that can't be listed gets one
 // line on `err` unless `quiet`. False if a root itself could not be listed.
@@ -30,5 +33,9 @@ bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostr
 int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 const CliEnvironment& environment);
+int RunCarve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const CliEnvironment& environment);
+// The E01 line of the carve help: what this build reads.
+std::string CarveImagesHelp();
 
 }  // namespace tallowmark

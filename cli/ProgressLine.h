@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <ostream>
 
 namespace tallowmark {
@@ -16,10 +18,13 @@ public:
     ProgressLine& operator=(const ProgressLine&) = delete;
 
     void Update(std::size_t filesDone, std::size_t filesTotal, std::size_t records);
+    // The same for work measured in bytes: "1.2 of 2.0 GiB, 345 records".
+    void UpdateBytes(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::size_t records);
     // Clears the line, so that messages after it start on a clean line.
     void Clear();
 
 private:
+    void Show(const std::string& text);
     using Clock = std::chrono::steady_clock;
     std::ostream& m_err;
     const bool m_bAtTerminal;

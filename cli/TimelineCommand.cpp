@@ -35,11 +35,7 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
         } else if (arg == "--find") {
             request.findRoots.push_back(args[++i]);
         } else if (arg == "--jobs") {
-            const std::string& value = args[++i];
-            if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
-                std::stoul(value) == 0)
-                return UsageError(err, "--jobs needs a number from 1 to 999");
-            request.jobs = static_cast<unsigned>(std::stoul(value));
+            if (!ParseJobCount(args[++i], request.jobs)) return UsageError(err, "--jobs needs a number from 1 to 999");
         } else if (arg == "--localtime") {
             request.options.localTime = true;
         } else if (arg.size() > 1 && arg[0] == '-') {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 #include <new>
 
 #include "model/IndexStream.h"
@@ -56,6 +57,8 @@ struct TimelineFields {
     std::string_view source, type, url, cacheDirectory, cacheFile, httpHeaders;
     std::uint64_t offset = 0, record = 0, size = 0;
     FileTime modified = 0, accessed = 0;
+    const CarvedPlace* carved = nullptr;  // set for a record carved from an image
+    std::string carvedFrom;
 };
 
 TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset) {
@@ -135,10 +138,17 @@ void AppendJsonTime(std::string& out, FileTime time, bool localTime) {
 // the CSV header row follow.
 template <typename Writer>
 void WriteFields(Writer& writer, const TimelineFields& fields) {
+    const CarvedPlace* carved = fields.carved;
     writer.Text("source", fields.source);
     writer.Hex("offset", fields.offset);
-    writer.Number("record", fields.record);
+    if (carved && !carved->fileOffset) writer.Absent("record");
+    else
+        writer.Number("record", fields.record);
     writer.Text("type", fields.type);
+    if (carved) {
+        writer.Text("status", carved->status);
+        writer.Flag("partial", carved->partial);
+    }
     writer.Text("url", fields.url);
     writer.Time("modified", fields.modified);
     writer.Time("accessed", fields.accessed);
@@ -146,6 +156,10 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
     writer.Text("cache_file", fields.cacheFile);
     writer.Text("http_headers", fields.httpHeaders);
     writer.Number("size", fields.size);
+    if (carved) {
+        writer.Hex("image_offset", carved->imageOffset);
+        writer.Text("carved_from", fields.carvedFrom);
+    }
 }
 
 // {"name":value,...}: texts as JSON strings, the offset as a hex string, absent times null.
@@ -166,6 +180,8 @@ public:
         AppendDecimal(Name(name), static_cast<std::int64_t>(value));
     }
     void Time(std::string_view name, FileTime time) { AppendJsonTime(Name(name), time, m_localTime); }
+    void Flag(std::string_view name, bool value) { Name(name) += value ? "true" : "false"; }
+    void Absent(std::string_view name) { Name(name) += "null"; }
     void End() { m_out.Text() += "}\n"; }
 
 private:
@@ -203,6 +219,8 @@ public:
     void Hex(std::string_view, std::uint64_t value) { AppendHex(Next(), value); }
     void Number(std::string_view, std::uint64_t value) { AppendDecimal(Next(), static_cast<std::int64_t>(value)); }
     void Time(std::string_view, FileTime time) { AppendIsoTime(Next(), time, m_localTime); }
+    void Flag(std::string_view, bool value) { Next() += value ? "true" : "false"; }
+    void Absent(std::string_view) { Next(); }
     void End() { m_out.Text() += "\r\n"; }
 
 private:
@@ -223,6 +241,8 @@ public:
     void Hex(std::string_view name, std::uint64_t) { Add(name); }
     void Number(std::string_view name, std::uint64_t) { Add(name); }
     void Time(std::string_view name, FileTime) { Add(name); }
+    void Flag(std::string_view name, bool) { Add(name); }
+    void Absent(std::string_view name) { Add(name); }
     std::string Row() const { return m_row + "\r\n"; }
 
 private:
@@ -233,12 +253,16 @@ private:
     std::string m_row;
 };
 
+std::string CsvHeaderOf(const CarvedPlace* carved) {
+    CsvHeaderWriter writer;
+    TimelineFields fields;
+    fields.carved = carved;
+    WriteFields(writer, fields);
+    return writer.Row();
+}
+
 const std::string& CsvHeader() {
-    static const std::string header = [] {
-        CsvHeaderWriter writer;
-        WriteFields(writer, TimelineFields{});
-        return writer.Row();
-    }();
+    static const std::string header = CsvHeaderOf(nullptr);
     return header;
 }
 
@@ -268,6 +292,23 @@ void AppendBodyTime(std::string& out, FileTime time) {
     AppendDecimal(out, instant.value_or(0));  // 0 is the format's "no time"
 }
 
+// "deleted URL record 3 of the index file at 0x10000, carved at 0x10A00", "URL record
+// carved at 0x10A00".
+void AppendCarvedName(std::string& out, const TimelineFields& fields, const CarvedPlace& carved) {
+    if (carved.status == "deleted") out += "deleted ";
+    if (carved.partial) out += "partial ";
+    out += fields.type;
+    out += " record ";
+    if (carved.fileOffset) {
+        AppendDecimal(out, static_cast<std::int64_t>(fields.record));
+        out += " of the index file at ";
+        AppendHex(out, *carved.fileOffset);
+        out += ",";
+    }
+    out += " carved at ";
+    AppendHex(out, carved.imageOffset);
+}
+
 // MD5|name|inode|mode_as_string|UID|GID|size|atime|mtime|ctime|crtime, epoch seconds.
 // The body file has no time zone: its times are always the UTC instants.
 void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
@@ -275,11 +316,15 @@ void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
     out += "0|";
     ForEachUtf8Slice(sink, fields.url, AppendBodyEscaped);
     out += " (";
-    out += fields.type;
-    out += " record ";
-    AppendDecimal(out, static_cast<std::int64_t>(fields.record));
-    out += " at ";
-    AppendHex(out, fields.offset);
+    if (const CarvedPlace* carved = fields.carved) {
+        AppendCarvedName(out, fields, *carved);
+    } else {
+        out += fields.type;
+        out += " record ";
+        AppendDecimal(out, static_cast<std::int64_t>(fields.record));
+        out += " at ";
+        AppendHex(out, fields.offset);
+    }
     out += " in ";
     ForEachUtf8Slice(sink, fields.source, AppendBodyEscaped);
     out += ")|0|0|0|0|";
@@ -291,9 +336,7 @@ void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
     out += "|0|0\n";
 }
 
-void AppendTimelineLine(PieceSink& out, const TimelineOptions& options, std::string_view source,
-                        const IndexRecord& record, std::uint64_t offset) {
-    const TimelineFields fields = FieldsOf(source, record, offset);
+void AppendTimelineLine(PieceSink& out, const TimelineOptions& options, const TimelineFields& fields) {
     switch (options.format) {
         case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, options.localTime); break;
         case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
@@ -313,6 +356,29 @@ std::string_view TimelineHeader(TimelineFormat format) {
     return format == TimelineFormat::Csv ? std::string_view(CsvHeader()) : std::string_view();
 }
 
+void AppendCarvedLine(std::string& out, const TimelineOptions& options, std::string_view source,
+                      const IndexRecord& record, std::uint64_t offset, std::optional<std::uint32_t> number,
+                      const CarvedPlace& place) {
+    TimelineFields fields = FieldsOf(source, record, offset);
+    fields.record = number.value_or(0);
+    fields.carved = &place;
+    if (place.fileOffset) {
+        fields.carvedFrom = "file ";
+        AppendHex(fields.carvedFrom, *place.fileOffset);
+    } else {
+        fields.carvedFrom = "loose";
+    }
+    const TimelineHandOn keep = [](std::string&) {};
+    PieceSink sink(out, std::numeric_limits<std::size_t>::max(), keep);
+    AppendTimelineLine(sink, options, fields);
+}
+
+std::string_view CarvedHeader(TimelineFormat format) {
+    static const CarvedPlace place;
+    static const std::string header = CsvHeaderOf(&place);
+    return format == TimelineFormat::Csv ? std::string_view(header) : std::string_view();
+}
+
 bool HasTimelineLine(const IndexRecord& record) {
     return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak || record.Kind() == BlockKind::Redirect;
 }
@@ -330,7 +396,7 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     try {
         timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
             if (!HasTimelineLine(record)) return;
-            AppendTimelineLine(out, options, source, record, offset);
+            AppendTimelineLine(out, options, FieldsOf(source, record, offset));
             out.Check();
             ++timeline.records;
         });

@@ -49,4 +49,21 @@ struct FileTimeline {
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
                             std::string buffer = {}, std::size_t pieceSize = kTimelinePiece);
 
+// Where a record carved from an image was found.
+struct CarvedPlace {
+    std::uint64_t imageOffset = 0;
+    std::optional<std::uint64_t> fileOffset;  // image offset of the index file it lies in; none: loose
+    std::string_view status = "unknown";      // live, deleted or unknown, from that file's bitmap
+    bool partial = false;                     // only its first blocks were proven
+};
+
+// Appends the line of a carved record: the fields of a timeline line, with `offset` and
+// `number` those in the index file it lies in (a loose record's offset is its place in
+// the image, and it has no number), then where it was found.
+void AppendCarvedLine(std::string& out, const TimelineOptions& options, std::string_view source,
+                      const IndexRecord& record, std::uint64_t offset, std::optional<std::uint32_t> number,
+                      const CarvedPlace& place);
+// What goes before the first carved line: the CSV header row; nothing for the other formats.
+std::string_view CarvedHeader(TimelineFormat format);
+
 }  // namespace tallowmark

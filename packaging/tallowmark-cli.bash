@@ -20,7 +20,7 @@ _tallowmark_cli_paths()
 _tallowmark_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="export info timeline find" formats="jsonl bodyfile csv"
+    local commands="export info timeline find carve" formats="jsonl bodyfile csv"
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
@@ -34,12 +34,14 @@ _tallowmark_cli()
         info) options= ;;
         timeline) options="--find --format -o --localtime --jobs" ;;
         find) options="-0 --quiet" folders=1 ;;
+        carve) options="--format -o --extract --source-zone --jobs" ;;
         *) return ;;
     esac
 
     case $prev in
         -o) _tallowmark_cli_paths -f "$cur"; return ;;
-        --find) _tallowmark_cli_paths -d "$cur"; return ;;
+        --find | --extract) _tallowmark_cli_paths -d "$cur"; return ;;
+        --source-zone) return ;;  # a zone name or offset
         --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
         --jobs) return ;;  # a number
     esac

@@ -22,6 +22,10 @@ namespace tallowmark::platform {
 
 enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, Other };
 
+// What becomes of a target that exists: replaced, or kept (the output then fails, also
+// when the target turns up while the output is being written).
+enum class Existing { Replace, Keep };
+
 struct WriteStatus {
     WriteError error = WriteError::None;
     std::string reason;     // the system's own words for the failure
@@ -43,7 +47,8 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Refuses a target that is one of `inputs`, then makes the new file beside it.
-    WriteStatus Open(const std::string& target, const std::vector<std::string>& inputs);
+    WriteStatus Open(const std::string& target, const std::vector<std::string>& inputs,
+                     Existing existing = Existing::Replace);
     // Where the bytes go, once Open succeeded. A failed write shows in Commit.
     std::ostream& Stream() { return m_stream; }
     // Writes out what is buffered, flushes it to the disk and puts the file in the
@@ -80,6 +85,7 @@ private:
     std::string m_strTarget;     // where the file ends up (links followed)
     std::string m_strTemporary;  // empty when writing in place
     int m_nSystemError = 0;      // the first failure while writing
+    bool m_bKeepExisting = false;
     bool m_bRegistered = false;  // the temporary is removed if a signal ends the program
     Buffer m_buffer;
     std::ostream m_stream;

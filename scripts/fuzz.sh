@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and runs each for its share of a set time: the loader
-# (the document and everything shown of it) and the streamed reader with the timeline.
+# (the document and everything shown of it), the streamed reader with the timeline, and
+# the carver (the candidate checks and the walk of files found in an image).
 # Fails on any finding.
 # Usage: scripts/fuzz.sh [seconds]   (build dir: $FUZZ_DIR, default build-fuzz)
 set -euo pipefail
@@ -8,14 +9,14 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 dir=${FUZZ_DIR:-build-fuzz}
 max_len=${FUZZ_MAX_LEN:-1048576}  # the largest sample is 480 KiB
-targets=(loader stream)
+targets=(loader stream carve)
 share=$(( seconds / ${#targets[@]} ))
 (( share > 0 )) || share=1
 
 scripts/install-deps.sh clang libclang-rt-14-dev
 [ -f "$dir/build.ninja" ] || CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTALLOWMARK_FUZZ=ON -DTALLOWMARK_GUI=OFF -DTALLOWMARK_BENCH=OFF
-cmake --build "$dir" --target tallowmark_fuzz_seeds tallowmark_loader_fuzzer tallowmark_stream_fuzzer
+cmake --build "$dir" --target tallowmark_fuzz_seeds tallowmark_loader_fuzzer tallowmark_stream_fuzzer tallowmark_carve_fuzzer
 
 # Seeds: small builder-made files, the real samples when they sit beside the checkout,
 # and every earlier finding of either fuzzer (fuzz/regressions), which is replayed first

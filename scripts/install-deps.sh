@@ -12,6 +12,7 @@ packages=(
   systemd shared-mime-info desktop-file-utils
   scdoc
   sleuthkit
+  libewf-dev ewf-tools
   "$@"
 )
 

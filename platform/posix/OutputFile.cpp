@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -94,12 +95,26 @@ int CreateTemporary(const std::string& target, int& fd, std::string& temporary) 
     return EEXIST;
 }
 
+// Renames `from` to `to` unless `to` exists, also when it turns up at the last moment.
+int RenameKeeping(const std::string& from, const std::string& to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+#endif
+    // A second name fails where the target is; the file systems without renameat2 have links.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
+
 // Flushes the temporary to the disk, closes it and renames it over `target`; removes it
 // instead when `error` (the writing's) or any of these steps fails. Returns 0 or the errno.
-int FinishTemporary(int fd, const std::string& temporary, const std::string& target, int error) {
+int FinishTemporary(int fd, const std::string& temporary, const std::string& target, int error,
+                    bool keepExisting = false) {
     if (!error && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && errno != EINTR && !error) error = errno;
-    if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (!error && keepExisting) error = RenameKeeping(temporary, target);
+    if (!error && !keepExisting && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error) {
         ::unlink(temporary.c_str());
         return error;
@@ -140,10 +155,14 @@ std::optional<std::size_t> SameFileAs(const std::string& target, const std::vect
 
 OutputFile::~OutputFile() { Abandon(); }
 
-WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::string>& inputs) {
+WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::string>& inputs,
+                             Existing keep) {
     Abandon();
     if (const auto same = SameFileAs(target, inputs)) return {WriteError::SameAsInput, {}, *same};
     IgnoreFileSizeSignal();
+    m_bKeepExisting = keep == Existing::Keep;
+    struct stat anything {};
+    if (m_bKeepExisting && ::lstat(target.c_str(), &anything) == 0) return Failure(EEXIST);
     m_strTarget = FollowLink(target);
     struct stat existing {};
     const bool exists = ::stat(m_strTarget.c_str(), &existing) == 0;
@@ -186,7 +205,7 @@ WriteStatus OutputFile::Commit() {
     if (m_strTemporary.empty()) {
         if (::close(fd) != 0 && errno != EINTR && !error) error = errno;
     } else {
-        error = FinishTemporary(fd, m_strTemporary, m_strTarget, error);
+        error = FinishTemporary(fd, m_strTemporary, m_strTarget, error, m_bKeepExisting);
         m_strTemporary.clear();
     }
     Abandon();

@@ -1,4 +1,5 @@
 #include "platform/ReadOnlyFile.h"
+#include "platform/ImageFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,6 +35,21 @@ public:
 private:
     int m_fd;
 };
+
+// Reads until `count` bytes are there, the file ends or the system fails; from `*at`
+// without moving the file's position when `at` is given.
+FileError ReadAll(int fd, std::uint8_t* into, std::size_t count, std::size_t& got, const std::uint64_t* at) {
+    got = 0;
+    while (got < count) {
+        const ssize_t read = at ? ::pread(fd, into + got, count - got, static_cast<off_t>(*at + got))
+                                : ::read(fd, into + got, count - got);
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return FileError::ReadFailed;
+        if (read == 0) break;
+        got += static_cast<std::size_t>(read);
+    }
+    return FileError::None;
+}
 }  // namespace
 
 FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
@@ -92,15 +108,34 @@ FileError SequentialFile::Open(const std::string& path) {
 }
 
 FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_t& got) {
-    got = 0;
-    while (got < count) {
-        const ssize_t read = ::read(static_cast<int>(m_handle), into + got, count - got);
-        if (read < 0 && errno == EINTR) continue;
-        if (read < 0) return FileError::ReadFailed;
-        if (read == 0) break;
-        got += static_cast<std::size_t>(read);
+    return ReadAll(static_cast<int>(m_handle), into, count, got, nullptr);
+}
+
+ImageFile::~ImageFile() {
+    if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+}
+
+FileError ImageFile::Open(const std::string& path) {
+    // O_NONBLOCK keeps a FIFO from stalling the open; it is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return ErrorFromErrno(errno);
+    m_handle = fd;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return ErrorFromErrno(errno);
+    if (S_ISREG(status.st_mode)) {
+        m_qwLength = static_cast<std::uint64_t>(status.st_size);
+    } else if (S_ISBLK(status.st_mode)) {
+        const off_t end = ::lseek(fd, 0, SEEK_END);
+        if (end < 0) return ErrorFromErrno(errno);
+        m_qwLength = static_cast<std::uint64_t>(end);
+    } else {
+        return FileError::NotARegularFile;
     }
     return FileError::None;
+}
+
+FileError ImageFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) const {
+    return ReadAll(static_cast<int>(m_handle), into, count, got, &offset);
 }
 
 }  // namespace tallowmark::platform

@@ -104,11 +104,15 @@ std::optional<std::size_t> SameFileAs(const std::string& target, const std::vect
 
 OutputFile::~OutputFile() { Abandon(); }
 
-WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::string>& inputs) {
+WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::string>& inputs,
+                             Existing keep) {
     Abandon();
     if (const auto same = SameFileAs(target, inputs)) return {WriteError::SameAsInput, {}, *same};
     m_strTarget = target;
     const std::wstring wideTarget = Widen(target);
+    m_bKeepExisting = keep == Existing::Keep;
+    if (m_bKeepExisting && GetFileAttributesW(wideTarget.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return Failure(ERROR_FILE_EXISTS);
     if (IsDeviceOrPipe(wideTarget)) {
         HANDLE device = CreateFileW(wideTarget.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -172,8 +176,8 @@ WriteStatus OutputFile::Commit() {
         const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(temporary.c_str(), attributes);
         // One rename, never a copy: unlike ReplaceFileW it cannot end with neither file in place.
-        const bool replaced =
-            MoveFileExW(temporary.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        const DWORD replacing = m_bKeepExisting ? 0 : MOVEFILE_REPLACE_EXISTING;
+        const bool replaced = MoveFileExW(temporary.c_str(), wideTarget.c_str(), replacing | MOVEFILE_WRITE_THROUGH);
         if (replaced) m_strTemporary.clear();
         else
             error = GetLastError();

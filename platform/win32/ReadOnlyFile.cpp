@@ -1,4 +1,5 @@
 #include "platform/ReadOnlyFile.h"
+#include "platform/ImageFile.h"
 
 #include <algorithm>
 
@@ -20,6 +21,18 @@ FileError ErrorFromLastError(DWORD error) {
     }
 }
 
+// Opens a file front to back, sharing it with every other process; its handle stays in
+// `handle` also when it turns out to be no file on a disk.
+FileError OpenToRead(const std::string& path, std::intptr_t& handle, std::uint64_t& length) {
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ErrorFromLastError(GetLastError());
+    handle = reinterpret_cast<std::intptr_t>(file);
+    LARGE_INTEGER size{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) return FileError::NotARegularFile;
+    length = static_cast<std::uint64_t>(size.QuadPart);
+    return FileError::None;
+}
 }  // namespace
 
 FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
@@ -71,16 +84,7 @@ SequentialFile::~SequentialFile() {
     if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
 }
 
-FileError SequentialFile::Open(const std::string& path) {
-    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return ErrorFromLastError(GetLastError());
-    m_handle = reinterpret_cast<std::intptr_t>(file);
-    LARGE_INTEGER length{};
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length)) return FileError::NotARegularFile;
-    m_qwLength = static_cast<std::uint64_t>(length.QuadPart);
-    return FileError::None;
-}
+FileError SequentialFile::Open(const std::string& path) { return OpenToRead(path, m_handle, m_qwLength); }
 
 FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_t& got) {
     got = 0;
@@ -89,6 +93,32 @@ FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
         if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, nullptr))
             return FileError::ReadFailed;
+        if (read == 0) break;
+        got += read;
+    }
+    return FileError::None;
+}
+
+ImageFile::~ImageFile() {
+    if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
+FileError ImageFile::Open(const std::string& path) { return OpenToRead(path, m_handle, m_qwLength); }
+
+FileError ImageFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) const {
+    got = 0;
+    while (got < count) {
+        // The offset travels with each read, so that threads never share a file position.
+        OVERLAPPED at{};
+        const std::uint64_t position = offset + got;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
+        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            return FileError::ReadFailed;
+        }
         if (read == 0) break;
         got += read;
     }

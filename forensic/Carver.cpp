@@ -1,0 +1,469 @@
+#include "forensic/Carver.h"
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <utility>
+
+#include "forensic/CarveChecks.h"
+#include "forensic/CarveLimits.h"
+#include "model/IndexRecord.h"
+#include "model/IndexStream.h"
+#include "model/NativePath.h"
+#include "platform/OutputFile.h"
+#include "presentation/AnsiText.h"
+#include "presentation/OrderedWork.h"
+
+namespace tallowmark {
+
+using namespace carve;
+
+namespace {
+constexpr std::string_view kLive = "live", kDeleted = "deleted", kUnknown = "unknown";
+
+// A loose record has no header of its own: these stand in for one of each layout, with
+// no cache directories, so its directory is empty.
+const IndexHeader& LooseHeader(Layout layout) {
+    static constexpr char kV5[] = "Client UrlCache MMF Ver 5.2";
+    static constexpr char kV4[] = "Client UrlCache MMF Ver 4.7";
+    static const IndexHeader v5(sizeof kV5, ByteView(reinterpret_cast<const std::uint8_t*>(kV5), sizeof kV5));
+    static const IndexHeader v4(sizeof kV4, ByteView(reinterpret_cast<const std::uint8_t*>(kV4), sizeof kV4));
+    return layout == Layout::Version4 ? v4 : v5;
+}
+
+// Calls `line` with the record `candidate` found over `bytes`.
+template <class Line>
+void WithRecord(ByteView bytes, const Candidate& candidate, const IndexHeader& header, std::uint32_t number,
+                Line&& line) {
+    if (!candidate.Partial()) {
+        VisitRecord(candidate.kind, header, number, bytes.first(candidate.size), candidate.size, line);
+        return;
+    }
+    const std::vector<std::uint8_t> proven = ProvenBytes(bytes, candidate);
+    VisitRecord(candidate.kind, header, number, ByteView(proven), candidate.size, line);
+}
+
+// What one piece of the image holds, in image order: loose records (their lines made
+// already) and the headers of whole files, which are walked when the piece is delivered.
+struct Finding {
+    std::uint64_t offset = 0;
+    bool header = false;
+    std::size_t textStart = 0, textEnd = 0;  // the line, in the piece's text
+};
+
+struct PieceResult {
+    std::uint64_t start = 0, end = 0;
+    bool read = true;
+    std::string text;
+    std::vector<Finding> findings;
+};
+
+std::uint64_t RoundDown(std::uint64_t value, std::uint64_t unit) { return value / unit * unit; }
+
+// The bytes of an image from some offset on, read a window at a time.
+class ImageWindow {
+public:
+    ImageWindow(ImageReader& image, std::uint64_t base) : m_image(image), m_base(base) {}
+    // Up to `length` bytes from `offset` (counted from the base); fewer at the image's
+    // end or where it cannot be read.
+    ByteView At(std::uint64_t offset, std::size_t length) {
+        if (offset < m_start || offset + length > m_start + m_bytes.size()) {
+            constexpr std::size_t kWindow = 1 << 20;
+            const std::size_t want = std::max(kWindow, length);
+            m_bytes.Resize(want);
+            std::size_t got = 0;
+            if (!m_image.ReadAt(m_base + offset, m_bytes.data(), want, got)) got = 0;
+            m_bytes.Resize(got);
+            m_start = offset;
+        }
+        const auto from = static_cast<std::size_t>(offset - m_start);
+        return ByteView(m_bytes).subspan(std::min(from, m_bytes.size())).first(
+            std::min(length, m_bytes.size() - std::min(from, m_bytes.size())));
+    }
+
+private:
+    ImageReader& m_image;
+    std::uint64_t m_base;
+    std::uint64_t m_start = 0;
+    ReadBuffer m_bytes;
+};
+
+// A whole index file found in the image: walked as the loader walks a file, judged
+// record by record, and only as far as its own evidence says its blocks are its own.
+class FoundFile {
+public:
+    FoundFile(ImageReader& image, std::uint64_t start, const FoundHeader& found, ByteView headerBytes)
+        : m_start(start), m_found(found), m_headerBytes(headerBytes.begin(), headerBytes.end()),
+          m_header(found.headerLength, ByteView(m_headerBytes)), m_window(image, start) {
+        m_limit = std::min<std::uint64_t>(found.fileSize, image.Length() - start);
+    }
+
+    // Walks the file, handing each record's line to `line`; returns how far the file is its own.
+    template <class Line>
+    std::uint64_t Walk(Line&& line) {
+        FollowHashChain();
+        m_provenEnd = m_found.headerLength;
+        std::uint64_t position = m_found.headerLength;
+        std::uint32_t number = 0;
+        std::size_t nextTarget = 0;
+        while (position < m_limit && position < m_provenEnd + kMostUnprovenBytes) {
+            while (nextTarget < m_targets.size() && m_targets[nextTarget] < position)
+                Contradiction(m_targets[nextTarget++]);  // points into the middle of a record
+            if (position >= m_limit) break;
+            const bool target = nextTarget < m_targets.size() && m_targets[nextTarget] == position;
+            if (target) ++nextTarget;
+            const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(m_limit - position, kMostRecordBytes));
+            const ByteView bytes = m_window.At(position, room);
+            if (bytes.size() < BLOCK_SIZE) break;
+            const BlockShape shape = RecogniseBlock(bytes.first(4), ReadU32(bytes, 4));
+            const std::optional<bool> inUse = InUse(position);
+            std::uint64_t step = BLOCK_SIZE;
+            switch (shape.kind) {
+                case BlockKind::Url:
+                case BlockKind::Leak:
+                case BlockKind::Redirect: {
+                    const std::uint64_t claimed = shape.lengthInBytes;
+                    const std::size_t cut = Cut(position, bytes, claimed, inUse);
+                    const ByteView judged = bytes.first(std::min(bytes.size(), cut));
+                    if (const auto candidate = CheckCandidate(judged, judged.size())) {
+                        m_pending.push_back({position, number, *candidate, ProvenBytes(judged, *candidate),
+                                             inUse ? (*inUse ? kLive : kDeleted) : kUnknown});
+                        step = std::min<std::uint64_t>(claimed, cut);
+                        if (inUse == true) Proven(position + step);
+                    } else {
+                        Junk(position, inUse);
+                    }
+                    break;
+                }
+                case BlockKind::Hash: {
+                    const std::uint32_t count = ReadU32(bytes, 4);
+                    if (count >= 1 && count <= kMostRecordBlocks) {
+                        step = shape.lengthInBytes;
+                        if (inUse == true) Proven(position + step);
+                    } else {
+                        Junk(position, inUse);
+                    }
+                    if (target) Contradiction(position);
+                    break;
+                }
+                case BlockKind::Blank:
+                    if (inUse != false || target) Contradiction(position);
+                    break;
+                case BlockKind::Unrecognised:
+                    Junk(position, inUse);
+                    if (target) Contradiction(position);
+                    break;
+                case BlockKind::BadFood:
+                    if (target) Contradiction(position);
+                    break;
+            }
+            ++number;
+            position += step;
+            Flush(line, position);
+        }
+        // Clusters after the last one proven are not the file's.
+        m_limit = std::min(m_limit, m_provenEnd);
+        Flush(line, std::nullopt);
+        return m_limit;
+    }
+
+private:
+    struct Pending {
+        std::uint64_t offset;
+        std::uint32_t number;
+        Candidate candidate;
+        std::vector<std::uint8_t> bytes;
+        std::string_view status;
+    };
+
+    // Whether the bitmap marks the block at `offset` in use; nothing where it maps none.
+    std::optional<bool> InUse(std::uint64_t offset) const {
+        if (offset < kBlockAreaStart) return std::nullopt;
+        const std::uint64_t block = (offset - kBlockAreaStart) / BLOCK_SIZE;
+        const std::uint64_t byte = kAllocationBitmapOffset + block / 8;
+        if (block >= m_found.blocks || byte >= std::min<std::uint64_t>(kBlockAreaStart, m_headerBytes.size()))
+            return std::nullopt;
+        return (m_headerBytes[static_cast<std::size_t>(byte)] >> (block % 8) & 1) != 0;
+    }
+
+    // Where a record of `claimed` bytes at `position` ends: before the first of its later
+    // blocks that the bitmap has in use when it is itself free, and before any block a
+    // hash entry points at that holds a record signature. The blocks after belong to a
+    // live record written over the freed one.
+    std::size_t Cut(std::uint64_t position, ByteView bytes, std::uint64_t claimed, std::optional<bool> inUse) const {
+        for (std::uint64_t block = BLOCK_SIZE; block < claimed && block < bytes.size(); block += BLOCK_SIZE) {
+            const bool overwritten = inUse == false && InUse(position + block) == true;
+            const bool pointedAt = std::binary_search(m_targets.begin(), m_targets.end(), position + block) &&
+                                   MayBeRecord(bytes.data() + block);
+            if (overwritten || pointedAt) return static_cast<std::size_t>(block);
+        }
+        return static_cast<std::size_t>(std::min<std::uint64_t>(claimed, std::numeric_limits<std::size_t>::max()));
+    }
+
+    // Whether the bitmap has any block of the cluster of `offset` in use. A cluster with
+    // none holds deleted records, zeros and 0x0BADF00D in a real file; anything else is
+    // another file's cluster.
+    bool ClusterInUse(std::uint64_t offset) const {
+        const std::uint64_t cluster = RoundDown(offset, kClusterSize);
+        for (std::uint64_t block = cluster; block < cluster + kClusterSize; block += BLOCK_SIZE)
+            if (InUse(block) != false) return true;
+        return false;
+    }
+    // Something that is neither a record nor free space stands at `offset`.
+    void Junk(std::uint64_t offset, std::optional<bool> inUse) {
+        if (inUse != false || !ClusterInUse(offset)) Contradiction(offset);
+    }
+
+    // The file's blocks reach at least to `end`: the clusters up to there are its own.
+    void Proven(std::uint64_t end) {
+        m_provenEnd = std::max(m_provenEnd, RoundDown(end - 1, kClusterSize) + kClusterSize);
+    }
+
+    // The bytes from the cluster of `offset` on are not the file's.
+    void Contradiction(std::uint64_t offset) {
+        m_limit = std::min(m_limit, std::max<std::uint64_t>(m_found.headerLength, RoundDown(offset, kClusterSize)));
+    }
+
+    // The hash tables, in chain order: each where the one before says, or the file ends
+    // there; the record offsets of their entries in use, sorted.
+    void FollowHashChain() {
+        std::uint64_t table = m_found.headerLength, previous = 0;
+        while (table != 0 && table < m_limit && table > previous && m_targets.size() < kMostHashTargets) {
+            const ByteView bytes = m_window.At(table, kMostRecordBytes);
+            const std::uint32_t count = ReadU32(bytes, 4);
+            if (bytes.size() < BLOCK_SIZE) break;
+            if (RecogniseBlock(bytes.first(4), count).kind != BlockKind::Hash || count == 0 ||
+                count > kMostRecordBlocks || table % BLOCK_SIZE != 0) {
+                Contradiction(table);
+                break;
+            }
+            const ByteView entries = bytes.first(std::min<std::size_t>(bytes.size(), count * std::size_t{BLOCK_SIZE}));
+            for (std::size_t entry = kFirstHashEntryOffset; entry + 8 <= entries.size(); entry += 8) {
+                const std::uint32_t hash = ReadU32(entries, entry), offset = ReadU32(entries, entry + 4);
+                const bool unused = offset == hash || hash == BAD_FOOD_PATTERN || hash == kUnsetField || (hash & 1);
+                if (!unused && offset >= m_found.headerLength && offset < m_limit && offset % BLOCK_SIZE == 0)
+                    m_targets.push_back(offset);
+            }
+            previous = table;
+            table = ReadU32(bytes, kNextHashTableOffset);
+        }
+        std::sort(m_targets.begin(), m_targets.end());
+        m_targets.erase(std::unique(m_targets.begin(), m_targets.end()), m_targets.end());
+    }
+
+    // Makes the lines of the records that no later contradiction can take from the file
+    // any more: those ending a record and a cluster before `position`; all at the end.
+    template <class Line>
+    void Flush(Line& line, std::optional<std::uint64_t> position) {
+        while (!m_pending.empty()) {
+            Pending& first = m_pending.front();
+            const std::uint64_t end = first.offset + first.candidate.proven;
+            if (position && (end + kMostRecordBytes + kClusterSize > *position || end > m_provenEnd)) break;
+            if (first.offset < m_limit) {
+                Candidate candidate = first.candidate;
+                if (first.offset + candidate.proven > m_limit) {
+                    // Its end lies in blocks that are not the file's: judged by those before.
+                    const auto together = static_cast<std::size_t>(m_limit - first.offset);
+                    const auto cut = CheckCandidate(ByteView(first.bytes).first(together), together);
+                    if (!cut) {
+                        m_pending.pop_front();
+                        continue;
+                    }
+                    candidate = *cut;
+                }
+                const ByteView bytes(first.bytes);
+                WithRecord(bytes, candidate, m_header, first.number, [&](const IndexRecord& record) {
+                    CarvedPlace place;
+                    place.imageOffset = m_start + first.offset;
+                    place.fileOffset = m_start;
+                    place.status = first.status;
+                    place.partial = candidate.Partial();
+                    line(record, first.offset, first.number, place);
+                });
+            }
+            m_pending.pop_front();
+        }
+    }
+
+    const std::uint64_t m_start;
+    const FoundHeader m_found;
+    const std::vector<std::uint8_t> m_headerBytes;
+    const IndexHeader m_header;
+    ImageWindow m_window;
+    std::uint64_t m_limit = 0;
+    std::uint64_t m_provenEnd = 0;  // the clusters before are the file's
+    std::vector<std::uint64_t> m_targets;
+    std::deque<Pending> m_pending;
+};
+
+PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t pieceBytes, ReadBuffer& buffer,
+                       const std::string& source, const TimelineOptions& options) {
+    PieceResult result;
+    result.start = start;
+    const std::uint64_t length = image.Length();
+    result.end = std::min<std::uint64_t>(length, start + pieceBytes);
+    const auto want = static_cast<std::size_t>(result.end - start);
+    buffer.Resize(want);
+    std::size_t got = 0;
+    if (!image.ReadAt(start, buffer.data(), want, got)) {
+        result.read = false;
+        return result;
+    }
+    buffer.Resize(got);
+    const ByteView bytes(buffer);
+    // A record or header starting near the piece's end may reach into the next piece:
+    // its bytes are read again, whole, when it needs them. Pieces read no more than
+    // their own bytes otherwise.
+    ReadBuffer across;
+    auto from = [&](std::size_t at, std::size_t needed) -> ByteView {
+        if (at + needed <= bytes.size() || start + bytes.size() >= length) return bytes.subspan(at);
+        const auto more = static_cast<std::size_t>(std::min<std::uint64_t>(kMostRecordBytes, length - start - at));
+        across.Resize(more);
+        std::size_t read = 0;
+        if (!image.ReadAt(start + at, across.data(), more, read)) read = 0;
+        across.Resize(read);
+        return ByteView(across);
+    };
+    for (std::size_t at = 0; at + BLOCK_SIZE <= bytes.size(); at += BLOCK_SIZE) {
+        const std::uint8_t* block = bytes.data() + at;
+        const std::uint64_t offset = start + at;
+        if (offset % kSectorSize == 0 && MayBeHeader(block)) {
+            if (CheckFileHeader(from(at, kAllocationBitmapOffset))) result.findings.push_back({offset, true});
+            continue;
+        }
+        if (!MayBeRecord(block)) continue;
+        const std::uint32_t count = ReadU32(bytes, at + 4);
+        if (count == 0 || count > kMostRecordBlocks) continue;
+        const auto together = static_cast<std::size_t>(RoundDown(offset, kContiguousUnit) + kContiguousUnit - offset);
+        const ByteView rest = from(at, count * std::size_t{BLOCK_SIZE});
+        const auto candidate = CheckCandidate(rest, together);
+        if (!candidate) continue;
+        Finding finding{offset, false, result.text.size()};
+        WithRecord(rest, *candidate, LooseHeader(candidate->layout), 0, [&](const IndexRecord& record) {
+            CarvedPlace place;
+            place.imageOffset = offset;
+            place.partial = candidate->Partial();
+            AppendCarvedLine(result.text, options, source, record, offset, std::nullopt, place);
+        });
+        finding.textEnd = result.text.size();
+        result.findings.push_back(finding);
+    }
+    return result;
+}
+
+// Writes the found file's own bytes out, never over a file that is there.
+bool Extract(ImageReader& image, std::uint64_t start, std::uint64_t length, const CarveOptions& options,
+             const std::function<void(const std::string&)>& say) {
+    const std::string target =
+        Utf8FromPath(PathFromUtf8(options.extractFolder) / PathFromUtf8(ExtractedFileName(start)));
+    platform::OutputFile output;
+    const platform::WriteStatus opened = output.Open(target, options.inputs, platform::Existing::Keep);
+    if (opened.error == platform::WriteError::SameAsInput) {
+        say(target + " was not written: it is the input " + options.inputs[opened.input]);
+        return false;
+    }
+    if (!opened.ok()) {
+        say(target + " was not written: " + opened.reason);
+        return false;
+    }
+    ImageWindow window(image, start);
+    constexpr std::size_t kChunk = 1 << 20;
+    for (std::uint64_t done = 0; done < length;) {
+        const ByteView bytes = window.At(done, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done)));
+        if (bytes.empty()) {
+            say(target + " was not written: the image cannot be read at " + std::to_string(start + done));
+            return false;
+        }
+        output.Stream().write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        done += bytes.size();
+    }
+    const platform::WriteStatus committed = output.Commit();
+    if (!committed.ok()) {
+        say(target + " was not written: " + committed.reason);
+        return false;
+    }
+    return true;
+}
+
+std::string HexText(std::uint64_t value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value);
+    return "0x" + text;
+}
+}  // namespace
+
+std::string ExtractedFileName(std::uint64_t imageOffset) { return "index-" + HexText(imageOffset) + ".dat"; }
+
+CarveResult CarveImage(ImageReader& image, const std::string& source, const CarveOptions& options, std::ostream& out,
+                       const std::function<void(const std::string&)>& say,
+                       const std::function<void(const CarveProgress&)>& progress) {
+    CarveResult result;
+    const std::string shownSource = TextToUtf8(source);
+    const std::uint64_t length = image.Length();
+    const std::size_t pieceBytes = options.pieceBytes ? options.pieceBytes / BLOCK_SIZE * BLOCK_SIZE : kPieceBytes;
+    const std::size_t pieces = static_cast<std::size_t>((length + pieceBytes - 1) / pieceBytes);
+    SpareBuffers<ReadBuffer> spare;
+    std::uint64_t suppressedEnd = 0;  // records before this lie in a found file
+    std::string fileLines;
+    auto handOnFileLines = [&](bool all) {
+        if (all || fileLines.size() >= kTimelinePiece) {
+            out.write(fileLines.data(), static_cast<std::streamsize>(fileLines.size()));
+            fileLines.clear();
+        }
+    };
+
+    RunInOrder<PieceResult>(
+        pieces, std::max(1u, options.jobs),
+        [&](std::size_t piece) {
+            ReadBuffer buffer = spare.Take();
+            PieceResult found =
+                CarvePiece(image, std::uint64_t{piece} * pieceBytes, pieceBytes, buffer, shownSource, options.timeline);
+            spare.GiveBack(std::move(buffer));
+            return found;
+        },
+        [&](PieceResult&& piece) {
+            if (!piece.read) {
+                say(source + ": the image cannot be read from " + std::to_string(piece.start) + " to " +
+                    std::to_string(piece.end));
+                result.allRead = false;
+            }
+            for (const Finding& finding : piece.findings) {
+                if (finding.offset < suppressedEnd) continue;
+                if (!finding.header) {
+                    out.write(piece.text.data() + finding.textStart,
+                              static_cast<std::streamsize>(finding.textEnd - finding.textStart));
+                    ++result.records;
+                    continue;
+                }
+                ImageWindow headerWindow(image, finding.offset);
+                const ByteView headerBytes = headerWindow.At(0, kMostHeaderLength);
+                const auto header = CheckFileHeader(headerBytes);
+                if (!header) continue;
+                FoundFile file(image, finding.offset, *header,
+                               headerBytes.first(std::min<std::size_t>(headerBytes.size(), header->headerLength)));
+                const std::uint64_t own = file.Walk(
+                    [&](const IndexRecord& record, std::uint64_t offset, std::uint32_t number, const CarvedPlace& place) {
+                        AppendCarvedLine(fileLines, options.timeline, shownSource, record, offset, number, place);
+                        ++result.records;
+                        handOnFileLines(false);
+                    });
+                handOnFileLines(true);
+                ++result.foundFiles;
+                suppressedEnd = finding.offset + own;
+                if (!options.extractFolder.empty() && !Extract(image, finding.offset, own, options, say))
+                    result.allExtracted = false;
+            }
+            if (progress) progress({piece.end, length, result.records});
+        });
+    out.flush();
+    return result;
+}
+
+}  // namespace tallowmark
