@@ -11,13 +11,20 @@ add_library(tallowmark_gui STATIC
   presentation/TimelineChart.cpp
   shell/AboutDlg.cpp
   shell/ChildFrame.cpp
+  shell/CommandActions.cpp
+  shell/DocumentCommands.cpp
+  shell/DocumentManager.cpp
+  shell/HelpWindow.cpp
   shell/LockKeyIndicators.cpp
   shell/MainFrame.cpp
   shell/OpenChannel.cpp
   shell/TallowmarkApp.cpp
   shell/ToolbarIcons.cpp
   shell/UserPrompts.cpp
+  shell/ViewCommands.cpp
   shell/ViewingDefaults.cpp
+  shell/WindowArrangement.cpp
+  widgets/MessageBoxes.cpp
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui PUBLIC tallowmark_core tallowmark_desktop Qt6::Widgets Qt6::Network)

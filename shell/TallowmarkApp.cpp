@@ -17,6 +17,7 @@
 #include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "discovery/FindFilesDlg.h"
 #include "shell/AboutDlg.h"
 #include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
@@ -100,7 +101,8 @@ bool TallowmarkApp::InitInstance() {
 
     LoadRecentFiles();
     m_defaults.Load();
-    m_pMainFrame = std::make_unique<MainFrame>();
+    m_pMainFrame = std::make_unique<MainFrame>(
+        ShellServices{*m_pPrompts, m_recentFiles, m_defaults, m_strBootDeletionRoot}, *this);
     RegisterShellFileTypes();
     // The window stays hidden until the files handed over are open; its layout is
     // settled first so that their windows get their proper size.
@@ -164,13 +166,7 @@ void TallowmarkApp::SaveRecentFiles() const {
 }
 
 TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
-    if (!m_pMainFrame) return nullptr;
-    // Only a newly read document enters the recent-file list; an open one is just activated.
-    const bool alreadyOpen = m_pMainFrame->FindOpenDocument(path) != nullptr;
-    TallowmarkDoc* document = m_pMainFrame->OpenDocumentFile(path);
-    if (document && !alreadyOpen) m_recentFiles.Add(document->PathName());
-    m_pMainFrame->RebuildMenus();
-    return document;
+    return m_pMainFrame ? m_pMainFrame->Documents().OpenDocumentFile(path) : nullptr;
 }
 
 void TallowmarkApp::OnFileOpen() {
@@ -188,7 +184,8 @@ void TallowmarkApp::OnFileOpen() {
 // Opens every file picked in the Find Files dialog, each titled with its full path before
 // the next is read; one that fails shows its message and the next is opened.
 void TallowmarkApp::OnFindFiles() {
-    for (const std::string& path : m_pPrompts->AskFoundFiles(m_pMainFrame.get())) {
+    FindFilesDlg dialog(*m_pPrompts, m_pMainFrame.get());
+    for (const std::string& path : m_pPrompts->AskFoundFiles(dialog)) {
         TallowmarkDoc* document = OpenDocumentFile(path);
         if (!document) continue;
         document->SetTitle(document->PathName());
@@ -205,6 +202,13 @@ void TallowmarkApp::OpenRecentFile(std::size_t index) {
     }
 }
 
+std::unique_ptr<AboutDlg> TallowmarkApp::MakeAboutBox() {
+    const auto open = [this](const QUrl& address) {
+        if (m_pMainFrame) m_pMainFrame->Documents().OpenWithDefaultApplication(address);
+    };
+    return std::make_unique<AboutDlg>(*m_pPrompts, open, m_pMainFrame.get());
+}
+
 bool TallowmarkApp::OnCommand(int id) {
     if (id >= cmd::RecentFirst && id <= cmd::RecentLast) {
         OpenRecentFile(static_cast<std::size_t>(id - cmd::RecentFirst));
@@ -216,11 +220,7 @@ bool TallowmarkApp::OnCommand(int id) {
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
-        case cmd::AppAbout: {
-            AboutDlg dialog(m_pMainFrame.get());
-            m_pPrompts->RunModal(dialog);
-            return true;
-        }
+        case cmd::AppAbout: m_pPrompts->RunModal(*MakeAboutBox()); return true;
         default: return false;
     }
 }

@@ -15,6 +15,7 @@
 
 namespace tallowmark {
 
+class AboutDlg;
 class MainFrame;
 class OpenChannel;
 class TallowmarkDoc;
@@ -64,6 +65,8 @@ public:
     // A file the desktop asked to open: opened like a dropped file, and the window shown.
     void OnShellOpen(const std::string& path);
     void OnFindFiles();
+    // The About box, over the main window.
+    std::unique_ptr<AboutDlg> MakeAboutBox();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;

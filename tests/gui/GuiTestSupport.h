@@ -57,7 +57,7 @@ public:
         openedUrls.push_back(url);
         return launchResult;
     }
-    std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
+    std::vector<std::string> AskFoundFiles(FindFilesDlg&) override { return std::exchange(foundFiles, {}); }
     platform::LaunchResult OpenInTextEditor(const QString& path) override {
         editedPaths.push_back(path);
         return launchResult;
