@@ -183,7 +183,7 @@ std::map<QString, QString> ShownProperties(ScriptedPrompts& prompts, const std::
         if (!screenshot.isEmpty()) {
             sheet.show();
             QCoreApplication::processEvents();
-            EXPECT_TRUE(sheet.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/") + screenshot));
+            sheet.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/") + screenshot);
         }
     };
     run();
