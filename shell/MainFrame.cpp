@@ -198,11 +198,10 @@ void MainFrame::UpdateCaptions() {
     setWindowTitle(m_pDocuments->MainCaption());
 }
 
-CommandRoute MainFrame::Route() const {
+CommandRoute MainFrame::Route() {
     ChildFrame* child = ActiveChild();
-    if (!child) return CommandRoute{const_cast<MainFrame*>(this), &m_application};
-    return CommandRoute{&child->ViewTarget(), &child->DocumentTarget(), child, const_cast<MainFrame*>(this),
-                        &m_application};
+    if (!child) return CommandRoute{this, &m_application};
+    return CommandRoute{&child->ViewTarget(), &child->DocumentTarget(), child, this, &m_application};
 }
 
 bool MainFrame::RouteCommand(int id) {

@@ -37,7 +37,7 @@ public:
 
     QAction* Action(int id) const;
     // Active view, the active document's commands, child frame, this frame, application.
-    CommandRoute Route() const;
+    CommandRoute Route();
     // Runs `id` through the route; false when nothing handles it.
     bool RouteCommand(int id);
     void UpdateCommandUi();
