@@ -81,8 +81,6 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
 
 TallowmarkApp::~TallowmarkApp() { ExitInstance(); }
 
-TallowmarkApp* TallowmarkApp::Instance() { return static_cast<TallowmarkApp*>(QCoreApplication::instance()); }
-
 void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
 
 void TallowmarkApp::SetCommandLine(const QStringList& arguments) {

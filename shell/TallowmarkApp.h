@@ -26,7 +26,6 @@ class TallowmarkApp : public QApplication, public CommandTarget {
 public:
     TallowmarkApp(int& argc, char** argv);
     ~TallowmarkApp() override;
-    static TallowmarkApp* Instance();
 
     // Reads the settings, hands "/dde" files to a running instance (false: nothing more
     // to do) or takes them itself, creates the main window and registers the document
