@@ -11,7 +11,6 @@
 #include "model/TallowmarkDoc.h"
 #include "presentation/RecordRows.h"
 
-class QMenu;
 
 namespace tallowmark {
 
