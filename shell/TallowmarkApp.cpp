@@ -6,8 +6,10 @@
 #include <QLayout>
 #include <QSettings>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
+#include "discovery/FindFilesDlg.h"
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
@@ -17,7 +19,6 @@
 #include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
-#include "discovery/FindFilesDlg.h"
 #include "shell/AboutDlg.h"
 #include "shell/AppIcons.h"
 #include "shell/CommandIds.h"
@@ -81,7 +82,10 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
 
 TallowmarkApp::~TallowmarkApp() { ExitInstance(); }
 
-void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
+void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) {
+    if (m_pMainFrame) throw std::logic_error("the prompts are set before the main window is made");
+    m_pPrompts = std::move(prompts);
+}
 
 void TallowmarkApp::SetCommandLine(const QStringList& arguments) {
     m_commandLine.clear();

@@ -45,6 +45,7 @@ public:
     MainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
     RecentFileList& RecentFiles() { return m_recentFiles; }
     UserPrompts& Prompts() { return *m_pPrompts; }
+    // Before InitInstance: the main window and every window in it keep the prompts they are given.
     void SetPrompts(std::unique_ptr<UserPrompts> prompts);
 
     // Where start-up looks and writes; tests point them at scratch places. An empty
