@@ -1,5 +1,5 @@
 # The desktop program (Qt 6 Widgets).
-find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
+find_package(Qt6 REQUIRED COMPONENTS Widgets Network Svg)
 
 add_library(tallowmark_gui STATIC
   discovery/FindFilesDlg.cpp
@@ -11,16 +11,23 @@ add_library(tallowmark_gui STATIC
   presentation/TimelineChart.cpp
   shell/AboutDlg.cpp
   shell/ChildFrame.cpp
+  shell/CommandActions.cpp
+  shell/DocumentCommands.cpp
+  shell/DocumentManager.cpp
+  shell/HelpWindow.cpp
   shell/LockKeyIndicators.cpp
   shell/MainFrame.cpp
   shell/OpenChannel.cpp
   shell/TallowmarkApp.cpp
   shell/ToolbarIcons.cpp
   shell/UserPrompts.cpp
+  shell/ViewCommands.cpp
   shell/ViewingDefaults.cpp
+  shell/WindowArrangement.cpp
+  widgets/MessageBoxes.cpp
 )
 set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
-target_link_libraries(tallowmark_gui PUBLIC tallowmark_core tallowmark_desktop Qt6::Widgets Qt6::Network)
+target_link_libraries(tallowmark_gui PUBLIC tallowmark_core tallowmark_desktop Qt6::Widgets Qt6::Network Qt6::Svg)
 # The lock-key panes read the keyboard's indicators through Xlib's XKB calls on X11.
 find_package(X11)
 if(X11_FOUND AND NOT WIN32 AND NOT APPLE)
@@ -35,6 +42,12 @@ foreach(icon tallowmark index-document)
 endforeach()
 list(APPEND TALLOWMARK_ICON_FILES shell/icons/tallowmark.svg)  # for the desktop's icon theme
 qt_add_resources(tallowmark_gui tallowmark_icons PREFIX /icons BASE shell/icons FILES ${TALLOWMARK_ICON_FILES})
+set(TALLOWMARK_TOOLBAR_PICTURES)
+foreach(name document-open document-save-as edit-cut edit-copy edit-paste help-about help-contextual)
+  list(APPEND TALLOWMARK_TOOLBAR_PICTURES shell/icons/toolbar/${name}.svg)
+endforeach()
+qt_add_resources(tallowmark_gui tallowmark_toolbar PREFIX /toolbar BASE shell/icons/toolbar
+                 FILES ${TALLOWMARK_TOOLBAR_PICTURES})
 
 add_executable(tallowmark shell/main.cpp)
 target_link_libraries(tallowmark PRIVATE tallowmark_gui)

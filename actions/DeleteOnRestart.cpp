@@ -20,4 +20,18 @@ std::string BootDeletionMessage(const platform::BootDeletionResult& result, cons
                                    PathDisplayText(result.owner)});
 }
 
+std::string FileToDeleteOnRestart(const std::string& documentPath) {
+    const std::string canonical = CanonicalPath(documentPath);
+    return canonical.empty() ? documentPath : NativeSeparators(canonical);
+}
+
+std::string ScheduleDeleteOnRestart(const std::string& documentPath, const std::string& root) {
+    const std::string path = FileToDeleteOnRestart(documentPath);
+    return BootDeletionMessage(platform::ScheduleDeletionAtBoot(path, root), path);
+}
+
+bool IsDeleteOnRestartScheduled(const std::string& documentPath, const std::string& root) {
+    return platform::IsScheduledForDeletionAtBoot(FileToDeleteOnRestart(documentPath), root);
+}
+
 }  // namespace tallowmark

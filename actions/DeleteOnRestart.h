@@ -1,5 +1,6 @@
 #pragma once
-// What the user reads when the system did not take a Delete on Restart request.
+// Delete on Restart of an open document's file: what is scheduled, and what the user
+// reads when the system did not take the request.
 
 #include <string>
 
@@ -23,5 +24,14 @@ inline constexpr const char* kBootDeletionLinkOnPath =
 // The message for `path` (as the system spells it) refused with `result`; empty when
 // the request was recorded.
 std::string BootDeletionMessage(const platform::BootDeletionResult& result, const std::string& path);
+
+// The file to schedule for the document read from `documentPath`: the file itself, not a
+// link to it, since removing a link would leave the file in place. The bytes of its name
+// as they are, UTF-8 or not.
+std::string FileToDeleteOnRestart(const std::string& documentPath);
+// Schedules the document's file below `root` (see platform/BootDeletion.h); the message
+// when the system refused, else empty.
+std::string ScheduleDeleteOnRestart(const std::string& documentPath, const std::string& root);
+bool IsDeleteOnRestartScheduled(const std::string& documentPath, const std::string& root);
 
 }  // namespace tallowmark

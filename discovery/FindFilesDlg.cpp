@@ -13,7 +13,7 @@
 
 #include "discovery/IndexFileSearch.h"
 #include "presentation/PathText.h"
-#include "shell/UserPrompts.h"
+#include "widgets/MessageBoxes.h"
 
 namespace tallowmark {
 
@@ -77,7 +77,7 @@ constexpr QSize kMinimumWindowSize{350, 200};
 constexpr int kMargin = 10;  // between the controls and the right and bottom edges
 }  // namespace
 
-FindFilesDlg::FindFilesDlg(UserPrompts& prompts, QWidget* parent, SearchProc search)
+FindFilesDlg::FindFilesDlg(MessagePrompts& prompts, QWidget* parent, SearchProc search)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_prompts(prompts),
       m_search(std::move(search)),
@@ -172,7 +172,7 @@ void FindFilesDlg::OnDone() {
 void FindFilesDlg::accept() {
     const QModelIndexList selected = m_listFiles->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
-        m_prompts.Message(this, UserPrompts::Icon::Critical, QString::fromLatin1(kNothingSelectedMessage));
+        m_prompts.Message(this, MessageIcon::Critical, QString::fromLatin1(kNothingSelectedMessage));
         return;
     }
     StopSearch();

@@ -20,7 +20,7 @@ class QPushButton;
 namespace tallowmark {
 
 class FindFilesSink;
-class UserPrompts;
+class MessagePrompts;
 
 class FindFilesDlg : public QDialog {
     Q_OBJECT
@@ -31,7 +31,7 @@ public:
 
     // Runs `search`, or a search of the whole machine when it is empty, from the moment
     // the dialog is first shown.
-    explicit FindFilesDlg(UserPrompts& prompts, QWidget* parent = nullptr, SearchProc search = {});
+    explicit FindFilesDlg(MessagePrompts& prompts, QWidget* parent = nullptr, SearchProc search = {});
     // Stops the search and waits for the worker, which never waits for this thread.
     ~FindFilesDlg() override;
 
@@ -56,7 +56,7 @@ private:
     void ShowStatus(const std::string& text);
     void OnDone();
 
-    UserPrompts& m_prompts;
+    MessagePrompts& m_prompts;
     QPushButton* m_btnCancel;
     QPushButton* m_btnOK;
     QLineEdit* m_editStatus;

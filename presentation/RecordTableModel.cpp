@@ -7,22 +7,22 @@
 
 namespace tallowmark {
 
-RecordTableModel::RecordTableModel(bool isVersion4, QObject* parent)
-    : QAbstractTableModel(parent), m_bVersion4(isVersion4) {}
+RecordTableModel::RecordTableModel(const TallowmarkDoc& document, ViewOptions options, QObject* parent)
+    : QAbstractTableModel(parent), m_rows(document, options) {}
 
 int RecordTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.Visible().size());
 }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount(m_bVersion4);
+    return parent.isValid() ? 0 : ColumnCount(m_rows.IsVersion4());
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const IndexRecord* record = RecordAt(index.row());
     if (!record) return {};
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(AnsiToUtf8(CellText(*record, index.column(), m_bVersion4)));
+        return QString::fromStdString(AnsiToUtf8(CellText(*record, index.column(), m_rows.IsVersion4())));
     if (role == Qt::TextAlignmentRole) {
         const bool right = kRecordColumns[static_cast<std::size_t>(index.column())].alignment == CellAlignment::Right;
         return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
@@ -40,34 +40,38 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-void RecordTableModel::SetRows(RowList rows) {
+void RecordTableModel::SetOptions(ViewOptions options) {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_rows.SetOptions(options);
     endResetModel();
 }
 
-void RecordTableModel::Reorder(const std::function<void(RowList&)>& reorder) {
+bool RecordTableModel::SetFilterText(const std::string& text) {
+    if (text == m_rows.FilterText()) return false;
+    beginResetModel();
+    m_rows.SetFilterText(text);
+    endResetModel();
+    return true;
+}
+
+void RecordTableModel::SortByColumn(int column) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<const IndexRecord*> recordsBefore;
     recordsBefore.reserve(static_cast<std::size_t>(before.size()));
     for (const QModelIndex& index : before) recordsBefore.push_back(RecordAt(index.row()));
-    reorder(m_rows);
+    m_rows.SortByColumn(column);
     if (!before.isEmpty()) {
+        const RowList& rows = m_rows.Visible();
         std::unordered_map<const IndexRecord*, int> newRow;
-        newRow.reserve(m_rows.size());
-        for (std::size_t i = 0; i < m_rows.size(); ++i) newRow.emplace(m_rows[i], static_cast<int>(i));
+        newRow.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) newRow.emplace(rows[i], static_cast<int>(i));
         QModelIndexList after;
         for (qsizetype i = 0; i < before.size(); ++i)
             after.push_back(index(newRow.at(recordsBefore[static_cast<std::size_t>(i)]), before[i].column()));
         changePersistentIndexList(before, after);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-const IndexRecord* RecordTableModel::RecordAt(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return nullptr;
-    return m_rows[static_cast<std::size_t>(row)];
 }
 
 }  // namespace tallowmark

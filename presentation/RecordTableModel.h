@@ -1,32 +1,36 @@
 #pragma once
-// The rows of one view: pointers to the document's records, shown through the core's cells.
+// The rows of one view, as Qt's item views read them: the row set decides which records
+// show in which order, the core's cells give their texts.
 
 #include <QAbstractTableModel>
-#include <functional>
+#include <string>
 
-#include "presentation/RecordSort.h"
+#include "presentation/RecordRows.h"
 
 namespace tallowmark {
 
 class RecordTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    RecordTableModel(bool isVersion4, QObject* parent = nullptr);
+    RecordTableModel(const TallowmarkDoc& document, ViewOptions options, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void SetRows(RowList rows);
-    // Reorders the rows; selection and current row follow their records.
-    void Reorder(const std::function<void(RowList&)>& reorder);
-    const IndexRecord* RecordAt(int row) const;
-    const RowList& Rows() const { return m_rows; }
+    const RecordRows& RowSet() const { return m_rows; }
+    const RowList& Rows() const { return m_rows.Visible(); }
+    const IndexRecord* RecordAt(int row) const { return m_rows.At(row); }
+
+    // Each of these changes the rows shown; see RecordRows.
+    void SetOptions(ViewOptions options);
+    bool SetFilterText(const std::string& text);
+    // Selection and current row follow their records.
+    void SortByColumn(int column);
 
 private:
-    bool m_bVersion4;
-    RowList m_rows;
+    RecordRows m_rows;
 };
 
 }  // namespace tallowmark

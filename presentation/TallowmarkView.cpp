@@ -2,33 +2,18 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QUrl>
 #include <unordered_set>
 
-#include "model/NativePath.h"
-#include "platform/BootDeletion.h"
-#include "actions/CachedFile.h"
-#include "actions/DeleteOnRestart.h"
-#include "actions/FilePropertiesGeneral.h"
 #include "presentation/AnsiText.h"
-#include "presentation/CsvExport.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
-#include "presentation/RecordSort.h"
 #include "presentation/RecordTableModel.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandTable.h"
-#include "shell/MainFrame.h"
-#include "shell/TallowmarkApp.h"
-#include "shell/UserPrompts.h"
+#include "widgets/MessageBoxes.h"
 
 namespace tallowmark {
 
@@ -36,14 +21,6 @@ namespace {
 constexpr const char* kNoRecordsMessage =
     "No records were found in this index.dat file. In other words, no personal information has been written to "
     "this index.dat file.\r\n\r\n%1";
-constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
-
-// The file itself, not a link to it: removing a link would leave the file in place. The
-// bytes of its name as they are, UTF-8 or not.
-std::string FileOnDisk(const TallowmarkDoc& document) {
-    const std::string canonical = CanonicalPath(document.PathName());
-    return canonical.empty() ? document.PathName() : NativeSeparators(canonical);
-}
 
 // Message boxes show "\r\n" line breaks as "\n".
 QString ForDisplay(const std::string& text) {
@@ -51,12 +28,12 @@ QString ForDisplay(const std::string& text) {
 }
 }  // namespace
 
-TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, QWidget* parent)
+TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOptions options, MessagePrompts& prompts,
+                               QWidget* parent)
     : QTreeView(parent),
-      m_bViewBlankRecords(TallowmarkApp::Instance()->GetDefaultViewBlankRecords()),
-      m_bViewBadfoodRecords(TallowmarkApp::Instance()->GetDefaultViewBadfoodRecords()),
       m_pDocument(std::move(document)),
-      m_pModel(new RecordTableModel(m_pDocument->IsVersion4(), this)) {
+      m_prompts(prompts),
+      m_pModel(new RecordTableModel(*m_pDocument, options, this)) {
     setModel(m_pModel);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -90,20 +67,22 @@ void TallowmarkView::OnInitialUpdate() {
         SizeColumn(column, width);
     }
     if (m_pDocument->RecordCount() == 0)
-        TallowmarkApp::Instance()->Prompts().Message(
-            window(), UserPrompts::Icon::Warning,
-            ForDisplay(FormatMessage(kNoRecordsMessage, m_pDocument->PathName())));
-    FillList();
+        m_prompts.Message(window(), MessageIcon::Warning,
+                          ForDisplay(FormatMessage(kNoRecordsMessage, m_pDocument->PathName())));
+    RowsReplaced();
 }
 
-void TallowmarkView::FillList() {
-    RowList rows;
-    rows.reserve(m_pDocument->RecordCount());
-    for (const auto& record : m_pDocument->Records())
-        if (ViewOptions{m_bViewBlankRecords, m_bViewBadfoodRecords}.Shows(*record)) rows.push_back(record.get());
-    m_orderedRows = std::move(rows);
-    m_pModel->SetRows(FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4()));
+const ViewOptions& TallowmarkView::Options() const { return Rows().Options(); }
+
+const RecordRows& TallowmarkView::Rows() const { return m_pModel->RowSet(); }
+
+void TallowmarkView::SetOptions(ViewOptions options) {
+    m_pModel->SetOptions(options);
     header()->setSortIndicatorShown(false);  // the rows are in file order again
+    RowsReplaced();
+}
+
+void TallowmarkView::RowsReplaced() {
     FitColumns();
     emit CurrentEntryChanged();
     emit RowsChanged();
@@ -150,35 +129,25 @@ void TallowmarkView::FitColumns() {
 
 void TallowmarkView::OnColumnClick(int column) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The whole list is sorted, so that a wider filter later brings rows back in order.
-    m_pModel->Reorder([this, column](RowList& rows) {
-        tallowmark::OnColumnClick(m_orderedRows, column);
-        rows = FilterRows(m_orderedRows, m_filter, m_pDocument->IsVersion4());
-    });
+    m_pModel->SortByColumn(column);
     QApplication::restoreOverrideCursor();
-    // After an ascending sort the shared toggle names this column; after a descending one it is -1.
-    header()->setSortIndicator(column, g_lastSortColumn == column ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicator(column,
+                               RecordRows::SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
     header()->setSortIndicatorShown(true);
 }
 
-void TallowmarkView::SetFilterText(const QString& text) {
-    std::string fieldText = text.toStdString();
-    if (fieldText == m_strFilterText) return;
-    RecordFilter next(fieldText);
-    // Typing on narrows the list: only the rows shown now can still match.
-    const RowList& candidates = next.Narrows(m_filter) ? m_pModel->Rows() : m_orderedRows;
-    RowList rows = FilterRows(candidates, next, m_pDocument->IsVersion4());
-    m_strFilterText = std::move(fieldText);
-    m_filter = std::move(next);
-    ShowRows(std::move(rows));
-}
+QString TallowmarkView::FilterText() const { return QString::fromStdString(Rows().FilterText()); }
 
-void TallowmarkView::ShowRows(RowList rows) {
+const RecordFilter& TallowmarkView::Filter() const { return Rows().Filter(); }
+
+void TallowmarkView::SetFilterText(const QString& text) {
+    const std::string fieldText = text.toStdString();
+    if (fieldText == Rows().FilterText()) return;
     const RowList selected = RecordsAt(SelectedRows());
     const std::unordered_set<const IndexRecord*> kept(selected.begin(), selected.end());
     const IndexRecord* current = m_pModel->RecordAt(currentIndex().row());
 
-    m_pModel->SetRows(std::move(rows));
+    m_pModel->SetFilterText(fieldText);
     // Consecutive kept rows become one range, so a large selection costs little.
     QItemSelection selection;
     const RowList& shown = m_pModel->Rows();
@@ -204,9 +173,7 @@ void TallowmarkView::ShowRows(RowList rows) {
     emit RowsChanged();
 }
 
-QString TallowmarkView::CountText() const {
-    return QString::fromStdString(RecordCountText(m_pModel->Rows().size(), m_pDocument->RecordCount()));
-}
+QString TallowmarkView::CountText() const { return QString::fromStdString(Rows().CountText()); }
 
 std::vector<int> TallowmarkView::SelectedRows() const {
     // Read from the ranges: asking row by row whether it is selected is slow for large selections.
@@ -235,16 +202,19 @@ void TallowmarkView::CopySelection() {
         if (!header()->isSectionHidden(column)) columns.push_back(column);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
-    const std::string text = RowsAsTabSeparated(records, columns, m_pDocument->IsVersion4());
+    const std::string text = RowsAsTabSeparated(records, columns, Rows().IsVersion4());
     QGuiApplication::clipboard()->setText(QString::fromStdString(AnsiToUtf8(text)));
     QApplication::restoreOverrideCursor();
 }
 
-TimelineDays TallowmarkView::TimelineData(TimeBasis basis) const {
-    if (!m_filter.Period()) return GatherTimelineDays(m_pModel->Rows(), basis);
-    const RecordFilter textOnly(WithPeriodTerm(m_strFilterText, std::nullopt));
-    return GatherTimelineDays(FilterRows(m_orderedRows, textOnly, m_pDocument->IsVersion4()), basis);
+TimelineDays TallowmarkView::TimelineData(TimeBasis basis) const { return Rows().TimelineData(basis); }
+
+void TallowmarkView::SetTimelineShown(bool shown) {
+    m_bShowTimeline = shown;
+    emit TimelineShownChanged(shown);
 }
+
+bool TallowmarkView::HasSelection() const { return selectionModel()->hasSelection(); }
 
 int TallowmarkView::SelectionMark() const {
     // The focus alone gives the list a current row; the mark is a row the user selected.
@@ -259,99 +229,11 @@ void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
     const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
-    TallowmarkApp::Instance()->Prompts().Details(window(), ForDisplay(text));
-}
-
-void TallowmarkView::OnExport() {
-    UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
-    const QFileInfo document(QString::fromStdString(m_pDocument->PathName()));
-    const QString path = prompts.AskSavePath(window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"),
-                                             document.absolutePath(), document.completeBaseName() + ".csv");
-    if (path.isEmpty()) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // Export writes what the list shows; with no filter, exactly the classic export.
-    const std::string target = NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
-    // Never onto the file of an open document, by a name or a link.
-    const MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame();
-    const std::vector<std::string> openFiles = frame ? frame->OpenDocumentPaths() : std::vector<std::string>{};
-    const Outcome written =
-        m_filter.IsEmpty()
-            ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords, openFiles)
-            : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter, openFiles);
-    QApplication::restoreOverrideCursor();
-    if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
-}
-
-void TallowmarkView::SaveSettingsAsDefaults() {
-    TallowmarkApp* app = TallowmarkApp::Instance();
-    app->SetDefaultViewBadfoodRecords(m_bViewBadfoodRecords);
-    app->SetDefaultViewBlankRecords(m_bViewBlankRecords);
-}
-
-void TallowmarkView::OnDeleteOnRestart() {
-    TallowmarkApp* app = TallowmarkApp::Instance();
-    const std::string path = FileOnDisk(*m_pDocument);
-    const platform::BootDeletionResult scheduled = platform::ScheduleDeletionAtBoot(path, app->BootDeletionRoot());
-    if (!scheduled)
-        app->Prompts().Message(window(), UserPrompts::Icon::Critical,
-                               QString::fromStdString(BootDeletionMessage(scheduled, path)));
-}
-
-CommandState TallowmarkView::OnUpdateDeleteOnRestart() const {
-    const bool scheduled =
-        platform::IsScheduledForDeletionAtBoot(FileOnDisk(*m_pDocument), TallowmarkApp::Instance()->BootDeletionRoot());
-    return CommandState{!scheduled, scheduled};
-}
-
-void TallowmarkView::OnFileProperties() {
-    FilePropertiesSheet sheet(PropertiesOf(*m_pDocument), window());
-    TallowmarkApp::Instance()->Prompts().RunModal(sheet);
-}
-
-std::string TallowmarkView::GetCachedFilePath() const {
-    const IndexRecord* record = CurrentRecord();
-    return record ? CachedFilePath(*record, m_pDocument->PathName()) : std::string();
-}
-
-void TallowmarkView::OnOpenCachedFile() {
-    const std::string path = GetCachedFilePath();
-    if (path.empty()) return;
-    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
-        frame->OpenWithDefaultApplication(QUrl::fromLocalFile(QString::fromStdString(path)));
-}
-
-void TallowmarkView::OnOpenCachedFileInNotepad() {
-    const std::string path = GetCachedFilePath();
-    if (path.empty()) return;
-    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
-        frame->OpenInTextEditor(QString::fromStdString(path));
-}
-
-std::unique_ptr<QMenu> TallowmarkView::CreateContextMenu() {
-    auto menu = std::make_unique<QMenu>(this);
-    const bool hasCachedFile = !GetCachedFilePath().empty();
-    for (const MenuItemInfo& item : RecordContextMenu()) {
-        if (item.id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        if (!hasCachedFile && (item.id == cmd::CachedFileDefault || item.id == cmd::CachedFileNotepad)) continue;
-        QAction* action = menu->addAction(QString::fromLatin1(item.text));
-        action->setData(item.id);
-        if (const CommandInfo* command = FindCommand(item.id))
-            action->setStatusTip(QString::fromLatin1(CommandPrompt(*command).c_str()));
-        if (item.id == cmd::EntryDetails) menu->setDefaultAction(action);  // shown in bold
-    }
-    return menu;
-}
-
-void TallowmarkView::OnListRightClick(const QPoint& position) {
-    const std::unique_ptr<QMenu> menu = CreateContextMenu();
-    if (QAction* chosen = menu->exec(position)) emit ContextCommand(chosen->data().toInt());
+    m_prompts.Details(window(), ForDisplay(text));
 }
 
 void TallowmarkView::contextMenuEvent(QContextMenuEvent* event) {
-    OnListRightClick(event->globalPos());
+    emit ContextMenuRequested(event->globalPos());
     event->accept();
 }
 
@@ -363,51 +245,6 @@ QItemSelectionModel::SelectionFlags TallowmarkView::selectionCommand(const QMode
         static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton)
         return QItemSelectionModel::NoUpdate;
     return QTreeView::selectionCommand(index, event);
-}
-
-bool TallowmarkView::OnCommand(int id) {
-    switch (id) {
-        case cmd::ViewBlankRecords:
-            m_bViewBlankRecords = !m_bViewBlankRecords;
-            FillList();
-            return true;
-        case cmd::ViewBadfoodRecords:
-            m_bViewBadfoodRecords = !m_bViewBadfoodRecords;
-            FillList();
-            return true;
-        case cmd::SaveSettingsAsDefaults: SaveSettingsAsDefaults(); return true;
-        case cmd::Export: OnExport(); return true;
-        case cmd::EntryDetails: ShowEntryDetails(); return true;
-        case cmd::DeleteOnRestart: OnDeleteOnRestart(); return true;
-        case cmd::CachedFileDefault: OnOpenCachedFile(); return true;
-        case cmd::CachedFileNotepad: OnOpenCachedFileInNotepad(); return true;
-        case cmd::FileProperties: OnFileProperties(); return true;
-        case cmd::EditCopy: CopySelection(); return true;
-        case cmd::FilterRecords: emit FilterFocusRequested(); return true;
-        case cmd::ViewTimeline:
-            m_bShowTimeline = !m_bShowTimeline;
-            emit TimelineShownChanged(m_bShowTimeline);
-            return true;
-        default: return false;
-    }
-}
-
-std::optional<CommandState> TallowmarkView::OnUpdateCommand(int id) {
-    switch (id) {
-        case cmd::ViewBlankRecords: return CommandState{true, m_bViewBlankRecords};
-        case cmd::ViewBadfoodRecords: return CommandState{true, m_bViewBadfoodRecords};
-        case cmd::SaveSettingsAsDefaults:
-        case cmd::Export:
-        case cmd::FileProperties: return CommandState{};
-        case cmd::EntryDetails: return CommandState{SelectionMark() != -1, std::nullopt};
-        case cmd::DeleteOnRestart: return OnUpdateDeleteOnRestart();
-        case cmd::CachedFileDefault:
-        case cmd::CachedFileNotepad: return CommandState{!GetCachedFilePath().empty(), std::nullopt};
-        case cmd::EditCopy: return CommandState{selectionModel()->hasSelection(), std::nullopt};
-        case cmd::FilterRecords: return CommandState{};
-        case cmd::ViewTimeline: return CommandState{true, m_bShowTimeline};
-        default: return std::nullopt;
-    }
 }
 
 }  // namespace tallowmark

@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev libx11-dev
+  qt6-svg-dev
   libglib2.0-dev
   tzdata
   systemd shared-mime-info desktop-file-utils

@@ -10,8 +10,6 @@
 
 #include "shell/AboutText.h"
 #include "shell/AppIcons.h"
-#include "shell/MainFrame.h"
-#include "shell/TallowmarkApp.h"
 #include "shell/UserPrompts.h"
 
 namespace tallowmark {
@@ -33,8 +31,10 @@ QLabel* StaticText(const QString& text, QWidget* parent) {
 }
 }  // namespace
 
-AboutDlg::AboutDlg(QWidget* parent)
+AboutDlg::AboutDlg(UserPrompts& prompts, std::function<void(const QUrl&)> open, QWidget* parent)
     : QDialog(parent),
+      m_prompts(prompts),
+      m_open(std::move(open)),
       m_staticDescription(StaticText(FromUtf8(about::kDescription), this)),
       m_staticVersion(StaticText(FromUtf8(about::kVersionLine), this)),
       m_staticCopyright(StaticText(FromUtf8(about::kCopyright), this)) {
@@ -140,8 +140,7 @@ void AboutDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void AboutDlg::Open(const std::string& address) {
-    if (MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame())
-        frame->OpenWithDefaultApplication(QUrl(QString::fromStdString(address)));
+    m_open(QUrl(QString::fromStdString(address)));
 }
 
 void AboutDlg::OpenWebSite() { Open(about::kWebSiteUrl); }
@@ -149,8 +148,7 @@ void AboutDlg::OpenWebSite() { Open(about::kWebSiteUrl); }
 void AboutDlg::OpenForum() { Open(about::kForumUrl); }
 
 void AboutDlg::SendEmail() {
-    UserPrompts& prompts = TallowmarkApp::Instance()->Prompts();
-    switch (prompts.AskYesNoCancel(this, QString::fromLatin1(about::kEmailQuestion))) {
+    switch (m_prompts.AskYesNoCancel(this, QString::fromLatin1(about::kEmailQuestion))) {
         case UserPrompts::Answer::Yes: OpenForum(); break;
         case UserPrompts::Answer::No: Open(about::kEmailUrl); break;
         case UserPrompts::Answer::Cancel: break;

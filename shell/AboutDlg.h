@@ -3,12 +3,16 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <functional>
 #include <string>
 
 class QGridLayout;
 class QLabel;
+class QUrl;
 
 namespace tallowmark {
+
+class UserPrompts;
 
 // The links are plain labels that the dialog itself makes act as links: underlined in the
 // link colour while the pointer is elsewhere, plain under a hand pointer while it is over
@@ -17,7 +21,8 @@ namespace tallowmark {
 class AboutDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDlg(QWidget* parent = nullptr);
+    // `open` hands a link's address to the desktop; `prompts` asks the e-mail question.
+    AboutDlg(UserPrompts& prompts, std::function<void(const QUrl&)> open, QWidget* parent = nullptr);
 
     // The link under `point` (in the dialog's coordinates), or null.
     QLabel* LinkAt(const QPoint& point) const;
@@ -35,6 +40,8 @@ private:
     void OpenForum();
     void SendEmail();
 
+    UserPrompts& m_prompts;
+    std::function<void(const QUrl&)> m_open;
     QLabel* m_staticDescription;
     QLabel* m_staticVersion;
     QLabel* m_staticCopyright;

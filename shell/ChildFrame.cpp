@@ -5,10 +5,17 @@
 #include "presentation/RecordPane.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/AppIcons.h"
+#include "shell/DocumentCommands.h"
+#include "shell/ViewCommands.h"
 
 namespace tallowmark {
 
-ChildFrame::ChildFrame(TallowmarkView* view, QWidget* parent) : QMdiSubWindow(parent), m_pView(view) {
+ChildFrame::ChildFrame(TallowmarkView* view, std::unique_ptr<ViewCommands> viewCommands,
+                       std::unique_ptr<DocumentCommands> documentCommands, QWidget* parent)
+    : QMdiSubWindow(parent),
+      m_pView(view),
+      m_pViewCommands(std::move(viewCommands)),
+      m_pDocumentCommands(std::move(documentCommands)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(new RecordPane(view));
     setWindowIcon(DocumentIcon());
@@ -17,5 +24,7 @@ ChildFrame::ChildFrame(TallowmarkView* view, QWidget* parent) : QMdiSubWindow(pa
     if (QMenu* menu = systemMenu())
         for (QAction* action : menu->actions()) action->setShortcutContext(Qt::WidgetShortcut);
 }
+
+ChildFrame::~ChildFrame() = default;
 
 }  // namespace tallowmark

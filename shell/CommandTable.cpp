@@ -17,8 +17,8 @@ constexpr const char* kDeleteOnRestartResource =
 
 const std::vector<CommandInfo>& CommandTable() {
     static const std::vector<CommandInfo> table = {
-        {cmd::ViewBlankRecords, "Toggle display of blank records\nShow/Hide blank records", {"Ctrl+B"}},
-        {cmd::ViewBadfoodRecords, "Toggle display of 0BADF00D records\nShow/Hide 0BADF00D records", {"Ctrl+D"}},
+        {cmd::ViewBlankRecords, "Toggle display of blank records\nShow/Hide blank records", {"Ctrl+B"}, true},
+        {cmd::ViewBadfoodRecords, "Toggle display of 0BADF00D records\nShow/Hide 0BADF00D records", {"Ctrl+D"}, true},
         {cmd::FileProperties,
          "Display summary information about this file\nFile Properties",
          {"Alt+Return", "Alt+Enter"}},
@@ -29,7 +29,7 @@ const std::vector<CommandInfo>& CommandTable() {
          {}},
         {cmd::CachedFileDefault, "Open the cached file in the its associated application\nOpen cached file", {}},
         {cmd::CachedFileNotepad, "Open the cached file in Notepad\nOpen in Notepad", {"Ctrl+N"}},
-        {cmd::DeleteOnRestart, kDeleteOnRestartResource, {}},
+        {cmd::DeleteOnRestart, kDeleteOnRestartResource, {}, true},
         {cmd::FileOpen, "Open an existing document\nOpen", {"Ctrl+O"}},
         {cmd::FileClose, "Close the active document\nClose", {}},
         {cmd::FileSaveAs, "Save the active document with a new name\nSave As", {"Ctrl+S"}},
@@ -38,8 +38,8 @@ const std::vector<CommandInfo>& CommandTable() {
         {cmd::EditCut, "Cut the selection and put it on the Clipboard\nCut", {"Ctrl+X", "Shift+Del"}},
         {cmd::EditCopy, "Copy the selection and put it on the Clipboard\nCopy", {"Ctrl+C", "Ctrl+Ins"}},
         {cmd::EditPaste, "Insert Clipboard contents\nPaste", {"Ctrl+V", "Shift+Ins"}},
-        {cmd::ViewToolbar, "Show or hide the toolbar\nToggle ToolBar", {}},
-        {cmd::ViewStatusBar, "Show or hide the status bar\nToggle StatusBar", {}},
+        {cmd::ViewToolbar, "Show or hide the toolbar\nToggle ToolBar", {}, true},
+        {cmd::ViewStatusBar, "Show or hide the status bar\nToggle StatusBar", {}, true},
         {cmd::EntryDetails, "View detailed information about the current entry\nView details", {"Return", "Enter"}},
         {cmd::WindowNew, "Open another window for the active document\nNew Window", {}},
         {cmd::WindowArrange, "Arrange icons at the bottom of the window\nArrange Icons", {}},
@@ -50,7 +50,7 @@ const std::vector<CommandInfo>& CommandTable() {
         {cmd::ContextHelp, "Display help for clicked on buttons, menus and windows\nHelp", {"Shift+F1"}},
         {cmd::Help, "Display help for current task or command\nHelp", {"F1"}},
         {cmd::FilterRecords, "Show only the records that contain a text\nFilter records", {"Ctrl+F"}},
-        {cmd::ViewTimeline, "Show or hide the timeline of record times\nTimeline", {}},
+        {cmd::ViewTimeline, "Show or hide the timeline of record times\nTimeline", {}, true},
         {cmd::NextPane, "", {"F6"}},
         {cmd::PrevPane, "", {"Shift+F6"}},
     };

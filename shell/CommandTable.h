@@ -12,6 +12,7 @@ struct CommandInfo {
     int id;
     const char* resource;           // "status prompt\ntooltip" (the tooltip may be absent)
     std::vector<const char*> keys;  // in QKeySequence's portable text form
+    bool checkable = false;         // shown with a tick that its update handler sets
 };
 
 struct MenuItemInfo {

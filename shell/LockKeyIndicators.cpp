@@ -1,6 +1,10 @@
 #include "shell/LockKeyIndicators.h"
 
 #include <QGuiApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+#include <array>
 
 #if defined(TALLOWMARK_HAVE_X11) && QT_CONFIG(xcb)
 #include <X11/XKBlib.h>
@@ -37,6 +41,27 @@ std::optional<platform::LockKeys> ReadLockKeyIndicators() {
     if (auto keys = ReadXkbIndicators()) return keys;
 #endif
     return platform::ReadLockKeys();
+}
+
+void AddLockKeyPanes(QStatusBar& bar) {
+    std::array<QLabel*, 3> panes{};
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    for (std::size_t i = 0; i < panes.size(); ++i) {
+        panes[i] = new QLabel(QString::fromLatin1(names[i]), &bar);
+        panes[i]->setFrameShape(QFrame::StyledPanel);
+        panes[i]->setAlignment(Qt::AlignCenter);
+        panes[i]->setMinimumWidth(40);
+        bar.addPermanentWidget(panes[i]);
+    }
+    const auto refresh = [panes] {
+        const auto keys = ReadLockKeyIndicators();
+        const bool states[] = {keys && keys->capsLock, keys && keys->numLock, keys && keys->scrollLock};
+        for (std::size_t i = 0; i < panes.size(); ++i) panes[i]->setEnabled(states[i]);
+    };
+    refresh();
+    auto* timer = new QTimer(&bar);
+    QObject::connect(timer, &QTimer::timeout, &bar, refresh);
+    timer->start(500);
 }
 
 }  // namespace tallowmark

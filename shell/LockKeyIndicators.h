@@ -3,6 +3,8 @@
 
 #include <optional>
 
+class QStatusBar;
+
 #include "platform/SystemInfo.h"
 
 namespace tallowmark {
@@ -10,5 +12,8 @@ namespace tallowmark {
 // On X11 the keyboard's named XKB indicators; elsewhere what the platform layer can
 // read (Windows); nullopt where no source exists (Wayland, offscreen).
 std::optional<platform::LockKeys> ReadLockKeyIndicators();
+
+// The CAP, NUM and SCRL panes at the end of `bar`, enabled while their key is on.
+void AddLockKeyPanes(QStatusBar& bar);
 
 }  // namespace tallowmark

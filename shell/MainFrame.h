@@ -1,65 +1,54 @@
 #pragma once
-// The main window: menus, toolbar, status bar and the area the document windows live in.
-// It also routes every command: active view, its document, the child frame, this
-// frame, then the application.
+// The main window: menus, toolbar, status bar and the arrangement of the document windows
+// in its workspace. Its actions run and update every command through the command route.
 
 #include <QMainWindow>
 #include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "shell/CommandTarget.h"
+#include "shell/CommandRoute.h"
+#include "shell/DocumentManager.h"
 
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
-class QMdiSubWindow;
-class QTextBrowser;
-class QUrl;
 
 namespace tallowmark {
 
 class ChildFrame;
-class TallowmarkDoc;
+class HelpWindow;
 class TallowmarkView;
+struct MenuItemInfo;
 
 class MainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
 public:
-    MainFrame();
+    // `application` is the last link of the route.
+    MainFrame(const ShellServices& services, CommandTarget& application);
     ~MainFrame() override;
 
-    // `path` as the system spells it, which need not be valid UTF-8.
-    TallowmarkDoc* OpenDocumentFile(const std::string& path);
-    // The open document read from `path` (however the path is written), or null.
-    TallowmarkDoc* FindOpenDocument(const std::string& path) const;
-    ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
-
-    ChildFrame* ActiveChild() const;
-    TallowmarkView* ActiveView() const;
-    std::vector<ChildFrame*> Frames() const;
-    std::vector<ChildFrame*> FramesOf(const TallowmarkDoc& document) const;
-    // The files of every open document: what no file the program writes may be.
-    std::vector<std::string> OpenDocumentPaths() const;
+    DocumentManager& Documents() const { return *m_pDocuments; }
+    ChildFrame* ActiveChild() const { return m_pDocuments->ActiveChild(); }
+    TallowmarkView* ActiveView() const { return m_pDocuments->ActiveView(); }
+    std::vector<ChildFrame*> Frames() const { return m_pDocuments->Frames(); }
     QMdiArea* MdiArea() const { return m_pMdiArea; }
 
     QAction* Action(int id) const;
-    // Runs `id` through the command route; false when nothing handles it.
+    // Active view, the active document's commands, child frame, this frame, application.
+    CommandRoute Route();
+    // Runs `id` through the route; false when nothing handles it.
     bool RouteCommand(int id);
-    CommandState QueryCommand(int id);
     void UpdateCommandUi();
     void RebuildMenus();
     void UpdateCaptions();
     QString IdlePrompt() const;
     // The active document window's record count, before the key-state panes.
     void UpdateCountPane();
-    // Hands `url` (a file or an address) to the desktop's default application, or `path`
-    // to the plain-text editor. A launch that fails is silent; when the desktop has no
-    // application for it at all, the status bar says so.
-    void OpenWithDefaultApplication(const QUrl& url);
-    void OpenInTextEditor(const QString& path);
+    // The record list's context menu for the current entry: the cached-file items only
+    // when it has a cached copy.
+    std::unique_ptr<QMenu> CreateContextMenu();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
@@ -72,28 +61,18 @@ private:
     void CreateActions();
     void CreateToolBar();
     void CreateStatusBar();
-    QMenu* BuildMenu(const char* title, const std::vector<struct MenuItemInfo>& items);
-    void FillWindowList(QMenu* menu);
-    void RefreshLockKeys();
-    bool OnDocumentCommand(int id, TallowmarkDoc& document);
-    void OnFileSaveAs(TallowmarkDoc& document);
+    QMenu* BuildMenu(const char* title, const std::vector<MenuItemInfo>& items);
+    void OnFrameCreated(ChildFrame* frame);
     void OpenHelp();
-    // The cascade: each window one caption step further, large enough to use the workspace.
-    int CascadeStep() const;
-    QSize Workspace() const;
-    void PlaceFrame(QMdiSubWindow* frame, int index);
-    void CascadeFrames();
-    // Tile horizontally: the windows that are not minimised stacked from the top, the
-    // active one first.
-    void TileFrames();
 
     QMdiArea* m_pMdiArea;
+    std::unique_ptr<DocumentManager> m_pDocuments;
+    CommandTarget& m_application;
     std::map<int, QAction*> m_actions;
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pIdleLabel = nullptr;
     QLabel* m_pCountLabel = nullptr;
-    QLabel* m_pLockLabels[3] = {};
-    QTextBrowser* m_pHelpWindow = nullptr;
+    HelpWindow* m_pHelpWindow = nullptr;
 };
 
 }  // namespace tallowmark

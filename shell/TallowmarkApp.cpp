@@ -6,8 +6,10 @@
 #include <QLayout>
 #include <QSettings>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
+#include "discovery/FindFilesDlg.h"
 #include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
@@ -80,9 +82,10 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
 
 TallowmarkApp::~TallowmarkApp() { ExitInstance(); }
 
-TallowmarkApp* TallowmarkApp::Instance() { return static_cast<TallowmarkApp*>(QCoreApplication::instance()); }
-
-void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) { m_pPrompts = std::move(prompts); }
+void TallowmarkApp::SetPrompts(std::unique_ptr<UserPrompts> prompts) {
+    if (m_pMainFrame) throw std::logic_error("the prompts are set before the main window is made");
+    m_pPrompts = std::move(prompts);
+}
 
 void TallowmarkApp::SetCommandLine(const QStringList& arguments) {
     m_commandLine.clear();
@@ -100,7 +103,8 @@ bool TallowmarkApp::InitInstance() {
 
     LoadRecentFiles();
     m_defaults.Load();
-    m_pMainFrame = std::make_unique<MainFrame>();
+    m_pMainFrame = std::make_unique<MainFrame>(
+        ShellServices{*m_pPrompts, m_recentFiles, m_defaults, m_strBootDeletionRoot}, *this);
     RegisterShellFileTypes();
     // The window stays hidden until the files handed over are open; its layout is
     // settled first so that their windows get their proper size.
@@ -164,13 +168,7 @@ void TallowmarkApp::SaveRecentFiles() const {
 }
 
 TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
-    if (!m_pMainFrame) return nullptr;
-    // Only a newly read document enters the recent-file list; an open one is just activated.
-    const bool alreadyOpen = m_pMainFrame->FindOpenDocument(path) != nullptr;
-    TallowmarkDoc* document = m_pMainFrame->OpenDocumentFile(path);
-    if (document && !alreadyOpen) m_recentFiles.Add(document->PathName());
-    m_pMainFrame->RebuildMenus();
-    return document;
+    return m_pMainFrame ? m_pMainFrame->Documents().OpenDocumentFile(path) : nullptr;
 }
 
 void TallowmarkApp::OnFileOpen() {
@@ -188,7 +186,8 @@ void TallowmarkApp::OnFileOpen() {
 // Opens every file picked in the Find Files dialog, each titled with its full path before
 // the next is read; one that fails shows its message and the next is opened.
 void TallowmarkApp::OnFindFiles() {
-    for (const std::string& path : m_pPrompts->AskFoundFiles(m_pMainFrame.get())) {
+    FindFilesDlg dialog(*m_pPrompts, m_pMainFrame.get());
+    for (const std::string& path : m_pPrompts->AskFoundFiles(dialog)) {
         TallowmarkDoc* document = OpenDocumentFile(path);
         if (!document) continue;
         document->SetTitle(document->PathName());
@@ -205,6 +204,13 @@ void TallowmarkApp::OpenRecentFile(std::size_t index) {
     }
 }
 
+std::unique_ptr<AboutDlg> TallowmarkApp::MakeAboutBox() {
+    const auto open = [this](const QUrl& address) {
+        if (m_pMainFrame) m_pMainFrame->Documents().OpenWithDefaultApplication(address);
+    };
+    return std::make_unique<AboutDlg>(*m_pPrompts, open, m_pMainFrame.get());
+}
+
 bool TallowmarkApp::OnCommand(int id) {
     if (id >= cmd::RecentFirst && id <= cmd::RecentLast) {
         OpenRecentFile(static_cast<std::size_t>(id - cmd::RecentFirst));
@@ -216,11 +222,7 @@ bool TallowmarkApp::OnCommand(int id) {
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
-        case cmd::AppAbout: {
-            AboutDlg dialog(m_pMainFrame.get());
-            m_pPrompts->RunModal(dialog);
-            return true;
-        }
+        case cmd::AppAbout: m_pPrompts->RunModal(*MakeAboutBox()); return true;
         default: return false;
     }
 }

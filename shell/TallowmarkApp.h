@@ -15,6 +15,7 @@
 
 namespace tallowmark {
 
+class AboutDlg;
 class MainFrame;
 class OpenChannel;
 class TallowmarkDoc;
@@ -25,7 +26,6 @@ class TallowmarkApp : public QApplication, public CommandTarget {
 public:
     TallowmarkApp(int& argc, char** argv);
     ~TallowmarkApp() override;
-    static TallowmarkApp* Instance();
 
     // Reads the settings, hands "/dde" files to a running instance (false: nothing more
     // to do) or takes them itself, creates the main window and registers the document
@@ -45,6 +45,7 @@ public:
     MainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
     RecentFileList& RecentFiles() { return m_recentFiles; }
     UserPrompts& Prompts() { return *m_pPrompts; }
+    // Before InitInstance: the main window and every window in it keep the prompts they are given.
     void SetPrompts(std::unique_ptr<UserPrompts> prompts);
 
     // Where start-up looks and writes; tests point them at scratch places. An empty
@@ -64,6 +65,8 @@ public:
     // A file the desktop asked to open: opened like a dropped file, and the window shown.
     void OnShellOpen(const std::string& path);
     void OnFindFiles();
+    // The About box, over the main window.
+    std::unique_ptr<AboutDlg> MakeAboutBox();
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;

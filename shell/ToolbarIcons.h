@@ -4,7 +4,8 @@
 
 namespace tallowmark {
 
-// The seven toolbar pictures, drawn at 16 by 15 pixels.
+// The toolbar picture of a command: the desktop theme's icon of its freedesktop name, or
+// else our own drawing of it (shell/icons/toolbar), 16 by 15 pixels.
 QIcon ToolbarIcon(int commandId);
 
 }  // namespace tallowmark

@@ -7,7 +7,6 @@
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
 #include "shell/MainFrame.h"
-#include "shell/TallowmarkApp.h"
 
 namespace tallowmark {
 
@@ -22,7 +21,7 @@ QStringList SampleFiles(const QString& fixturesDir) {
 
 bool ArrangeSampleScene(MainFrame& frame, const QStringList& files) {
     for (const QString& path : files)
-        if (!TallowmarkApp::Instance()->OpenDocumentFile(path)) return false;
+        if (!frame.Documents().OpenDocumentFile(path.toStdString())) return false;
     ChildFrame* last = frame.ActiveChild();
     if (!last) return false;
     last->showMaximized();

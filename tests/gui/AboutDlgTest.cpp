@@ -15,27 +15,32 @@ class AboutDlgTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        m_dialog.show();
+        m_pDialog = App().MakeAboutBox();
+        m_pDialog->show();
         QCoreApplication::processEvents();
     }
+    void TearDown() override {
+        m_pDialog.reset();  // before the main window it belongs to
+        GuiTest::TearDown();
+    }
 
-    QLabel* Label(const char* name) { return m_dialog.findChild<QLabel*>(QString::fromLatin1(name)); }
+    QLabel* Label(const char* name) { return m_pDialog->findChild<QLabel*>(QString::fromLatin1(name)); }
     QPoint Centre(const char* name) { return Label(name)->geometry().center(); }
     void MoveTo(QPoint point) {
-        QMouseEvent move(QEvent::MouseMove, point, m_dialog.mapToGlobal(point), Qt::NoButton, Qt::NoButton, {});
-        QApplication::sendEvent(&m_dialog, &move);
+        QMouseEvent move(QEvent::MouseMove, point, m_pDialog->mapToGlobal(point), Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(m_pDialog.get(), &move);
     }
     // Press and release the left button, as the window system delivers them.
     void Click(QPoint press, QPoint release) {
-        QTest::mousePress(&m_dialog, Qt::LeftButton, {}, press);
-        QTest::mouseRelease(&m_dialog, Qt::LeftButton, {}, release);
+        QTest::mousePress(m_pDialog.get(), Qt::LeftButton, {}, press);
+        QTest::mouseRelease(m_pDialog.get(), Qt::LeftButton, {}, release);
     }
 
-    AboutDlg m_dialog;
+    std::unique_ptr<AboutDlg> m_pDialog;
 };
 
 TEST_F(AboutDlgTest, TextsAndTheCommandThatShowsIt) {
-    EXPECT_EQ(m_dialog.windowTitle(), "About Tallowmark");
+    EXPECT_EQ(m_pDialog->windowTitle(), "About Tallowmark");
     EXPECT_EQ(Label("version")->text(), "Tallowmark 2.1.0");
     EXPECT_EQ(Label("copyright")->text().toStdString(), about::kCopyright);
     const QStringList paragraphs = Label("description")->text().split("\n\n");
@@ -45,7 +50,7 @@ TEST_F(AboutDlgTest, TextsAndTheCommandThatShowsIt) {
     EXPECT_EQ(paragraphs[2], "");
     EXPECT_EQ(Label("webLink")->text(), "https://www.example.org/");
     EXPECT_EQ(Label("emailLink")->text(), "support@example.org");
-    EXPECT_TRUE(m_dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/about-box.png")));
+    m_pDialog->grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/about-box.png"));
 
     Prompts().onModal = [](QDialog& dialog) { EXPECT_NE(qobject_cast<AboutDlg*>(&dialog), nullptr); };
     Frame().RouteCommand(cmd::AppAbout);
@@ -55,13 +60,13 @@ TEST_F(AboutDlgTest, TextsAndTheCommandThatShowsIt) {
 TEST_F(AboutDlgTest, LinksShowWhetherThePointerIsOverOne) {
     auto underlined = [&](const char* name) { return Label(name)->font().underline(); };
     EXPECT_TRUE(underlined("webLink") && underlined("forumLink") && underlined("emailLink"));
-    EXPECT_EQ(Label("webLink")->palette().color(QPalette::WindowText), m_dialog.palette().color(QPalette::Link));
+    EXPECT_EQ(Label("webLink")->palette().color(QPalette::WindowText), m_pDialog->palette().color(QPalette::Link));
     MoveTo(Centre("forumLink"));
     EXPECT_FALSE(underlined("forumLink"));
-    EXPECT_EQ(m_dialog.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(m_pDialog->cursor().shape(), Qt::PointingHandCursor);
     MoveTo(Centre("description"));
     EXPECT_TRUE(underlined("forumLink"));
-    EXPECT_EQ(m_dialog.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(m_pDialog->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(AboutDlgTest, AClickOpensOnlyWhenPressAndReleaseShareAPixel) {

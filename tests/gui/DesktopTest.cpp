@@ -56,11 +56,23 @@ std::unique_ptr<QProcess> StartDde(const QStringList& paths) {
 }
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds) QTest::qWait(20);
-    return done();
+    return QTest::qWaitFor(done, milliseconds);
 }
+
+// The command line and channel name a test gives the application, put back when it ends,
+// however it ends, so that the next test starts as usual.
+class StartupScope {
+public:
+    explicit StartupScope(TallowmarkApp& app) : m_app(app), m_strChannel(ChannelName()) {}
+    ~StartupScope() {
+        m_app.SetCommandLine({QStringLiteral("tallowmark")});
+        m_app.SetOpenChannelName(m_strChannel);
+    }
+
+private:
+    TallowmarkApp& m_app;
+    QString m_strChannel;
+};
 
 // What a crashed instance leaves: a socket file nobody listens on. (Windows pipes go
 // with their process.)
@@ -170,6 +182,7 @@ TEST_F(GuiTest, DeleteOnRestartThatFailsSaysSoWithTheStopIcon) {
 }
 
 TEST_F(GuiTest, DdeStartOpensEachFileWhileAPathAloneOpensNothing) {
+    StartupScope startup(App());
     const QString a = WriteIndex("a.dat", OneUrlIndex());
     const QString broken = WriteIndex("broken.dat", {'n', 'o'});
     const QString c = WriteIndex("c.dat", OneUrlIndex());
@@ -229,7 +242,7 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
     junk.write(request);
     junk.waitForBytesWritten(5000);
     junk.disconnectFromServer();
-    QTest::qWait(200);
+    EXPECT_FALSE(QTest::qWaitFor([this] { return Frame().Frames().size() != 4 || !Prompts().messages.empty(); }, 200));
     EXPECT_EQ(Frame().Frames().size(), 4u);
     EXPECT_TRUE(Prompts().messages.empty());
 }
@@ -243,6 +256,7 @@ TEST_F(GuiTest, WithoutARuntimeFolderTheChannelStaysOutOfTheSharedFolder) {
         std::string("runtime-") + ::getpwuid(::getuid())->pw_name + "/tallowmark.system",
         "tallowmark.system." + uid + ".lock/x"};
     const QString usualName = ChannelName();
+    StartupScope startup(App());
     for (const bool squat : {false, true}) {
         testing::TempDir shared;
         if (squat)
@@ -300,7 +314,7 @@ TEST_F(GuiTest, TwoStartsAtOnceEndWithOneInstanceAnswering) {
         return (starts[0]->state() == QProcess::NotRunning) + (starts[1]->state() == QProcess::NotRunning);
     };
     WaitUntil([&] { return finished() > 0; }, 20000);
-    QTest::qWait(500);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return finished() > 1; }, 500));
     EXPECT_EQ(finished(), 1);
     // The one still running answers a third start.
     OpenChannel probe(ChannelName());

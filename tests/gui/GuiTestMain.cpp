@@ -5,7 +5,7 @@
 #include <QStandardPaths>
 #include <filesystem>
 
-#include "shell/TallowmarkApp.h"
+#include "GuiTestSupport.h"
 #include "support/TempDir.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", desktop + "/config");
     qputenv("XDG_CACHE_HOME", desktop + "/cache");
     tallowmark::TallowmarkApp app(argc, argv);
+    tallowmark::gui_testing::g_pTestApp = &app;
     app.SetCommandLine({QStringLiteral("tallowmark")});
     app.SetOpenChannelName(QString::fromUtf8(desktop + "/tallowmark.system"));
     app.SetRegistrationRoot({});

@@ -57,7 +57,7 @@ public:
         openedUrls.push_back(url);
         return launchResult;
     }
-    std::vector<std::string> AskFoundFiles(QWidget*) override { return std::exchange(foundFiles, {}); }
+    std::vector<std::string> AskFoundFiles(FindFilesDlg&) override { return std::exchange(foundFiles, {}); }
     platform::LaunchResult OpenInTextEditor(const QString& path) override {
         editedPaths.push_back(path);
         return launchResult;
@@ -84,13 +84,16 @@ private:
     }
 };
 
+// The one application of the test program, made by its main.
+inline TallowmarkApp* g_pTestApp = nullptr;
+
 // Each test starts the application afresh on empty settings.
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    TallowmarkApp& App() { return *TallowmarkApp::Instance(); }
+    TallowmarkApp& App() { return *g_pTestApp; }
     MainFrame& Frame() { return *App().GetMainFrame(); }
     ScriptedPrompts& Prompts() { return *m_pPrompts; }
     // Restarts the application, keeping the settings.

@@ -67,6 +67,15 @@ TEST_F(GuiTest, NoDocumentMenuAndToolbarStates) {
     EXPECT_TRUE(Frame().Action(cmd::ViewToolbar)->isChecked());
     EXPECT_EQ(Frame().Action(cmd::FileOpen)->statusTip(), "Open an existing document");
     EXPECT_EQ(Frame().Action(cmd::FileOpen)->toolTip(), "Open");
+    // Without an icon theme, as here, each button shows our own drawing.
+    for (int id : ToolbarLayout()) {
+        if (id == 0) continue;
+        const QImage picture = Frame().Action(id)->icon().pixmap(QSize(16, 15)).toImage();
+        bool drawn = false;
+        for (int y = 0; y < picture.height() && !drawn; ++y)
+            for (int x = 0; x < picture.width() && !drawn; ++x) drawn = qAlpha(picture.pixel(x, y)) != 0;
+        EXPECT_TRUE(drawn) << id;
+    }
 }
 
 TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {

@@ -1,0 +1,53 @@
+#include "presentation/RecordRows.h"
+
+#include "presentation/ListText.h"
+
+namespace tallowmark {
+
+RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options)
+    : m_pDocument(&document), m_bVersion4(document.IsVersion4()) {
+    SetOptions(options);
+}
+
+void RecordRows::SetOptions(ViewOptions options) {
+    m_options = options;
+    RowList rows;
+    rows.reserve(m_pDocument->RecordCount());
+    for (const auto& record : m_pDocument->Records())
+        if (m_options.Shows(*record)) rows.push_back(record.get());
+    m_ordered = std::move(rows);
+    Refilter();
+}
+
+void RecordRows::Refilter() { m_visible = FilterRows(m_ordered, m_filter, m_bVersion4); }
+
+void RecordRows::SortByColumn(int column) {
+    OnColumnClick(m_ordered, column);
+    Refilter();
+}
+
+bool RecordRows::SetFilterText(const std::string& text) {
+    if (text == m_strFilterText) return false;
+    RecordFilter next(text);
+    // Typing on narrows the list: only the rows shown now can still match.
+    RowList rows = FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4);
+    m_strFilterText = text;
+    m_filter = std::move(next);
+    m_visible = std::move(rows);
+    return true;
+}
+
+const IndexRecord* RecordRows::At(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= m_visible.size()) return nullptr;
+    return m_visible[static_cast<std::size_t>(row)];
+}
+
+std::string RecordRows::CountText() const { return RecordCountText(m_visible.size(), m_pDocument->RecordCount()); }
+
+TimelineDays RecordRows::TimelineData(TimeBasis basis) const {
+    if (!m_filter.Period()) return GatherTimelineDays(m_visible, basis);
+    const RecordFilter textOnly(WithPeriodTerm(m_strFilterText, std::nullopt));
+    return GatherTimelineDays(FilterRows(m_ordered, textOnly, m_bVersion4), basis);
+}
+
+}  // namespace tallowmark

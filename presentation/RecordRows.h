@@ -1,0 +1,60 @@
+#pragma once
+// The rows of one list: the records its viewing options let through in the list's order,
+// and of those the ones its filter keeps. The Qt item model shows them; this class decides
+// them, so every rule about which rows show in which order is tested without a window.
+
+#include <cstddef>
+#include <string>
+
+#include "model/TallowmarkDoc.h"
+#include "presentation/RecordCells.h"
+#include "presentation/RecordFilter.h"
+#include "presentation/RecordSort.h"
+#include "presentation/TimelineBars.h"
+
+namespace tallowmark {
+
+class RecordRows {
+public:
+    // Every record the options let through, in file order. `document` outlives the rows.
+    RecordRows(const TallowmarkDoc& document, ViewOptions options);
+
+    const TallowmarkDoc& Document() const { return *m_pDocument; }
+    bool IsVersion4() const { return m_bVersion4; }
+    const ViewOptions& Options() const { return m_options; }
+    // Refills the rows in file order: the sort is undone, the filter kept.
+    void SetOptions(ViewOptions options);
+
+    // A click on the column's header, with the toggle every list shares. The whole list is
+    // sorted, so that a wider filter later brings rows back in that order too.
+    void SortByColumn(int column);
+    // Whether the last sort was ascending by `column`.
+    static bool SortedAscendingBy(int column) { return g_lastSortColumn == column; }
+
+    // The filter field's text (UTF-8); false when it is the text in force already.
+    bool SetFilterText(const std::string& text);
+    const std::string& FilterText() const { return m_strFilterText; }
+    const RecordFilter& Filter() const { return m_filter; }
+
+    // The rows shown: those the filter keeps, in the list's order.
+    const RowList& Visible() const { return m_visible; }
+    // The record of the shown row `row`, or null.
+    const IndexRecord* At(int row) const;
+    // "N records" or "N of M records".
+    std::string CountText() const;
+    // The days of the rows the text filter keeps, whatever period it names.
+    TimelineDays TimelineData(TimeBasis basis) const;
+
+private:
+    void Refilter();
+
+    const TallowmarkDoc* m_pDocument;
+    bool m_bVersion4;
+    ViewOptions m_options;
+    RowList m_ordered;  // every record the options let through, in the list's order
+    std::string m_strFilterText;
+    RecordFilter m_filter;
+    RowList m_visible;
+};
+
+}  // namespace tallowmark

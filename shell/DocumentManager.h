@@ -1,0 +1,81 @@
+#pragma once
+// The open documents and their windows: opening a file (or reusing its open document),
+// framing a document in a new window, captioning the windows, closing a document.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMdiArea;
+class QUrl;
+
+namespace tallowmark {
+
+class ChildFrame;
+class RecentFileList;
+class TallowmarkDoc;
+class TallowmarkView;
+class UserPrompts;
+class ViewingDefaults;
+
+// What the documents' windows need of the application, handed over when the main window
+// is made; each outlives it.
+struct ShellServices {
+    UserPrompts& prompts;
+    RecentFileList& recentFiles;
+    ViewingDefaults& defaults;
+    const std::string& bootDeletionRoot;  // see platform/BootDeletion.h
+};
+
+class DocumentManager : public QObject {
+    Q_OBJECT
+public:
+    DocumentManager(QMdiArea& area, const ShellServices& services, QObject* parent = nullptr);
+
+    const ShellServices& Services() const { return m_services; }
+
+    // Reuses an open document (its window activated) or loads one in a new window, which
+    // enters the recent-file list; null on failure, after the document's message. `path`
+    // as the system spells it, which need not be valid UTF-8.
+    TallowmarkDoc* OpenDocumentFile(const std::string& path);
+    // The open document read from `path` (however the path is written), or null.
+    TallowmarkDoc* FindOpenDocument(const std::string& path) const;
+    // A new window on `document`, placed at its cascade step (or maximised like the
+    // active one) and activated.
+    ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
+    void CloseDocument(const TallowmarkDoc& document);
+    // Save As gave the document a new name.
+    void DocumentRenamed(const TallowmarkDoc& document);
+
+    ChildFrame* ActiveChild() const;
+    TallowmarkView* ActiveView() const;
+    std::vector<ChildFrame*> Frames() const;  // in the order they were made
+    std::vector<ChildFrame*> FramesOf(const TallowmarkDoc& document) const;
+    // The files of every open document: what no file the program writes may be.
+    std::vector<std::string> OpenDocumentPaths() const;
+
+    // Each window's caption: its document's title, numbered when it has several windows.
+    void UpdateCaptions();
+    // The main window's: "Tallowmark - title" for an active window that is not maximised.
+    QString MainCaption() const;
+
+    // Hands `url` (a file or an address) to the desktop's default application, or `path`
+    // to the plain-text editor. A launch that fails is silent; when the desktop has no
+    // application for it at all, StatusMessage says so.
+    void OpenWithDefaultApplication(const QUrl& url);
+    void OpenInTextEditor(const QString& path);
+
+signals:
+    void FrameCreated(ChildFrame* frame);
+    // The recent-file list, a title or the set of windows changed.
+    void DocumentsChanged();
+    void StatusMessage(const QString& text);
+
+private:
+    QMdiArea& m_area;
+    ShellServices m_services;
+};
+
+}  // namespace tallowmark

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "presentation/RecordRows.h"
+#include "support/DocFixture.h"
+#include "support/TimeZoneScope.h"
+
+namespace tallowmark {
+namespace {
+
+using testing::FileTimeOf;
+using testing::Numbers;
+
+using Order = std::vector<std::uint32_t>;
+
+TEST(RecordRows, TheSortCoversHiddenRowsAndTheTimelineIgnoresThePeriod) {
+    testing::TimeZoneScope utc("UTC0");
+    const int lastSortColumn = std::exchange(g_lastSortColumn, -1);
+    testing::IndexFileBuilder builder;
+    builder.Url({.url = "http://b.example/", .accessed = FileTimeOf(2008, 3, 5, 10)});  // 0
+    builder.Url({.url = "http://a.example/", .accessed = FileTimeOf(2008, 3, 6, 10)});  // 1
+    builder.Blank();                                                                      // 2
+    builder.Redirect("http://c.other/");                                                  // 3
+    auto loaded = testing::LoadDoc(builder);
+    RecordRows rows(loaded->doc, ViewOptions{false, true});
+    EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 3}));
+
+    EXPECT_TRUE(rows.SetFilterText("other"));
+    EXPECT_FALSE(rows.SetFilterText("other"));
+    rows.SortByColumn(kColumnData);
+    EXPECT_TRUE(RecordRows::SortedAscendingBy(kColumnData));
+    rows.SetFilterText("example");
+    EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 0}));
+    EXPECT_EQ(rows.CountText(), "2 of 4 records");
+    // The sort took in the rows the filter hid.
+    rows.SetFilterText("");
+    EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 0, 3}));
+
+    // The bars show every day the text keeps, not only the chosen one.
+    rows.SetFilterText("accessed:2008-03-05 example");
+    EXPECT_EQ(Numbers(rows.Visible()), (Order{0}));
+    EXPECT_EQ(rows.TimelineData(TimeBasis::Accessed).days.size(), 2u);
+
+    // New options refill in file order and keep the filter.
+    rows.SetFilterText("http");
+    rows.SetOptions(ViewOptions{true, true});
+    EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 3}));
+    rows.SetFilterText("");
+    EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 2, 3}));
+    EXPECT_EQ(rows.CountText(), "4 records");
+    g_lastSortColumn = lastSortColumn;
+}
+
+}  // namespace
+}  // namespace tallowmark
