@@ -1,7 +1,7 @@
 #include "actions/DeleteOnRestart.h"
 
-#include "model/NativePath.h"
 #include "model/Outcome.h"
+#include "platform/NativePath.h"
 #include "presentation/PathText.h"
 
 namespace tallowmark {

@@ -4,10 +4,10 @@
 #include <filesystem>
 
 #include "actions/FileProperties.h"
-#include "model/NativePath.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
 

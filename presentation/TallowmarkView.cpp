@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <unordered_set>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "platform/BootDeletion.h"
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"

@@ -18,7 +18,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "platform/SystemInfo.h"
 #include "presentation/PathText.h"
 #include "presentation/TallowmarkView.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
 #include "presentation/AnsiText.h"

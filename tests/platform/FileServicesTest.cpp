@@ -10,8 +10,8 @@
 #endif
 
 #include "cli/CliRun.h"
-#include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
+#include "platform/NativePath.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "model/LocalTimeRules.h"
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 
 namespace tallowmark::testing {
 

@@ -1,4 +1,4 @@
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 
 #include <algorithm>
 
