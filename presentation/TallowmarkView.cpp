@@ -275,9 +275,7 @@ void TallowmarkView::OnExport() {
     const MainFrame* frame = TallowmarkApp::Instance()->GetMainFrame();
     const std::vector<std::string> openFiles = frame ? frame->OpenDocumentPaths() : std::vector<std::string>{};
     const Outcome written =
-        m_filter.IsEmpty()
-            ? m_pDocument->ExportCsv(target, m_bViewBlankRecords, m_bViewBadfoodRecords, openFiles)
-            : ExportFilteredCsv(*m_pDocument, target, m_bViewBlankRecords, m_bViewBadfoodRecords, m_filter, openFiles);
+        ExportCsv(target, *m_pDocument, {m_bViewBlankRecords, m_bViewBadfoodRecords}, m_filter, openFiles);
     QApplication::restoreOverrideCursor();
     if (!written) prompts.Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "model/TallowmarkDoc.h"
+#include "presentation/CsvExport.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordSort.h"
@@ -29,7 +30,7 @@ Buffer Healthy() {
 // Everything a view, the details, the export and a sort would ask of the document.
 void Exercise(const TallowmarkDoc& doc) {
     std::ostringstream sink;
-    doc.WriteCsv(sink, true, true);
+    WriteCsv(sink, doc, ViewOptions{});
     doc.Serialize(sink);
     RowList rows;
     for (const auto& record : doc.Records()) {

@@ -12,6 +12,7 @@
 #include "cli/CliRun.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/NativePath.h"
+#include "presentation/CsvExport.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -44,7 +45,7 @@ TEST(FileServices, NonAsciiPathsOpenSaveAndExport) {
     TallowmarkDoc document;
     ASSERT_TRUE(document.OnOpenDocument(source));
     EXPECT_EQ(document.Title(), "index-ü.dat");
-    ASSERT_TRUE(document.ExportCsv(csv, true, true));
+    ASSERT_TRUE(ExportCsv(csv, document, ViewOptions{}));
     ASSERT_TRUE(document.SaveAs(copy));
     EXPECT_EQ(document.Title(), "kopie-ξ.dat");
     EXPECT_TRUE(std::filesystem::exists(PathFromUtf8(csv)));
@@ -78,7 +79,7 @@ TEST(FileServices, AFailedWriteKeepsTheOldTargetAndLeavesNothingBehind) {
         if (run.code != 1 || run.err != "tallowmark-cli: " + target + ": File too large\n") failed |= 1;
         TallowmarkDoc document;
         if (!document.OnOpenDocument(source)) failed |= 2;
-        if (document.ExportCsv(target, true, true).message != kMsgFailedToSave) failed |= 4;
+        if (ExportCsv(target, document, ViewOptions{}).message != kMsgFailedToSave) failed |= 4;
         if (document.SaveAs(target).message != kMsgFailedToSave || document.PathName() != source) failed |= 8;
         ::_exit(failed);
     }

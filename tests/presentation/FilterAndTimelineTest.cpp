@@ -84,15 +84,15 @@ TEST_F(FilterAndTimeline, ExportWithAFilterWritesTheMatchingRecordsInFileOrder) 
     auto loaded = LoadDoc(Sample());
     const TallowmarkDoc& doc = loaded->doc;
     std::ostringstream plain, unfiltered, filtered, hidden;
-    doc.WriteCsv(plain, true, false);
-    WriteFilteredCsv(unfiltered, doc, true, false, RecordFilter(""));
+    WriteCsv(plain, doc, {true, false});
+    WriteCsv(unfiltered, doc, {true, false}, RecordFilter(""));
     EXPECT_EQ(unfiltered.str(), plain.str());
-    WriteFilteredCsv(filtered, doc, true, true, RecordFilter("EXAMPLE"));
+    WriteCsv(filtered, doc, {true, true}, RecordFilter("EXAMPLE"));
     EXPECT_EQ(filtered.str(), std::string(kCsvHeaderLine) +
                                   "1,\"URL\",\"http://News.Example.com/a\",256,\"01 Jan 1970, 00:00\","
                                   "\"05 Mar 2008, 10:00\",\"CACHEDIR\",\"story[1].htm\"\r\n"
                                   "3,\"REDR\",\"http://r.example.org/\",128,\"\",\"\",\"\",\"\"\r\n");
-    WriteFilteredCsv(hidden, doc, false, true, RecordFilter("blank"));  // hidden kinds stay hidden
+    WriteCsv(hidden, doc, {false, true}, RecordFilter("blank"));  // hidden kinds stay hidden
     EXPECT_EQ(hidden.str(), kCsvHeaderLine);
 }
 
