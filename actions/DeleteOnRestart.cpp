@@ -1,6 +1,5 @@
 #include "actions/DeleteOnRestart.h"
 
-#include "model/Outcome.h"
 #include "platform/NativePath.h"
 #include "presentation/PathText.h"
 
@@ -18,6 +17,21 @@ std::string BootDeletionMessage(const platform::BootDeletionResult& result, cons
     }
     return FormatMessage(pattern, {PathDisplayText(NativeSeparators(path)), PathDisplayText(result.folder),
                                    PathDisplayText(result.owner)});
+}
+
+std::string FileToDeleteOnRestart(const std::string& documentPath) {
+    const std::string canonical = CanonicalPath(documentPath);
+    return canonical.empty() ? documentPath : NativeSeparators(canonical);
+}
+
+Outcome ScheduleDeleteOnRestart(const std::string& documentPath, const std::string& root) {
+    const std::string path = FileToDeleteOnRestart(documentPath);
+    const platform::BootDeletionResult scheduled = platform::ScheduleDeletionAtBoot(path, root);
+    return scheduled ? Outcome::Success() : Outcome::Failure(BootDeletionMessage(scheduled, path));
+}
+
+bool IsScheduledForDeleteOnRestart(const std::string& documentPath, const std::string& root) {
+    return platform::IsScheduledForDeletionAtBoot(FileToDeleteOnRestart(documentPath), root);
 }
 
 }  // namespace tallowmark

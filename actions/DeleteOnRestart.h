@@ -1,8 +1,10 @@
 #pragma once
-// What the user reads when the system did not take a Delete on Restart request.
+// Delete on Restart: which file the system is asked to delete at its next start, and
+// what the user reads when it did not take the request.
 
 #include <string>
 
+#include "model/Outcome.h"
 #include "platform/BootDeletion.h"
 
 namespace tallowmark {
@@ -23,5 +25,16 @@ inline constexpr const char* kBootDeletionLinkOnPath =
 // The message for `path` (as the system spells it) refused with `result`; empty when
 // the request was recorded.
 std::string BootDeletionMessage(const platform::BootDeletionResult& result, const std::string& path);
+
+// The file scheduled for the document at `documentPath`: the file itself, every link on
+// its path resolved (removing a link would leave the file in place), as the system spells
+// it; the document's path when that can't be resolved. Its bytes as they are.
+std::string FileToDeleteOnRestart(const std::string& documentPath);
+
+// Asks the system, which keeps its pending deletions at `root`, to delete that file when
+// it next starts; a refusal carries the message for the user.
+Outcome ScheduleDeleteOnRestart(const std::string& documentPath, const std::string& root);
+// Whether the system will delete that file when it next starts.
+bool IsScheduledForDeleteOnRestart(const std::string& documentPath, const std::string& root);
 
 }  // namespace tallowmark

@@ -13,7 +13,6 @@
 #include <unordered_set>
 
 #include "platform/NativePath.h"
-#include "platform/BootDeletion.h"
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"
 #include "actions/FilePropertiesGeneral.h"
@@ -37,13 +36,6 @@ constexpr const char* kNoRecordsMessage =
     "No records were found in this index.dat file. In other words, no personal information has been written to "
     "this index.dat file.\r\n\r\n%1";
 constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
-
-// The file itself, not a link to it: removing a link would leave the file in place. The
-// bytes of its name as they are, UTF-8 or not.
-std::string FileOnDisk(const TallowmarkDoc& document) {
-    const std::string canonical = CanonicalPath(document.PathName());
-    return canonical.empty() ? document.PathName() : NativeSeparators(canonical);
-}
 
 // Message boxes show "\r\n" line breaks as "\n".
 QString ForDisplay(const std::string& text) {
@@ -288,16 +280,14 @@ void TallowmarkView::SaveSettingsAsDefaults() {
 
 void TallowmarkView::OnDeleteOnRestart() {
     TallowmarkApp* app = TallowmarkApp::Instance();
-    const std::string path = FileOnDisk(*m_pDocument);
-    const platform::BootDeletionResult scheduled = platform::ScheduleDeletionAtBoot(path, app->BootDeletionRoot());
+    const Outcome scheduled = ScheduleDeleteOnRestart(m_pDocument->PathName(), app->BootDeletionRoot());
     if (!scheduled)
-        app->Prompts().Message(window(), UserPrompts::Icon::Critical,
-                               QString::fromStdString(BootDeletionMessage(scheduled, path)));
+        app->Prompts().Message(window(), UserPrompts::Icon::Critical, QString::fromStdString(scheduled.message));
 }
 
 CommandState TallowmarkView::OnUpdateDeleteOnRestart() const {
     const bool scheduled =
-        platform::IsScheduledForDeletionAtBoot(FileOnDisk(*m_pDocument), TallowmarkApp::Instance()->BootDeletionRoot());
+        IsScheduledForDeleteOnRestart(m_pDocument->PathName(), TallowmarkApp::Instance()->BootDeletionRoot());
     return CommandState{!scheduled, scheduled};
 }
 

@@ -95,6 +95,21 @@ TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(TmpfilesFolder()), fs::directory_iterator()), 1);
 }
 
+// Removing a link would leave the file in place: the request names the file it leads to.
+TEST_F(BootDeletionTest, ARequestThroughALinkSchedulesTheFileItselfAndARefusalSaysWhy) {
+    TempDir files;
+    const fs::path file = files.Root() / "index.dat", link = files.Root() / "link.dat";
+    testing::WriteFile(file.string(), {1});
+    fs::create_symlink(file, link);
+    const std::string real = fs::canonical(file).string();
+    ASSERT_TRUE(ScheduleDeleteOnRestart(link.string(), Root()));
+    EXPECT_TRUE(IsScheduledForDeletionAtBoot(real, Root()));
+    EXPECT_FALSE(IsScheduledForDeletionAtBoot(link.string(), Root()));
+    EXPECT_TRUE(IsScheduledForDeleteOnRestart(link.string(), Root()));
+    EXPECT_EQ(ScheduleDeleteOnRestart(link.string(), (files.Root() / "nowhere").string()).message,
+              FormatMessage(kBootDeletionFailed, real));
+}
+
 TEST_F(BootDeletionTest, SystemdTmpfilesRemovesExactlyTheScheduledFilesAtBoot) {
     const char* tool = "/usr/bin/systemd-tmpfiles";
     if (!fs::exists(tool)) GTEST_SKIP() << "systemd-tmpfiles is not installed";
