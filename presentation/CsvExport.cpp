@@ -130,8 +130,8 @@ void WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptions show
         if (everyRecord || filter.Matches(*record, isVersion4)) writer.Add(*record, isVersion4);
 }
 
-Outcome ExportCsv(const std::string& path, const TallowmarkDoc& document, ViewOptions shown,
-                  const RecordFilter& filter, const std::vector<std::string>& openFiles) {
+Outcome ExportCsv(const std::string& path, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter,
+                  const std::vector<std::string>& openFiles) {
     return WriteUserFile(
         path, document.InputsWith(openFiles), [&](std::ostream& out) { WriteCsv(out, document, shown, filter); },
         kMsgCannotWriteExport);
