@@ -112,12 +112,13 @@ TimeValue ReferenceToTimeValue(FileTime fileTime, std::int64_t now) {
     return static_cast<TimeValue>(instant);
 }
 
-std::string ReferenceFormat(TimeValue value, const char* pattern) {
+std::string ReferenceFormat(TimeValue value, TimeFormat format) {
     if (value < 0) return {};
     const std::time_t t = value;
     std::tm fields{};
     localtime_r(&t, &fields);
     char buffer[128];
+    const char* pattern = format == SHORT_TIME_FORMAT ? "%d %b %Y, %H:%M" : "%d %b %Y, %H:%M:%S";
     return std::strftime(buffer, sizeof buffer, pattern, &fields) ? buffer : "";
 }
 
