@@ -7,6 +7,7 @@
 #include <ctime>
 #include <limits>
 
+#include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
 
 namespace tallowmark {
@@ -14,11 +15,7 @@ namespace tallowmark {
 namespace {
 constexpr std::int64_t kTicksPerSecond = 10'000'000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
-constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kTimeValueMax = std::numeric_limits<TimeValue>::max();
-
-constexpr std::array<const char*, 12> kMonthAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
     // Timelines write hundreds of thousands of times: the common widths go straight out.
@@ -65,7 +62,7 @@ constexpr std::size_t kClockPosition = ShortTimeTexts::kDateLength;
 void WriteListFields(char* text, const CivilTime& civil) {
     std::memcpy(text, "dd Mmm yyyy, hh:mm:ss", 21);
     WriteTwoDigits(text, civil.day);
-    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1], 3);
+    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1].data(), 3);
     WriteTwoDigits(text + 7, static_cast<unsigned>(civil.year / 100));
     WriteTwoDigits(text + 9, static_cast<unsigned>(civil.year % 100));
     WriteTwoDigits(text + kClockPosition, civil.hour);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
 #include "model/TimeText.h"
 #include "support/IndexFileBuilder.h"

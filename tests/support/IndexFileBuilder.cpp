@@ -6,7 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "model/LocalTimeRules.h"
+#include "model/Calendar.h"
 #include "platform/NativePath.h"
 
 namespace tallowmark::testing {
