@@ -27,6 +27,10 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return std::string(utf8.begin(), utf8.end());
 }
 
+std::string FileNameOf(std::string_view path) { return Utf8FromPath(PathFromUtf8(path).filename()); }
+
+std::string FolderOf(std::string_view path) { return Utf8FromPath(PathFromUtf8(path).parent_path()); }
+
 std::string AbsolutePath(std::string_view path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);

@@ -27,9 +27,18 @@ TEST(NativePath, SeparatorsForTheUser) {
     EXPECT_EQ(WithWindowsSeparators("C:\\already\\native"), "C:\\already\\native");
 #ifdef _WIN32
     EXPECT_EQ(NativeSeparators("C:/Users/Ann"), "C:\\Users\\Ann");
+    EXPECT_EQ(FileNameOf("C:\\Users/Ann\\index.dat"), "index.dat");
+    EXPECT_EQ(FolderOf("C:\\Users/Ann\\index.dat"), "C:\\Users/Ann");
+    EXPECT_EQ(FolderOf("C:\\index.dat"), "C:\\");
 #else
     EXPECT_EQ(NativeSeparators("/home/ann/odd\\name.dat"), "/home/ann/odd\\name.dat");
+    // A backslash is a character of a name here.
+    EXPECT_EQ(FileNameOf("/home/ann/odd\\name.dat"), "odd\\name.dat");
+    EXPECT_EQ(FolderOf("/home/ann/odd\\name.dat"), "/home/ann");
+    EXPECT_EQ(FolderOf("/index.dat"), "/");
 #endif
+    EXPECT_EQ(FileNameOf("index.dat"), "index.dat");
+    EXPECT_EQ(FolderOf("index.dat"), "");
 }
 
 // Names outside every ANSI code page: on Windows they must reach the system as UTF-16.
