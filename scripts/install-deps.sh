@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev libx11-dev
   libglib2.0-dev
-  tzdata
+  tzdata locales
   systemd shared-mime-info desktop-file-utils
   scdoc
   sleuthkit

@@ -152,7 +152,7 @@ TEST_F(FilterAndTimeline, BarsCountUrlAndLeakRecordsWithUndatedOnesApart) {
 
 TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
     testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central European rules, written out
-    OverridePresentTimeForTesting(1784116800);                  // July 2026: summer time now
+    testing::PresentTimeScope now(1784116800);                  // July 2026: summer time now
     IndexFileBuilder builder;
     // Three days around each change of 2008: 30 March and 26 October.
     for (auto [month, day] : {std::pair{3, 29}, std::pair{10, 25}})
@@ -166,7 +166,6 @@ TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
         ASSERT_EQ(PeriodLabel(PeriodOf(TimeBasis::Modified, PeriodUnit::Day, days.days[i])), cell.substr(0, 11))
             << cell;
     }
-    OverridePresentTimeForTesting(std::nullopt);
 }
 
 TEST_F(FilterAndTimeline, CopyTextAndCounts) {
