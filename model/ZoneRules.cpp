@@ -214,7 +214,8 @@ std::optional<ZoneRules> ZoneRules::Named(std::string_view name, const std::vect
     if (!IsDatabaseName(name))
         return fail("\"" + std::string(name) +
                     "\" is neither a zone name such as Europe/Amsterdam nor an offset such as +01:00");
-    if (databaseFolders.empty()) return fail("no time zone database here: give an offset such as +01:00");
+    if (databaseFolders.empty())
+        return fail("no time zone database here to look up " + std::string(name) + ": give an offset such as +01:00");
     for (const std::string& folder : databaseFolders) {
         const platform::FileContents contents = platform::ReadWholeFile(folder + "/" + std::string(name));
         if (contents.error != platform::FileError::None || contents.size > kLargestZoneFile) continue;
