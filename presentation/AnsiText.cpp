@@ -110,13 +110,18 @@ std::size_t AnsiCharactersEnd(std::string_view bytes, std::size_t most) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
+    const auto ascii = [](char c) { return static_cast<std::uint8_t>(c) < 0x80; };
     while (!bytes.empty()) {
-        // Most texts are plain ASCII: pass them eight bytes at a time.
-        std::uint64_t eight;
-        while (bytes.size() >= 8 && (std::memcpy(&eight, bytes.data(), 8), (eight & 0x8080808080808080ull) == 0))
-            bytes.remove_prefix(8);
+        if (ascii(bytes.front())) {
+            // Most texts are plain ASCII: pass them eight bytes at a time.
+            std::uint64_t eight;
+            while (bytes.size() >= 8 && (std::memcpy(&eight, bytes.data(), 8), (eight & 0x8080808080808080ull) == 0))
+                bytes.remove_prefix(8);
+            while (!bytes.empty() && ascii(bytes.front())) bytes.remove_prefix(1);
+            continue;
+        }
         const std::size_t length = DecodeUtf8(bytes).length;
-        if (length == 0) return bytes.empty();
+        if (length == 0) return false;
         bytes.remove_prefix(length);
     }
     return true;
