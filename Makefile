@@ -12,8 +12,11 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
+# A build folder is configured again whenever its options differ from the last ones.
+CONFIGURE_BUILD = scripts/configure.sh $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
 build: deps
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	@$(CONFIGURE_BUILD)
 	cmake --build $(BUILD_DIR)
 
 run: build
@@ -23,24 +26,24 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 -LE package
 
 asan-test: deps
-	@[ -f $(ASAN_DIR)/build.ninja ] || cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLOWMARK_SANITIZE=ON $(CMAKE_FLAGS)
+	@scripts/configure.sh $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTALLOWMARK_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_DIR)
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2 -LE package
 
 # Core, CLI and Windows services cross-built with MinGW-w64 and run under Wine.
 windows-test: deps
 	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 googletest
-	@[ -f $(WINDOWS_DIR)/build.ninja ] || cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	@scripts/configure.sh $(WINDOWS_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTALLOWMARK_GUI=OFF -DTALLOWMARK_BENCH=OFF \
 		-DTALLOWMARK_GTEST_SOURCE_DIR=/usr/src/googletest $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR)
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	@$(CONFIGURE_BUILD)
 	cmake --build $(BUILD_DIR) --target tallowmark-cli
 	scripts/windows-test.sh $(WINDOWS_DIR) $(BUILD_DIR)
 
 bench: deps
 	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine ewf-tools
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	@$(CONFIGURE_BUILD)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
 	bench/search-compare.sh $(BUILD_DIR)

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/NativePath.h"
 #include "presentation/AnsiText.h"
 
 namespace tallowmark {
@@ -14,20 +15,11 @@ namespace fs = std::filesystem;
 
 #ifdef _WIN32
 constexpr char kSeparator = '\\';
-constexpr const char* kSeparators = "\\/";
 #else
 constexpr char kSeparator = '/';
-constexpr const char* kSeparators = "/";
 #endif
 
 enum class EntryKind { File, Folder };
-
-fs::path FromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
-
-std::string ToUtf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 bool IsEntryOfKind(const fs::path& path, EntryKind kind) {
     std::error_code error;
@@ -46,11 +38,12 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 // apart may differ from the index in case only. Of several such entries the first in
 // byte order is taken, so the answer does not depend on the listing's order.
 std::optional<std::string> FindEntry(const std::string& folder, const std::string& name, EntryKind kind) {
-    if (IsEntryOfKind(FromUtf8(folder + name), kind)) return name;
+    if (IsEntryOfKind(PathFromUtf8(folder + name), kind)) return name;
     std::optional<std::string> found;
     std::error_code error;
-    for (fs::directory_iterator entry(FromUtf8(folder), error), end; !error && entry != end; entry.increment(error)) {
-        const std::string candidate = ToUtf8(entry->path().filename());
+    for (fs::directory_iterator entry(PathFromUtf8(folder), error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string candidate = Utf8FromPath(entry->path().filename());
         if (EqualIgnoringAsciiCase(candidate, name) && (!found || candidate < *found) &&
             IsEntryOfKind(entry->path(), kind))
             found = candidate;
@@ -60,10 +53,8 @@ std::optional<std::string> FindEntry(const std::string& folder, const std::strin
 
 // The folder that holds the index file, ending in the platform's separator.
 std::string IndexFolder(const std::string& indexPath) {
-    const std::size_t last = indexPath.find_last_of(kSeparators);
-    if (last == std::string::npos) return {};
-    std::string folder = indexPath.substr(0, last + 1);
-    std::replace(folder.begin(), folder.end(), '/', kSeparator);
+    std::string folder = NativeSeparators(FolderOf(indexPath));
+    if (!folder.empty() && folder.back() != kSeparator) folder += kSeparator;
     return folder;
 }
 }  // namespace

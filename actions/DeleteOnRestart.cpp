@@ -1,6 +1,6 @@
 #include "actions/DeleteOnRestart.h"
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "model/Outcome.h"
 #include "presentation/PathText.h"
 

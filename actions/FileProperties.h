@@ -19,8 +19,6 @@ struct FilePropertiesFacts {
 
 inline constexpr const char* kSizeFormat = "%1 bytes";
 
-// The folder part of `path`: everything before its last separator.
-std::string LocationOf(const std::string& path);
 FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document);
 
 }  // namespace tallowmark

@@ -7,7 +7,7 @@
 #include "cli/CliSupport.h"
 #include "cli/ProgressLine.h"
 #include "forensic/Carver.h"
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "model/ZoneRules.h"
 
 namespace tallowmark {

@@ -4,10 +4,10 @@
 #include <filesystem>
 
 #include "actions/FileProperties.h"
-#include "model/NativePath.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
 
@@ -72,12 +72,12 @@ bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
 int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment) {
     std::string file, output;
-    bool viewBlank = true, viewBadfood = true;
+    ViewOptions shown;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--hide-blank") viewBlank = false;
+        if (arg == "--hide-blank") shown.viewBlankRecords = false;
         else if (arg == "--hide-badfood")
-            viewBadfood = false;
+            shown.viewBadfoodRecords = false;
         else if (arg == "-o") {
             if (++i == args.size()) return UsageError(err, "-o needs a file name");
             output = args[i];
@@ -97,7 +97,7 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 1;
     }
     return WriteOutput(output, {file}, out, err, [&](std::ostream& to) {
-        const Outcome walked = StreamCsv(stream, to, viewBlank, viewBadfood, environment.threads);
+        const Outcome walked = StreamCsv(stream, to, shown, environment.threads);
         if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
         return walked.ok;
     });

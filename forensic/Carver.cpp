@@ -12,7 +12,7 @@
 #include "forensic/CarveLimits.h"
 #include "model/IndexRecord.h"
 #include "model/IndexStream.h"
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "presentation/AnsiText.h"
 #include "presentation/OrderedWork.h"

@@ -7,18 +7,16 @@
 #include <mutex>
 #include <string>
 
+#include "model/Calendar.h"
 #include "platform/LocalCalendar.h"
 
 namespace tallowmark {
 
 namespace {
-constexpr std::int64_t kDay = 86400;
 // Offsets from UTC never reach a day, so a local time lies within a day of its instant.
 constexpr std::int64_t kMargin = 2 * kDay;
 constexpr std::int64_t kTableStart = -2 * kMargin;
 constexpr std::int64_t kTableEnd = std::numeric_limits<std::int32_t>::max() + 2 * kMargin;
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 std::int64_t SecondsOf(const std::tm& fields) {
     return DaysFromCivil(fields.tm_year + 1900LL, static_cast<unsigned>(fields.tm_mon + 1),
@@ -47,35 +45,6 @@ std::tm FieldsOf(std::int64_t localSeconds) {
     return fields;
 }
 }  // namespace
-
-std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const std::int64_t era = FloorDiv(year, 400);
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
-}
-
-CivilTime CivilFromSeconds(std::int64_t secondsSince1970) {
-    const std::int64_t days = FloorDiv(secondsSince1970, kDay);
-    const std::int64_t secondOfDay = secondsSince1970 - days * kDay;
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = FloorDiv(z, 146097);
-    const auto dayOfEra = static_cast<unsigned>(z - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned mp = (5 * dayOfYear + 2) / 153;
-    const unsigned day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
-    return {year,
-            month,
-            day,
-            static_cast<unsigned>(secondOfDay / 3600),
-            static_cast<unsigned>(secondOfDay / 60 % 60),
-            static_cast<unsigned>(secondOfDay % 60)};
-}
 
 LocalTimeRules::LocalTimeRules() : m_tableEnd(kTableEnd) {
     static std::atomic<std::uint64_t> s_serial{0};

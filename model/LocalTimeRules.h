@@ -71,12 +71,4 @@ private:
     const LocalTimeRules* m_previous;
 };
 
-// Calendar arithmetic on the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
-struct CivilTime {
-    std::int64_t year;
-    unsigned month, day, hour, minute, second;
-};
-CivilTime CivilFromSeconds(std::int64_t secondsSince1970);
-
 }  // namespace tallowmark

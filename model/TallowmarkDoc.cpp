@@ -5,6 +5,7 @@
 
 #include "model/IndexStream.h"
 #include "platform/MemoryLimit.h"
+#include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "platform/ReadOnlyFile.h"
 
@@ -56,8 +57,7 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
 
 void TallowmarkDoc::SetPathName(const std::string& path) {
     m_strPathName = path;
-    const std::size_t separator = path.find_last_of("/\\");
-    m_strTitle = separator == std::string::npos ? path : path.substr(separator + 1);
+    m_strTitle = FileNameOf(path);
 }
 
 void TallowmarkDoc::DeleteContents() {

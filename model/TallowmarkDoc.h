@@ -58,13 +58,8 @@ public:
     // onto the document's own file, nor onto any of `openFiles`.
     Outcome SaveAs(const std::string& path, const std::vector<std::string>& openFiles = {});
 
-    // Writes the records as CSV, leaving out blank and 0x0BADF00D records as asked; never
-    // onto the document's own file, nor onto any of `openFiles`.
-    Outcome ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords,
-                      const std::vector<std::string>& openFiles = {}) const;
     // The files a file written for this document must not be: its own and `openFiles`.
     std::vector<std::string> InputsWith(const std::vector<std::string>& openFiles) const;
-    void WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const;
 
     // Null for a document read from an empty file.
     const IndexHeader* Header() const { return m_pHeader.get(); }

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <limits>
 
+#include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
 
 namespace tallowmark {
@@ -14,14 +15,10 @@ namespace tallowmark {
 namespace {
 constexpr std::int64_t kTicksPerSecond = 10'000'000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
-constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kTimeValueMax = std::numeric_limits<TimeValue>::max();
 
-constexpr std::array<const char*, 12> kMonthAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
 void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
-    // Exports format hundreds of thousands of times: the common widths go straight out.
+    // Timelines write hundreds of thousands of times: the common widths go straight out.
     if (value >= 0 && value < 100 && minimumDigits == 2) {
         const char pair[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
         out.append(pair, 2);
@@ -65,7 +62,7 @@ constexpr std::size_t kClockPosition = ShortTimeTexts::kDateLength;
 void WriteListFields(char* text, const CivilTime& civil) {
     std::memcpy(text, "dd Mmm yyyy, hh:mm:ss", 21);
     WriteTwoDigits(text, civil.day);
-    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1], 3);
+    std::memcpy(text + 3, kMonthAbbreviations[civil.month - 1].data(), 3);
     WriteTwoDigits(text + 7, static_cast<unsigned>(civil.year / 100));
     WriteTwoDigits(text + 9, static_cast<unsigned>(civil.year % 100));
     WriteTwoDigits(text + kClockPosition, civil.hour);
@@ -73,22 +70,14 @@ void WriteListFields(char* text, const CivilTime& civil) {
     WriteTwoDigits(text + kClockPosition + 6, civil.second);
 }
 
-// The two patterns of the list and the details, written in one piece: exports format
-// hundreds of thousands of times. False for any other pattern.
-bool AppendListPattern(std::string& out, const CivilTime& civil, const char* pattern) {
-    bool withSeconds;
-    if (pattern == SHORT_TIME_FORMAT || pattern == LONG_TIME_FORMAT) withSeconds = pattern == LONG_TIME_FORMAT;
-    else if (std::strcmp(pattern, SHORT_TIME_FORMAT) == 0)
-        withSeconds = false;
-    else if (std::strcmp(pattern, LONG_TIME_FORMAT) == 0)
-        withSeconds = true;
-    else
-        return false;
-    if (civil.year < 1000 || civil.year > 9999) return false;
+// A TimeValue's local time: 32 bits of seconds from 1970, shifted by less than a day, lie
+// between the years 1969 and 2038, whose numbers have the four digits the patterns write.
+void AppendFormattedTime(std::string& out, TimeValue value, TimeFormat format) {
+    if (value < 0) return;
+    const LocalTimeRules& rules = LocalTimeRules::Active();
     char text[21];
-    WriteListFields(text, civil);
-    out.append(text, withSeconds ? 21 : 18);
-    return true;
+    WriteListFields(text, CivilFromSeconds(value + rules.OffsetAt(value)));
+    out.append(text, format == LONG_TIME_FORMAT ? 21 : ShortTimeTexts::kLength);
 }
 
 // 1900-01-01 00:00:00 counted in seconds from 1970.
@@ -124,36 +113,10 @@ TimeValue ToTimeValue(FileTime fileTime) {
     return static_cast<TimeValue>(instant);
 }
 
-std::string FormatTime(TimeValue value, const char* pattern) {
+std::string FormatTime(TimeValue value, TimeFormat format) {
     std::string out;
-    AppendFormattedTime(out, value, pattern);
+    AppendFormattedTime(out, value, format);
     return out;
-}
-
-void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern) {
-    if (value < 0 || pattern == nullptr) return;
-    const LocalTimeRules& rules = LocalTimeRules::Active();
-    const CivilTime civil = CivilFromSeconds(value + rules.OffsetAt(value));
-    if (AppendListPattern(out, civil, pattern)) return;
-    for (const char* p = pattern; *p; ++p) {
-        if (*p != '%' || p[1] == '\0') {
-            out += *p;
-            continue;
-        }
-        switch (*++p) {
-            case 'd': AppendNumber(out, civil.day, 2); break;
-            case 'b': out += kMonthAbbreviations[civil.month - 1]; break;
-            case 'Y': AppendNumber(out, civil.year, 1); break;
-            case 'H': AppendNumber(out, civil.hour, 2); break;
-            case 'M': AppendNumber(out, civil.minute, 2); break;
-            case 'S': AppendNumber(out, civil.second, 2); break;
-            case '%': out += '%'; break;
-            default:
-                out += '%';
-                out += *p;
-                break;
-        }
-    }
 }
 
 ShortTimeTexts::ShortTimeTexts()

@@ -15,8 +15,11 @@ using FileTime = std::uint64_t;
 // times, -1 for a time outside the signed 32-bit range.
 using TimeValue = std::int32_t;
 
-inline constexpr const char* SHORT_TIME_FORMAT = "%d %b %Y, %H:%M";
-inline constexpr const char* LONG_TIME_FORMAT = "%d %b %Y, %H:%M:%S";
+// The two ways a time is shown, as strftime would write them in the POSIX locale:
+// "%d %b %Y, %H:%M" ("05 Mar 2008, 14:07") in the list and the CSV, and
+// "%d %b %Y, %H:%M:%S" ("05 Mar 2008, 14:07:59") in the entry details.
+enum class TimeFormat { SHORT_TIME_FORMAT, LONG_TIME_FORMAT };
+using enum TimeFormat;
 
 // Shifts the stored UTC time by the offset from UTC in force now (not the one in
 // force at the stored date), then reads the local calendar fields back with the
@@ -24,9 +27,8 @@ inline constexpr const char* LONG_TIME_FORMAT = "%d %b %Y, %H:%M:%S";
 TimeValue ToTimeValue(FileTime fileTime);
 
 // Formats in local time with English month names, whatever the C locale is.
-// Negative values give the empty text. Supports %d %b %Y %H %M %S and %%.
-std::string FormatTime(TimeValue value, const char* pattern);
-void AppendFormattedTime(std::string& out, TimeValue value, const char* pattern);
+// Negative values give the empty text.
+std::string FormatTime(TimeValue value, TimeFormat format);
 
 // The texts of many stored times in SHORT_TIME_FORMAT, each equal to
 // FormatTime(ToTimeValue(time), SHORT_TIME_FORMAT), for exports that write hundreds of

@@ -4,13 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/LocalTimeRules.h"
+#include "model/Calendar.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace tallowmark {
 
 namespace {
-constexpr std::int64_t kDay = 86400;
 constexpr std::size_t kLongestName = 255;
 constexpr std::size_t kLargestZoneFile = 1 << 20;  // real ones are a few kilobytes
 
@@ -127,7 +126,7 @@ std::int64_t DayOfChange(const ZoneRules::Rule::Change& change, std::int64_t yea
         case Kind::MonthWeekDay: break;
     }
     const std::int64_t first = DaysFromCivil(year, static_cast<unsigned>(change.month), 1);
-    const int firstWeekday = static_cast<int>(((first % 7) + 7 + 4) % 7);  // 1970-01-01 was a Thursday
+    const auto firstWeekday = static_cast<int>(WeekdayOf(first));
     std::int64_t day = first + (change.day - firstWeekday + 7) % 7 + 7 * (change.week - 1);
     const unsigned nextMonth = change.month == 12 ? 1 : static_cast<unsigned>(change.month + 1);
     const std::int64_t monthEnd = DaysFromCivil(change.month == 12 ? year + 1 : year, nextMonth, 1);

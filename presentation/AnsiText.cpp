@@ -44,22 +44,32 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-namespace {
-// The next code point of `utf8` at `at`, moving past it; nothing for a malformed sequence.
-std::optional<char32_t> NextCodePoint(std::string_view utf8, std::size_t& at) {
-    const auto lead = static_cast<std::uint8_t>(utf8[at++]);
-    if (lead < 0x80) return lead;
-    const int trailing = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    if (trailing < 0 || at + static_cast<std::size_t>(trailing) > utf8.size()) return std::nullopt;
-    char32_t code = lead & (0x3F >> trailing);
-    for (int i = 0; i < trailing; ++i) {
-        const auto next = static_cast<std::uint8_t>(utf8[at++]);
-        if ((next & 0xC0) != 0x80) return std::nullopt;
+Utf8Character DecodeUtf8(std::string_view text) {
+    if (text.empty()) return {};
+    const auto lead = static_cast<std::uint8_t>(text.front());
+    if (lead < 0x80) return {lead, 1};
+    // How many continuation bytes follow and the least code point allowed, so that overlong
+    // forms, surrogates and values past U+10FFFF are refused.
+    std::size_t more;
+    char32_t code, least;
+    if ((lead & 0xE0) == 0xC0) more = 1, code = lead & 0x1F, least = 0x80;
+    else if ((lead & 0xF0) == 0xE0)
+        more = 2, code = lead & 0x0F, least = 0x800;
+    else if ((lead & 0xF8) == 0xF0)
+        more = 3, code = lead & 0x07, least = 0x10000;
+    else
+        return {};
+    if (text.size() <= more) return {};
+    for (std::size_t i = 1; i <= more; ++i) {
+        const auto next = static_cast<std::uint8_t>(text[i]);
+        if ((next & 0xC0) != 0x80) return {};
         code = (code << 6) | (next & 0x3F);
     }
-    return code;
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+    return {code, more + 1};
 }
 
+namespace {
 std::optional<char> ToWindows1252(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
@@ -73,11 +83,12 @@ std::optional<char> ToWindows1252(char32_t code) {
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    for (std::size_t at = 0; at < utf8.size();) {
-        const std::optional<char32_t> code = NextCodePoint(utf8, at);
-        const std::optional<char> byte = code ? ToWindows1252(*code) : std::nullopt;
+    while (!utf8.empty()) {
+        const Utf8Character character = DecodeUtf8(utf8);
+        const std::optional<char> byte = character.length ? ToWindows1252(character.code) : std::nullopt;
         if (!byte) return std::nullopt;
         out += *byte;
+        utf8.remove_prefix(character.length);
     }
     return out;
 }
@@ -99,34 +110,19 @@ std::size_t AnsiCharactersEnd(std::string_view bytes, std::size_t most) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        if (*p < 0x80) {
+    const auto ascii = [](char c) { return static_cast<std::uint8_t>(c) < 0x80; };
+    while (!bytes.empty()) {
+        if (ascii(bytes.front())) {
             // Most texts are plain ASCII: pass them eight bytes at a time.
             std::uint64_t eight;
-            while (end - p >= 8 && (std::memcpy(&eight, p, 8), (eight & 0x8080808080808080ull) == 0)) p += 8;
-            while (p < end && *p < 0x80) ++p;
+            while (bytes.size() >= 8 && (std::memcpy(&eight, bytes.data(), 8), (eight & 0x8080808080808080ull) == 0))
+                bytes.remove_prefix(8);
+            while (!bytes.empty() && ascii(bytes.front())) bytes.remove_prefix(1);
             continue;
         }
-        // Lead byte: how many continuation bytes follow and the least code point allowed,
-        // so that overlong forms, surrogates and values past U+10FFFF are refused.
-        int more;
-        char32_t code, least;
-        if ((*p & 0xE0) == 0xC0) more = 1, code = *p & 0x1F, least = 0x80;
-        else if ((*p & 0xF0) == 0xE0)
-            more = 2, code = *p & 0x0F, least = 0x800;
-        else if ((*p & 0xF8) == 0xF0)
-            more = 3, code = *p & 0x07, least = 0x10000;
-        else
-            return false;
-        if (end - p <= more) return false;
-        for (int i = 1; i <= more; ++i) {
-            if ((p[i] & 0xC0) != 0x80) return false;
-            code = (code << 6) | (p[i] & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        p += more + 1;
+        const std::size_t length = DecodeUtf8(bytes).length;
+        if (length == 0) return false;
+        bytes.remove_prefix(length);
     }
     return true;
 }

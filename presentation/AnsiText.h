@@ -30,4 +30,13 @@ std::size_t AnsiCharactersEnd(std::string_view bytes, std::size_t most);
 std::string TextToUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 
+// The character `text` starts with in UTF-8, and how many bytes it takes: none when the
+// text is empty or does not start with a valid sequence (a continuation byte, a sequence
+// cut short, an overlong form, a surrogate or a value past U+10FFFF).
+struct Utf8Character {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+Utf8Character DecodeUtf8(std::string_view text);
+
 }  // namespace tallowmark

@@ -6,12 +6,9 @@
 #include <ostream>
 #include <thread>
 
-#include "model/LocalTimeRules.h"
 #include "model/IndexStream.h"
-#include "model/TallowmarkDoc.h"
+#include "model/LocalTimeRules.h"
 #include "presentation/OrderedWork.h"
-#include "presentation/RecordCells.h"
-#include "presentation/RecordFilter.h"
 
 namespace tallowmark {
 
@@ -96,8 +93,7 @@ namespace {
 // Collects CSV lines and hands them on in pieces of about a megabyte.
 class CsvLineWriter {
 public:
-    CsvLineWriter(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords)
-        : m_out(out), m_bViewBlankRecords(viewBlankRecords), m_bViewBadfoodRecords(viewBadfoodRecords) {
+    CsvLineWriter(std::ostream& out, ViewOptions shown) : m_out(out), m_shown(shown) {
         m_buffer.reserve(kChunk + 4096);
         m_buffer = kCsvHeaderLine;
     }
@@ -106,7 +102,7 @@ public:
     CsvLineWriter& operator=(const CsvLineWriter&) = delete;
 
     void Add(const IndexRecord& record, bool isVersion4) {
-        if (!ViewOptions{m_bViewBlankRecords, m_bViewBadfoodRecords}.Shows(record)) return;
+        if (!m_shown.Shows(record)) return;
         AppendCsvLine(m_buffer, record, isVersion4, m_times);
         if (m_buffer.size() >= kChunk) Flush();
     }
@@ -121,19 +117,27 @@ private:
     const LocalTimeBatch m_sameZoneThroughout;
     ShortTimeTexts m_times;
     std::ostream& m_out;
-    const bool m_bViewBlankRecords, m_bViewBadfoodRecords;
+    const ViewOptions m_shown;
     std::string m_buffer;
 };
 }  // namespace
 
-void TallowmarkDoc::WriteCsv(std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords) const {
-    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
-    const bool isVersion4 = IsVersion4();
-    for (const auto& record : m_records) writer.Add(*record, isVersion4);
+void WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter) {
+    CsvLineWriter writer(out, shown);
+    const bool isVersion4 = document.IsVersion4();
+    const bool everyRecord = filter.IsEmpty();
+    for (const auto& record : document.Records())
+        if (everyRecord || filter.Matches(*record, isVersion4)) writer.Add(*record, isVersion4);
 }
 
-Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
-                  unsigned threads) {
+Outcome ExportCsv(const std::string& path, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter,
+                  const std::vector<std::string>& openFiles) {
+    return WriteUserFile(
+        path, document.InputsWith(openFiles), [&](std::ostream& out) { WriteCsv(out, document, shown, filter); },
+        kMsgCannotWriteExport);
+}
+
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, ViewOptions shown, unsigned threads) {
     out << kCsvHeaderLine;
     const bool isVersion4 = stream.IsVersion4();
     // One zone table for every thread, so that all lines convert alike.
@@ -151,8 +155,7 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
             lines.clear();
             lines.reserve(piece.bytes.size() / 2);
             stream.WalkPiece(piece, [&](const IndexRecord& record, std::uint64_t) {
-                if (ViewOptions{viewBlankRecords, viewBadfoodRecords}.Shows(record))
-                    AppendCsvLine(lines, record, isVersion4, times);
+                if (shown.Shows(record)) AppendCsvLine(lines, record, isVersion4, times);
             });
             spareBytes.GiveBack(std::move(piece.bytes));
             spareTimes.GiveBack(std::move(times));
@@ -163,30 +166,6 @@ Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords,
             spareLines.GiveBack(std::move(lines));
         });
     return stream.Failure();
-}
-
-Outcome TallowmarkDoc::ExportCsv(const std::string& path, bool viewBlankRecords, bool viewBadfoodRecords,
-                                 const std::vector<std::string>& openFiles) const {
-    return WriteUserFile(
-        path, InputsWith(openFiles), [&](std::ostream& out) { WriteCsv(out, viewBlankRecords, viewBadfoodRecords); },
-        kMsgCannotWriteExport);
-}
-
-void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords, bool viewBadfoodRecords,
-                      const RecordFilter& filter) {
-    CsvLineWriter writer(out, viewBlankRecords, viewBadfoodRecords);
-    const bool isVersion4 = document.IsVersion4();
-    for (const auto& record : document.Records())
-        if (filter.Matches(*record, isVersion4)) writer.Add(*record, isVersion4);
-}
-
-Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
-                          bool viewBadfoodRecords, const RecordFilter& filter,
-                          const std::vector<std::string>& openFiles) {
-    return WriteUserFile(
-        path, document.InputsWith(openFiles),
-        [&](std::ostream& out) { WriteFilteredCsv(out, document, viewBlankRecords, viewBadfoodRecords, filter); },
-        kMsgCannotWriteExport);
 }
 
 }  // namespace tallowmark

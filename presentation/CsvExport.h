@@ -1,4 +1,5 @@
 #pragma once
+// The CSV export: one line per record, in file order, of the records a list shows.
 
 #include <ostream>
 #include <string>
@@ -6,7 +7,10 @@
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/TallowmarkDoc.h"
 #include "model/TimeText.h"
+#include "presentation/RecordCells.h"
+#include "presentation/RecordFilter.h"
 
 namespace tallowmark {
 
@@ -21,22 +25,17 @@ void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4)
 // The same with the time texts of a batch of lines.
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4, ShortTimeTexts& times);
 
-// Writes what TallowmarkDoc::WriteCsv writes for the same file, reading it in one pass
+// The records of `document` of the kinds `shown` lets through and that `filter` keeps
+// (an empty filter keeps every one), in file order, after the header line.
+void WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter = {});
+// The same as a file for the user at `path`; never onto the document's own file, nor onto
+// any of `openFiles`.
+Outcome ExportCsv(const std::string& path, const TallowmarkDoc& document, ViewOptions shown,
+                  const RecordFilter& filter = {}, const std::vector<std::string>& openFiles = {});
+
+// Writes what WriteCsv writes for the same file with no filter, reading it in one pass
 // without loading it whole and making the lines on `threads` threads (0: one per core).
 // Fails only when reading fails midway.
-Outcome StreamCsv(IndexStream& stream, std::ostream& out, bool viewBlankRecords, bool viewBadfoodRecords,
-                  unsigned threads = 0);
-
-class RecordFilter;
-class TallowmarkDoc;
-
-// The export of a filtered list: the records the options and the filter keep, in file
-// order. Callers with no filter use the document's own ExportCsv.
-void WriteFilteredCsv(std::ostream& out, const TallowmarkDoc& document, bool viewBlankRecords, bool viewBadfoodRecords,
-                      const RecordFilter& filter);
-// Never onto the document's own file, nor onto any of `openFiles`.
-Outcome ExportFilteredCsv(const TallowmarkDoc& document, const std::string& path, bool viewBlankRecords,
-                          bool viewBadfoodRecords, const RecordFilter& filter,
-                          const std::vector<std::string>& openFiles = {});
+Outcome StreamCsv(IndexStream& stream, std::ostream& out, ViewOptions shown, unsigned threads = 0);
 
 }  // namespace tallowmark

@@ -10,17 +10,6 @@ namespace {
 constexpr std::string_view kSubstitute = "\xEF\xBF\xBD";     // U+FFFD REPLACEMENT CHARACTER
 constexpr std::string_view kLineBreakMark = "\xE2\x86\xB5";  // U+21B5, the return arrow
 
-// The length of the valid UTF-8 sequence at the start of `text`; 0 when there is none.
-std::size_t SequenceLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text.front());
-    const std::size_t length = lead < 0x80             ? 1
-                               : (lead & 0xE0) == 0xC0 ? 2
-                               : (lead & 0xF0) == 0xE0 ? 3
-                               : (lead & 0xF8) == 0xF0 ? 4
-                                                       : 0;
-    return length != 0 && length <= text.size() && IsValidUtf8(text.substr(0, length)) ? length : 0;
-}
-
 bool IsLineBreak(std::string_view sequence) {
     return sequence == "\n" || sequence == "\r" || sequence == "\v" || sequence == "\f" || sequence == "\xC2\x85" ||
            sequence == "\xE2\x80\xA8" || sequence == "\xE2\x80\xA9";
@@ -35,7 +24,7 @@ std::string PathDisplayText(std::string_view path) {
     std::string shown;
     shown.reserve(path.size() + 8);
     while (!path.empty()) {
-        const std::size_t length = SequenceLength(path);
+        const std::size_t length = DecodeUtf8(path).length;
         const std::string_view sequence = path.substr(0, std::max<std::size_t>(length, 1));
         if (IsLineBreak(sequence)) shown += kLineBreakMark;
         else if (length == 0 || IsControl(sequence))

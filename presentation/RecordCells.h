@@ -38,8 +38,10 @@ inline constexpr std::array<ColumnInfo, 8> kRecordColumns = {{
     {"Filename", 110, CellAlignment::Left},
 }};
 
-// Version-4 files have no "Cache Dir" and "Filename" columns.
-inline int ColumnCount(bool isVersion4) { return isVersion4 ? 6 : 8; }
+// Version-4 files have no "Cache Dir" and "Filename" columns, the last two.
+inline int ColumnCount(bool isVersion4) {
+    return isVersion4 ? kColumnCacheDir : static_cast<int>(kRecordColumns.size());
+}
 
 // Which rows fill the time and cache columns: only records of type exactly "URL" (a LEAK
 // record shows its number, type, URL and size alone), and the cache columns never in a

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "presentation/RecordCells.h"
+
 namespace tallowmark {
 
 int g_lastSortColumn = 0;
@@ -11,24 +13,29 @@ int g_lastSortColumn = 0;
 namespace {
 bool InTimeGroup(const IndexRecord& record) { return AsUrlRecord(record) != nullptr; }
 
+bool IsColumn(int column) { return column >= 0 && column < static_cast<int>(kRecordColumns.size()); }
+
 std::int64_t NumberKey(const IndexRecord& record, int column) {
-    if (column == 0) return record.RecordNumber();
-    if (column == 3) return static_cast<std::int64_t>(record.Size());
+    if (column == kColumnNumber) return record.RecordNumber();
+    if (column == kColumnSize) return static_cast<std::int64_t>(record.Size());
     const UrlRecord* url = AsUrlRecord(record);
     if (!url) return 0;
-    return column == 4 ? url->ModifiedTime() : url->AccessedTime();
+    return column == kColumnModified ? url->ModifiedTime() : url->AccessedTime();
 }
 
 std::string_view TextKey(const IndexRecord& record, int column) {
-    if (column == 1) return record.TypeName();
-    if (column == 2) return record.UrlText();
+    if (column == kColumnType) return record.TypeName();
+    if (column == kColumnData) return record.UrlText();
     const UrlRecord* url = AsUrlRecord(record);
     if (!url) return {};
-    return column == 6 ? url->CacheDirText() : url->FileNameText();
+    return column == kColumnCacheDir ? url->CacheDirText() : url->FileNameText();
 }
 
-bool IsTextColumn(int column) { return column == 1 || column == 2 || column == 6 || column == 7; }
-bool IsGroupedColumn(int column) { return column >= 4 && column <= 7; }
+bool IsTextColumn(int column) {
+    return column == kColumnType || column == kColumnData || column == kColumnCacheDir || column == kColumnFileName;
+}
+// The time and cache columns, which only URL and LEAK records fill.
+bool IsGroupedColumn(int column) { return column >= kColumnModified && column <= kColumnFileName; }
 
 // The three-way core of CompareRecords once the keys are known.
 template <class Key>
@@ -70,7 +77,7 @@ struct KeyedRow {
 
 int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column) {
     if (first == second) return 0;
-    if (column < 0 || column > 7) return 0;
+    if (!IsColumn(column)) return 0;
     const bool grouped = IsGroupedColumn(column);
     const bool firstIn = InTimeGroup(*first), secondIn = InTimeGroup(*second);
     if (IsTextColumn(column))
@@ -89,7 +96,7 @@ void SortRowsByCompare(RowList& rows, int column, bool reversed) {
 }
 
 void SortRows(RowList& rows, int column, bool reversed) {
-    if (column < 0 || column > 7) {
+    if (!IsColumn(column)) {
         // Every comparison answers 0: ascending keeps the order, descending takes the right run each time.
         if (reversed) SortRowsByCompare(rows, column, reversed);
         return;

@@ -1,23 +1,17 @@
 #include "presentation/TimePeriod.h"
 
-#include <array>
 #include <charconv>
 
+#include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
 
 namespace tallowmark {
 
 namespace {
-constexpr std::int64_t kDay = 86400;
-constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr std::string_view kAccessedPrefix = "accessed:";
 constexpr std::string_view kModifiedPrefix = "modified:";
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-
-// 1970-01-01 was a Thursday.
-std::int64_t MondayOf(std::int64_t day) { return day - (day + 3 - FloorDiv(day + 3, 7) * 7); }
+std::int64_t MondayOf(std::int64_t day) { return day - (WeekdayOf(day) + 6) % 7; }
 
 CivilTime CivilOfDay(std::int64_t day) { return CivilFromSeconds(day * kDay); }
 
@@ -129,7 +123,7 @@ std::optional<TimePeriod> ParsePeriodTerm(std::string_view term) {
 
 std::string PeriodLabel(const TimePeriod& period) {
     const CivilTime first = CivilOfDay(period.firstDay);
-    const std::string monthYear = std::string(kMonths[first.month - 1]) + " " + std::to_string(first.year);
+    const std::string monthYear = std::string(kMonthAbbreviations[first.month - 1]) + " " + std::to_string(first.year);
     switch (period.unit) {
         case PeriodUnit::Day: return Digits(first.day, 2) + " " + monthYear;
         case PeriodUnit::Week: return "Week of " + Digits(first.day, 2) + " " + monthYear;

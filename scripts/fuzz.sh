@@ -14,7 +14,7 @@ share=$(( seconds / ${#targets[@]} ))
 (( share > 0 )) || share=1
 
 scripts/install-deps.sh clang libclang-rt-14-dev
-[ -f "$dir/build.ninja" ] || CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ scripts/configure.sh "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTALLOWMARK_FUZZ=ON -DTALLOWMARK_GUI=OFF -DTALLOWMARK_BENCH=OFF
 cmake --build "$dir" --target tallowmark_fuzz_seeds tallowmark_loader_fuzzer tallowmark_stream_fuzzer tallowmark_carve_fuzzer
 

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev libx11-dev
   qt6-svg-dev
   libglib2.0-dev
-  tzdata
+  tzdata locales
   systemd shared-mime-info desktop-file-utils
   scdoc
   sleuthkit
@@ -17,10 +17,13 @@ packages=(
   "$@"
 )
 
+# Installed means dpkg's state "installed", whatever is wanted of the package: one on
+# hold is installed too, and one installed for two architectures answers once for each.
+installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$2 == "installed" { print $1 }' || true)
 missing=()
 for package in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  grep -qxF -- "$package" <<<"$installed" || missing+=("$package")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 

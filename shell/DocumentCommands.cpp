@@ -7,7 +7,7 @@
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"
 #include "actions/FilePropertiesGeneral.h"
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "presentation/CsvExport.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/CommandIds.h"
@@ -93,12 +93,7 @@ void DocumentCommands::OnExport() {
     // onto the file of an open document, by a name or a link.
     const std::string target = ChosenTarget(path);
     const std::vector<std::string> openFiles = m_documents.OpenDocumentPaths();
-    const ViewOptions& options = m_view.Options();
-    const Outcome written =
-        m_view.Filter().IsEmpty()
-            ? document.ExportCsv(target, options.viewBlankRecords, options.viewBadfoodRecords, openFiles)
-            : ExportFilteredCsv(document, target, options.viewBlankRecords, options.viewBadfoodRecords,
-                                m_view.Filter(), openFiles);
+    const Outcome written = ExportCsv(target, document, m_view.Options(), m_view.Filter(), openFiles);
     QApplication::restoreOverrideCursor();
     if (!written)
         prompts.Message(m_view.window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));

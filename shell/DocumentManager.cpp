@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <map>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "presentation/PathText.h"
 #include "presentation/RecordCells.h"

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "platform/PrivateFolder.h"
 #include "shell/ShellCommands.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "discovery/FindFilesDlg.h"
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
 #include "presentation/AnsiText.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "platform/win32/PendingRenames.h"
 #include "platform/win32/WideText.h"
 

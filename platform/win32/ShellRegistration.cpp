@@ -3,7 +3,7 @@
 #include <climits>
 #include <optional>
 
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 #include "platform/win32/WideText.h"
 
 #include <shellapi.h>

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "actions/DeleteOnRestart.h"
+#include "model/Outcome.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -25,6 +26,9 @@ TEST(DeleteOnRestart, ADocumentOpenedThroughALinkSchedulesTheFileItself) {
     EXPECT_EQ(ScheduleDeleteOnRestart(link, dir.Root().string()), "");
     EXPECT_TRUE(IsDeleteOnRestartScheduled(file, dir.Root().string()));
     EXPECT_TRUE(IsDeleteOnRestartScheduled(link, dir.Root().string()));
+    // A refusal names the file that would have been deleted.
+    EXPECT_EQ(ScheduleDeleteOnRestart(link, dir.Path("nowhere")),
+              FormatMessage(kBootDeletionFailed, fs::canonical(file).string()));
 }
 
 }  // namespace

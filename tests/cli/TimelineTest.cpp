@@ -13,14 +13,12 @@
 #include "support/FlatJson.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
-#include "support/TimeZoneScope.h"
 
 namespace tallowmark {
 namespace {
 
 using testing::FileTimeOf;
 using testing::IndexFileBuilder;
-using testing::TimeZoneScope;
 
 using testing::Cli;
 using testing::CliRun;
@@ -113,40 +111,6 @@ TEST_F(Timeline, ALongTextComesOutWholeAcrossPieces) {
     ASSERT_EQ(csv.size(), 2u);
     EXPECT_NE(csv[1].find(",\"URL\",\"" + quoted + "\","), std::string::npos);
 }
-
-TEST(IsoTime, AStoredTimeIsTheSameInstantInEveryZone) {
-    const FileTime stored = FileTimeOf(2008, 3, 5, 14, 7, 59) + 9'999'999;  // parts of a second are cut
-    for (const char* zone : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0"}) {
-        TimeZoneScope scope(zone);
-        std::string text;
-        EXPECT_TRUE(AppendIsoTime(text, stored, false));
-        EXPECT_EQ(text, "2008-03-05T14:07:59Z") << zone;
-        EXPECT_FALSE(AppendIsoTime(text, 0, false)) << "a zero time is absent";
-    }
-    std::string edges;
-    EXPECT_TRUE(AppendIsoTime(edges, 1, false));
-    EXPECT_TRUE(AppendIsoTime(edges += ' ', FileTimeOf(9999, 12, 31, 23, 59, 59), false));
-    EXPECT_EQ(edges, "1601-01-01T00:00:00Z 9999-12-31T23:59:59Z");
-    EXPECT_FALSE(AppendIsoTime(edges, FileTimeOf(9999, 12, 31, 23, 59, 59) + 10'000'000, false));
-}
-
-// Linux only: Windows' C library does not read zone names such as Europe/Berlin.
-#ifndef _WIN32
-TEST(IsoTime, LocalTimeTakesTheOffsetOfEachDate) {
-    TimeZoneScope scope("Europe/Berlin");
-    auto local = [](FileTime time) {
-        std::string text;
-        AppendIsoTime(text, time, true);
-        return text;
-    };
-    EXPECT_EQ(local(FileTimeOf(2008, 3, 30, 0, 59, 59)), "2008-03-30T01:59:59+01:00");
-    EXPECT_EQ(local(FileTimeOf(2008, 3, 30, 1, 0, 0)), "2008-03-30T03:00:00+02:00");
-    EXPECT_EQ(local(FileTimeOf(2008, 10, 26, 1, 0, 0)), "2008-10-26T02:00:00+01:00");
-    // Before 1970 as well: Berlin kept summer time in 1945-49.
-    EXPECT_EQ(local(FileTimeOf(1947, 6, 1, 12, 0, 0)), "1947-06-01T15:00:00+03:00");
-    EXPECT_EQ(local(FileTimeOf(2050, 7, 1, 12, 0, 0)), "2050-07-01T14:00:00+02:00");
-}
-#endif
 
 TEST_F(Timeline, ABadFileAmongGoodOnesIsReportedAndTheOthersKeepTheirOrder) {
     const std::string bad = m_dir.Path("bad.dat");

@@ -23,6 +23,7 @@
 
 #include "GuiTestSupport.h"
 #include "discovery/FindFilesDlg.h"
+#include "presentation/CsvExport.h"
 #include "presentation/RecordTableModel.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -422,7 +423,7 @@ TEST_F(GuiTest, ExportThroughTheCommand) {
     EXPECT_EQ(Prompts().lastFilters.back(), "CSV Files (*.csv);;Text Files (*.txt);;All Files (*) | csv");
     const auto written = testing::ReadFile(out.toStdString());
     std::ostringstream expected;
-    Frame().ActiveView()->GetDocument().WriteCsv(expected, false, true);
+    WriteCsv(expected, Frame().ActiveView()->GetDocument(), {false, true});
     EXPECT_EQ(std::string(written.begin(), written.end()), expected.str());
 
     Frame().RouteCommand(cmd::Export);  // Cancel writes nothing

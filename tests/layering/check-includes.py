@@ -24,11 +24,6 @@ CORE_TARGETS = ["tallowmark_core", "tallowmark_cli_commands"]
 DESKTOP_ONLY = {"platform/DesktopLaunch.h", "platform/TextEditor.h"}
 # What the Qt helpers may include besides themselves and Qt.
 WIDGETS_MAY_USE = {"widgets", "model", "platform"}
-# Includes that break a rule today and are being moved; each names where it goes.
-PENDING = {
-    ("platform/win32/BootDeletion.cpp", "model/NativePath.h"): "NativePath moves to platform/",
-    ("platform/win32/ShellRegistration.cpp", "model/NativePath.h"): "NativePath moves to platform/",
-}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 QT_HEADER = re.compile(r"^Q[A-Za-z0-9]*(/|$)")
@@ -89,8 +84,6 @@ def main():
             quoted, header = match.group(1) == '"', match.group(2)
             where = "%s:%d: #include %s" % (name, number, line.split("include", 1)[1].strip())
             own = quoted and header.split("/")[0] in FOLDERS
-            if (name, header) in PENDING:
-                continue
             if name in windowless and QT_HEADER.match(header):
                 broken.append("%s: a windowless file includes Qt" % where)
             if not own:
@@ -110,9 +103,6 @@ def main():
         if first < second and (second, first) in edges:
             broken.append("%s: %s/ and %s/ include each other (and %s)"
                           % (where, first, second, edges[(second, first)]))
-    for (name, header), why in PENDING.items():
-        if (root / name).exists() and header in (root / name).read_text(errors="replace"):
-            print("pending: %s includes %s (%s)" % (name, header, why))
     for line in broken:
         print(line)
     print("%d files checked, %d includes break the layering" % (len(files), len(broken)))

@@ -2,10 +2,13 @@
 // program shows of it can be computed without reading outside the file.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <sstream>
+#include <string_view>
 
 #include "model/TallowmarkDoc.h"
+#include "presentation/CsvExport.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordSort.h"
@@ -26,10 +29,40 @@ Buffer Healthy() {
     return builder.Bytes();
 }
 
+bool Within(std::string_view text, ByteView bytes) {
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+    return text.empty() || (at >= begin && at + text.size() <= begin + bytes.size());
+}
+
+// What of the document lies outside the bytes read for it: a record before the end of the
+// one before it or past its claimed size, a text outside its record, a cache directory
+// name outside the header. Empty when nothing does.
+std::string Misplaced(const TallowmarkDoc& doc) {
+    const std::uint8_t* previousEnd =
+        doc.Header() ? doc.Header()->Bytes().data() + doc.Header()->Bytes().size() : nullptr;
+    for (const auto& record : doc.Records()) {
+        const ByteView bytes = record->Bytes();
+        const std::string number = "record " + std::to_string(record->RecordNumber()) + ": ";
+        if (!bytes.empty() && previousEnd && bytes.data() < previousEnd) return number + "overlaps the one before";
+        if (bytes.size() > record->Size()) return number + "holds more than its size";
+        if (!Within(record->UrlText(), bytes)) return number + "URL outside the record";
+        if (const UrlRecord* url = AsUrlRecord(*record)) {
+            if (!Within(url->FileNameText(), bytes)) return number + "file name outside the record";
+            if (!Within(url->HttpHeadersText(), bytes)) return number + "headers outside the record";
+            if (!Within(url->CacheDirText(), doc.Header()->Bytes()))
+                return number + "cache directory outside the header";
+        }
+        if (!bytes.empty()) previousEnd = bytes.data() + bytes.size();
+    }
+    return {};
+}
+
 // Everything a view, the details, the export and a sort would ask of the document.
 void Exercise(const TallowmarkDoc& doc) {
+    EXPECT_EQ(Misplaced(doc), "");
     std::ostringstream sink;
-    doc.WriteCsv(sink, true, true);
+    WriteCsv(sink, doc, ViewOptions{});
     doc.Serialize(sink);
     RowList rows;
     for (const auto& record : doc.Records()) {

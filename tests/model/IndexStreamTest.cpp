@@ -17,13 +17,13 @@ std::string StreamedCsv(const std::string& path) {
     IndexStream stream;
     if (const Outcome opened = stream.Open(path); !opened) return "failed: " + opened.message;
     std::ostringstream out;
-    EXPECT_TRUE(StreamCsv(stream, out, true, true));
+    EXPECT_TRUE(StreamCsv(stream, out, ViewOptions{}));
     return out.str();
 }
 
 std::string LoadedCsv(const TallowmarkDoc& doc) {
     std::ostringstream out;
-    doc.WriteCsv(out, true, true);
+    WriteCsv(out, doc, ViewOptions{});
     return out.str();
 }
 

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
 
+#include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
 #include "model/TimeText.h"
+#include "support/EnvironmentScope.h"
 #include "support/IndexFileBuilder.h"
+#include "support/TempDir.h"
 #include "support/TimeZoneScope.h"
 
 namespace tallowmark {
@@ -20,18 +25,54 @@ constexpr const char* kWest = "EST5EDT,M3.2.0,M11.1.0";      // UTC-5, summer -4
 constexpr std::int64_t kJanuary2026 = 1768478400;            // 2026-01-15 12:00 UTC
 constexpr std::int64_t kJuly2026 = 1784116800;               // 2026-07-15 12:00 UTC
 
-class PresentTime {
-public:
-    explicit PresentTime(std::int64_t now) { OverridePresentTimeForTesting(now); }
-    ~PresentTime() { OverridePresentTimeForTesting(std::nullopt); }
-};
+using testing::PresentTimeScope;
 
 std::string Short(FileTime time) { return FormatTime(ToTimeValue(time), SHORT_TIME_FORMAT); }
 std::string Long(FileTime time) { return FormatTime(ToTimeValue(time), LONG_TIME_FORMAT); }
 
+// The C library's locale, put back as it was at the scope's end.
+class LocaleScope {
+public:
+    LocaleScope() : m_previous(std::setlocale(LC_ALL, nullptr)) {}
+    ~LocaleScope() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+    bool Set(int category, const char* name) { return std::setlocale(category, name) != nullptr; }
+
+private:
+    std::string m_previous;
+};
+
+// Gives the C library German month names, whatever locales the machine has: here from a
+// locale compiled into `folder`, which glibc searches through LOCPATH.
+bool UseGermanMonthNames(LocaleScope& locale, const testing::TempDir& folder, testing::EnvironmentScope& environment) {
+#ifdef _WIN32
+    (void)folder;
+    (void)environment;
+    return locale.Set(LC_TIME, "de-DE");
+#else
+    const std::string source = folder.Path("german-time");
+    std::ofstream(source) << "LC_TIME\ncopy \"de_DE\"\nEND LC_TIME\n";
+    // localedef warns of the categories the source leaves out, and says so in its status.
+    const std::string command =
+        "localedef -c -f UTF-8 -i '" + source + "' '" + folder.Path("de_TEST.UTF-8") + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) == -1) return false;
+    environment.Set("LOCPATH", folder.Root().string());
+    return locale.Set(LC_TIME, "de_TEST.UTF-8");
+#endif
+}
+
+// The C library's abbreviation of March.
+std::string LibraryMarch() {
+    std::tm march{};
+    march.tm_mon = 2;
+    char month[16];
+    return std::strftime(month, sizeof month, "%b", &march) ? month : "";
+}
+
 TEST(TimeText, Utc) {
     TimeZoneScope zone("UTC0");
-    PresentTime now(kJanuary2026);
+    PresentTimeScope now(kJanuary2026);
     EXPECT_EQ(ToTimeValue(0), 0);
     EXPECT_EQ(Short(0), "01 Jan 1970, 00:00");
     const FileTime march = FileTimeOf(2008, 3, 5, 14, 7, 59);
@@ -52,14 +93,14 @@ TEST(TimeText, Utc) {
 TEST(TimeText, EastOfUtcWithDaylightSaving) {
     TimeZoneScope zone(kEast);
     {
-        PresentTime now(kJanuary2026);
+        PresentTimeScope now(kJanuary2026);
         EXPECT_EQ(Short(0), "01 Jan 1970, 01:00");  // 1601 + 1 h is before 1900: the epoch
         EXPECT_EQ(Short(FileTimeOf(2008, 1, 10, 12, 0)), "10 Jan 2008, 13:00");
         // Recorded at 14:00 local summer time; shifted by the winter offset it shows 13:00.
         EXPECT_EQ(Short(FileTimeOf(2008, 6, 15, 12, 0)), "15 Jun 2008, 13:00");
     }
     {
-        PresentTime now(kJuly2026);
+        PresentTimeScope now(kJuly2026);
         EXPECT_EQ(Short(FileTimeOf(2008, 6, 15, 12, 0)), "15 Jun 2008, 14:00");
         // A winter time viewed in summer is shifted by the summer offset.
         EXPECT_EQ(Short(FileTimeOf(2008, 1, 10, 12, 0)), "10 Jan 2008, 14:00");
@@ -68,7 +109,7 @@ TEST(TimeText, EastOfUtcWithDaylightSaving) {
 
 TEST(TimeText, WestOfUtcWithDaylightSaving) {
     TimeZoneScope zone(kWest);
-    PresentTime now(kJanuary2026);
+    PresentTimeScope now(kJanuary2026);
     EXPECT_EQ(ToTimeValue(0), 0);  // shifted below zero: refused, 0
     EXPECT_EQ(Short(0), "31 Dec 1969, 19:00");
     EXPECT_EQ(Long(FileTimeOf(2008, 3, 5, 14, 7, 59)), "05 Mar 2008, 09:07:59");
@@ -76,15 +117,15 @@ TEST(TimeText, WestOfUtcWithDaylightSaving) {
 }
 
 TEST(TimeText, NeverFollowsTheCLocale) {
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    const bool switched =
-        std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8") || std::setlocale(LC_ALL, "");
+    LocaleScope locale;
+    const testing::TempDir folder;
+    testing::EnvironmentScope environment;
+    if (!UseGermanMonthNames(locale, folder, environment) || LibraryMarch() == "Mar")
+        GTEST_SKIP() << "no locale with other month names here (localedef and the package locales make one)";
     TimeZoneScope zone("UTC0");
-    PresentTime now(kJanuary2026);
+    PresentTimeScope now(kJanuary2026);
     EXPECT_EQ(Short(FileTimeOf(2008, 3, 5, 14, 7)), "05 Mar 2008, 14:07");
     EXPECT_EQ(Short(FileTimeOf(2008, 12, 24, 0, 0)), "24 Dec 2008, 00:00");
-    std::setlocale(LC_ALL, previous.c_str());
-    (void)switched;
 }
 
 TEST(TimeText, SizeIsUnsignedDecimal) {
@@ -112,23 +153,24 @@ TimeValue ReferenceToTimeValue(FileTime fileTime, std::int64_t now) {
     return static_cast<TimeValue>(instant);
 }
 
-std::string ReferenceFormat(TimeValue value, const char* pattern) {
+std::string ReferenceFormat(TimeValue value, TimeFormat format) {
     if (value < 0) return {};
     const std::time_t t = value;
     std::tm fields{};
     localtime_r(&t, &fields);
     char buffer[128];
+    const char* pattern = format == SHORT_TIME_FORMAT ? "%d %b %Y, %H:%M" : "%d %b %Y, %H:%M:%S";
     return std::strftime(buffer, sizeof buffer, pattern, &fields) ? buffer : "";
 }
 
 TEST(TimeText, MatchesTheCLibraryEverywhereIncludingAroundClockChanges) {
-    const std::string previous = std::setlocale(LC_TIME, nullptr);
-    std::setlocale(LC_TIME, "C");
+    LocaleScope locale;
+    locale.Set(LC_TIME, "C");
     std::mt19937_64 random(20261208);
     for (const char* zoneName : {"UTC0", kEast, kWest, "Europe/Berlin", "America/New_York", "Australia/Lord_Howe"}) {
         TimeZoneScope zone(zoneName);
         for (std::int64_t now : {kJanuary2026, kJuly2026}) {
-            PresentTime present(now);
+            PresentTimeScope present(now);
             std::vector<FileTime> samples;
             std::uniform_int_distribution<std::int64_t> anyYear(FileTimeOf(1965, 1, 1), FileTimeOf(2040, 1, 1));
             for (int i = 0; i < 4000; ++i) samples.push_back(static_cast<FileTime>(anyYear(random)));
@@ -157,7 +199,40 @@ TEST(TimeText, MatchesTheCLibraryEverywhereIncludingAroundClockChanges) {
             }
         }
     }
-    std::setlocale(LC_TIME, previous.c_str());
+}
+#endif
+
+TEST(IsoTime, AStoredTimeIsTheSameInstantInEveryZone) {
+    const FileTime stored = FileTimeOf(2008, 3, 5, 14, 7, 59) + 9'999'999;  // parts of a second are cut
+    for (const char* zone : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0"}) {
+        TimeZoneScope scope(zone);
+        std::string text;
+        EXPECT_TRUE(AppendIsoTime(text, stored, false));
+        EXPECT_EQ(text, "2008-03-05T14:07:59Z") << zone;
+        EXPECT_FALSE(AppendIsoTime(text, 0, false)) << "a zero time is absent";
+    }
+    std::string edges;
+    EXPECT_TRUE(AppendIsoTime(edges, 1, false));
+    EXPECT_TRUE(AppendIsoTime(edges += ' ', FileTimeOf(9999, 12, 31, 23, 59, 59), false));
+    EXPECT_EQ(edges, "1601-01-01T00:00:00Z 9999-12-31T23:59:59Z");
+    EXPECT_FALSE(AppendIsoTime(edges, FileTimeOf(9999, 12, 31, 23, 59, 59) + 10'000'000, false));
+}
+
+// Linux only: Windows' C library does not read zone names such as Europe/Berlin.
+#ifndef _WIN32
+TEST(IsoTime, LocalTimeTakesTheOffsetOfEachDate) {
+    TimeZoneScope scope("Europe/Berlin");
+    auto local = [](FileTime time) {
+        std::string text;
+        AppendIsoTime(text, time, true);
+        return text;
+    };
+    EXPECT_EQ(local(FileTimeOf(2008, 3, 30, 0, 59, 59)), "2008-03-30T01:59:59+01:00");
+    EXPECT_EQ(local(FileTimeOf(2008, 3, 30, 1, 0, 0)), "2008-03-30T03:00:00+02:00");
+    EXPECT_EQ(local(FileTimeOf(2008, 10, 26, 1, 0, 0)), "2008-10-26T02:00:00+01:00");
+    // Before 1970 as well: Berlin kept summer time in 1945-49.
+    EXPECT_EQ(local(FileTimeOf(1947, 6, 1, 12, 0, 0)), "1947-06-01T15:00:00+03:00");
+    EXPECT_EQ(local(FileTimeOf(2050, 7, 1, 12, 0, 0)), "2050-07-01T14:00:00+02:00");
 }
 #endif
 

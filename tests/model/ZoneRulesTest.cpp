@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/LocalTimeRules.h"
+#include "model/Calendar.h"
 #include "model/ZoneRules.h"
 #include "platform/ReadOnlyFile.h"
 

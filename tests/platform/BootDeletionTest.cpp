@@ -95,6 +95,7 @@ TEST_F(BootDeletionTest, RefusedRequestsNameTheFileAndWriteNothing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(TmpfilesFolder()), fs::directory_iterator()), 1);
 }
 
+
 TEST_F(BootDeletionTest, SystemdTmpfilesRemovesExactlyTheScheduledFilesAtBoot) {
     const char* tool = "/usr/bin/systemd-tmpfiles";
     if (!fs::exists(tool)) GTEST_SKIP() << "systemd-tmpfiles is not installed";

@@ -10,8 +10,9 @@
 #endif
 
 #include "cli/CliRun.h"
-#include "model/NativePath.h"
 #include "model/TallowmarkDoc.h"
+#include "platform/NativePath.h"
+#include "presentation/CsvExport.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -26,9 +27,18 @@ TEST(NativePath, SeparatorsForTheUser) {
     EXPECT_EQ(WithWindowsSeparators("C:\\already\\native"), "C:\\already\\native");
 #ifdef _WIN32
     EXPECT_EQ(NativeSeparators("C:/Users/Ann"), "C:\\Users\\Ann");
+    EXPECT_EQ(FileNameOf("C:\\Users/Ann\\index.dat"), "index.dat");
+    EXPECT_EQ(FolderOf("C:\\Users/Ann\\index.dat"), "C:\\Users/Ann");
+    EXPECT_EQ(FolderOf("C:\\index.dat"), "C:\\");
 #else
     EXPECT_EQ(NativeSeparators("/home/ann/odd\\name.dat"), "/home/ann/odd\\name.dat");
+    // A backslash is a character of a name here.
+    EXPECT_EQ(FileNameOf("/home/ann/odd\\name.dat"), "odd\\name.dat");
+    EXPECT_EQ(FolderOf("/home/ann/odd\\name.dat"), "/home/ann");
+    EXPECT_EQ(FolderOf("/index.dat"), "/");
 #endif
+    EXPECT_EQ(FileNameOf("index.dat"), "index.dat");
+    EXPECT_EQ(FolderOf("index.dat"), "");
 }
 
 // Names outside every ANSI code page: on Windows they must reach the system as UTF-16.
@@ -44,7 +54,7 @@ TEST(FileServices, NonAsciiPathsOpenSaveAndExport) {
     TallowmarkDoc document;
     ASSERT_TRUE(document.OnOpenDocument(source));
     EXPECT_EQ(document.Title(), "index-ü.dat");
-    ASSERT_TRUE(document.ExportCsv(csv, true, true));
+    ASSERT_TRUE(ExportCsv(csv, document, ViewOptions{}));
     ASSERT_TRUE(document.SaveAs(copy));
     EXPECT_EQ(document.Title(), "kopie-ξ.dat");
     EXPECT_TRUE(std::filesystem::exists(PathFromUtf8(csv)));
@@ -78,7 +88,7 @@ TEST(FileServices, AFailedWriteKeepsTheOldTargetAndLeavesNothingBehind) {
         if (run.code != 1 || run.err != "tallowmark-cli: " + target + ": File too large\n") failed |= 1;
         TallowmarkDoc document;
         if (!document.OnOpenDocument(source)) failed |= 2;
-        if (document.ExportCsv(target, true, true).message != kMsgFailedToSave) failed |= 4;
+        if (ExportCsv(target, document, ViewOptions{}).message != kMsgFailedToSave) failed |= 4;
         if (document.SaveAs(target).message != kMsgFailedToSave || document.PathName() != source) failed |= 8;
         ::_exit(failed);
     }

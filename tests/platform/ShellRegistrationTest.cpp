@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 
 #include "platform/ShellRegistration.h"
 #include "platform/posix/DesktopFiles.h"
+#include "support/EnvironmentScope.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -96,15 +96,11 @@ TEST(ShellRegistration, AnInstalledEntryForThisVeryProgramAndItsTypeMakeTheUserC
     fs::remove(shared + "/mime/packages/tallowmark.xml");
     EXPECT_FALSE(IsRegisteredSystemWide("/usr/local/bin/tallowmark", {local, shared}));
 
-    const char* saved = std::getenv("XDG_DATA_DIRS");
-    const std::string before = saved ? saved : "";
-    ::setenv("XDG_DATA_DIRS", "share::/opt/share/:/usr/share", 1);
+    testing::EnvironmentScope environment;
+    environment.Set("XDG_DATA_DIRS", "share::/opt/share/:/usr/share");
     EXPECT_EQ(SystemDataFolders(), (std::vector<std::string>{"/opt/share/", "/usr/share"}));
-    ::setenv("XDG_DATA_DIRS", "", 1);
+    environment.Set("XDG_DATA_DIRS", "");
     EXPECT_EQ(SystemDataFolders(), (std::vector<std::string>{"/usr/local/share", "/usr/share"}));
-    if (saved) ::setenv("XDG_DATA_DIRS", before.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_DIRS");
 }
 
 TEST(ShellRegistration, RootRegistersOnlyWhereEverythingIsRoots) {

@@ -19,7 +19,7 @@ const std::string kHeader =
 
 std::string Csv(const TallowmarkDoc& doc, bool blank = true, bool badFood = true) {
     std::ostringstream out;
-    doc.WriteCsv(out, blank, badFood);
+    WriteCsv(out, doc, {blank, badFood});
     return out.str();
 }
 
@@ -76,12 +76,12 @@ TEST_F(CsvExport, ExportWritesTheSameBytesAndReportsAnUnwritablePath) {
     auto loaded = LoadDoc(Sample());
     const std::string out = loaded->dir.Path("out.csv");
     testing::WriteFile(out, {'o', 'l', 'd', 'e', 'r', ' ', 't', 'e', 'x', 't', ' ', 'l', 'o', 'n', 'g'});
-    ASSERT_TRUE(loaded->doc.ExportCsv(out, true, true));
+    ASSERT_TRUE(ExportCsv(out, loaded->doc, ViewOptions{}));
     const auto written = testing::ReadFile(out);
     EXPECT_EQ(std::string(written.begin(), written.end()), Csv(loaded->doc));
 
     const std::string bad = loaded->dir.Path("missing/out.csv");
-    const Outcome failed = loaded->doc.ExportCsv(bad, true, true);
+    const Outcome failed = ExportCsv(bad, loaded->doc, ViewOptions{});
     EXPECT_FALSE(failed);
     EXPECT_EQ(failed.message, "The file " + bad + " could not be opened for writing.");
     EXPECT_FALSE(std::filesystem::exists(bad));

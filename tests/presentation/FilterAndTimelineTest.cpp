@@ -84,15 +84,15 @@ TEST_F(FilterAndTimeline, ExportWithAFilterWritesTheMatchingRecordsInFileOrder) 
     auto loaded = LoadDoc(Sample());
     const TallowmarkDoc& doc = loaded->doc;
     std::ostringstream plain, unfiltered, filtered, hidden;
-    doc.WriteCsv(plain, true, false);
-    WriteFilteredCsv(unfiltered, doc, true, false, RecordFilter(""));
+    WriteCsv(plain, doc, {true, false});
+    WriteCsv(unfiltered, doc, {true, false}, RecordFilter(""));
     EXPECT_EQ(unfiltered.str(), plain.str());
-    WriteFilteredCsv(filtered, doc, true, true, RecordFilter("EXAMPLE"));
+    WriteCsv(filtered, doc, {true, true}, RecordFilter("EXAMPLE"));
     EXPECT_EQ(filtered.str(), std::string(kCsvHeaderLine) +
                                   "1,\"URL\",\"http://News.Example.com/a\",256,\"01 Jan 1970, 00:00\","
                                   "\"05 Mar 2008, 10:00\",\"CACHEDIR\",\"story[1].htm\"\r\n"
                                   "3,\"REDR\",\"http://r.example.org/\",128,\"\",\"\",\"\",\"\"\r\n");
-    WriteFilteredCsv(hidden, doc, false, true, RecordFilter("blank"));  // hidden kinds stay hidden
+    WriteCsv(hidden, doc, {false, true}, RecordFilter("blank"));  // hidden kinds stay hidden
     EXPECT_EQ(hidden.str(), kCsvHeaderLine);
 }
 
@@ -152,7 +152,7 @@ TEST_F(FilterAndTimeline, BarsCountUrlAndLeakRecordsWithUndatedOnesApart) {
 
 TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
     testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central European rules, written out
-    OverridePresentTimeForTesting(1784116800);                  // July 2026: summer time now
+    testing::PresentTimeScope now(1784116800);                  // July 2026: summer time now
     IndexFileBuilder builder;
     // Three days around each change of 2008: 30 March and 26 October.
     for (auto [month, day] : {std::pair{3, 29}, std::pair{10, 25}})
@@ -166,7 +166,6 @@ TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
         ASSERT_EQ(PeriodLabel(PeriodOf(TimeBasis::Modified, PeriodUnit::Day, days.days[i])), cell.substr(0, 11))
             << cell;
     }
-    OverridePresentTimeForTesting(std::nullopt);
 }
 
 TEST_F(FilterAndTimeline, CopyTextAndCounts) {

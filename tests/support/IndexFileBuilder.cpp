@@ -6,8 +6,8 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "model/LocalTimeRules.h"
-#include "model/NativePath.h"
+#include "model/Calendar.h"
+#include "platform/NativePath.h"
 
 namespace tallowmark::testing {
 

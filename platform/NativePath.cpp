@@ -1,4 +1,4 @@
-#include "model/NativePath.h"
+#include "platform/NativePath.h"
 
 #include <algorithm>
 
@@ -26,6 +26,10 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
     return std::string(utf8.begin(), utf8.end());
 }
+
+std::string FileNameOf(std::string_view path) { return Utf8FromPath(PathFromUtf8(path).filename()); }
+
+std::string FolderOf(std::string_view path) { return Utf8FromPath(PathFromUtf8(path).parent_path()); }
 
 std::string AbsolutePath(std::string_view path) {
     std::error_code error;

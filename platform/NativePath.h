@@ -21,6 +21,12 @@ std::string NativeSeparators(std::string_view path);
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
+// The parts of `path` by the running system's rules, which split at "/" here and at "/"
+// and "\" on Windows: its last part (the file's name), and everything before that (the
+// folder holding it, with no separator at its end but that of a root).
+std::string FileNameOf(std::string_view path);
+std::string FolderOf(std::string_view path);
+
 // `path` made absolute against the current folder, with "." and ".." parts resolved by
 // name; its bytes otherwise kept as they are, whether or not they are valid UTF-8.
 std::string AbsolutePath(std::string_view path);
