@@ -103,4 +103,17 @@ FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_
     return FileError::None;
 }
 
+FileError SequentialFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) {
+    got = 0;
+    while (got < count) {
+        const ssize_t read =
+            ::pread(static_cast<int>(m_handle), into + got, count - got, static_cast<off_t>(offset + got));
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return FileError::ReadFailed;
+        if (read == 0) break;
+        got += static_cast<std::size_t>(read);
+    }
+    return FileError::None;
+}
+
 }  // namespace tallowmark::platform

@@ -95,4 +95,29 @@ FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_
     return FileError::None;
 }
 
+FileError SequentialFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) {
+    got = 0;
+    // A read at an offset moves a synchronous handle's position: it is put back after.
+    const HANDLE file = reinterpret_cast<HANDLE>(m_handle);
+    LARGE_INTEGER position{};
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, &position, FILE_CURRENT)) return FileError::ReadFailed;
+    FileError error = FileError::None;
+    while (got < count) {
+        OVERLAPPED at{};
+        const std::uint64_t from = offset + got;
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
+        if (!ReadFile(file, into + got, want, &read, &at)) {
+            if (GetLastError() != ERROR_HANDLE_EOF) error = FileError::ReadFailed;
+            break;
+        }
+        if (read == 0) break;
+        got += read;
+    }
+    if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) error = FileError::ReadFailed;
+    return error;
+}
+
 }  // namespace tallowmark::platform

@@ -1,0 +1,81 @@
+#include "model/TimeMeaning.h"
+
+namespace tallowmark {
+
+namespace {
+using Fields = std::array<TimeMeaning, kRecordTimeFields.size()>;
+
+constexpr TimeMeaning kExpires{"Expires", TimeClock::Utc, BodyColumn::None, "Expires"};
+constexpr TimeMeaning kLastChecked{"Last checked", TimeClock::Utc, BodyColumn::Changed, "Last Checked"};
+constexpr TimeMeaning kLastSynchronised{"Last synchronised", TimeClock::Utc, BodyColumn::Born, "Last Synchronized"};
+constexpr TimeMeaning kLastAccessed{"Last accessed", TimeClock::Utc, BodyColumn::Accessed, "Last Accessed"};
+constexpr TimeMeaning kLastVisited{"Last visited", TimeClock::Utc, BodyColumn::Accessed, "Last Visited"};
+constexpr TimeMeaning kVisitedWallClock{"Last visited (local clock of the source machine)", TimeClock::SourceWallClock,
+                                        BodyColumn::None, "Last Visited"};
+
+// Cached pages, cookies and the browser's other stores.
+constexpr Fields kStoreTimes = {{
+    {"Last modified", TimeClock::Utc, BodyColumn::Modified, "Content Modified"},
+    kLastAccessed,
+    kExpires,
+    kLastChecked,
+    kLastSynchronised,
+}};
+constexpr Fields kCacheTimes = {{
+    {"Last modified on the server", TimeClock::Utc, BodyColumn::Modified, "Content Modified"},
+    kLastAccessed,
+    kExpires,
+    kLastChecked,
+    kLastSynchronised,
+}};
+// Both times of the main history hold the visit; the body file takes it once.
+constexpr Fields kHistoryTimes = {{
+    {"Last visited", TimeClock::Utc, BodyColumn::None, "Last Visited"},
+    kLastVisited,
+    kExpires,
+    kLastChecked,
+    kLastSynchronised,
+}};
+// A day's history keeps the visit twice, at 0x08 on the source machine's clock; the body
+// file takes the instant at 0x10.
+constexpr Fields kDailyTimes = {{
+    kVisitedWallClock,
+    kLastVisited,
+    kExpires,
+    kLastChecked,
+    kLastSynchronised,
+}};
+// A week's history keeps the visit only on the source machine's clock, and when the
+// entry was made at 0x10.
+constexpr Fields kWeeklyTimes = {{
+    {kVisitedWallClock.label, TimeClock::SourceWallClock, BodyColumn::Accessed, "Last Visited"},
+    {"File created", TimeClock::Utc, BodyColumn::Born, "File Created"},
+    kExpires,
+    kLastChecked,
+    {kLastSynchronised.label, TimeClock::Utc, BodyColumn::None, kLastSynchronised.timesketchDescription},
+}};
+
+constexpr std::array<const Fields*, kEntryKindCount> kMeanings = {
+    &kCacheTimes,    // cache
+    &kStoreTimes,    // cookie
+    &kHistoryTimes,  // history
+    &kDailyTimes,    // history-daily
+    &kWeeklyTimes,   // history-weekly
+    &kStoreTimes,   &kStoreTimes, &kStoreTimes, &kStoreTimes, &kStoreTimes, &kStoreTimes, &kStoreTimes,
+};
+
+constexpr bool EachBodyColumnOnce(const Fields& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        for (std::size_t j = i + 1; j < fields.size(); ++j)
+            if (fields[i].bodyColumn != BodyColumn::None && fields[i].bodyColumn == fields[j].bodyColumn) return false;
+    return true;
+}
+static_assert(EachBodyColumnOnce(kStoreTimes) && EachBodyColumnOnce(kCacheTimes) && EachBodyColumnOnce(kHistoryTimes) &&
+              EachBodyColumnOnce(kDailyTimes) && EachBodyColumnOnce(kWeeklyTimes));
+}  // namespace
+
+const TimeMeaning& MeaningOf(EntryKind kind, RecordTimeField field) {
+    return (*kMeanings[static_cast<std::size_t>(kind)])[static_cast<std::size_t>(field)];
+}
+
+}  // namespace tallowmark
