@@ -5,13 +5,21 @@
 #include <charconv>
 #include <new>
 
+#include "forensic/JsonText.h"
+#include "model/HistoryData.h"
 #include "model/IndexStream.h"
+#include "model/LocalTimeRules.h"
+#include "model/PreciseTime.h"
+#include "model/RecordEvidence.h"
 #include "model/TallowmarkDoc.h"
 #include "presentation/AnsiText.h"
 
 namespace tallowmark {
 
 namespace {
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+
 // The text of a file's lines as it grows, handed on in pieces.
 class PieceSink {
 public:
@@ -32,13 +40,15 @@ private:
     const TimelineHandOn& m_handOn;
 };
 
+// Long texts go in slices straight from the record's bytes, so no converted copy of one
+// is ever made whole; every escape a line uses works byte by byte, so slices may end
+// anywhere between characters.
+constexpr std::size_t kSlice = 64 << 10;
+
 // A record's text goes out as UTF-8: as it is when it is valid UTF-8, else read in the
-// ANSI code page, as TextToUtf8 converts it. A long text goes in slices straight from the
-// record's bytes, so no converted copy of it is ever made whole; every escape a line
-// uses works byte by byte, so slices may end anywhere between characters.
+// ANSI code page, as TextToUtf8 converts it.
 template <class Escape>
 void ForEachUtf8Slice(PieceSink& out, std::string_view bytes, Escape&& escape) {
-    constexpr std::size_t kSlice = 64 << 10;
     const bool utf8 = IsValidUtf8(bytes);
     while (!bytes.empty()) {
         const std::size_t length = utf8 ? std::min(bytes.size(), kSlice) : AnsiCharactersEnd(bytes, kSlice);
@@ -50,33 +60,97 @@ void ForEachUtf8Slice(PieceSink& out, std::string_view bytes, Escape&& escape) {
     }
 }
 
+// The same for a UTF-16LE text of the file, such as a page title.
+template <class Escape>
+void ForEachUtf16Slice(PieceSink& out, ByteView utf16, Escape&& escape) {
+    std::string slice;
+    while (utf16.size() >= 2) {
+        const std::size_t length = Utf16SliceEnd(utf16, kSlice);
+        slice.clear();
+        AppendUtf16AsUtf8(slice, utf16.first(length));
+        escape(out.Text(), std::string_view(slice));
+        utf16 = utf16.subspan(length);
+        out.Check();
+    }
+}
+
+// A record's time as a line writes it.
+struct TimelineTime {
+    enum class Form : std::uint8_t { Absent, Never, Instant, WallClock };
+    Form form = Form::Absent;
+    FileTime time = 0;
+    bool twoSecond = false;
+};
+
 // The fields of one line: texts as the record holds them, but the source path, which is
 // UTF-8 already.
 struct TimelineFields {
-    std::string_view source, type, url, cacheDirectory, cacheFile, httpHeaders;
+    std::string_view source, type, status, kind, user, url, cacheDirectory, cacheFile, httpHeaders;
+    ByteView pageTitle;  // UTF-16LE
     std::uint64_t offset = 0, record = 0, size = 0;
-    FileTime modified = 0, accessed = 0;
+    bool hashed = false, partial = false, deleted = false;
+    std::array<TimelineTime, kRecordTimeFields.size()> times{};
+    std::array<const TimeMeaning*, kRecordTimeFields.size()> meanings{};
+    std::optional<std::uint64_t> cachedSize;
+    std::optional<std::uint32_t> hits, flags;
+    std::span<const TimelineExtraField> extra;
 };
 
-TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset) {
+TimelineTime TimeOf(const RecordTime& stored, const TimeMeaning& meaning, const TimelineOptions& options,
+                    std::size_t& wallClockTimes) {
+    switch (stored.state) {
+        case RecordTime::State::Absent: return {};
+        case RecordTime::State::Never: return {TimelineTime::Form::Never};
+        case RecordTime::State::Set: break;
+    }
+    if (meaning.clock == TimeClock::Utc) return {TimelineTime::Form::Instant, stored.time, stored.twoSecond};
+    if (!options.sourceZone) {
+        ++wallClockTimes;
+        return {TimelineTime::Form::WallClock, stored.time, stored.twoSecond};
+    }
+    const std::optional<FileTime> instant = InstantOfWallClock(stored.time, *options.sourceZone);
+    return instant ? TimelineTime{TimelineTime::Form::Instant, *instant, stored.twoSecond} : TimelineTime{};
+}
+
+TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset,
+                        const TimelineOptions& options, std::size_t& wallClockTimes) {
+    const RecordEvidence evidence(record);
     TimelineFields fields;
     fields.source = source;
     fields.type = record.TypeName();
+    fields.status = StatusName(evidence.Status());
+    fields.kind = EntryKindName(evidence.Kind());
+    fields.user = evidence.User();
     fields.url = record.UrlText();
     fields.offset = offset;
     fields.record = record.RecordNumber();
     fields.size = record.Size();
+    fields.hashed = evidence.Hashed();
+    fields.partial = evidence.Partial();
+    fields.deleted = evidence.Status() == RecordStatus::Deleted;
+    for (std::size_t i = 0; i < kRecordTimeFields.size(); ++i) {
+        fields.meanings[i] = &evidence.Meaning(kRecordTimeFields[i]);
+        fields.times[i] = TimeOf(evidence.Time(kRecordTimeFields[i]), *fields.meanings[i], options, wallClockTimes);
+    }
     if (const UrlRecord* url = AsUrlRecord(record)) {
-        fields.modified = url->ModifiedFileTime();
-        fields.accessed = url->AccessedFileTime();
         fields.cacheDirectory = url->CacheDirText();
         fields.cacheFile = url->FileNameText();
-        fields.httpHeaders = url->HttpHeadersText();
     }
+    fields.httpHeaders = evidence.HttpHeaders();
+    fields.pageTitle = evidence.PageTitle();
+    fields.cachedSize = evidence.CachedSize();
+    fields.hits = evidence.Hits();
+    fields.flags = evidence.Flags();
     return fields;
 }
 
 void AppendDecimal(std::string& out, std::int64_t value) {
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    out.append(digits.data(), end);
+}
+
+void AppendUnsigned(std::string& out, std::uint64_t value) {
     std::array<char, 24> digits{};
     const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
     out.append(digits.data(), end);
@@ -89,66 +163,65 @@ void AppendHex(std::string& out, std::uint64_t value) {
     for (const char* p = digits.data(); p != end; ++p) out += static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
 }
 
-bool NeedsJsonEscape(char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; }
-
-// The characters JSON reserves, spelled out; the quotes go around it elsewhere.
-void AppendJsonEscaped(std::string& out, std::string_view text) {
+// Entry flags as "0x%08x".
+void AppendFlags(std::string& out, std::uint32_t flags) {
     static constexpr char kHex[] = "0123456789abcdef";
-    while (!text.empty()) {
-        // Plain runs go out whole.
-        std::size_t run = 0;
-        while (run < text.size() && !NeedsJsonEscape(text[run])) ++run;
-        out.append(text.data(), run);
-        text.remove_prefix(run);
-        if (text.empty()) break;
-        const char c = text.front();
-        text.remove_prefix(1);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: {
-                const auto byte = static_cast<unsigned char>(c);
-                const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-                out.append(escape, sizeof escape);
-            }
-        }
+    out += "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) out += kHex[flags >> shift & 0xF];
+}
+
+// The time's text; false, appending nothing, when it has none.
+bool AppendTimelineTime(std::string& out, const TimelineTime& time, bool localTime) {
+    switch (time.form) {
+        case TimelineTime::Form::Absent: return false;
+        case TimelineTime::Form::Never: out += "never"; return true;
+        case TimelineTime::Form::WallClock:
+            return AppendPreciseIsoTime(out, time.time, !time.twoSecond, IsoSuffix::None);
+        case TimelineTime::Form::Instant: break;
     }
+    if (!localTime) return AppendPreciseIsoTime(out, time.time, !time.twoSecond, IsoSuffix::Utc);
+    const std::int64_t seconds = static_cast<std::int64_t>(time.time / kTicksPerSecond) - kSecondsFrom1601To1970;
+    const std::int64_t offset = LocalTimeRules::Active().OffsetAt(seconds);
+    const std::optional<FileTime> shown = ShiftedBy(time.time, offset);
+    return shown && AppendPreciseIsoTime(out, *shown, !time.twoSecond, IsoSuffix::Offset, offset);
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    AppendJsonEscaped(out, text);
-    out += '"';
-}
-
-void AppendJsonTime(std::string& out, FileTime time, bool localTime) {
-    std::string text;
-    if (AppendIsoTime(text, time, localTime)) AppendJsonString(out, text);
-    else
-        out += "null";
-}
-
-// The fields of a JSON or CSV line, named and in order: the one list both formats and
-// the CSV header row follow.
+// The fields of a JSON or CSV line, named and in order: the one list both formats, the
+// Timesketch lines and the CSV header row follow.
 template <typename Writer>
 void WriteFields(Writer& writer, const TimelineFields& fields) {
     writer.Text("source", fields.source);
     writer.Hex("offset", fields.offset);
     writer.Number("record", fields.record);
     writer.Text("type", fields.type);
+    writer.Text("status", fields.status);
+    writer.Bool("hashed", fields.hashed);
+    writer.Bool("partial", fields.partial);
+    writer.Text("kind", fields.kind);
+    writer.TextOrNull("user", fields.user);
     writer.Text("url", fields.url);
-    writer.Time("modified", fields.modified);
-    writer.Time("accessed", fields.accessed);
+    static constexpr std::array<std::string_view, kRecordTimeFields.size()> kTimeNames = {
+        "modified", "accessed", "expires", "last_checked", "last_synced"};
+    for (std::size_t i = 0; i < kTimeNames.size(); ++i) writer.Time(kTimeNames[i], fields.times[i]);
     writer.Text("cache_directory", fields.cacheDirectory);
     writer.Text("cache_file", fields.cacheFile);
+    writer.Number("cached_size", fields.cachedSize);
+    writer.Number("hits", fields.hits);
+    writer.Flags("flags", fields.flags);
+    writer.Utf16OrNull("page_title", fields.pageTitle);
     writer.Text("http_headers", fields.httpHeaders);
     writer.Number("size", fields.size);
+    for (const TimelineExtraField& extra : fields.extra) {
+        switch (extra.form) {
+            case TimelineExtraField::Form::Text: writer.Text(extra.name, extra.text); break;
+            case TimelineExtraField::Form::Number: writer.Number(extra.name, extra.number); break;
+            case TimelineExtraField::Form::Hex: writer.Hex(extra.name, extra.number); break;
+        }
+    }
 }
 
-// {"name":value,...}: texts as JSON strings, the offset as a hex string, absent times null.
+// {"name":value,...}: texts as JSON strings, the offset and flags as hex strings, absent
+// values null.
 class JsonLineWriter {
 public:
     JsonLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
@@ -157,15 +230,67 @@ public:
         ForEachUtf8Slice(m_out, text, AppendJsonEscaped);
         m_out.Text() += '"';
     }
+    void TextOrNull(std::string_view name, std::string_view text) {
+        if (text.empty()) Name(name) += "null";
+        else
+            Text(name, text);
+    }
+    void Utf16OrNull(std::string_view name, ByteView text) {
+        if (text.size() < 2) {
+            Name(name) += "null";
+            return;
+        }
+        Name(name) += '"';
+        ForEachUtf16Slice(m_out, text, AppendJsonEscaped);
+        m_out.Text() += '"';
+    }
     void Hex(std::string_view name, std::uint64_t value) {
         Name(name) += '"';
         AppendHex(m_out.Text(), value);
         m_out.Text() += '"';
     }
-    void Number(std::string_view name, std::uint64_t value) {
-        AppendDecimal(Name(name), static_cast<std::int64_t>(value));
+    void Number(std::string_view name, std::uint64_t value) { AppendUnsigned(Name(name), value); }
+    template <class Value>
+    void Number(std::string_view name, const std::optional<Value>& value) {
+        if (value) Number(name, static_cast<std::uint64_t>(*value));
+        else
+            Name(name) += "null";
     }
-    void Time(std::string_view name, FileTime time) { AppendJsonTime(Name(name), time, m_localTime); }
+    void Flags(std::string_view name, const std::optional<std::uint32_t>& flags) {
+        std::string& out = Name(name);
+        if (!flags) {
+            out += "null";
+            return;
+        }
+        out += '"';
+        AppendFlags(out, *flags);
+        out += '"';
+    }
+    void Bool(std::string_view name, bool value) { Name(name) += value ? "true" : "false"; }
+    void Time(std::string_view name, const TimelineTime& time) {
+        std::string& out = Name(name);
+        const std::size_t before = out.size();
+        out += '"';
+        if (AppendTimelineTime(out, time, m_localTime)) {
+            out += '"';
+        } else {
+            out.resize(before);
+            out += "null";
+        }
+    }
+    // Timesketch's summary of the record: its kind, status, URL and title.
+    void Message(const TimelineFields& fields) {
+        Name("message") += '"';
+        m_out.Text() += fields.kind;
+        if (fields.deleted) m_out.Text() += " (deleted)";
+        m_out.Text() += ": ";
+        ForEachUtf8Slice(m_out, fields.url, AppendJsonEscaped);
+        if (fields.pageTitle.size() >= 2) {
+            m_out.Text() += " - ";
+            ForEachUtf16Slice(m_out, fields.pageTitle, AppendJsonEscaped);
+        }
+        m_out.Text() += '"';
+    }
     void End() { m_out.Text() += "}\n"; }
 
 private:
@@ -191,7 +316,7 @@ void AppendCsvEscaped(std::string& out, std::string_view text) {
     out.append(text);
 }
 
-// One CSV line; absent times are empty fields.
+// One CSV line; absent values are empty fields.
 class CsvLineWriter {
 public:
     CsvLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
@@ -200,9 +325,31 @@ public:
         ForEachUtf8Slice(m_out, text, AppendCsvEscaped);
         m_out.Text() += '"';
     }
+    void TextOrNull(std::string_view name, std::string_view text) {
+        if (text.empty()) Next();
+        else
+            Text(name, text);
+    }
+    void Utf16OrNull(std::string_view, ByteView text) {
+        Next();
+        if (text.size() < 2) return;
+        m_out.Text() += '"';
+        ForEachUtf16Slice(m_out, text, AppendCsvEscaped);
+        m_out.Text() += '"';
+    }
     void Hex(std::string_view, std::uint64_t value) { AppendHex(Next(), value); }
-    void Number(std::string_view, std::uint64_t value) { AppendDecimal(Next(), static_cast<std::int64_t>(value)); }
-    void Time(std::string_view, FileTime time) { AppendIsoTime(Next(), time, m_localTime); }
+    void Number(std::string_view, std::uint64_t value) { AppendUnsigned(Next(), value); }
+    template <class Value>
+    void Number(std::string_view, const std::optional<Value>& value) {
+        std::string& out = Next();
+        if (value) AppendUnsigned(out, static_cast<std::uint64_t>(*value));
+    }
+    void Flags(std::string_view, const std::optional<std::uint32_t>& flags) {
+        std::string& out = Next();
+        if (flags) AppendFlags(out, *flags);
+    }
+    void Bool(std::string_view, bool value) { Next() += value ? "true" : "false"; }
+    void Time(std::string_view, const TimelineTime& time) { AppendTimelineTime(Next(), time, m_localTime); }
     void End() { m_out.Text() += "\r\n"; }
 
 private:
@@ -220,9 +367,17 @@ private:
 class CsvHeaderWriter {
 public:
     void Text(std::string_view name, std::string_view) { Add(name); }
+    void TextOrNull(std::string_view name, std::string_view) { Add(name); }
+    void Utf16OrNull(std::string_view name, ByteView) { Add(name); }
     void Hex(std::string_view name, std::uint64_t) { Add(name); }
     void Number(std::string_view name, std::uint64_t) { Add(name); }
-    void Time(std::string_view name, FileTime) { Add(name); }
+    template <class Value>
+    void Number(std::string_view name, const std::optional<Value>&) {
+        Add(name);
+    }
+    void Flags(std::string_view name, const std::optional<std::uint32_t>&) { Add(name); }
+    void Bool(std::string_view name, bool) { Add(name); }
+    void Time(std::string_view name, const TimelineTime&) { Add(name); }
     std::string Row() const { return m_row + "\r\n"; }
 
 private:
@@ -233,20 +388,35 @@ private:
     std::string m_row;
 };
 
-const std::string& CsvHeader() {
-    static const std::string header = [] {
-        CsvHeaderWriter writer;
-        WriteFields(writer, TimelineFields{});
-        return writer.Row();
-    }();
-    return header;
-}
-
 template <typename Writer>
 void AppendLine(PieceSink& out, const TimelineFields& fields, bool localTime) {
     Writer writer(out, localTime);
     WriteFields(writer, fields);
     writer.End();
+}
+
+// One line per time that is an instant, each with the record's fields; a time that
+// repeats an earlier one of the record with the same meaning adds nothing.
+void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool localTime) {
+    for (std::size_t i = 0; i < fields.times.size(); ++i) {
+        const TimelineTime& time = fields.times[i];
+        if (time.form != TimelineTime::Form::Instant) continue;
+        const std::string_view description = fields.meanings[i]->timesketchDescription;
+        bool repeated = false;
+        for (std::size_t j = 0; j < i; ++j)
+            repeated =
+                repeated || (fields.times[j].form == TimelineTime::Form::Instant && fields.times[j].time == time.time &&
+                             fields.meanings[j]->timesketchDescription == description);
+        std::string datetime;
+        if (repeated || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc)) continue;
+        JsonLineWriter writer(out, localTime);
+        writer.Message(fields);
+        writer.Text("datetime", datetime);
+        writer.Text("timestamp_desc", description);
+        WriteFields(writer, fields);
+        writer.End();
+        out.Check();
+    }
 }
 
 // mactime splits on "|" and decodes %XX in every field, so those, the percent sign
@@ -263,18 +433,21 @@ void AppendBodyEscaped(std::string& out, std::string_view text) {
     out.append(text);
 }
 
-void AppendBodyTime(std::string& out, FileTime time) {
-    const std::optional<std::int64_t> instant = InstantOf(time);
-    AppendDecimal(out, instant.value_or(0));  // 0 is the format's "no time"
-}
-
-// MD5|name|inode|mode_as_string|UID|GID|size|atime|mtime|ctime|crtime, epoch seconds.
-// The body file has no time zone: its times are always the UTC instants.
+// MD5|name|inode|mode_as_string|UID|GID|size|atime|mtime|ctime|crtime, epoch seconds; each
+// time in the column nearest its meaning. The body file has no time zone: its times are
+// always the UTC instants, and a time on the source's wall clock with no zone is left out.
 void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
+    std::array<std::int64_t, 5> columns{};  // by BodyColumn; 0 is the format's "no time"
+    for (std::size_t i = 0; i < fields.times.size(); ++i) {
+        if (fields.times[i].form != TimelineTime::Form::Instant) continue;
+        if (const std::optional<std::int64_t> instant = InstantOf(fields.times[i].time))
+            columns[static_cast<std::size_t>(fields.meanings[i]->bodyColumn)] = *instant;
+    }
     std::string& out = sink.Text();
     out += "0|";
     ForEachUtf8Slice(sink, fields.url, AppendBodyEscaped);
     out += " (";
+    if (fields.deleted) out += "deleted ";
     out += fields.type;
     out += " record ";
     AppendDecimal(out, static_cast<std::int64_t>(fields.record));
@@ -283,22 +456,13 @@ void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
     out += " in ";
     ForEachUtf8Slice(sink, fields.source, AppendBodyEscaped);
     out += ")|0|0|0|0|";
-    AppendDecimal(out, static_cast<std::int64_t>(fields.size));
-    out += '|';
-    AppendBodyTime(out, fields.accessed);
-    out += '|';
-    AppendBodyTime(out, fields.modified);
-    out += "|0|0\n";
-}
-
-void AppendTimelineLine(PieceSink& out, const TimelineOptions& options, std::string_view source,
-                        const IndexRecord& record, std::uint64_t offset) {
-    const TimelineFields fields = FieldsOf(source, record, offset);
-    switch (options.format) {
-        case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, options.localTime); break;
-        case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
-        case TimelineFormat::Csv: AppendLine<CsvLineWriter>(out, fields, options.localTime); break;
+    AppendUnsigned(out, fields.cachedSize.value_or(0));
+    for (const BodyColumn column :
+         {BodyColumn::Accessed, BodyColumn::Modified, BodyColumn::Changed, BodyColumn::Born}) {
+        out += '|';
+        AppendDecimal(out, columns[static_cast<std::size_t>(column)]);
     }
+    out += '\n';
 }
 }  // namespace
 
@@ -306,15 +470,39 @@ std::optional<TimelineFormat> TimelineFormatNamed(std::string_view name) {
     if (name == "jsonl") return TimelineFormat::Jsonl;
     if (name == "bodyfile") return TimelineFormat::Bodyfile;
     if (name == "csv") return TimelineFormat::Csv;
+    if (name == "timesketch") return TimelineFormat::Timesketch;
     return std::nullopt;
 }
 
-std::string_view TimelineHeader(TimelineFormat format) {
-    return format == TimelineFormat::Csv ? std::string_view(CsvHeader()) : std::string_view();
+std::string TimelineHeader(TimelineFormat format, std::span<const std::string_view> extraNames) {
+    if (format != TimelineFormat::Csv) return {};
+    CsvHeaderWriter writer;
+    WriteFields(writer, TimelineFields{});
+    std::string row = writer.Row();
+    row.resize(row.size() - 2);
+    for (const std::string_view name : extraNames) (row += ',') += name;
+    return row + "\r\n";
 }
 
-bool HasTimelineLine(const IndexRecord& record) {
-    return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak || record.Kind() == BlockKind::Redirect;
+bool HasTimelineLine(const IndexRecord& record) { return CarriesEvidence(record); }
+
+TimelineWriter::TimelineWriter(const TimelineOptions& options, std::string source, std::string& text,
+                               const TimelineHandOn& handOn, std::size_t pieceSize)
+    : m_options(options), m_strSource(std::move(source)), m_text(text), m_pieceSize(pieceSize), m_handOn(handOn) {}
+
+void TimelineWriter::Add(const IndexRecord& record, std::uint64_t offset, std::span<const TimelineExtraField> extra) {
+    if (!HasTimelineLine(record)) return;
+    PieceSink out(m_text, m_pieceSize, m_handOn);
+    TimelineFields fields = FieldsOf(m_strSource, record, offset, m_options, m_wallClockTimes);
+    fields.extra = extra;
+    switch (m_options.format) {
+        case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, m_options.localTime); break;
+        case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
+        case TimelineFormat::Csv: AppendLine<CsvLineWriter>(out, fields, m_options.localTime); break;
+        case TimelineFormat::Timesketch: AppendTimesketchLines(out, fields, m_options.localTime); break;
+    }
+    out.Check();
+    ++m_records;
 }
 
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
@@ -322,23 +510,29 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     FileTimeline timeline;
     timeline.text = std::move(buffer);
     timeline.text.clear();
-    PieceSink out(timeline.text, pieceSize, handOn);
     IndexStream stream;
     timeline.outcome = stream.Open(path);
     if (!timeline.outcome) return timeline;
-    const std::string source = TextToUtf8(path);
+    TimelineWriter writer(options, TextToUtf8(path), timeline.text, handOn, pieceSize);
     try {
-        timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
-            if (!HasTimelineLine(record)) return;
-            AppendTimelineLine(out, options, source, record, offset);
-            out.Check();
-            ++timeline.records;
-        });
+        timeline.outcome =
+            stream.Walk([&](const IndexRecord& record, std::uint64_t offset) { writer.Add(record, offset); });
     } catch (const std::bad_alloc&) {
         // The lines made so far still go out; the file is named as failed.
         timeline.outcome = Outcome::Failure(kMsgFailedToOpen);
     }
+    timeline.records = writer.Records();
+    timeline.wallClockTimes = writer.WallClockTimes();
     return timeline;
+}
+
+std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes) {
+    if (wallClockTimes == 0) return {};
+    const bool leftOut = format == TimelineFormat::Bodyfile || format == TimelineFormat::Timesketch;
+    return std::to_string(wallClockTimes) +
+           " times are on the wall clock of the machine the file came from (daily and weekly history), whose zone "
+           "the file does not record: " +
+           (leftOut ? "left out" : "written as local time without a zone") + "; --source-zone ZONE makes them instants";
 }
 
 }  // namespace tallowmark

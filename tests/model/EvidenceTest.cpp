@@ -214,10 +214,7 @@ TEST(Evidence, EachKindWithItsUserAndWhatItsTimesMean) {
 TEST(Evidence, FatDateTimesAtTheEdges) {
     EXPECT_EQ(DecodeFatDateTime(0).state, FatDateTime::State::Unset);
     EXPECT_EQ(DecodeFatDateTime(0xFFFFFFFF).state, FatDateTime::State::Never);
-    const auto fat = [](int year, int month, int day, int hour, int minute, int second) {
-        return static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day) |
-               static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2) << 16;
-    };
+    const auto fat = testing::FatDateTimeOf;
     const FatDateTime first = DecodeFatDateTime(fat(1980, 1, 1, 0, 0, 0));
     EXPECT_EQ(first.state, FatDateTime::State::Set);
     EXPECT_EQ(first.time, FileTimeOf(1980, 1, 1));

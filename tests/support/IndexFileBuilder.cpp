@@ -27,6 +27,11 @@ std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int
     return static_cast<std::uint64_t>((seconds + 11'644'473'600LL) * 10'000'000LL);
 }
 
+std::uint32_t FatDateTimeOf(int year, int month, int day, int hour, int minute, int second) {
+    return static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day) |
+           static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2) << 16;
+}
+
 void PutU32(Buffer& buffer, std::size_t offset, std::uint32_t value) {
     Grow(buffer, offset + 4);
     for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));

@@ -16,6 +16,8 @@ inline constexpr const char* kVersion4 = "Client UrlCache MMF Ver 4.7";
 
 // 100-ns ticks since 1601 for a UTC calendar time.
 std::uint64_t FileTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// The FAT date-time u32 of a calendar time (seconds rounded down to even).
+std::uint32_t FatDateTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 struct UrlEntry {
     std::string url;
