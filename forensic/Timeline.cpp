@@ -8,7 +8,6 @@
 #include "forensic/JsonText.h"
 #include "model/HistoryData.h"
 #include "model/IndexStream.h"
-#include "model/LocalTimeRules.h"
 #include "model/PreciseTime.h"
 #include "model/RecordEvidence.h"
 #include "model/TallowmarkDoc.h"
@@ -17,9 +16,6 @@
 namespace tallowmark {
 
 namespace {
-constexpr std::int64_t kTicksPerSecond = 10'000'000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
-
 // The text of a file's lines as it grows, handed on in pieces.
 class PieceSink {
 public:
@@ -179,11 +175,7 @@ bool AppendTimelineTime(std::string& out, const TimelineTime& time, bool localTi
             return AppendPreciseIsoTime(out, time.time, !time.twoSecond, IsoSuffix::None);
         case TimelineTime::Form::Instant: break;
     }
-    if (!localTime) return AppendPreciseIsoTime(out, time.time, !time.twoSecond, IsoSuffix::Utc);
-    const std::int64_t seconds = static_cast<std::int64_t>(time.time / kTicksPerSecond) - kSecondsFrom1601To1970;
-    const std::int64_t offset = LocalTimeRules::Active().OffsetAt(seconds);
-    const std::optional<FileTime> shown = ShiftedBy(time.time, offset);
-    return shown && AppendPreciseIsoTime(out, *shown, !time.twoSecond, IsoSuffix::Offset, offset);
+    return AppendPreciseInstant(out, time.time, !time.twoSecond, localTime);
 }
 
 // The fields of a JSON or CSV line, named and in order: the one list both formats, the

@@ -61,6 +61,14 @@ bool AppendPreciseIsoTime(std::string& out, FileTime time, bool withFraction, Is
     return true;
 }
 
+bool AppendPreciseInstant(std::string& out, FileTime instant, bool withFraction, bool localTime) {
+    if (!localTime) return AppendPreciseIsoTime(out, instant, withFraction, IsoSuffix::Utc);
+    const std::int64_t seconds = static_cast<std::int64_t>(instant / kTicksPerSecond) - kSecondsFrom1601To1970;
+    const std::int64_t offset = LocalTimeRules::Active().OffsetAt(seconds);
+    const std::optional<FileTime> shown = ShiftedBy(instant, offset);
+    return shown && AppendPreciseIsoTime(out, *shown, withFraction, IsoSuffix::Offset, offset);
+}
+
 std::optional<FileTime> ShiftedBy(FileTime instant, std::int64_t offsetSeconds) {
     if (static_cast<std::int64_t>(instant) < 0) return std::nullopt;
     const std::int64_t shifted = static_cast<std::int64_t>(instant) + offsetSeconds * kTicksPerSecond;

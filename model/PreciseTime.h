@@ -25,6 +25,10 @@ enum class IsoSuffix : std::uint8_t {
 bool AppendPreciseIsoTime(std::string& out, FileTime time, bool withFraction, IsoSuffix suffix,
                           std::int64_t offsetSeconds = 0);
 
+// The instant `time` as AppendPreciseIsoTime writes it: in UTC, or with `localTime` in
+// local time with the offset in force at that instant. False as it is.
+bool AppendPreciseInstant(std::string& out, FileTime instant, bool withFraction, bool localTime);
+
 // The instant a wall-clock time of `zone` names, to the tick; nullopt when it lies
 // outside the years a FileTime can hold.
 std::optional<FileTime> InstantOfWallClock(FileTime wallClock, const ZoneRules& zone);

@@ -13,47 +13,29 @@ constexpr TimeMeaning kLastVisited{"Last visited", TimeClock::Utc, BodyColumn::A
 constexpr TimeMeaning kVisitedWallClock{"Last visited (local clock of the source machine)", TimeClock::SourceWallClock,
                                         BodyColumn::None, "Last Visited"};
 
-// Cached pages, cookies and the browser's other stores.
-constexpr Fields kStoreTimes = {{
-    {"Last modified", TimeClock::Utc, BodyColumn::Modified, "Content Modified"},
-    kLastAccessed,
-    kExpires,
-    kLastChecked,
-    kLastSynchronised,
-}};
-constexpr Fields kCacheTimes = {{
-    {"Last modified on the server", TimeClock::Utc, BodyColumn::Modified, "Content Modified"},
-    kLastAccessed,
-    kExpires,
-    kLastChecked,
-    kLastSynchronised,
-}};
+// The three FAT date-times mean the same for every kind, but where a kind's own times
+// take their body-file column.
+constexpr Fields TimesOf(TimeMeaning modified, TimeMeaning accessed, TimeMeaning synchronised = kLastSynchronised) {
+    return {{modified, accessed, kExpires, kLastChecked, synchronised}};
+}
+
+// Cookies and the browser's other stores, and cached pages.
+constexpr Fields kStoreTimes =
+    TimesOf({"Last modified", TimeClock::Utc, BodyColumn::Modified, "Content Modified"}, kLastAccessed);
+constexpr Fields kCacheTimes =
+    TimesOf({"Last modified on the server", TimeClock::Utc, BodyColumn::Modified, "Content Modified"}, kLastAccessed);
 // Both times of the main history hold the visit; the body file takes it once.
-constexpr Fields kHistoryTimes = {{
-    {"Last visited", TimeClock::Utc, BodyColumn::None, "Last Visited"},
-    kLastVisited,
-    kExpires,
-    kLastChecked,
-    kLastSynchronised,
-}};
+constexpr Fields kHistoryTimes =
+    TimesOf({"Last visited", TimeClock::Utc, BodyColumn::None, "Last Visited"}, kLastVisited);
 // A day's history keeps the visit twice, at 0x08 on the source machine's clock; the body
 // file takes the instant at 0x10.
-constexpr Fields kDailyTimes = {{
-    kVisitedWallClock,
-    kLastVisited,
-    kExpires,
-    kLastChecked,
-    kLastSynchronised,
-}};
+constexpr Fields kDailyTimes = TimesOf(kVisitedWallClock, kLastVisited);
 // A week's history keeps the visit only on the source machine's clock, and when the
 // entry was made at 0x10.
-constexpr Fields kWeeklyTimes = {{
-    {kVisitedWallClock.label, TimeClock::SourceWallClock, BodyColumn::Accessed, "Last Visited"},
-    {"File created", TimeClock::Utc, BodyColumn::Born, "File Created"},
-    kExpires,
-    kLastChecked,
-    {kLastSynchronised.label, TimeClock::Utc, BodyColumn::None, kLastSynchronised.timesketchDescription},
-}};
+constexpr Fields kWeeklyTimes =
+    TimesOf({kVisitedWallClock.label, TimeClock::SourceWallClock, BodyColumn::Accessed, "Last Visited"},
+            {"File created", TimeClock::Utc, BodyColumn::Born, "File Created"},
+            {kLastSynchronised.label, TimeClock::Utc, BodyColumn::None, kLastSynchronised.timesketchDescription});
 
 constexpr std::array<const Fields*, kEntryKindCount> kMeanings = {
     &kCacheTimes,    // cache

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "model/LocalTimeRules.h"
+#include "model/PreciseTime.h"
 
 namespace tallowmark {
 
@@ -207,38 +208,8 @@ std::optional<std::int64_t> InstantOf(FileTime fileTime) {
 }
 
 bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
-    const std::optional<std::int64_t> instant = InstantOf(fileTime);
-    if (!instant) return false;
-    const std::int64_t offset = localTime ? LocalTimeRules::Active().OffsetAt(*instant) : 0;
-    const std::int64_t shown = *instant + offset;
-    if (shown < -kSecondsFrom1601To1970 || shown > kLastSecondOf9999) return false;
-    const CivilTime civil = CivilFromSeconds(shown);
-    AppendNumber(out, civil.year, 4);
-    out += '-';
-    AppendNumber(out, civil.month, 2);
-    out += '-';
-    AppendNumber(out, civil.day, 2);
-    out += 'T';
-    AppendNumber(out, civil.hour, 2);
-    out += ':';
-    AppendNumber(out, civil.minute, 2);
-    out += ':';
-    AppendNumber(out, civil.second, 2);
-    if (!localTime) {
-        out += 'Z';
-        return true;
-    }
-    const std::int64_t magnitude = offset < 0 ? -offset : offset;
-    out += offset < 0 ? '-' : '+';
-    AppendNumber(out, magnitude / 3600, 2);
-    out += ':';
-    AppendNumber(out, magnitude / 60 % 60, 2);
-    // Local mean time before standard zones can be off by seconds; say so rather than round.
-    if (magnitude % 60 != 0) {
-        out += ':';
-        AppendNumber(out, magnitude % 60, 2);
-    }
-    return true;
+    if (!InstantOf(fileTime)) return false;
+    return AppendPreciseInstant(out, fileTime - fileTime % kTicksPerSecond, false, localTime);
 }
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
