@@ -81,7 +81,8 @@ struct TimelineTime {
 // The fields of one line: texts as the record holds them, but the source path, which is
 // UTF-8 already.
 struct TimelineFields {
-    std::string_view source, type, status, kind, user, url, cacheDirectory, cacheFile, httpHeaders;
+    std::string_view source;  // escaped for the line's format already
+    std::string_view type, status, kind, user, url, cacheDirectory, cacheFile, httpHeaders;
     ByteView pageTitle;  // UTF-16LE
     std::uint64_t offset = 0, record = 0, size = 0;
     bool hashed = false, partial = false, deleted = false;
@@ -182,14 +183,14 @@ bool AppendTimelineTime(std::string& out, const TimelineTime& time, bool localTi
 // Timesketch lines and the CSV header row follow.
 template <typename Writer>
 void WriteFields(Writer& writer, const TimelineFields& fields) {
-    writer.Text("source", fields.source);
+    writer.Word("source", fields.source);
     writer.Hex("offset", fields.offset);
     writer.Number("record", fields.record);
-    writer.Text("type", fields.type);
-    writer.Text("status", fields.status);
+    writer.Word("type", fields.type);
+    writer.Word("status", fields.status);
     writer.Bool("hashed", fields.hashed);
     writer.Bool("partial", fields.partial);
-    writer.Text("kind", fields.kind);
+    writer.Word("kind", fields.kind);
     writer.TextOrNull("user", fields.user);
     writer.Text("url", fields.url);
     static constexpr std::array<std::string_view, kRecordTimeFields.size()> kTimeNames = {
@@ -217,6 +218,13 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
 class JsonLineWriter {
 public:
     JsonLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    // A text that needs no escape: our own names, or one escaped already.
+    void Word(std::string_view name, std::string_view text) {
+        std::string& out = Name(name);
+        out += '"';
+        out += text;
+        out += '"';
+    }
     void Text(std::string_view name, std::string_view text) {
         Name(name) += '"';
         ForEachUtf8Slice(m_out, text, AppendJsonEscaped);
@@ -286,12 +294,13 @@ public:
     void End() { m_out.Text() += "}\n"; }
 
 private:
+    // The names are our own, none with a character to escape.
     std::string& Name(std::string_view name) {
         std::string& out = m_out.Text();
-        out += m_first ? '{' : ',';
+        out += m_first ? "{\"" : ",\"";
         m_first = false;
-        AppendJsonString(out, name);
-        out += ':';
+        out += name;
+        out += "\":";
         return out;
     }
     PieceSink& m_out;
@@ -312,6 +321,12 @@ void AppendCsvEscaped(std::string& out, std::string_view text) {
 class CsvLineWriter {
 public:
     CsvLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    void Word(std::string_view, std::string_view text) {
+        std::string& out = Next();
+        out += '"';
+        out += text;
+        out += '"';
+    }
     void Text(std::string_view, std::string_view text) {
         Next() += '"';
         ForEachUtf8Slice(m_out, text, AppendCsvEscaped);
@@ -358,6 +373,7 @@ private:
 // The CSV header row: the field names.
 class CsvHeaderWriter {
 public:
+    void Word(std::string_view name, std::string_view) { Add(name); }
     void Text(std::string_view name, std::string_view) { Add(name); }
     void TextOrNull(std::string_view name, std::string_view) { Add(name); }
     void Utf16OrNull(std::string_view name, ByteView) { Add(name); }
@@ -403,8 +419,8 @@ void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool lo
         if (repeated || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc)) continue;
         JsonLineWriter writer(out, localTime);
         writer.Message(fields);
-        writer.Text("datetime", datetime);
-        writer.Text("timestamp_desc", description);
+        writer.Word("datetime", datetime);
+        writer.Word("timestamp_desc", description);
         WriteFields(writer, fields);
         writer.End();
         out.Check();
@@ -446,7 +462,7 @@ void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
     out += " at ";
     AppendHex(out, fields.offset);
     out += " in ";
-    ForEachUtf8Slice(sink, fields.source, AppendBodyEscaped);
+    out += fields.source;
     out += ")|0|0|0|0|";
     AppendUnsigned(out, fields.cachedSize.value_or(0));
     for (const BodyColumn column :
@@ -478,9 +494,27 @@ std::string TimelineHeader(TimelineFormat format, std::span<const std::string_vi
 
 bool HasTimelineLine(const IndexRecord& record) { return CarriesEvidence(record); }
 
-TimelineWriter::TimelineWriter(const TimelineOptions& options, std::string source, std::string& text,
+namespace {
+// The source of every line, escaped once for the format.
+std::string EscapedSource(TimelineFormat format, std::string_view source) {
+    std::string escaped;
+    switch (format) {
+        case TimelineFormat::Jsonl:
+        case TimelineFormat::Timesketch: AppendJsonEscaped(escaped, source); break;
+        case TimelineFormat::Bodyfile: AppendBodyEscaped(escaped, source); break;
+        case TimelineFormat::Csv: AppendCsvEscaped(escaped, source); break;
+    }
+    return escaped;
+}
+}  // namespace
+
+TimelineWriter::TimelineWriter(const TimelineOptions& options, std::string_view source, std::string& text,
                                const TimelineHandOn& handOn, std::size_t pieceSize)
-    : m_options(options), m_strSource(std::move(source)), m_text(text), m_pieceSize(pieceSize), m_handOn(handOn) {}
+    : m_options(options),
+      m_strSource(EscapedSource(options.format, source)),
+      m_text(text),
+      m_pieceSize(pieceSize),
+      m_handOn(handOn) {}
 
 void TimelineWriter::Add(const IndexRecord& record, std::uint64_t offset, std::span<const TimelineExtraField> extra) {
     if (!HasTimelineLine(record)) return;

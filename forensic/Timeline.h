@@ -60,8 +60,8 @@ class TimelineWriter {
 public:
     // `source` names the file the records come from, in UTF-8; `options` and `handOn`
     // must outlive the writer.
-    TimelineWriter(const TimelineOptions& options, std::string source, std::string& text, const TimelineHandOn& handOn,
-                   std::size_t pieceSize = kTimelinePiece);
+    TimelineWriter(const TimelineOptions& options, std::string_view source, std::string& text,
+                   const TimelineHandOn& handOn, std::size_t pieceSize = kTimelinePiece);
 
     // The lines of `record`, which starts at `offset`, with `extra` after its own fields;
     // nothing for a record without a line.
@@ -74,7 +74,7 @@ public:
 
 private:
     const TimelineOptions& m_options;
-    const std::string m_strSource;
+    const std::string m_strSource;  // escaped for the format
     std::string& m_text;
     const std::size_t m_pieceSize;
     const TimelineHandOn& m_handOn;

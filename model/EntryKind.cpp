@@ -70,9 +70,7 @@ std::size_t PrefixLength(EntryKind kind) {
 }  // namespace
 
 EntryKind EntryKindOf(std::string_view urlText) {
-    // Cached pages are nearly every record of a large file, and no other kind's prefix
-    // starts as theirs do (http:, https:, res:).
-    if (urlText.empty() || Lower(urlText[0]) == 'h' || Lower(urlText[0]) == 'r') return EntryKind::Cache;
+    if (urlText.empty() || IsCachedPageLetter(urlText[0])) return EntryKind::Cache;
     if (const auto days = DatedRange(urlText)) return *days == 7 ? EntryKind::HistoryWeekly : EntryKind::HistoryDaily;
     for (const KindPrefix& kind : kKinds)
         if (!kind.prefix.empty() && StartsWithIgnoringCase(urlText, kind.prefix)) return kind.kind;

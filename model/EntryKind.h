@@ -26,6 +26,11 @@ enum class EntryKind : std::uint8_t {
 inline constexpr std::size_t kEntryKindCount = 12;
 
 EntryKind EntryKindOf(std::string_view urlText);
+// Whether a text that starts with `first` is a cached page's, whatever follows (http:,
+// https:, res:, or no text at all): no other kind's prefix starts so.
+constexpr bool IsCachedPageLetter(char first) {
+    return first == '\0' || first == 'h' || first == 'H' || first == 'r' || first == 'R';
+}
 // "cache", "cookie", "history", "history-daily", … as the timeline and info write them.
 std::string_view EntryKindName(EntryKind kind);
 std::optional<EntryKind> EntryKindNamed(std::string_view name);

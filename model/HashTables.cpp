@@ -28,8 +28,9 @@ HashTables HashTables::Read(const ReadAt& readAt, std::uint64_t fileLength, std:
             break;
         }
         // The table's first bytes, and with them all of a table of the usual size.
-        std::size_t got =
-            readAt(table, chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, fileLength - table)));
+        constexpr std::size_t kUsualTable = 32 * BLOCK_SIZE;
+        std::size_t got = readAt(table, chunk.data(),
+                                 static_cast<std::size_t>(std::min<std::uint64_t>(kUsualTable, fileLength - table)));
         const ByteView start(chunk.data(), got);
         const BlockShape shape = RecogniseBlock(start.first(std::min<std::size_t>(4, got)), ReadU32(start, 4));
         if (got < kHashEntriesOffset || shape.kind != BlockKind::Hash) {

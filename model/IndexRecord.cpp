@@ -54,7 +54,8 @@ UrlRecord::UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t nu
     // The kind needs the first letters only, not the whole text a load would search for its end.
     constexpr std::size_t kKindLetters = 32;
     const ByteView start = Bytes().subspan(std::min<std::size_t>(kUrlTextOffset, Bytes().size()));
-    if (m_bHasUrl) SetEntryKind(EntryKindOf(TextAt(start.first(std::min(kKindLetters, start.size())), 0)));
+    if (m_bHasUrl && !start.empty() && !IsCachedPageLetter(static_cast<char>(start[0])))
+        SetEntryKind(EntryKindOf(TextAt(start.first(std::min(kKindLetters, start.size())), 0)));
 }
 
 std::string_view UrlRecord::UrlText() const { return m_bHasUrl ? TextAt(Bytes(), kUrlTextOffset) : std::string_view{}; }
