@@ -19,7 +19,12 @@ public:
     // `header` is the header region as the file holds it.
     explicit AllocationBitmap(ByteView header);
 
-    BlockState StateAt(std::uint64_t offset) const;
+    BlockState StateAt(std::uint64_t offset) const {
+        if (offset < kBitmapFirstBlock || (offset - kBitmapFirstBlock) % BLOCK_SIZE != 0) return BlockState::Unknown;
+        const std::uint64_t block = (offset - kBitmapFirstBlock) / BLOCK_SIZE;
+        if (block >= m_qwBlocks) return BlockState::Unknown;
+        return m_bits[static_cast<std::size_t>(block / 8)] >> (block % 8) & 1 ? BlockState::InUse : BlockState::Free;
+    }
     bool InUse(std::uint64_t offset) const { return StateAt(offset) == BlockState::InUse; }
     // How many blocks it maps.
     std::uint64_t BlocksMapped() const { return m_qwBlocks; }

@@ -5,13 +5,37 @@
 
 namespace tallowmark {
 
+std::uint64_t HashTables::MarkEntries(ByteView entries) {
+    // Tens of thousands of entries a file: the loop keeps what it needs at hand.
+    std::uint64_t* const bits = m_targets.data();
+    const std::uint64_t start = m_qwStart, blocks = m_qwBlocks;
+    std::uint64_t inUse = 0;
+    const std::uint8_t* entry = entries.data();
+    for (std::size_t left = entries.size() / kHashEntrySize; left > 0; --left, entry += kHashEntrySize) {
+        const std::uint32_t hash = ReadU32(ByteView(entry, kHashEntrySize), 0);
+        const std::uint32_t offset = ReadU32(ByteView(entry, kHashEntrySize), 4);
+        if (!EntryInUse(hash, offset)) continue;
+        ++inUse;
+        const std::uint64_t block = (std::uint64_t{offset} - start) / BLOCK_SIZE;
+        if (offset >= start && (offset - start) % BLOCK_SIZE == 0 && block < blocks)
+            bits[static_cast<std::size_t>(block / 64)] |= std::uint64_t{1} << (block % 64);
+    }
+    return inUse;
+}
+
+bool HashTables::PointsInsideSlowly(std::uint64_t position, std::uint64_t length) const {
+    for (std::uint64_t at = BLOCK_SIZE; at < length; at += BLOCK_SIZE)
+        if (PointsAt(position + at)) return true;
+    return false;
+}
+
 HashTables HashTables::Read(const ReadAt& readAt, std::uint64_t fileLength, std::uint64_t firstTable,
                             std::uint64_t blockAreaStart) {
     HashTables tables;
     tables.m_qwStart = blockAreaStart;
     if (blockAreaStart < fileLength) {
         tables.m_qwBlocks = (fileLength - blockAreaStart + BLOCK_SIZE - 1) / BLOCK_SIZE;
-        tables.m_targets.assign(static_cast<std::size_t>((tables.m_qwBlocks + 63) / 64), 0);
+        tables.m_targets.assign(static_cast<std::size_t>((tables.m_qwBlocks + 63) / 64 + 1), 0);
     }
     // However the chain runs, it reads no more than the file holds, and each table once.
     std::uint64_t budget = fileLength;
@@ -50,14 +74,9 @@ HashTables HashTables::Read(const ReadAt& readAt, std::uint64_t fileLength, std:
         std::size_t at = kHashEntriesOffset;
         for (;;) {
             const std::uint64_t usable = std::min<std::uint64_t>(got, table + length - chunkStart);
-            for (; at + kHashEntrySize <= usable; at += kHashEntrySize) {
-                const ByteView entry(chunk.data() + at, kHashEntrySize);
-                const std::uint32_t hash = ReadU32(entry, 0), offset = ReadU32(entry, 4);
-                if (!EntryInUse(hash, offset)) continue;
-                ++tables.m_qwEntriesInUse;
-                if (const std::uint64_t block = tables.BlockOf(offset); block < tables.m_qwBlocks)
-                    tables.m_targets[static_cast<std::size_t>(block / 64)] |= std::uint64_t{1} << (block % 64);
-            }
+            const std::size_t whole = (static_cast<std::size_t>(usable) - at) / kHashEntrySize * kHashEntrySize;
+            tables.m_qwEntriesInUse += tables.MarkEntries(ByteView(chunk.data() + at, whole));
+            at += whole;
             chunkStart += at;
             if (chunkStart + kHashEntrySize > table + length) break;
             got = readAt(chunkStart, chunk.data(),

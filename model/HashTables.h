@@ -7,6 +7,7 @@
 // back to a table read before, or one that would read more than the file holds, ends it.
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -35,6 +36,22 @@ public:
         return block < m_qwBlocks && (m_targets[block / 64] >> (block % 64) & 1);
     }
 
+    // Whether an entry in use points at a block after the first of the `length` bytes
+    // from `position` (a record's start in the block area). Asked of every record a walk
+    // steps over, so the usual claim of fewer than 64 blocks takes no branch on its length.
+    bool PointsInside(std::uint64_t position, std::uint64_t length) const {
+        const std::uint64_t blocks = (length + BLOCK_SIZE - 1) / BLOCK_SIZE;
+        if (position < m_qwStart || blocks > 64) return PointsInsideSlowly(position, length);
+        const std::uint64_t first = (position - m_qwStart) / BLOCK_SIZE + 1;
+        if (first / 64 + 1 >= m_targets.size()) return PointsInsideSlowly(position, length);
+        const std::size_t word = static_cast<std::size_t>(first / 64);
+        const unsigned shift = static_cast<unsigned>(first % 64);
+        // The 64 bits from `first` on; the padding word past the end is zero.
+        const std::uint64_t bits = m_targets[word] >> shift | (m_targets[word + 1] << 1) << (63 - shift);
+        const std::uint64_t inside = blocks == 0 ? 0 : blocks - 1;  // at most 63
+        return (bits & ((std::uint64_t{1} << inside) - 1)) != 0;
+    }
+
     std::size_t TableCount() const { return m_tables; }
     std::uint64_t EntriesInUse() const { return m_qwEntriesInUse; }
     ChainEnd End() const { return m_end; }
@@ -46,6 +63,9 @@ public:
     }
 
 private:
+    // Marks the blocks the entries in use point at; returns how many are in use.
+    std::uint64_t MarkEntries(ByteView entries);
+    bool PointsInsideSlowly(std::uint64_t position, std::uint64_t length) const;
     std::uint64_t BlockOf(std::uint64_t offset) const {
         if (offset < m_qwStart || (offset - m_qwStart) % BLOCK_SIZE != 0) return UINT64_MAX;
         return (offset - m_qwStart) / BLOCK_SIZE;
@@ -53,7 +73,7 @@ private:
 
     std::uint64_t m_qwStart = 0;
     std::uint64_t m_qwBlocks = 0;
-    std::vector<std::uint64_t> m_targets;  // one bit per block of the block area
+    std::vector<std::uint64_t> m_targets;  // one bit per block of the block area, and a word of zeros
     std::size_t m_tables = 0;
     std::uint64_t m_qwEntriesInUse = 0;
     ChainEnd m_end = ChainEnd::Complete;

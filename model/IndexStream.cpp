@@ -120,11 +120,11 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer 
         // A record larger than the piece makes the piece larger, never beyond the file.
         if (!ReadUpTo(piece.bytes, piece.start, position + claimed.lengthInBytes)) break;
         const ByteView rest = ByteView(piece.bytes).subspan(at);
-        const RecordExtent extent =
-            ExtentOf(m_evidence, position, claimed,
-                     rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size()))));
-        piece.lastCut = extent.marks.Partial();
-        position = NextRecordPosition(position, extent.shape);
+        const RecordStep step =
+            StepOf(m_evidence, position, claimed,
+                   rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size()))));
+        if (step.partial) piece.cuts.emplace_back(position, step.shape.lengthInBytes);
+        position = NextRecordPosition(position, step.shape);
         ++number;
     }
     const std::uint64_t end = std::min(position, m_qwLength);
@@ -145,20 +145,19 @@ void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const
     const ByteView bytes(piece.bytes);
     std::uint64_t position = piece.start;
     std::uint32_t number = piece.firstNumber;
+    auto cut = piece.cuts.begin();
     while (position - piece.start < bytes.size()) {
         const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
-        const BlockShape claimed = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
-        const ByteView reach =
-            rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size())));
-        // Only the last record can reach past the piece; where it was cut, the next piece begins.
-        const RecordExtent extent =
-            ExtentOf(m_evidence, position, claimed, reach, piece.lastCut && reach.size() == rest.size());
+        BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        // Where a record ends was decided as the piece was read.
+        const bool partial = cut != piece.cuts.end() && cut->first == position;
+        if (partial) shape.lengthInBytes = (cut++)->second;
         const ByteView held =
-            reach.first(static_cast<std::size_t>(std::min<std::uint64_t>(extent.shape.lengthInBytes, reach.size())));
-        VisitRecord(extent.shape.kind, *m_pHeader, number, held, extent.shape.lengthInBytes, extent.marks,
+            rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
+        VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes, MarksAt(m_evidence, position, partial),
                     [&](const IndexRecord& record) { visit(record, position); });
         ++number;
-        position = NextRecordPosition(position, extent.shape);
+        position = NextRecordPosition(position, shape);
     }
 }
 

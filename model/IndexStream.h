@@ -60,7 +60,8 @@ struct IndexPiece {
     ReadBuffer bytes;
     std::uint64_t start = 0;        // file offset of bytes[0]
     std::uint32_t firstNumber = 0;  // walk-step number of the first record
-    bool lastCut = false;           // the last record ends where the bytes do, before another record
+    // Where records were cut short of their claims (rare): file offset and length, in order.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> cuts;
 };
 
 class IndexStream {

@@ -12,32 +12,17 @@ BlockEvidence ReadBlockEvidence(const IndexHeader& header, std::uint64_t fileLen
     return evidence;
 }
 
-RecordExtent ExtentOf(const BlockEvidence& evidence, std::uint64_t position, const BlockShape& claimed, ByteView held,
-                      bool cutWhereHeldEnds) {
-    const BlockState first = evidence.bitmap.StateAt(position);
-    const RecordStatus status = first == BlockState::InUse  ? RecordStatus::Live
-                                : first == BlockState::Free ? RecordStatus::Deleted
-                                                            : RecordStatus::Unknown;
-    const bool hashed = evidence.hashTables.PointsAt(position);
-    BlockShape shape = claimed;
-    bool partial = false;
+RecordStep CutClaim(const BlockEvidence& evidence, std::uint64_t position, const BlockShape& claimed, ByteView held) {
+    const bool deleted = evidence.bitmap.StateAt(position) == BlockState::Free;
     // Only blocks the file holds can hold another record.
     const std::uint64_t end = std::min<std::uint64_t>(claimed.lengthInBytes, held.size());
     for (std::uint64_t at = BLOCK_SIZE; at < end; at += BLOCK_SIZE) {
         const std::uint64_t block = position + at;
-        const bool taken = status == RecordStatus::Deleted && evidence.bitmap.InUse(block);
-        if (taken ||
-            (evidence.hashTables.PointsAt(block) && HoldsEntrySignature(held.subspan(static_cast<std::size_t>(at))))) {
-            shape.lengthInBytes = at;
-            partial = true;
-            break;
-        }
+        if ((deleted && evidence.bitmap.InUse(block)) ||
+            (evidence.hashTables.PointsAt(block) && HoldsEntrySignature(held.subspan(static_cast<std::size_t>(at)))))
+            return {{claimed.kind, at}, true};
     }
-    if (!partial && cutWhereHeldEnds && held.size() < claimed.lengthInBytes) {
-        shape.lengthInBytes = held.size();
-        partial = true;
-    }
-    return {shape, RecordMarks(status, hashed, partial)};
+    return {claimed, false};
 }
 
 }  // namespace tallowmark
