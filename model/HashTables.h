@@ -6,8 +6,8 @@
 // defensively: a table past the file, one that is no HASH record, a chain that comes
 // back to a table read before, or one that would read more than the file holds, ends it.
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -56,7 +56,7 @@ public:
     std::uint64_t EntriesInUse() const { return m_qwEntriesInUse; }
     ChainEnd End() const { return m_end; }
 
-    // Whether an entry marks no record: the value equals the offset, is one of the
+    // Whether an entry is in use: not when its value equals its offset, is one of the
     // fillers, or has its low bit set.
     static bool EntryInUse(std::uint32_t hash, std::uint32_t offset) {
         return offset != hash && hash != BAD_FOOD_PATTERN && hash != kHashFreeDeadBeef && !(hash & kHashUnusedBit);
