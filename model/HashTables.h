@@ -40,15 +40,15 @@ public:
     // from `position` (a record's start in the block area). Asked of every record a walk
     // steps over, so the usual claim of fewer than 64 blocks takes no branch on its length.
     bool PointsInside(std::uint64_t position, std::uint64_t length) const {
-        const std::uint64_t blocks = (length + BLOCK_SIZE - 1) / BLOCK_SIZE;
-        if (position < m_qwStart || blocks > 64) return PointsInsideSlowly(position, length);
+        // The blocks after the first: fewer than 64 for nearly every claim (an empty claim wraps).
+        const std::uint64_t inside = (length + BLOCK_SIZE - 1) / BLOCK_SIZE - 1;
+        if (position < m_qwStart || inside > 63) return PointsInsideSlowly(position, length);
         const std::uint64_t first = (position - m_qwStart) / BLOCK_SIZE + 1;
         if (first / 64 + 1 >= m_targets.size()) return PointsInsideSlowly(position, length);
         const std::size_t word = static_cast<std::size_t>(first / 64);
         const unsigned shift = static_cast<unsigned>(first % 64);
         // The 64 bits from `first` on; the padding word past the end is zero.
         const std::uint64_t bits = m_targets[word] >> shift | (m_targets[word + 1] << 1) << (63 - shift);
-        const std::uint64_t inside = blocks == 0 ? 0 : blocks - 1;  // at most 63
         return (bits & ((std::uint64_t{1} << inside) - 1)) != 0;
     }
 
