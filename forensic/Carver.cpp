@@ -22,8 +22,6 @@ namespace tallowmark {
 using namespace carve;
 
 namespace {
-constexpr std::string_view kLive = "live", kDeleted = "deleted", kUnknown = "unknown";
-
 // A loose record has no header of its own: these stand in for one of each layout, with
 // no cache directories, so its directory is empty.
 const IndexHeader& LooseHeader(Layout layout) {
@@ -34,16 +32,17 @@ const IndexHeader& LooseHeader(Layout layout) {
     return layout == Layout::Version4 ? v4 : v5;
 }
 
-// Calls `line` with the record `candidate` found over `bytes`.
+// Calls `line` with the record `candidate` found over `bytes`, marked partial when it is.
 template <class Line>
 void WithRecord(ByteView bytes, const Candidate& candidate, const IndexHeader& header, std::uint32_t number,
-                Line&& line) {
+                RecordStatus status, bool hashed, Line&& line) {
+    const RecordMarks marks(status, hashed, candidate.Partial());
     if (!candidate.Partial()) {
-        VisitRecord(candidate.kind, header, number, bytes.first(candidate.size), candidate.size, line);
+        VisitRecord(candidate.kind, header, number, bytes.first(candidate.size), candidate.size, marks, line);
         return;
     }
     const std::vector<std::uint8_t> proven = ProvenBytes(bytes, candidate);
-    VisitRecord(candidate.kind, header, number, ByteView(proven), candidate.size, line);
+    VisitRecord(candidate.kind, header, number, ByteView(proven), candidate.size, marks, line);
 }
 
 // What one piece of the image holds, in image order: loose records (their lines made
@@ -130,7 +129,9 @@ public:
                     const ByteView judged = bytes.first(std::min(bytes.size(), cut));
                     if (const auto candidate = CheckCandidate(judged, judged.size())) {
                         m_pending.push_back({position, number, *candidate, ProvenBytes(judged, *candidate),
-                                             inUse ? (*inUse ? kLive : kDeleted) : kUnknown});
+                                             inUse ? (*inUse ? RecordStatus::Live : RecordStatus::Deleted)
+                                                   : RecordStatus::Unknown,
+                                             target});
                         step = std::min<std::uint64_t>(claimed, cut);
                         if (inUse == true) Proven(position + step);
                     } else {
@@ -176,7 +177,8 @@ private:
         std::uint32_t number;
         Candidate candidate;
         std::vector<std::uint8_t> bytes;
-        std::string_view status;
+        RecordStatus status;
+        bool hashed;
     };
 
     // Whether the bitmap marks the block at `offset` in use; nothing where it maps none.
@@ -275,14 +277,10 @@ private:
                     candidate = *cut;
                 }
                 const ByteView bytes(first.bytes);
-                WithRecord(bytes, candidate, m_header, first.number, [&](const IndexRecord& record) {
-                    CarvedPlace place;
-                    place.imageOffset = m_start + first.offset;
-                    place.fileOffset = m_start;
-                    place.status = first.status;
-                    place.partial = candidate.Partial();
-                    line(record, first.offset, first.number, place);
-                });
+                WithRecord(bytes, candidate, m_header, first.number, first.status, first.hashed,
+                           [&](const IndexRecord& record) {
+                               line(record, first.offset, CarvedPlace{m_start + first.offset, m_start});
+                           });
             }
             m_pending.pop_front();
         }
@@ -314,6 +312,8 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
     }
     buffer.Resize(got);
     const ByteView bytes(buffer);
+    const TimelineHandOn keep = [](std::string&) {};
+    TimelineWriter lines(options, source, result.text, keep, std::numeric_limits<std::size_t>::max());
     // A record or header starting near the piece's end may reach into the next piece:
     // its bytes are read again, whole, when it needs them. Pieces read no more than
     // their own bytes otherwise.
@@ -342,12 +342,8 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
         const auto candidate = CheckCandidate(rest, together);
         if (!candidate) continue;
         Finding finding{offset, false, result.text.size()};
-        WithRecord(rest, *candidate, LooseHeader(candidate->layout), 0, [&](const IndexRecord& record) {
-            CarvedPlace place;
-            place.imageOffset = offset;
-            place.partial = candidate->Partial();
-            AppendCarvedLine(result.text, options, source, record, offset, std::nullopt, place);
-        });
+        WithRecord(rest, *candidate, LooseHeader(candidate->layout), 0, RecordStatus::Unknown, false,
+                   [&](const IndexRecord& record) { lines.AddCarved(record, offset, CarvedPlace{offset, std::nullopt}); });
         finding.textEnd = result.text.size();
         result.findings.push_back(finding);
     }
@@ -412,12 +408,10 @@ CarveResult CarveImage(ImageReader& image, const std::string& source, const Carv
     SpareBuffers<ReadBuffer> spare;
     std::uint64_t suppressedEnd = 0;  // records before this lie in a found file
     std::string fileLines;
-    auto handOnFileLines = [&](bool all) {
-        if (all || fileLines.size() >= kTimelinePiece) {
-            out.write(fileLines.data(), static_cast<std::streamsize>(fileLines.size()));
-            fileLines.clear();
-        }
+    const TimelineHandOn handOnFileLines = [&](std::string& text) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
     };
+    TimelineWriter fileWriter(options.timeline, shownSource, fileLines, handOnFileLines);
 
     RunInOrder<PieceResult>(
         pieces, std::max(1u, options.jobs),
@@ -448,13 +442,13 @@ CarveResult CarveImage(ImageReader& image, const std::string& source, const Carv
                 if (!header) continue;
                 FoundFile file(image, finding.offset, *header,
                                headerBytes.first(std::min<std::size_t>(headerBytes.size(), header->headerLength)));
-                const std::uint64_t own = file.Walk(
-                    [&](const IndexRecord& record, std::uint64_t offset, std::uint32_t number, const CarvedPlace& place) {
-                        AppendCarvedLine(fileLines, options.timeline, shownSource, record, offset, number, place);
+                const std::uint64_t own =
+                    file.Walk([&](const IndexRecord& record, std::uint64_t offset, const CarvedPlace& place) {
+                        fileWriter.AddCarved(record, offset, place);
                         ++result.records;
-                        handOnFileLines(false);
                     });
-                handOnFileLines(true);
+                handOnFileLines(fileLines);
+                fileLines.clear();
                 ++result.foundFiles;
                 suppressedEnd = finding.offset + own;
                 if (!options.extractFolder.empty() && !Extract(image, finding.offset, own, options, say))

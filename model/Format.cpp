@@ -62,6 +62,12 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     return {kind, blocks * BLOCK_SIZE};
 }
 
+bool HoldsEntrySignature(ByteView bytes) {
+    const std::uint32_t signature = ReadU32(bytes, 0);
+    return signature == SignatureValue("URL ") || signature == SignatureValue("LEAK") ||
+           signature == SignatureValue("REDR");
+}
+
 std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
     if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max())
         return std::numeric_limits<std::uint64_t>::max();

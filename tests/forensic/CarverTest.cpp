@@ -113,7 +113,7 @@ TEST(Carver, FindsRecordsAtTheirOffsetsAmongNoiseOnceEachAndKeepsWhatASplitRecor
         EXPECT_TRUE(line.at("url") == text || line.at("cache_file") == text);
     }
     const FlatJson::Object& first = lines.at(expected.begin()->first);
-    EXPECT_EQ(first.at("modified"), "2013-03-10T09:38:51Z");
+    EXPECT_EQ(first.at("modified"), "2013-03-10T09:38:51.0000000Z");
     EXPECT_EQ(first.at("http_headers"), "HTTP/1.1 200 OK\r\n");
     EXPECT_EQ(first.at("size"), "256");
 
@@ -122,7 +122,7 @@ TEST(Carver, FindsRecordsAtTheirOffsetsAmongNoiseOnceEachAndKeepsWhatASplitRecor
     const FlatJson::Object& cut = lines.at(splitAt);
     EXPECT_EQ(cut.at("partial"), "true");
     EXPECT_EQ(cut.at("url"), longUrl.substr(0, 128 - 0x68));
-    EXPECT_EQ(cut.at("accessed"), "2014-01-02T00:00:00Z");
+    EXPECT_EQ(cut.at("accessed"), "2014-01-02T00:00:00.0000000Z");
     EXPECT_EQ(cut.at("cache_file"), "");
     EXPECT_EQ(cut.at("size"), std::to_string((0x68 + longUrl.size() + 1 + 13 + 1 + 127) / 128 * 128));
 }
@@ -248,9 +248,10 @@ TEST(Carver, FindsEveryRecordOfRealFilesThatLiesWholeInOneClusterRun) {
             const FlatJson::Object& carved = lines.at(at);
             for (const char* field : {"type", "url", "modified", "accessed", "cache_file"})
                 EXPECT_EQ(carved.at(field), intact.at(field)) << field;
-            // A partial record keeps what its first blocks prove (the leak sample's
-            // deleted record that a live one overwrote).
-            if (carved.at("partial") == "false") {
+            // A partial record keeps what its first blocks prove, and the intact file's
+            // walk cuts the leak sample's deleted record where a live one overwrote it:
+            // a loose copy has no bitmap to tell.
+            if (carved.at("partial") == "false" && intact.at("partial") == "false") {
                 EXPECT_EQ(carved.at("http_headers"), intact.at("http_headers"));
                 EXPECT_EQ(carved.at("size"), intact.at("size"));
             }
