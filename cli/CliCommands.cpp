@@ -2,11 +2,13 @@
 #include "cli/CliSupport.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "forensic/ContainerInfo.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "model/ZoneRules.h"
 #include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
@@ -144,6 +146,21 @@ bool ParseJobCount(const std::string& value, unsigned& jobs) {
         return false;
     jobs = static_cast<unsigned>(std::stoul(value));
     return true;
+}
+
+int ParseTimelineFormat(const std::string& value, TimelineOptions& options, std::ostream& err) {
+    const auto format = TimelineFormatNamed(value);
+    if (!format) return UsageError(err, "unknown format " + value + " (jsonl, bodyfile, csv or timesketch)");
+    options.format = *format;
+    return 0;
+}
+
+int ParseSourceZone(const std::string& value, TimelineOptions& options, std::ostream& err) {
+    std::string why;
+    auto zone = ZoneRules::Named(value, ZoneRules::DatabaseFolders(), &why);
+    if (!zone) return UsageError(err, "--source-zone: " + why);
+    options.sourceZone = std::make_shared<const ZoneRules>(std::move(*zone));
+    return 0;
 }
 
 int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,

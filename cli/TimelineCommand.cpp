@@ -1,4 +1,3 @@
-#include <memory>
 #include <mutex>
 #include <ostream>
 #include <thread>
@@ -7,7 +6,6 @@
 #include "cli/CliSupport.h"
 #include "cli/ProgressLine.h"
 #include "model/LocalTimeRules.h"
-#include "model/ZoneRules.h"
 #include "presentation/OrderedWork.h"
 #include "forensic/Timeline.h"
 
@@ -30,14 +28,9 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
             arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs" || arg == "--source-zone";
         if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
         if (arg == "--format") {
-            const auto format = TimelineFormatNamed(args[++i]);
-            if (!format) return UsageError(err, "unknown format " + args[i] + " (jsonl, bodyfile, csv or timesketch)");
-            request.options.format = *format;
+            if (const int usage = ParseTimelineFormat(args[++i], request.options, err)) return usage;
         } else if (arg == "--source-zone") {
-            std::string why;
-            auto zone = ZoneRules::Named(args[++i], ZoneRules::DatabaseFolders(), &why);
-            if (!zone) return UsageError(err, "--source-zone: " + why);
-            request.options.sourceZone = std::make_shared<const ZoneRules>(std::move(*zone));
+            if (const int usage = ParseSourceZone(args[++i], request.options, err)) return usage;
         } else if (arg == "-o") {
             request.output = args[++i];
         } else if (arg == "--find") {

@@ -14,15 +14,6 @@ std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t w
     return value;
 }
 
-namespace {
-// The four letters of a record signature as ReadU32 reads them.
-constexpr std::uint32_t SignatureValue(const char (&text)[5]) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(text[i]);
-    return value;
-}
-}  // namespace
-
 std::string_view TextAt(ByteView bytes, std::size_t offset) {
     if (offset >= bytes.size()) return {};
     const auto* begin = reinterpret_cast<const char*>(bytes.data()) + offset;
@@ -60,12 +51,6 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;
     const std::uint64_t blocks = oneBlock ? 1 : countField;
     return {kind, blocks * BLOCK_SIZE};
-}
-
-bool HoldsEntrySignature(ByteView bytes) {
-    const std::uint32_t signature = ReadU32(bytes, 0);
-    return signature == SignatureValue("URL ") || signature == SignatureValue("LEAK") ||
-           signature == SignatureValue("REDR");
 }
 
 std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {

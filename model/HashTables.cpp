@@ -59,11 +59,13 @@ HashTables HashTables::Read(const ReadAt& readAt, std::uint64_t fileLength, std:
         const BlockShape shape = RecogniseBlock(start.first(std::min<std::size_t>(4, got)), ReadU32(start, 4));
         if (got < kHashEntriesOffset || shape.kind != BlockKind::Hash) {
             tables.m_end = ChainEnd::NotATable;
+            tables.m_qwEndTable = table;
             break;
         }
         const std::uint64_t length = std::min(shape.lengthInBytes, fileLength - table);
         if (length > budget) {
             tables.m_end = ChainEnd::TooLong;
+            tables.m_qwEndTable = table;
             break;
         }
         budget -= length;

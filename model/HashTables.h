@@ -55,6 +55,9 @@ public:
     std::size_t TableCount() const { return m_tables; }
     std::uint64_t EntriesInUse() const { return m_qwEntriesInUse; }
     ChainEnd End() const { return m_end; }
+    // Where the chain ended, when it ended at a table that was none or would read too
+    // much: that table's offset; 0 otherwise.
+    std::uint64_t EndTable() const { return m_qwEndTable; }
 
     // Whether an entry is in use: not when its value equals its offset, is one of the
     // fillers, or has its low bit set.
@@ -77,6 +80,7 @@ private:
     std::size_t m_tables = 0;
     std::uint64_t m_qwEntriesInUse = 0;
     ChainEnd m_end = ChainEnd::Complete;
+    std::uint64_t m_qwEndTable = 0;
 };
 
 }  // namespace tallowmark
