@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace tallowmark {
 
@@ -66,12 +65,6 @@ bool HoldsEntrySignature(ByteView bytes) {
     const std::uint32_t signature = ReadU32(bytes, 0);
     return signature == SignatureValue("URL ") || signature == SignatureValue("LEAK") ||
            signature == SignatureValue("REDR");
-}
-
-std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
-    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max())
-        return std::numeric_limits<std::uint64_t>::max();
-    return position + shape.lengthInBytes;
 }
 
 }  // namespace tallowmark
