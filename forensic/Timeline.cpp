@@ -79,9 +79,9 @@ struct TimelineTime {
 };
 
 // The fields of one line: texts as the record holds them, but the source path, which is
-// UTF-8 already.
+// UTF-8 and escaped for the line's format already.
 struct TimelineFields {
-    std::string_view source;  // escaped for the line's format already
+    std::string_view source;
     std::string_view type, status, kind, user, url, cacheDirectory, cacheFile, httpHeaders;
     ByteView pageTitle;  // UTF-16LE
     std::uint64_t offset = 0, size = 0;

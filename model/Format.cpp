@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace tallowmark {
 
@@ -51,12 +50,6 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;
     const std::uint64_t blocks = oneBlock ? 1 : countField;
     return {kind, blocks * BLOCK_SIZE};
-}
-
-std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
-    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max())
-        return std::numeric_limits<std::uint64_t>::max();
-    return position + shape.lengthInBytes;
 }
 
 }  // namespace tallowmark

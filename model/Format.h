@@ -133,6 +133,8 @@ inline bool HoldsEntrySignature(ByteView bytes) {
 
 // Where the walk goes on after a record of `shape` at `position`; a length beyond 32
 // bits ends the walk after that record.
-std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape);
+inline std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
+    return shape.lengthInBytes > UINT32_MAX ? UINT64_MAX : position + shape.lengthInBytes;
+}
 
 }  // namespace tallowmark

@@ -119,12 +119,15 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer 
         const BlockShape claimed = RecogniseBlock(head.first(std::min<std::size_t>(4, head.size())), ReadU32(head, 4));
         // A record larger than the piece makes the piece larger, never beyond the file.
         if (!ReadUpTo(piece.bytes, piece.start, position + claimed.lengthInBytes)) break;
-        const ByteView rest = ByteView(piece.bytes).subspan(at);
-        const RecordStep step =
-            StepOf(m_evidence, position, claimed,
-                   rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size()))));
-        if (step.partial) piece.cuts.emplace_back(position, step.shape.lengthInBytes);
-        position = NextRecordPosition(position, step.shape);
+        const auto reach =
+            static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, piece.bytes.size() - at));
+        BlockShape shape = claimed;
+        if (MayBeCut(m_evidence, position, reach)) {
+            const RecordStep step = CutClaim(m_evidence, position, claimed, ByteView(piece.bytes).subspan(at, reach));
+            shape = step.shape;
+            if (step.partial) piece.cuts.emplace_back(position, shape.lengthInBytes);
+        }
+        position = NextRecordPosition(position, shape);
         ++number;
     }
     const std::uint64_t end = std::min(position, m_qwLength);

@@ -39,11 +39,16 @@ struct RecordStep {
     bool partial;      // cut short of its claim
 };
 RecordStep CutClaim(const BlockEvidence& evidence, std::uint64_t position, const BlockShape& claimed, ByteView held);
+// Whether the record at `position`, of which the file holds `heldLength` bytes of its
+// claim, may end before it: it was freed, or a hash entry points inside it. Most records
+// do neither, and a walk asks this of every one.
+inline bool MayBeCut(const BlockEvidence& evidence, std::uint64_t position, std::uint64_t heldLength) {
+    return evidence.bitmap.StateAt(position) == BlockState::Free ||
+           evidence.hashTables.PointsInside(position, heldLength);
+}
 inline RecordStep StepOf(const BlockEvidence& evidence, std::uint64_t position, const BlockShape& claimed,
                          ByteView held) {
-    // Most records claim no block of another: a record not freed, with no hash entry inside.
-    const std::uint64_t end = std::min<std::uint64_t>(claimed.lengthInBytes, held.size());
-    if (evidence.bitmap.StateAt(position) != BlockState::Free && !evidence.hashTables.PointsInside(position, end))
+    if (!MayBeCut(evidence, position, std::min<std::uint64_t>(claimed.lengthInBytes, held.size())))
         return {claimed, false};
     return CutClaim(evidence, position, claimed, held);
 }
