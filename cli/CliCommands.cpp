@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
     "                               [--localtime] [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
-    "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv] [-o OUT] [--extract DIR]\n"
+    "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv|timesketch] [-o OUT] [--extract DIR]\n"
     "                            [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli --help | --version\n";
 
@@ -58,7 +58,7 @@ constexpr const char* kHelp =
     "                 line per record, in image order, with image_offset and carved_from\n"
     "                 (\"file 0x...\" for a record of a whole index file found in the image,\n"
     "                 whose status its bitmap gives, else \"loose\")\n"
-    "    --format F     jsonl (the default), bodyfile or csv, as for timeline\n"
+    "    --format F     jsonl (the default), bodyfile, csv or timesketch, as for timeline\n"
     "    -o OUT         write to OUT instead of standard output\n"
     "    --extract DIR  write each whole index file found to DIR/index-OFFSET.dat, never\n"
     "                   over a file that is there\n"

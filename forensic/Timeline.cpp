@@ -606,8 +606,8 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
 std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes) {
     if (wallClockTimes == 0) return {};
     const bool leftOut = format == TimelineFormat::Bodyfile || format == TimelineFormat::Timesketch;
-    return std::to_string(wallClockTimes) +
-           " times are on the wall clock of the machine the file came from (daily and weekly history), whose zone "
+    return std::to_string(wallClockTimes) + (wallClockTimes == 1 ? " time is" : " times are") +
+           " on the wall clock of the machine the file came from (daily and weekly history), whose zone "
            "the file does not record: " +
            (leftOut ? "left out" : "written as local time without a zone") + "; --source-zone ZONE makes them instants";
 }
