@@ -19,12 +19,12 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-enum class EntryKind { File, Folder };
+enum class PathKind { File, Folder };
 
-bool IsEntryOfKind(const fs::path& path, EntryKind kind) {
+bool IsEntryOfKind(const fs::path& path, PathKind kind) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
-    return kind == EntryKind::Folder ? fs::is_directory(status) : fs::is_regular_file(status);
+    return kind == PathKind::Folder ? fs::is_directory(status) : fs::is_regular_file(status);
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -37,7 +37,7 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 // from Windows, whose names ignore letter case; a copy on a file system that tells case
 // apart may differ from the index in case only. Of several such entries the first in
 // byte order is taken, so the answer does not depend on the listing's order.
-std::optional<std::string> FindEntry(const std::string& folder, const std::string& name, EntryKind kind) {
+std::optional<std::string> FindEntry(const std::string& folder, const std::string& name, PathKind kind) {
     if (IsEntryOfKind(PathFromUtf8(folder + name), kind)) return name;
     std::optional<std::string> found;
     std::error_code error;
@@ -75,13 +75,13 @@ std::string CachedFilePath(const IndexRecord& record, const std::string& indexPa
     const std::string_view directory = url->CacheDirText();
     if (!directory.empty()) {
         if (!IsPlainName(directory)) return {};
-        const auto found = FindEntry(path, AnsiToUtf8(directory), EntryKind::Folder);
+        const auto found = FindEntry(path, AnsiToUtf8(directory), PathKind::Folder);
         if (!found) return {};
         path += *found + kSeparator;
     }
     const std::string_view fileName = url->FileNameText();
     if (!IsPlainName(fileName)) return {};
-    const auto found = FindEntry(path, AnsiToUtf8(fileName), EntryKind::File);
+    const auto found = FindEntry(path, AnsiToUtf8(fileName), PathKind::File);
     return found ? path + *found : std::string();
 }
 

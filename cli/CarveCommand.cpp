@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -8,7 +7,6 @@
 #include "cli/ProgressLine.h"
 #include "forensic/Carver.h"
 #include "platform/NativePath.h"
-#include "model/ZoneRules.h"
 
 namespace tallowmark {
 
@@ -17,9 +15,6 @@ struct CarveRequest {
     std::vector<std::string> images;
     std::string output;
     CarveOptions options;
-    // The zone of the machine the image came from, checked here; the timeline's
-    // wall-clock times are turned into instants with it.
-    std::optional<ZoneRules> sourceZone;
     unsigned jobs = 0;  // 0: one per core
 };
 
@@ -31,17 +26,13 @@ int ParseCarve(const std::vector<std::string>& args, CarveRequest& request, std:
             arg == "--format" || arg == "-o" || arg == "--extract" || arg == "--source-zone" || arg == "--jobs";
         if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
         if (arg == "--format") {
-            const auto format = TimelineFormatNamed(args[++i]);
-            if (!format) return UsageError(err, "unknown format " + args[i] + " (jsonl, bodyfile or csv)");
-            request.options.timeline.format = *format;
+            if (const int usage = ParseTimelineFormat(args[++i], request.options.timeline, err)) return usage;
         } else if (arg == "-o") {
             request.output = args[++i];
         } else if (arg == "--extract") {
             request.options.extractFolder = args[++i];
         } else if (arg == "--source-zone") {
-            std::string why;
-            request.sourceZone = ZoneRules::Named(args[++i], ZoneRules::DatabaseFolders(), &why);
-            if (!request.sourceZone) return UsageError(err, "--source-zone " + args[i] + ": " + why);
+            if (const int usage = ParseSourceZone(args[++i], request.options.timeline, err)) return usage;
         } else if (arg == "--jobs") {
             if (!ParseJobCount(args[++i], request.jobs)) return UsageError(err, "--jobs needs a number from 1 to 999");
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -85,12 +76,14 @@ bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& er
     std::size_t records = 0;
     for (std::size_t i = 0; i < images.size(); ++i) {
         if (!images[i]) continue;
-        const CarveResult result = CarveImage(*images[i], request.images[i], request.options, out, say,
-                                              [&](const CarveProgress& at) {
-                                                  progress.UpdateBytes(done + at.bytesDone, total, records + at.records);
-                                              });
+        const CarveResult result = CarveImage(
+            *images[i], request.images[i], request.options, out, say,
+            [&](const CarveProgress& at) { progress.UpdateBytes(done + at.bytesDone, total, records + at.records); });
         done += images[i]->Length();
         records += result.records;
+        if (const std::string notice = WallClockNotice(request.options.timeline.format, result.wallClockTimes);
+            !notice.empty())
+            say(request.images[i] + ": " + notice);
         ok = ok && result.allRead && result.allExtracted;
     }
     out.flush();
@@ -111,9 +104,8 @@ int RunCarve(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const unsigned jobs = request.jobs ? request.jobs : environment.threads;
     request.options.jobs = jobs ? jobs : std::max(1u, std::thread::hardware_concurrency());
     request.options.inputs = request.images;
-    return WriteOutput(request.output, request.images, out, err, [&](std::ostream& to) {
-        return WriteCarve(request, to, err, environment.stderrIsTerminal);
-    });
+    return WriteOutput(request.output, request.images, out, err,
+                       [&](std::ostream& to) { return WriteCarve(request, to, err, environment.stderrIsTerminal); });
 }
 
 }  // namespace tallowmark

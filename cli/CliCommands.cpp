@@ -2,11 +2,13 @@
 #include "cli/CliSupport.h"
 
 #include <filesystem>
+#include <memory>
 
-#include "actions/FileProperties.h"
+#include "forensic/ContainerInfo.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
+#include "model/ZoneRules.h"
 #include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
@@ -16,11 +18,11 @@ namespace tallowmark {
 namespace {
 constexpr const char* kUsage =
     "usage: tallowmark-cli export FILE [-o OUT] [--hide-blank] [--hide-badfood]\n"
-    "       tallowmark-cli info FILE\n"
-    "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv] [-o OUT]\n"
-    "                               [--localtime] [--jobs N]\n"
+    "       tallowmark-cli info FILE [--json]\n"
+    "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
+    "                               [--localtime] [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
-    "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv] [-o OUT] [--extract DIR]\n"
+    "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv|timesketch] [-o OUT] [--extract DIR]\n"
     "                            [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli --help | --version\n";
 
@@ -32,13 +34,20 @@ constexpr const char* kHelp =
     "    -o OUT         write to OUT instead\n"
     "    --hide-blank   leave out blank records\n"
     "    --hide-badfood leave out records filled with 0x0BADF00D\n"
-    "  info FILE      name, location, version, recorded size and number of records\n"
+    "  info FILE      name, location, version, recorded size and number of records, then\n"
+    "                 the header's blocks, sizes and cache directories, the hash tables,\n"
+    "                 and the records by kind and status (live, deleted, unknown)\n"
+    "    --json         all of it as one JSON object\n"
     "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
-    "                 order given, times as true instants in UTC (ISO 8601)\n"
+    "                 order given: status, kind, times as true instants in UTC (ISO 8601),\n"
+    "                 hits, cached size, page title, headers and the other fields\n"
     "    --find ROOT    also take every index.dat file found under ROOT\n"
-    "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime) or csv\n"
+    "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime), csv, or\n"
+    "                   timesketch (one JSON line per time, for Timesketch to import)\n"
     "    -o OUT         write to OUT instead of standard output\n"
     "    --localtime    local time with the offset in force at each date\n"
+    "    --source-zone ZONE  the zone of the machine the files came from (Europe/Amsterdam,\n"
+    "                   +01:00), which daily and weekly history keep visit times in\n"
     "    --jobs N       files read at once (default: one per core)\n"
     "  find ROOT...   every file named index.dat (any letter case) under each ROOT, one path\n"
     "                 a line; links to directories are never followed\n"
@@ -49,7 +58,7 @@ constexpr const char* kHelp =
     "                 line per record, in image order, with image_offset and carved_from\n"
     "                 (\"file 0x...\" for a record of a whole index file found in the image,\n"
     "                 whose status its bitmap gives, else \"loose\")\n"
-    "    --format F     jsonl (the default), bodyfile or csv, as for timeline\n"
+    "    --format F     jsonl (the default), bodyfile, csv or timesketch, as for timeline\n"
     "    -o OUT         write to OUT instead of standard output\n"
     "    --extract DIR  write each whole index file found to DIR/index-OFFSET.dat, never\n"
     "                   over a file that is there\n"
@@ -104,18 +113,24 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
 }
 
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 2) return UsageError(err, "info needs exactly one FILE");
+    std::string file;
+    InfoFormat format = InfoFormat::Text;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--json") format = InfoFormat::Json;
+        else if (!args[i].empty() && args[i][0] == '-' && args[i] != "-")
+            return UsageError(err, "unknown option " + args[i]);
+        else if (file.empty())
+            file = args[i];
+        else
+            return UsageError(err, "info needs exactly one FILE");
+    }
+    if (file.empty()) return UsageError(err, "info needs exactly one FILE");
     TallowmarkDoc document;
-    if (!Load(document, args[1], err)) return 1;
+    if (!Load(document, file, err)) return 1;
     std::error_code ignored;
-    const auto absolute = std::filesystem::absolute(PathFromUtf8(args[1]), ignored);
+    const auto absolute = std::filesystem::absolute(PathFromUtf8(file), ignored);
     if (!ignored) document.SetPathName(NativeSeparators(Utf8FromPath(absolute)));
-    const FilePropertiesFacts facts = PropertiesOf(document);
-    out << "Name: " << facts.name << "\n"
-        << "Location: " << facts.location << "\n"
-        << "Version: " << facts.version << "\n"
-        << "Size: " << facts.size << "\n"
-        << "Number of records: " << facts.records << "\n";
+    WriteContainerInfo(out, document, format);
     return 0;
 }
 }  // namespace
@@ -131,6 +146,21 @@ bool ParseJobCount(const std::string& value, unsigned& jobs) {
         return false;
     jobs = static_cast<unsigned>(std::stoul(value));
     return true;
+}
+
+int ParseTimelineFormat(const std::string& value, TimelineOptions& options, std::ostream& err) {
+    const auto format = TimelineFormatNamed(value);
+    if (!format) return UsageError(err, "unknown format " + value + " (jsonl, bodyfile, csv or timesketch)");
+    options.format = *format;
+    return 0;
+}
+
+int ParseSourceZone(const std::string& value, TimelineOptions& options, std::ostream& err) {
+    std::string why;
+    auto zone = ZoneRules::Named(value, ZoneRules::DatabaseFolders(), &why);
+    if (!zone) return UsageError(err, "--source-zone: " + why);
+    options.sourceZone = std::make_shared<const ZoneRules>(std::move(*zone));
+    return 0;
 }
 
 int WriteOutput(const std::string& path, const std::vector<std::string>& inputs, std::ostream& out, std::ostream& err,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
+#include "forensic/Timeline.h"
 
 namespace tallowmark {
 
@@ -23,6 +24,11 @@ int WriteOutput(const std::string& path, const std::vector<std::string>& inputs,
 
 // The N of --jobs N: a number from 1 to 999. False for anything else.
 bool ParseJobCount(const std::string& value, unsigned& jobs);
+
+// The F of --format F and the ZONE of --source-zone ZONE, of timeline and carve alike, put
+// into `options`. 0 when the value is good, else the exit code of its usage error.
+int ParseTimelineFormat(const std::string& value, TimelineOptions& options, std::ostream& err);
+int ParseSourceZone(const std::string& value, TimelineOptions& options, std::ostream& err);
 
 // Walks each root for files named index.dat, never entering links to directories, and
 // calls `found` with each path as it turns up. A directory that can't be listed gets one

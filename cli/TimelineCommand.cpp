@@ -24,12 +24,13 @@ struct TimelineRequest {
 int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request, std::ostream& err) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs";
+        const bool takesValue =
+            arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs" || arg == "--source-zone";
         if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
         if (arg == "--format") {
-            const auto format = TimelineFormatNamed(args[++i]);
-            if (!format) return UsageError(err, "unknown format " + args[i] + " (jsonl, bodyfile or csv)");
-            request.options.format = *format;
+            if (const int usage = ParseTimelineFormat(args[++i], request.options, err)) return usage;
+        } else if (arg == "--source-zone") {
+            if (const int usage = ParseSourceZone(args[++i], request.options, err)) return usage;
         } else if (arg == "-o") {
             request.output = args[++i];
         } else if (arg == "--find") {
@@ -53,7 +54,7 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
 // any file failed. A failed file's message names it; the others are still written.
 bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
     const TimelineOptions options = request.options;
-    const std::string_view header = TimelineHeader(options.format);
+    const std::string header = TimelineHeader(options.format);
     out << header;
 
     // Every thread converts with the same zone table, made once here.
@@ -84,6 +85,10 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
             out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
             spareTexts.GiveBack(std::move(timeline.text));
             records += timeline.records;
+            if (const std::string notice = WallClockNotice(options.format, timeline.wallClockTimes); !notice.empty()) {
+                progress.Clear();
+                err << "tallowmark-cli: " << request.files[i] << ": " << notice << "\n";
+            }
             if (!timeline.outcome) {
                 progress.Clear();
                 err << "tallowmark-cli: " << request.files[i] << ": " << timeline.outcome.message << "\n";

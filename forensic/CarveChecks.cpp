@@ -112,7 +112,7 @@ bool CheckUrlFields(ByteView record, Candidate& candidate, bool whole) {
     if (headersAt != 0 && headersAt != kUnsetField) {
         if (headersAt < kFirstTextOffset || headersAt >= candidate.size) return false;
         if (candidate.layout == Layout::Version5) {
-            const std::uint64_t end = std::uint64_t{headersAt} + ReadU32(record, kDataSizeFieldV5);
+            const std::uint64_t end = std::uint64_t{headersAt} + ReadU32(record, kUrlFieldsV5.dataSize);
             if (end > candidate.size) return false;
             if (end > record.size()) candidate.headersCut = true;
             else
@@ -172,19 +172,17 @@ std::vector<std::uint8_t> ProvenBytes(ByteView bytes, const Candidate& candidate
 }
 
 std::optional<FoundHeader> CheckFileHeader(ByteView bytes) {
-    if (bytes.size() < kAllocationBitmapOffset || !HasHeaderSignature(bytes)) return std::nullopt;
+    if (bytes.size() < kBitmapOffset || !HasHeaderSignature(bytes)) return std::nullopt;
     const ByteView version = bytes.first(kVersionTextEnd);
     if (std::find(version.begin() + HEADER_SIGNATURE.size(), version.end(), 0) == version.end()) return std::nullopt;
     FoundHeader header;
     header.headerLength = ReadU32(bytes, kFirstHashTableOffset);
     header.fileSize = ReadU32(bytes, kFileSizeFieldOffset);
-    header.blocks = ReadU32(bytes, kBlockAreaBlocksOffset);
-    const std::uint32_t inUse = ReadU32(bytes, kBlocksInUseOffset);
-    const bool good = header.headerLength >= kBlockAreaStart && header.headerLength <= kMostHeaderLength &&
+    const std::uint32_t blocks = ReadU32(bytes, kBlockCountOffset), inUse = ReadU32(bytes, kBlocksInUseOffset);
+    const bool good = header.headerLength >= kBitmapFirstBlock && header.headerLength <= kMostHeaderLength &&
                       header.headerLength % BLOCK_SIZE == 0 && header.fileSize > header.headerLength &&
-                      header.fileSize % BLOCK_SIZE == 0 && header.blocks > 0 &&
-                      kBlockAreaStart + std::uint64_t{header.blocks} * BLOCK_SIZE <= header.fileSize &&
-                      inUse <= header.blocks;
+                      header.fileSize % BLOCK_SIZE == 0 && blocks > 0 &&
+                      kBitmapFirstBlock + std::uint64_t{blocks} * BLOCK_SIZE <= header.fileSize && inUse <= blocks;
     if (!good) return std::nullopt;
     return header;
 }

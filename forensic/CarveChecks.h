@@ -12,16 +12,6 @@
 
 namespace tallowmark::carve {
 
-// Header fields a found file is judged and walked by.
-inline constexpr std::size_t kBlockAreaBlocksOffset = 0x24;  // blocks from 0x4000 on
-inline constexpr std::size_t kBlocksInUseOffset = 0x28;
-inline constexpr std::size_t kAllocationBitmapOffset = 0x250;  // one bit per block from 0x4000
-// URL and LEAK record fields the checks read beyond the list's.
-inline constexpr std::size_t kDataSizeFieldV5 = 0x48;
-// HASH record fields.
-inline constexpr std::size_t kNextHashTableOffset = 0x08;
-inline constexpr std::size_t kFirstHashEntryOffset = 0x10;
-
 enum class Layout { Version5, Version4 };
 
 struct Candidate {
@@ -48,22 +38,16 @@ std::vector<std::uint8_t> ProvenBytes(ByteView bytes, const Candidate& candidate
 struct FoundHeader {
     std::uint32_t headerLength = 0;  // where the first hash table is
     std::uint32_t fileSize = 0;      // as the file-size field records it
-    std::uint32_t blocks = 0;        // blocks the bitmap maps
 };
 
 // The header of a whole index file, if the sector-aligned `bytes` start one whose fields
 // agree with each other.
 std::optional<FoundHeader> CheckFileHeader(ByteView bytes);
 
-// Whether bytes starting at an image offset can hold a header or a record at all: the
-// quick test every block position goes through first.
-inline bool MayBeRecord(const std::uint8_t* block) {
-    const std::uint32_t signature = ReadU32(ByteView(block, 4), 0);
-    return signature == 0x204C5255u /* "URL " */ || signature == 0x4B41454Cu /* "LEAK" */ ||
-           signature == 0x52444552u /* "REDR" */;
-}
+// Whether the sector at an image offset can begin a header at all: the quick test every
+// sector goes through first (every block, whether it begins a record: HoldsEntrySignature).
 inline bool MayBeHeader(const std::uint8_t* sector) {
-    return ReadU32(ByteView(sector, 4), 0) == 0x65696C43u /* "Clie" */;
+    return ReadU32(ByteView(sector, 4), 0) == SignatureValue("Clie");
 }
 
 }  // namespace tallowmark::carve

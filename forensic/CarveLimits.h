@@ -50,10 +50,9 @@ inline constexpr std::uint64_t kContiguousUnit = kSectorSize;
 // Within a found file, clusters count from its start: the unit in which a file's blocks
 // stop being its own.
 inline constexpr std::uint64_t kClusterSize = 4096;
-// A found file's header region holds the allocation bitmap up to 0x4000, where the blocks
-// begin; the real files' first hash table is at 0x4000 or 0x5000. A header claiming more
-// than this is noise.
-inline constexpr std::uint32_t kBlockAreaStart = 0x4000;
+// A found file's header region ends where its first hash table begins: at 0x4000 or
+// 0x5000 in the real files, and never before the bitmap's end at 0x4000. A header
+// claiming more than this is noise.
 inline constexpr std::uint32_t kMostHeaderLength = 0x10000;
 // The version text ("Client UrlCache MMF Ver 5.2") ends with its NUL before the file-size
 // field at 0x1C.
@@ -64,10 +63,6 @@ inline constexpr std::size_t kVersionTextEnd = kFileSizeFieldOffset;
 // walk goes at most this far past the last cluster so proven, and ends at that cluster
 // when nothing proves the rest. (The real files' free clusters are all at their ends.)
 inline constexpr std::uint64_t kMostUnprovenBytes = 1 << 20;
-
-// A found file's hash entries kept to judge its blocks by: about 2,000 hash tables' worth
-// (8 MiB), for a file of 8 MiB of tables. A file with more is judged by its first ones.
-inline constexpr std::size_t kMostHashTargets = 1 << 20;
 
 // How much of an image one piece of work reads: small enough that the bytes the system
 // has just copied in are still in the core's cache when they are judged (reading 2 GiB

@@ -12,6 +12,7 @@
 #include "forensic/CarveLimits.h"
 #include "model/IndexRecord.h"
 #include "model/IndexStream.h"
+#include "model/RecordExtent.h"
 #include "platform/NativePath.h"
 #include "platform/OutputFile.h"
 #include "presentation/AnsiText.h"
@@ -22,8 +23,6 @@ namespace tallowmark {
 using namespace carve;
 
 namespace {
-constexpr std::string_view kLive = "live", kDeleted = "deleted", kUnknown = "unknown";
-
 // A loose record has no header of its own: these stand in for one of each layout, with
 // no cache directories, so its directory is empty.
 const IndexHeader& LooseHeader(Layout layout) {
@@ -34,16 +33,20 @@ const IndexHeader& LooseHeader(Layout layout) {
     return layout == Layout::Version4 ? v4 : v5;
 }
 
-// Calls `line` with the record `candidate` found over `bytes`.
+// Calls `line` with the record `candidate` proves over `bytes`: built over them as they
+// are, `size` bytes long as the walk measured it, when they are all proven; else over a
+// copy of the proven bytes, as long as its block count claims. Marked partial when only
+// its first blocks were proven or the walk cut it short.
 template <class Line>
-void WithRecord(ByteView bytes, const Candidate& candidate, const IndexHeader& header, std::uint32_t number,
-                Line&& line) {
-    if (!candidate.Partial()) {
-        VisitRecord(candidate.kind, header, number, bytes.first(candidate.size), candidate.size, line);
+void WithRecord(ByteView bytes, std::uint64_t size, const Candidate& candidate, const IndexHeader& header,
+                std::uint32_t number, RecordMarks marks, Line&& line) {
+    marks = RecordMarks(marks.Status(), marks.Hashed(), candidate.Partial());
+    if (candidate.proven == bytes.size()) {
+        VisitRecord(candidate.kind, header, number, bytes, size, marks, line);
         return;
     }
     const std::vector<std::uint8_t> proven = ProvenBytes(bytes, candidate);
-    VisitRecord(candidate.kind, header, number, ByteView(proven), candidate.size, line);
+    VisitRecord(candidate.kind, header, number, ByteView(proven), candidate.size, marks, line);
 }
 
 // What one piece of the image holds, in image order: loose records (their lines made
@@ -51,7 +54,8 @@ void WithRecord(ByteView bytes, const Candidate& candidate, const IndexHeader& h
 struct Finding {
     std::uint64_t offset = 0;
     bool header = false;
-    std::size_t textStart = 0, textEnd = 0;  // the line, in the piece's text
+    std::size_t textStart = 0, textEnd = 0;  // the lines, in the piece's text
+    std::size_t wallClockTimes = 0;          // in those lines
 };
 
 struct PieceResult {
@@ -80,8 +84,9 @@ public:
             m_start = offset;
         }
         const auto from = static_cast<std::size_t>(offset - m_start);
-        return ByteView(m_bytes).subspan(std::min(from, m_bytes.size())).first(
-            std::min(length, m_bytes.size() - std::min(from, m_bytes.size())));
+        return ByteView(m_bytes)
+            .subspan(std::min(from, m_bytes.size()))
+            .first(std::min(length, m_bytes.size() - std::min(from, m_bytes.size())));
     }
 
 private:
@@ -91,75 +96,85 @@ private:
     ReadBuffer m_bytes;
 };
 
-// A whole index file found in the image: walked as the loader walks a file, judged
-// record by record, and only as far as its own evidence says its blocks are its own.
+// A whole index file found in the image: walked as the loader walks a file, with the
+// status, hash entries and cuts its own bitmap and hash tables give, judged record by
+// record, and only as far as that evidence says its blocks are its own.
 class FoundFile {
 public:
     FoundFile(ImageReader& image, std::uint64_t start, const FoundHeader& found, ByteView headerBytes)
-        : m_start(start), m_found(found), m_headerBytes(headerBytes.begin(), headerBytes.end()),
-          m_header(found.headerLength, ByteView(m_headerBytes)), m_window(image, start) {
+        : m_start(start),
+          m_found(found),
+          m_headerBytes(headerBytes.begin(), headerBytes.end()),
+          m_header(found.headerLength, ByteView(m_headerBytes)),
+          m_window(image, start) {
         m_limit = std::min<std::uint64_t>(found.fileSize, image.Length() - start);
     }
 
-    // Walks the file, handing each record's line to `line`; returns how far the file is its own.
+    // Walks the file, handing each record and where it was found to `line`; returns how
+    // far the file is its own.
     template <class Line>
     std::uint64_t Walk(Line&& line) {
-        FollowHashChain();
+        ReadEvidence();
         m_provenEnd = m_found.headerLength;
         std::uint64_t position = m_found.headerLength;
         std::uint32_t number = 0;
-        std::size_t nextTarget = 0;
         while (position < m_limit && position < m_provenEnd + kMostUnprovenBytes) {
-            while (nextTarget < m_targets.size() && m_targets[nextTarget] < position)
-                Contradiction(m_targets[nextTarget++]);  // points into the middle of a record
-            if (position >= m_limit) break;
-            const bool target = nextTarget < m_targets.size() && m_targets[nextTarget] == position;
-            if (target) ++nextTarget;
             const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(m_limit - position, kMostRecordBytes));
             const ByteView bytes = m_window.At(position, room);
             if (bytes.size() < BLOCK_SIZE) break;
-            const BlockShape shape = RecogniseBlock(bytes.first(4), ReadU32(bytes, 4));
-            const std::optional<bool> inUse = InUse(position);
+            const BlockShape claimed = RecogniseBlock(bytes.first(4), ReadU32(bytes, 4));
+            const BlockState state = m_evidence.bitmap.StateAt(position);
+            const bool target = m_evidence.hashTables.PointsAt(position);
             std::uint64_t step = BLOCK_SIZE;
-            switch (shape.kind) {
+            switch (claimed.kind) {
                 case BlockKind::Url:
                 case BlockKind::Leak:
                 case BlockKind::Redirect: {
-                    const std::uint64_t claimed = shape.lengthInBytes;
-                    const std::size_t cut = Cut(position, bytes, claimed, inUse);
-                    const ByteView judged = bytes.first(std::min(bytes.size(), cut));
-                    if (const auto candidate = CheckCandidate(judged, judged.size())) {
-                        m_pending.push_back({position, number, *candidate, ProvenBytes(judged, *candidate),
-                                             inUse ? (*inUse ? kLive : kDeleted) : kUnknown});
-                        step = std::min<std::uint64_t>(claimed, cut);
-                        if (inUse == true) Proven(position + step);
+                    // Where the loader's walk would end it, then the carver's checks on that.
+                    const RecordStep cut =
+                        StepOf(m_evidence, position, claimed,
+                               bytes.first(std::min<std::uint64_t>(bytes.size(), claimed.lengthInBytes)));
+                    const ByteView held = bytes.first(std::min<std::uint64_t>(bytes.size(), cut.shape.lengthInBytes));
+                    if (const auto candidate = CheckCandidate(held, held.size())) {
+                        m_pending.push_back({position, number, *candidate, cut.shape.lengthInBytes,
+                                             std::vector<std::uint8_t>(held.begin(), held.end()),
+                                             MarksAt(m_evidence, position, false)});
+                        step = cut.shape.lengthInBytes;
+                        if (state == BlockState::InUse) Proven(position + step);
                     } else {
-                        Junk(position, inUse);
+                        Junk(position, state);
                     }
                     break;
                 }
                 case BlockKind::Hash: {
                     const std::uint32_t count = ReadU32(bytes, 4);
                     if (count >= 1 && count <= kMostRecordBlocks) {
-                        step = shape.lengthInBytes;
-                        if (inUse == true) Proven(position + step);
+                        step = claimed.lengthInBytes;
+                        if (state == BlockState::InUse) Proven(position + step);
                     } else {
-                        Junk(position, inUse);
+                        Junk(position, state);
                     }
                     if (target) Contradiction(position);
                     break;
                 }
                 case BlockKind::Blank:
-                    if (inUse != false || target) Contradiction(position);
+                    if (state != BlockState::Free || target) Contradiction(position);
                     break;
                 case BlockKind::Unrecognised:
-                    Junk(position, inUse);
+                    Junk(position, state);
                     if (target) Contradiction(position);
                     break;
                 case BlockKind::BadFood:
                     if (target) Contradiction(position);
                     break;
             }
+            // A hash entry that points inside what was stepped over points at no record.
+            if (step > BLOCK_SIZE && m_evidence.hashTables.PointsInside(position, step))
+                for (std::uint64_t block = position + BLOCK_SIZE; block < position + step; block += BLOCK_SIZE)
+                    if (m_evidence.hashTables.PointsAt(block)) {
+                        Contradiction(block);
+                        break;
+                    }
             ++number;
             position += step;
             Flush(line, position);
@@ -175,32 +190,21 @@ private:
         std::uint64_t offset;
         std::uint32_t number;
         Candidate candidate;
+        std::uint64_t size;  // as the walk measured it
         std::vector<std::uint8_t> bytes;
-        std::string_view status;
+        RecordMarks marks;
     };
 
-    // Whether the bitmap marks the block at `offset` in use; nothing where it maps none.
-    std::optional<bool> InUse(std::uint64_t offset) const {
-        if (offset < kBlockAreaStart) return std::nullopt;
-        const std::uint64_t block = (offset - kBlockAreaStart) / BLOCK_SIZE;
-        const std::uint64_t byte = kAllocationBitmapOffset + block / 8;
-        if (block >= m_found.blocks || byte >= std::min<std::uint64_t>(kBlockAreaStart, m_headerBytes.size()))
-            return std::nullopt;
-        return (m_headerBytes[static_cast<std::size_t>(byte)] >> (block % 8) & 1) != 0;
-    }
-
-    // Where a record of `claimed` bytes at `position` ends: before the first of its later
-    // blocks that the bitmap has in use when it is itself free, and before any block a
-    // hash entry points at that holds a record signature. The blocks after belong to a
-    // live record written over the freed one.
-    std::size_t Cut(std::uint64_t position, ByteView bytes, std::uint64_t claimed, std::optional<bool> inUse) const {
-        for (std::uint64_t block = BLOCK_SIZE; block < claimed && block < bytes.size(); block += BLOCK_SIZE) {
-            const bool overwritten = inUse == false && InUse(position + block) == true;
-            const bool pointedAt = std::binary_search(m_targets.begin(), m_targets.end(), position + block) &&
-                                   MayBeRecord(bytes.data() + block);
-            if (overwritten || pointedAt) return static_cast<std::size_t>(block);
-        }
-        return static_cast<std::size_t>(std::min<std::uint64_t>(claimed, std::numeric_limits<std::size_t>::max()));
+    // The bitmap and the hash tables of the file's own header, as the loader reads them;
+    // a chain that runs into a table that is none ends the file's own blocks there.
+    void ReadEvidence() {
+        m_evidence =
+            ReadBlockEvidence(m_header, m_limit, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) {
+                const ByteView bytes = m_window.At(offset, count);
+                std::copy(bytes.begin(), bytes.end(), into);
+                return bytes.size();
+            });
+        if (m_evidence.hashTables.EndTable() != 0) Contradiction(m_evidence.hashTables.EndTable());
     }
 
     // Whether the bitmap has any block of the cluster of `offset` in use. A cluster with
@@ -209,12 +213,12 @@ private:
     bool ClusterInUse(std::uint64_t offset) const {
         const std::uint64_t cluster = RoundDown(offset, kClusterSize);
         for (std::uint64_t block = cluster; block < cluster + kClusterSize; block += BLOCK_SIZE)
-            if (InUse(block) != false) return true;
+            if (m_evidence.bitmap.StateAt(block) != BlockState::Free) return true;
         return false;
     }
     // Something that is neither a record nor free space stands at `offset`.
-    void Junk(std::uint64_t offset, std::optional<bool> inUse) {
-        if (inUse != false || !ClusterInUse(offset)) Contradiction(offset);
+    void Junk(std::uint64_t offset, BlockState state) {
+        if (state != BlockState::Free || !ClusterInUse(offset)) Contradiction(offset);
     }
 
     // The file's blocks reach at least to `end`: the clusters up to there are its own.
@@ -227,35 +231,8 @@ private:
         m_limit = std::min(m_limit, std::max<std::uint64_t>(m_found.headerLength, RoundDown(offset, kClusterSize)));
     }
 
-    // The hash tables, in chain order: each where the one before says, or the file ends
-    // there; the record offsets of their entries in use, sorted.
-    void FollowHashChain() {
-        std::uint64_t table = m_found.headerLength, previous = 0;
-        while (table != 0 && table < m_limit && table > previous && m_targets.size() < kMostHashTargets) {
-            const ByteView bytes = m_window.At(table, kMostRecordBytes);
-            const std::uint32_t count = ReadU32(bytes, 4);
-            if (bytes.size() < BLOCK_SIZE) break;
-            if (RecogniseBlock(bytes.first(4), count).kind != BlockKind::Hash || count == 0 ||
-                count > kMostRecordBlocks || table % BLOCK_SIZE != 0) {
-                Contradiction(table);
-                break;
-            }
-            const ByteView entries = bytes.first(std::min<std::size_t>(bytes.size(), count * std::size_t{BLOCK_SIZE}));
-            for (std::size_t entry = kFirstHashEntryOffset; entry + 8 <= entries.size(); entry += 8) {
-                const std::uint32_t hash = ReadU32(entries, entry), offset = ReadU32(entries, entry + 4);
-                const bool unused = offset == hash || hash == BAD_FOOD_PATTERN || hash == kUnsetField || (hash & 1);
-                if (!unused && offset >= m_found.headerLength && offset < m_limit && offset % BLOCK_SIZE == 0)
-                    m_targets.push_back(offset);
-            }
-            previous = table;
-            table = ReadU32(bytes, kNextHashTableOffset);
-        }
-        std::sort(m_targets.begin(), m_targets.end());
-        m_targets.erase(std::unique(m_targets.begin(), m_targets.end()), m_targets.end());
-    }
-
-    // Makes the lines of the records that no later contradiction can take from the file
-    // any more: those ending a record and a cluster before `position`; all at the end.
+    // Hands on the records that no later contradiction can take from the file any more:
+    // those ending a record and a cluster before `position`; all at the end.
     template <class Line>
     void Flush(Line& line, std::optional<std::uint64_t> position) {
         while (!m_pending.empty()) {
@@ -274,15 +251,10 @@ private:
                     }
                     candidate = *cut;
                 }
-                const ByteView bytes(first.bytes);
-                WithRecord(bytes, candidate, m_header, first.number, [&](const IndexRecord& record) {
-                    CarvedPlace place;
-                    place.imageOffset = m_start + first.offset;
-                    place.fileOffset = m_start;
-                    place.status = first.status;
-                    place.partial = candidate.Partial();
-                    line(record, first.offset, first.number, place);
-                });
+                WithRecord(first.bytes, first.size, candidate, m_header, first.number, first.marks,
+                           [&](const IndexRecord& record) {
+                               line(record, first.offset, CarvedPlace{m_start + first.offset, m_start});
+                           });
             }
             m_pending.pop_front();
         }
@@ -293,9 +265,9 @@ private:
     const std::vector<std::uint8_t> m_headerBytes;
     const IndexHeader m_header;
     ImageWindow m_window;
+    BlockEvidence m_evidence;
     std::uint64_t m_limit = 0;
     std::uint64_t m_provenEnd = 0;  // the clusters before are the file's
-    std::vector<std::uint64_t> m_targets;
     std::deque<Pending> m_pending;
 };
 
@@ -314,6 +286,8 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
     }
     buffer.Resize(got);
     const ByteView bytes(buffer);
+    const TimelineHandOn keep = [](std::string&) {};
+    TimelineWriter lines(options, source, result.text, keep, std::numeric_limits<std::size_t>::max());
     // A record or header starting near the piece's end may reach into the next piece:
     // its bytes are read again, whole, when it needs them. Pieces read no more than
     // their own bytes otherwise.
@@ -331,10 +305,10 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
         const std::uint8_t* block = bytes.data() + at;
         const std::uint64_t offset = start + at;
         if (offset % kSectorSize == 0 && MayBeHeader(block)) {
-            if (CheckFileHeader(from(at, kAllocationBitmapOffset))) result.findings.push_back({offset, true});
+            if (CheckFileHeader(from(at, kBitmapOffset))) result.findings.push_back({offset, true});
             continue;
         }
-        if (!MayBeRecord(block)) continue;
+        if (!HoldsEntrySignature(ByteView(block, 4))) continue;
         const std::uint32_t count = ReadU32(bytes, at + 4);
         if (count == 0 || count > kMostRecordBlocks) continue;
         const auto together = static_cast<std::size_t>(RoundDown(offset, kContiguousUnit) + kContiguousUnit - offset);
@@ -342,13 +316,14 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
         const auto candidate = CheckCandidate(rest, together);
         if (!candidate) continue;
         Finding finding{offset, false, result.text.size()};
-        WithRecord(rest, *candidate, LooseHeader(candidate->layout), 0, [&](const IndexRecord& record) {
-            CarvedPlace place;
-            place.imageOffset = offset;
-            place.partial = candidate->Partial();
-            AppendCarvedLine(result.text, options, source, record, offset, std::nullopt, place);
-        });
+        const std::size_t wallClockTimes = lines.WallClockTimes();
+        WithRecord(rest.first(std::min<std::uint64_t>(rest.size(), candidate->size)), candidate->size, *candidate,
+                   LooseHeader(candidate->layout), 0, RecordMarks(RecordStatus::Unknown, false, false),
+                   [&](const IndexRecord& record) {
+                       lines.AddCarved(record, offset, CarvedPlace{offset, std::nullopt});
+                   });
         finding.textEnd = result.text.size();
+        finding.wallClockTimes = lines.WallClockTimes() - wallClockTimes;
         result.findings.push_back(finding);
     }
     return result;
@@ -372,7 +347,8 @@ bool Extract(ImageReader& image, std::uint64_t start, std::uint64_t length, cons
     ImageWindow window(image, start);
     constexpr std::size_t kChunk = 1 << 20;
     for (std::uint64_t done = 0; done < length;) {
-        const ByteView bytes = window.At(done, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done)));
+        const ByteView bytes =
+            window.At(done, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done)));
         if (bytes.empty()) {
             say(target + " was not written: the image cannot be read at " + std::to_string(start + done));
             return false;
@@ -412,12 +388,10 @@ CarveResult CarveImage(ImageReader& image, const std::string& source, const Carv
     SpareBuffers<ReadBuffer> spare;
     std::uint64_t suppressedEnd = 0;  // records before this lie in a found file
     std::string fileLines;
-    auto handOnFileLines = [&](bool all) {
-        if (all || fileLines.size() >= kTimelinePiece) {
-            out.write(fileLines.data(), static_cast<std::streamsize>(fileLines.size()));
-            fileLines.clear();
-        }
+    const TimelineHandOn handOnFileLines = [&](std::string& text) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
     };
+    TimelineWriter fileWriter(options.timeline, shownSource, fileLines, handOnFileLines);
 
     RunInOrder<PieceResult>(
         pieces, std::max(1u, options.jobs),
@@ -440,6 +414,7 @@ CarveResult CarveImage(ImageReader& image, const std::string& source, const Carv
                     out.write(piece.text.data() + finding.textStart,
                               static_cast<std::streamsize>(finding.textEnd - finding.textStart));
                     ++result.records;
+                    result.wallClockTimes += finding.wallClockTimes;
                     continue;
                 }
                 ImageWindow headerWindow(image, finding.offset);
@@ -448,13 +423,13 @@ CarveResult CarveImage(ImageReader& image, const std::string& source, const Carv
                 if (!header) continue;
                 FoundFile file(image, finding.offset, *header,
                                headerBytes.first(std::min<std::size_t>(headerBytes.size(), header->headerLength)));
-                const std::uint64_t own = file.Walk(
-                    [&](const IndexRecord& record, std::uint64_t offset, std::uint32_t number, const CarvedPlace& place) {
-                        AppendCarvedLine(fileLines, options.timeline, shownSource, record, offset, number, place);
+                const std::uint64_t own =
+                    file.Walk([&](const IndexRecord& record, std::uint64_t offset, const CarvedPlace& place) {
+                        fileWriter.AddCarved(record, offset, place);
                         ++result.records;
-                        handOnFileLines(false);
                     });
-                handOnFileLines(true);
+                handOnFileLines(fileLines);
+                fileLines.clear();
                 ++result.foundFiles;
                 suppressedEnd = finding.offset + own;
                 if (!options.extractFolder.empty() && !Extract(image, finding.offset, own, options, say))
@@ -462,6 +437,7 @@ CarveResult CarveImage(ImageReader& image, const std::string& source, const Carv
             }
             if (progress) progress({piece.end, length, result.records});
         });
+    result.wallClockTimes += fileWriter.WallClockTimes();
     out.flush();
     return result;
 }

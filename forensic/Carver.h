@@ -2,7 +2,8 @@
 // Recovers index records from an image where no index file is left: a disk or partition,
 // unallocated space, a page file, a memory dump. The image is read in bounded pieces on
 // every core; every block boundary is a candidate, judged by forensic/CarveChecks. A
-// whole index file found in the image is walked as a document, as far as its own
+// whole index file found in the image is walked as the loader walks a file, with the
+// status, hash entries and cuts its own bitmap and hash tables give, as far as that
 // evidence says its blocks are its own; its records are not reported again as loose.
 // Lines go out in image order, in a timeline format, each saying where it was found.
 
@@ -18,10 +19,10 @@ namespace tallowmark {
 
 struct CarveOptions {
     TimelineOptions timeline;
-    unsigned jobs = 1;                 // threads reading and judging pieces
-    std::string extractFolder;         // where found files are written out; empty: they are not
-    std::vector<std::string> inputs;   // every image, which no file written may be
-    std::size_t pieceBytes = 0;        // 0: the usual size (tests make it small)
+    unsigned jobs = 1;                // threads reading and judging pieces
+    std::string extractFolder;        // where found files are written out; empty: they are not
+    std::vector<std::string> inputs;  // every image, which no file written may be
+    std::size_t pieceBytes = 0;       // 0: the usual size (tests make it small)
 };
 
 struct CarveProgress {
@@ -30,10 +31,11 @@ struct CarveProgress {
 };
 
 struct CarveResult {
-    bool allRead = true;            // false when a part of the image could not be read
-    bool allExtracted = true;       // false when a found file could not be written out
-    std::size_t records = 0;        // lines written
-    std::size_t foundFiles = 0;     // whole index files found
+    bool allRead = true;             // false when a part of the image could not be read
+    bool allExtracted = true;        // false when a found file could not be written out
+    std::size_t records = 0;         // records written
+    std::size_t foundFiles = 0;      // whole index files found
+    std::size_t wallClockTimes = 0;  // times left on the source's wall clock, for want of its zone
 };
 
 // Carves `image` (shown as `source` in each line) and writes its lines to `out`. Every

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <limits>
 #include <new>
 
+#include "forensic/JsonText.h"
+#include "model/HistoryData.h"
 #include "model/IndexStream.h"
+#include "model/PreciseTime.h"
+#include "model/RecordEvidence.h"
 #include "model/TallowmarkDoc.h"
 #include "presentation/AnsiText.h"
 
@@ -33,13 +36,15 @@ private:
     const TimelineHandOn& m_handOn;
 };
 
+// Long texts go in slices straight from the record's bytes, so no converted copy of one
+// is ever made whole; every escape a line uses works byte by byte, so slices may end
+// anywhere between characters.
+constexpr std::size_t kSlice = 64 << 10;
+
 // A record's text goes out as UTF-8: as it is when it is valid UTF-8, else read in the
-// ANSI code page, as TextToUtf8 converts it. A long text goes in slices straight from the
-// record's bytes, so no converted copy of it is ever made whole; every escape a line
-// uses works byte by byte, so slices may end anywhere between characters.
+// ANSI code page, as TextToUtf8 converts it.
 template <class Escape>
 void ForEachUtf8Slice(PieceSink& out, std::string_view bytes, Escape&& escape) {
-    constexpr std::size_t kSlice = 64 << 10;
     const bool utf8 = IsValidUtf8(bytes);
     while (!bytes.empty()) {
         const std::size_t length = utf8 ? std::min(bytes.size(), kSlice) : AnsiCharactersEnd(bytes, kSlice);
@@ -51,35 +56,100 @@ void ForEachUtf8Slice(PieceSink& out, std::string_view bytes, Escape&& escape) {
     }
 }
 
-// The fields of one line: texts as the record holds them, but the source path, which is
-// UTF-8 already.
-struct TimelineFields {
-    std::string_view source, type, url, cacheDirectory, cacheFile, httpHeaders;
-    std::uint64_t offset = 0, record = 0, size = 0;
-    FileTime modified = 0, accessed = 0;
-    const CarvedPlace* carved = nullptr;  // set for a record carved from an image
-    std::string carvedFrom;
+// The same for a UTF-16LE text of the file, such as a page title.
+template <class Escape>
+void ForEachUtf16Slice(PieceSink& out, ByteView utf16, Escape&& escape) {
+    std::string slice;
+    while (utf16.size() >= 2) {
+        const std::size_t length = Utf16SliceEnd(utf16, kSlice);
+        slice.clear();
+        AppendUtf16AsUtf8(slice, utf16.first(length));
+        escape(out.Text(), std::string_view(slice));
+        utf16 = utf16.subspan(length);
+        out.Check();
+    }
+}
+
+// A record's time as a line writes it.
+struct TimelineTime {
+    enum class Form : std::uint8_t { Absent, Never, Instant, WallClock };
+    Form form = Form::Absent;
+    FileTime time = 0;
+    bool twoSecond = false;
 };
 
-TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset) {
+// The fields of one line: texts as the record holds them, but the source path, which is
+// UTF-8 and escaped for the line's format already.
+struct TimelineFields {
+    std::string_view source;
+    std::string_view type, status, kind, user, url, cacheDirectory, cacheFile, httpHeaders;
+    ByteView pageTitle;  // UTF-16LE
+    std::uint64_t offset = 0, size = 0;
+    std::optional<std::uint64_t> record;  // none for a loose carved record
+    bool hashed = false, partial = false, deleted = false;
+    std::array<TimelineTime, kRecordTimeFields.size()> times{};
+    std::array<const TimeMeaning*, kRecordTimeFields.size()> meanings{};
+    std::optional<std::uint64_t> cachedSize;
+    std::optional<std::uint32_t> hits, flags;
+    std::span<const TimelineExtraField> extra;
+    const CarvedPlace* carved = nullptr;  // set for a record carved from an image
+};
+
+TimelineTime TimeOf(const RecordTime& stored, const TimeMeaning& meaning, const TimelineOptions& options,
+                    std::size_t& wallClockTimes) {
+    switch (stored.state) {
+        case RecordTime::State::Absent: return {};
+        case RecordTime::State::Never: return {TimelineTime::Form::Never};
+        case RecordTime::State::Set: break;
+    }
+    if (meaning.clock == TimeClock::Utc) return {TimelineTime::Form::Instant, stored.time, stored.twoSecond};
+    if (!options.sourceZone) {
+        ++wallClockTimes;
+        return {TimelineTime::Form::WallClock, stored.time, stored.twoSecond};
+    }
+    const std::optional<FileTime> instant = InstantOfWallClock(stored.time, *options.sourceZone);
+    return instant ? TimelineTime{TimelineTime::Form::Instant, *instant, stored.twoSecond} : TimelineTime{};
+}
+
+TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset,
+                        const TimelineOptions& options, std::size_t& wallClockTimes) {
+    const RecordEvidence evidence(record);
     TimelineFields fields;
     fields.source = source;
     fields.type = record.TypeName();
+    fields.status = StatusName(evidence.Status());
+    fields.kind = EntryKindName(evidence.Kind());
+    fields.user = evidence.User();
     fields.url = record.UrlText();
     fields.offset = offset;
     fields.record = record.RecordNumber();
     fields.size = record.Size();
+    fields.hashed = evidence.Hashed();
+    fields.partial = evidence.Partial();
+    fields.deleted = evidence.Status() == RecordStatus::Deleted;
+    for (std::size_t i = 0; i < kRecordTimeFields.size(); ++i) {
+        fields.meanings[i] = &evidence.Meaning(kRecordTimeFields[i]);
+        fields.times[i] = TimeOf(evidence.Time(kRecordTimeFields[i]), *fields.meanings[i], options, wallClockTimes);
+    }
     if (const UrlRecord* url = AsUrlRecord(record)) {
-        fields.modified = url->ModifiedFileTime();
-        fields.accessed = url->AccessedFileTime();
         fields.cacheDirectory = url->CacheDirText();
         fields.cacheFile = url->FileNameText();
-        fields.httpHeaders = url->HttpHeadersText();
     }
+    fields.httpHeaders = evidence.HttpHeaders();
+    fields.pageTitle = evidence.PageTitle();
+    fields.cachedSize = evidence.CachedSize();
+    fields.hits = evidence.Hits();
+    fields.flags = evidence.Flags();
     return fields;
 }
 
 void AppendDecimal(std::string& out, std::int64_t value) {
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    out.append(digits.data(), end);
+}
+
+void AppendUnsigned(std::string& out, std::uint64_t value) {
     std::array<char, 24> digits{};
     const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
     out.append(digits.data(), end);
@@ -92,83 +162,88 @@ void AppendHex(std::string& out, std::uint64_t value) {
     for (const char* p = digits.data(); p != end; ++p) out += static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
 }
 
-bool NeedsJsonEscape(char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; }
-
-// The characters JSON reserves, spelled out; the quotes go around it elsewhere.
-void AppendJsonEscaped(std::string& out, std::string_view text) {
+// Entry flags as "0x%08x".
+void AppendFlags(std::string& out, std::uint32_t flags) {
     static constexpr char kHex[] = "0123456789abcdef";
-    while (!text.empty()) {
-        // Plain runs go out whole.
-        std::size_t run = 0;
-        while (run < text.size() && !NeedsJsonEscape(text[run])) ++run;
-        out.append(text.data(), run);
-        text.remove_prefix(run);
-        if (text.empty()) break;
-        const char c = text.front();
-        text.remove_prefix(1);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: {
-                const auto byte = static_cast<unsigned char>(c);
-                const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-                out.append(escape, sizeof escape);
-            }
+    out += "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) out += kHex[flags >> shift & 0xF];
+}
+
+// The time's text; false, appending nothing, when it has none.
+bool AppendTimelineTime(std::string& out, const TimelineTime& time, bool localTime) {
+    switch (time.form) {
+        case TimelineTime::Form::Absent: return false;
+        case TimelineTime::Form::Never: out += "never"; return true;
+        case TimelineTime::Form::WallClock:
+            return AppendPreciseIsoTime(out, time.time, !time.twoSecond, IsoSuffix::None);
+        case TimelineTime::Form::Instant: break;
+    }
+    return AppendPreciseInstant(out, time.time, !time.twoSecond, localTime);
+}
+
+// The fields of a JSON or CSV line, named and in order: the one list both formats, the
+// Timesketch lines and the CSV header row follow.
+template <typename Writer>
+void WriteFields(Writer& writer, const TimelineFields& fields) {
+    writer.Word("source", fields.source);
+    writer.Hex("offset", fields.offset);
+    writer.Number("record", fields.record);
+    writer.Word("type", fields.type);
+    writer.Word("status", fields.status);
+    writer.Bool("hashed", fields.hashed);
+    writer.Bool("partial", fields.partial);
+    writer.Word("kind", fields.kind);
+    writer.TextOrNull("user", fields.user);
+    writer.Text("url", fields.url);
+    static constexpr std::array<std::string_view, kRecordTimeFields.size()> kTimeNames = {
+        "modified", "accessed", "expires", "last_checked", "last_synced"};
+    for (std::size_t i = 0; i < kTimeNames.size(); ++i) writer.Time(kTimeNames[i], fields.times[i]);
+    writer.Text("cache_directory", fields.cacheDirectory);
+    writer.Text("cache_file", fields.cacheFile);
+    writer.Number("cached_size", fields.cachedSize);
+    writer.Number("hits", fields.hits);
+    writer.Flags("flags", fields.flags);
+    writer.Utf16OrNull("page_title", fields.pageTitle);
+    writer.Text("http_headers", fields.httpHeaders);
+    writer.Number("size", fields.size);
+    for (const TimelineExtraField& extra : fields.extra) {
+        switch (extra.form) {
+            case TimelineExtraField::Form::Text: writer.Text(extra.name, extra.text); break;
+            case TimelineExtraField::Form::Number: writer.Number(extra.name, extra.number); break;
+            case TimelineExtraField::Form::Hex: writer.Hex(extra.name, extra.number); break;
         }
     }
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    AppendJsonEscaped(out, text);
-    out += '"';
-}
-
-void AppendJsonTime(std::string& out, FileTime time, bool localTime) {
-    std::string text;
-    if (AppendIsoTime(text, time, localTime)) AppendJsonString(out, text);
-    else
-        out += "null";
-}
-
-// The fields of a JSON or CSV line, named and in order: the one list both formats and
-// the CSV header row follow.
-template <typename Writer>
-void WriteFields(Writer& writer, const TimelineFields& fields) {
-    const CarvedPlace* carved = fields.carved;
-    writer.Text("source", fields.source);
-    writer.Hex("offset", fields.offset);
-    if (carved && !carved->fileOffset) writer.Absent("record");
-    else
-        writer.Number("record", fields.record);
-    writer.Text("type", fields.type);
-    if (carved) {
-        writer.Text("status", carved->status);
-        writer.Flag("partial", carved->partial);
-    }
-    writer.Text("url", fields.url);
-    writer.Time("modified", fields.modified);
-    writer.Time("accessed", fields.accessed);
-    writer.Text("cache_directory", fields.cacheDirectory);
-    writer.Text("cache_file", fields.cacheFile);
-    writer.Text("http_headers", fields.httpHeaders);
-    writer.Number("size", fields.size);
-    if (carved) {
-        writer.Hex("image_offset", carved->imageOffset);
-        writer.Text("carved_from", fields.carvedFrom);
-    }
-}
-
-// {"name":value,...}: texts as JSON strings, the offset as a hex string, absent times null.
+// {"name":value,...}: texts as JSON strings, the offset and flags as hex strings, absent
+// values null.
 class JsonLineWriter {
 public:
     JsonLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    // A text that needs no escape: our own names, or one escaped already.
+    void Word(std::string_view name, std::string_view text) {
+        std::string& out = Name(name);
+        out += '"';
+        out += text;
+        out += '"';
+    }
     void Text(std::string_view name, std::string_view text) {
         Name(name) += '"';
         ForEachUtf8Slice(m_out, text, AppendJsonEscaped);
+        m_out.Text() += '"';
+    }
+    void TextOrNull(std::string_view name, std::string_view text) {
+        if (text.empty()) Name(name) += "null";
+        else
+            Text(name, text);
+    }
+    void Utf16OrNull(std::string_view name, ByteView text) {
+        if (text.size() < 2) {
+            Name(name) += "null";
+            return;
+        }
+        Name(name) += '"';
+        ForEachUtf16Slice(m_out, text, AppendJsonEscaped);
         m_out.Text() += '"';
     }
     void Hex(std::string_view name, std::uint64_t value) {
@@ -176,21 +251,58 @@ public:
         AppendHex(m_out.Text(), value);
         m_out.Text() += '"';
     }
-    void Number(std::string_view name, std::uint64_t value) {
-        AppendDecimal(Name(name), static_cast<std::int64_t>(value));
+    void Number(std::string_view name, std::uint64_t value) { AppendUnsigned(Name(name), value); }
+    template <class Value>
+    void Number(std::string_view name, const std::optional<Value>& value) {
+        if (value) Number(name, static_cast<std::uint64_t>(*value));
+        else
+            Name(name) += "null";
     }
-    void Time(std::string_view name, FileTime time) { AppendJsonTime(Name(name), time, m_localTime); }
-    void Flag(std::string_view name, bool value) { Name(name) += value ? "true" : "false"; }
-    void Absent(std::string_view name) { Name(name) += "null"; }
+    void Flags(std::string_view name, const std::optional<std::uint32_t>& flags) {
+        std::string& out = Name(name);
+        if (!flags) {
+            out += "null";
+            return;
+        }
+        out += '"';
+        AppendFlags(out, *flags);
+        out += '"';
+    }
+    void Bool(std::string_view name, bool value) { Name(name) += value ? "true" : "false"; }
+    void Time(std::string_view name, const TimelineTime& time) {
+        std::string& out = Name(name);
+        const std::size_t before = out.size();
+        out += '"';
+        if (AppendTimelineTime(out, time, m_localTime)) {
+            out += '"';
+        } else {
+            out.resize(before);
+            out += "null";
+        }
+    }
+    // Timesketch's summary of the record: its kind, status, URL and title.
+    void Message(const TimelineFields& fields) {
+        Name("message") += '"';
+        m_out.Text() += fields.kind;
+        if (fields.deleted) m_out.Text() += " (deleted)";
+        m_out.Text() += ": ";
+        ForEachUtf8Slice(m_out, fields.url, AppendJsonEscaped);
+        if (fields.pageTitle.size() >= 2) {
+            m_out.Text() += " - ";
+            ForEachUtf16Slice(m_out, fields.pageTitle, AppendJsonEscaped);
+        }
+        m_out.Text() += '"';
+    }
     void End() { m_out.Text() += "}\n"; }
 
 private:
+    // The names are our own, none with a character to escape.
     std::string& Name(std::string_view name) {
         std::string& out = m_out.Text();
-        out += m_first ? '{' : ',';
+        out += m_first ? "{\"" : ",\"";
         m_first = false;
-        AppendJsonString(out, name);
-        out += ':';
+        out += name;
+        out += "\":";
         return out;
     }
     PieceSink& m_out;
@@ -207,20 +319,46 @@ void AppendCsvEscaped(std::string& out, std::string_view text) {
     out.append(text);
 }
 
-// One CSV line; absent times are empty fields.
+// One CSV line; absent values are empty fields.
 class CsvLineWriter {
 public:
     CsvLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    void Word(std::string_view, std::string_view text) {
+        std::string& out = Next();
+        out += '"';
+        out += text;
+        out += '"';
+    }
     void Text(std::string_view, std::string_view text) {
         Next() += '"';
         ForEachUtf8Slice(m_out, text, AppendCsvEscaped);
         m_out.Text() += '"';
     }
+    void TextOrNull(std::string_view name, std::string_view text) {
+        if (text.empty()) Next();
+        else
+            Text(name, text);
+    }
+    void Utf16OrNull(std::string_view, ByteView text) {
+        Next();
+        if (text.size() < 2) return;
+        m_out.Text() += '"';
+        ForEachUtf16Slice(m_out, text, AppendCsvEscaped);
+        m_out.Text() += '"';
+    }
     void Hex(std::string_view, std::uint64_t value) { AppendHex(Next(), value); }
-    void Number(std::string_view, std::uint64_t value) { AppendDecimal(Next(), static_cast<std::int64_t>(value)); }
-    void Time(std::string_view, FileTime time) { AppendIsoTime(Next(), time, m_localTime); }
-    void Flag(std::string_view, bool value) { Next() += value ? "true" : "false"; }
-    void Absent(std::string_view) { Next(); }
+    void Number(std::string_view, std::uint64_t value) { AppendUnsigned(Next(), value); }
+    template <class Value>
+    void Number(std::string_view, const std::optional<Value>& value) {
+        std::string& out = Next();
+        if (value) AppendUnsigned(out, static_cast<std::uint64_t>(*value));
+    }
+    void Flags(std::string_view, const std::optional<std::uint32_t>& flags) {
+        std::string& out = Next();
+        if (flags) AppendFlags(out, *flags);
+    }
+    void Bool(std::string_view, bool value) { Next() += value ? "true" : "false"; }
+    void Time(std::string_view, const TimelineTime& time) { AppendTimelineTime(Next(), time, m_localTime); }
     void End() { m_out.Text() += "\r\n"; }
 
 private:
@@ -237,12 +375,19 @@ private:
 // The CSV header row: the field names.
 class CsvHeaderWriter {
 public:
+    void Word(std::string_view name, std::string_view) { Add(name); }
     void Text(std::string_view name, std::string_view) { Add(name); }
+    void TextOrNull(std::string_view name, std::string_view) { Add(name); }
+    void Utf16OrNull(std::string_view name, ByteView) { Add(name); }
     void Hex(std::string_view name, std::uint64_t) { Add(name); }
     void Number(std::string_view name, std::uint64_t) { Add(name); }
-    void Time(std::string_view name, FileTime) { Add(name); }
-    void Flag(std::string_view name, bool) { Add(name); }
-    void Absent(std::string_view name) { Add(name); }
+    template <class Value>
+    void Number(std::string_view name, const std::optional<Value>&) {
+        Add(name);
+    }
+    void Flags(std::string_view name, const std::optional<std::uint32_t>&) { Add(name); }
+    void Bool(std::string_view name, bool) { Add(name); }
+    void Time(std::string_view name, const TimelineTime&) { Add(name); }
     std::string Row() const { return m_row + "\r\n"; }
 
 private:
@@ -253,24 +398,35 @@ private:
     std::string m_row;
 };
 
-std::string CsvHeaderOf(const CarvedPlace* carved) {
-    CsvHeaderWriter writer;
-    TimelineFields fields;
-    fields.carved = carved;
-    WriteFields(writer, fields);
-    return writer.Row();
-}
-
-const std::string& CsvHeader() {
-    static const std::string header = CsvHeaderOf(nullptr);
-    return header;
-}
-
 template <typename Writer>
 void AppendLine(PieceSink& out, const TimelineFields& fields, bool localTime) {
     Writer writer(out, localTime);
     WriteFields(writer, fields);
     writer.End();
+}
+
+// One line per time that is an instant, each with the record's fields; a time that
+// repeats an earlier one of the record with the same meaning adds nothing.
+void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool localTime) {
+    for (std::size_t i = 0; i < fields.times.size(); ++i) {
+        const TimelineTime& time = fields.times[i];
+        if (time.form != TimelineTime::Form::Instant) continue;
+        const std::string_view description = fields.meanings[i]->timesketchDescription;
+        bool repeated = false;
+        for (std::size_t j = 0; j < i; ++j)
+            repeated =
+                repeated || (fields.times[j].form == TimelineTime::Form::Instant && fields.times[j].time == time.time &&
+                             fields.meanings[j]->timesketchDescription == description);
+        std::string datetime;
+        if (repeated || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc)) continue;
+        JsonLineWriter writer(out, localTime);
+        writer.Message(fields);
+        writer.Word("datetime", datetime);
+        writer.Word("timestamp_desc", description);
+        WriteFields(writer, fields);
+        writer.End();
+        out.Check();
+    }
 }
 
 // mactime splits on "|" and decodes %XX in every field, so those, the percent sign
@@ -287,20 +443,15 @@ void AppendBodyEscaped(std::string& out, std::string_view text) {
     out.append(text);
 }
 
-void AppendBodyTime(std::string& out, FileTime time) {
-    const std::optional<std::int64_t> instant = InstantOf(time);
-    AppendDecimal(out, instant.value_or(0));  // 0 is the format's "no time"
-}
-
 // "deleted URL record 3 of the index file at 0x10000, carved at 0x10A00", "URL record
 // carved at 0x10A00".
 void AppendCarvedName(std::string& out, const TimelineFields& fields, const CarvedPlace& carved) {
-    if (carved.status == "deleted") out += "deleted ";
-    if (carved.partial) out += "partial ";
+    if (fields.deleted) out += "deleted ";
+    if (fields.partial) out += "partial ";
     out += fields.type;
     out += " record ";
     if (carved.fileOffset) {
-        AppendDecimal(out, static_cast<std::int64_t>(fields.record));
+        AppendUnsigned(out, fields.record.value_or(0));
         out += " of the index file at ";
         AppendHex(out, *carved.fileOffset);
         out += ",";
@@ -309,78 +460,126 @@ void AppendCarvedName(std::string& out, const TimelineFields& fields, const Carv
     AppendHex(out, carved.imageOffset);
 }
 
-// MD5|name|inode|mode_as_string|UID|GID|size|atime|mtime|ctime|crtime, epoch seconds.
-// The body file has no time zone: its times are always the UTC instants.
+// MD5|name|inode|mode_as_string|UID|GID|size|atime|mtime|ctime|crtime, epoch seconds; each
+// time in the column nearest its meaning. The body file has no time zone: its times are
+// always the UTC instants, and a time on the source's wall clock with no zone is left out.
 void AppendBodyLine(PieceSink& sink, const TimelineFields& fields) {
+    std::array<std::int64_t, 5> columns{};  // by BodyColumn; 0 is the format's "no time"
+    for (std::size_t i = 0; i < fields.times.size(); ++i) {
+        if (fields.times[i].form != TimelineTime::Form::Instant) continue;
+        if (const std::optional<std::int64_t> instant = InstantOf(fields.times[i].time))
+            columns[static_cast<std::size_t>(fields.meanings[i]->bodyColumn)] = *instant;
+    }
     std::string& out = sink.Text();
     out += "0|";
     ForEachUtf8Slice(sink, fields.url, AppendBodyEscaped);
     out += " (";
-    if (const CarvedPlace* carved = fields.carved) {
-        AppendCarvedName(out, fields, *carved);
+    if (fields.carved) {
+        AppendCarvedName(out, fields, *fields.carved);
     } else {
+        if (fields.deleted) out += "deleted ";
         out += fields.type;
         out += " record ";
-        AppendDecimal(out, static_cast<std::int64_t>(fields.record));
+        AppendUnsigned(out, fields.record.value_or(0));
         out += " at ";
         AppendHex(out, fields.offset);
     }
     out += " in ";
-    ForEachUtf8Slice(sink, fields.source, AppendBodyEscaped);
+    out += fields.source;
     out += ")|0|0|0|0|";
-    AppendDecimal(out, static_cast<std::int64_t>(fields.size));
-    out += '|';
-    AppendBodyTime(out, fields.accessed);
-    out += '|';
-    AppendBodyTime(out, fields.modified);
-    out += "|0|0\n";
+    AppendUnsigned(out, fields.cachedSize.value_or(0));
+    for (const BodyColumn column :
+         {BodyColumn::Accessed, BodyColumn::Modified, BodyColumn::Changed, BodyColumn::Born}) {
+        out += '|';
+        AppendDecimal(out, columns[static_cast<std::size_t>(column)]);
+    }
+    out += '\n';
 }
 
-void AppendTimelineLine(PieceSink& out, const TimelineOptions& options, const TimelineFields& fields) {
+// The lines of one record, by the format.
+void AppendRecordLines(PieceSink& out, const TimelineOptions& options, const TimelineFields& fields) {
     switch (options.format) {
         case TimelineFormat::Jsonl: AppendLine<JsonLineWriter>(out, fields, options.localTime); break;
         case TimelineFormat::Bodyfile: AppendBodyLine(out, fields); break;
         case TimelineFormat::Csv: AppendLine<CsvLineWriter>(out, fields, options.localTime); break;
+        case TimelineFormat::Timesketch: AppendTimesketchLines(out, fields, options.localTime); break;
     }
+    out.Check();
 }
+
+// The fields a carved line adds after the record's own, in the order of the header row.
+constexpr std::string_view kCarvedFieldNames[] = {"image_offset", "carved_from"};
 }  // namespace
 
 std::optional<TimelineFormat> TimelineFormatNamed(std::string_view name) {
     if (name == "jsonl") return TimelineFormat::Jsonl;
     if (name == "bodyfile") return TimelineFormat::Bodyfile;
     if (name == "csv") return TimelineFormat::Csv;
+    if (name == "timesketch") return TimelineFormat::Timesketch;
     return std::nullopt;
 }
 
-std::string_view TimelineHeader(TimelineFormat format) {
-    return format == TimelineFormat::Csv ? std::string_view(CsvHeader()) : std::string_view();
+std::string TimelineHeader(TimelineFormat format, std::span<const std::string_view> extraNames) {
+    if (format != TimelineFormat::Csv) return {};
+    CsvHeaderWriter writer;
+    WriteFields(writer, TimelineFields{});
+    std::string row = writer.Row();
+    row.resize(row.size() - 2);
+    for (const std::string_view name : extraNames) (row += ',') += name;
+    return row + "\r\n";
 }
 
-void AppendCarvedLine(std::string& out, const TimelineOptions& options, std::string_view source,
-                      const IndexRecord& record, std::uint64_t offset, std::optional<std::uint32_t> number,
-                      const CarvedPlace& place) {
-    TimelineFields fields = FieldsOf(source, record, offset);
-    fields.record = number.value_or(0);
-    fields.carved = &place;
-    if (place.fileOffset) {
-        fields.carvedFrom = "file ";
-        AppendHex(fields.carvedFrom, *place.fileOffset);
-    } else {
-        fields.carvedFrom = "loose";
+std::string CarvedHeader(TimelineFormat format) { return TimelineHeader(format, kCarvedFieldNames); }
+
+bool HasTimelineLine(const IndexRecord& record) { return CarriesEvidence(record); }
+
+namespace {
+// The source of every line, escaped once for the format.
+std::string EscapedSource(TimelineFormat format, std::string_view source) {
+    std::string escaped;
+    switch (format) {
+        case TimelineFormat::Jsonl:
+        case TimelineFormat::Timesketch: AppendJsonEscaped(escaped, source); break;
+        case TimelineFormat::Bodyfile: AppendBodyEscaped(escaped, source); break;
+        case TimelineFormat::Csv: AppendCsvEscaped(escaped, source); break;
     }
-    const TimelineHandOn keep = [](std::string&) {};
-    PieceSink sink(out, std::numeric_limits<std::size_t>::max(), keep);
-    AppendTimelineLine(sink, options, fields);
+    return escaped;
+}
+}  // namespace
+
+TimelineWriter::TimelineWriter(const TimelineOptions& options, std::string_view source, std::string& text,
+                               const TimelineHandOn& handOn, std::size_t pieceSize)
+    : m_options(options),
+      m_strSource(EscapedSource(options.format, source)),
+      m_text(text),
+      m_pieceSize(pieceSize),
+      m_handOn(handOn) {}
+
+void TimelineWriter::Add(const IndexRecord& record, std::uint64_t offset, std::span<const TimelineExtraField> extra) {
+    if (!HasTimelineLine(record)) return;
+    PieceSink out(m_text, m_pieceSize, m_handOn);
+    TimelineFields fields = FieldsOf(m_strSource, record, offset, m_options, m_wallClockTimes);
+    fields.extra = extra;
+    AppendRecordLines(out, m_options, fields);
+    ++m_records;
 }
 
-std::string_view CarvedHeader(TimelineFormat format) {
-    static const CarvedPlace place;
-    static const std::string header = CsvHeaderOf(&place);
-    return format == TimelineFormat::Csv ? std::string_view(header) : std::string_view();
-}
-
-bool HasTimelineLine(const IndexRecord& record) {
-    return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak || record.Kind() == BlockKind::Redirect;
+void TimelineWriter::AddCarved(const IndexRecord& record, std::uint64_t offset, const CarvedPlace& place) {
+    if (!HasTimelineLine(record)) return;
+    std::string from = "loose";
+    if (place.fileOffset) {
+        from = "file ";
+        AppendHex(from, *place.fileOffset);
+    }
+    const TimelineExtraField extra[] = {{kCarvedFieldNames[0], TimelineExtraField::Form::Hex, {}, place.imageOffset},
+                                        {kCarvedFieldNames[1], TimelineExtraField::Form::Text, from}};
+    PieceSink out(m_text, m_pieceSize, m_handOn);
+    TimelineFields fields = FieldsOf(m_strSource, record, offset, m_options, m_wallClockTimes);
+    if (!place.fileOffset) fields.record.reset();
+    fields.extra = extra;
+    fields.carved = &place;
+    AppendRecordLines(out, m_options, fields);
+    ++m_records;
 }
 
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
@@ -388,23 +587,29 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     FileTimeline timeline;
     timeline.text = std::move(buffer);
     timeline.text.clear();
-    PieceSink out(timeline.text, pieceSize, handOn);
     IndexStream stream;
     timeline.outcome = stream.Open(path);
     if (!timeline.outcome) return timeline;
-    const std::string source = TextToUtf8(path);
+    TimelineWriter writer(options, TextToUtf8(path), timeline.text, handOn, pieceSize);
     try {
-        timeline.outcome = stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
-            if (!HasTimelineLine(record)) return;
-            AppendTimelineLine(out, options, FieldsOf(source, record, offset));
-            out.Check();
-            ++timeline.records;
-        });
+        timeline.outcome =
+            stream.Walk([&](const IndexRecord& record, std::uint64_t offset) { writer.Add(record, offset); });
     } catch (const std::bad_alloc&) {
         // The lines made so far still go out; the file is named as failed.
         timeline.outcome = Outcome::Failure(kMsgFailedToOpen);
     }
+    timeline.records = writer.Records();
+    timeline.wallClockTimes = writer.WallClockTimes();
     return timeline;
+}
+
+std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes) {
+    if (wallClockTimes == 0) return {};
+    const bool leftOut = format == TimelineFormat::Bodyfile || format == TimelineFormat::Timesketch;
+    return std::to_string(wallClockTimes) + (wallClockTimes == 1 ? " time is" : " times are") +
+           " on the wall clock of the machine the file came from (daily and weekly history), whose zone "
+           "the file does not record: " +
+           (leftOut ? "left out" : "written as local time without a zone") + "; --source-zone ZONE makes them instants";
 }
 
 }  // namespace tallowmark

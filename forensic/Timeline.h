@@ -1,31 +1,49 @@
 #pragma once
-// Timelines for forensic tools: one line per URL, LEAK and REDR record, with the times as
-// the true instants the file stores (not shifted by the machine's present offset), in
-// JSON Lines, the body-file layout that mactime reads, or RFC 4180 CSV.
+// Timelines for forensic tools: one line per URL, LEAK and REDR record (one per time in
+// Timesketch's form), with each record's evidence and its times at their full precision
+// as the true instants the file stores, in JSON Lines, the body-file layout that mactime
+// reads, RFC 4180 CSV, or the JSON Lines that Timesketch imports. A time the file keeps on
+// the source machine's wall clock becomes an instant only once that machine's zone is
+// named; until then it is never written as one.
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/ZoneRules.h"
 
 namespace tallowmark {
 
-enum class TimelineFormat { Jsonl, Bodyfile, Csv };
+enum class TimelineFormat { Jsonl, Bodyfile, Csv, Timesketch };
 
 struct TimelineOptions {
     TimelineFormat format = TimelineFormat::Jsonl;
     bool localTime = false;  // local time with the offset at each date, instead of UTC
+    // The zone of the machine the files came from, for the times kept on its wall clock.
+    std::shared_ptr<const ZoneRules> sourceZone;
 };
 
 std::optional<TimelineFormat> TimelineFormatNamed(std::string_view name);
 
-// What goes before the first line: the CSV header row; nothing for the other formats.
-std::string_view TimelineHeader(TimelineFormat format);
+// A field a caller adds after a record's own, such as where a carved record was found.
+struct TimelineExtraField {
+    enum class Form { Text, Number, Hex };
+    std::string_view name;
+    Form form = Form::Text;
+    std::string_view text;  // Text: UTF-8
+    std::uint64_t number = 0;
+};
+
+// What goes before the first line: the CSV header row, with the names of the fields a
+// caller adds; nothing for the other formats.
+std::string TimelineHeader(TimelineFormat format, std::span<const std::string_view> extraNames = {});
 
 // URL, LEAK and REDR records have a line; the other kinds carry no URL and no time.
 bool HasTimelineLine(const IndexRecord& record);
@@ -36,10 +54,53 @@ bool HasTimelineLine(const IndexRecord& record);
 using TimelineHandOn = std::function<void(std::string& text)>;
 inline constexpr std::size_t kTimelinePiece = 1 << 20;
 
+// Where a record carved from an image was found.
+struct CarvedPlace {
+    std::uint64_t imageOffset = 0;
+    std::optional<std::uint64_t> fileOffset;  // image offset of the index file it lies in; none: loose
+};
+
+// What goes before the first carved line: the CSV header row, image_offset and
+// carved_from last; nothing for the other formats.
+std::string CarvedHeader(TimelineFormat format);
+
+// Makes the lines of one source's records into `text`, handing it on in pieces: the walk
+// of a file below, and any caller with records of its own (the carver's).
+class TimelineWriter {
+public:
+    // `source` names the file the records come from, in UTF-8; `options` and `handOn`
+    // must outlive the writer.
+    TimelineWriter(const TimelineOptions& options, std::string_view source, std::string& text,
+                   const TimelineHandOn& handOn, std::size_t pieceSize = kTimelinePiece);
+
+    // The lines of `record`, which starts at `offset`, with `extra` after its own fields;
+    // nothing for a record without a line.
+    void Add(const IndexRecord& record, std::uint64_t offset, std::span<const TimelineExtraField> extra = {});
+    // The lines of a record carved from an image, `offset` its place in the index file it
+    // lies in (or in the image, for a loose record, which has no number), then where it
+    // was found.
+    void AddCarved(const IndexRecord& record, std::uint64_t offset, const CarvedPlace& place);
+
+    // Records that had lines.
+    std::size_t Records() const { return m_records; }
+    // Times kept on the source machine's wall clock that no zone made instants.
+    std::size_t WallClockTimes() const { return m_wallClockTimes; }
+
+private:
+    const TimelineOptions& m_options;
+    const std::string m_strSource;  // escaped for the format
+    std::string& m_text;
+    const std::size_t m_pieceSize;
+    const TimelineHandOn& m_handOn;
+    std::size_t m_records = 0;
+    std::size_t m_wallClockTimes = 0;
+};
+
 struct FileTimeline {
-    Outcome outcome;          // a failure names the file; the lines before it are kept
-    std::string text;         // the last lines, after those handed on
-    std::size_t records = 0;  // how many lines
+    Outcome outcome;                 // a failure names the file; the lines before it are kept
+    std::string text;                // the last lines, after those handed on
+    std::size_t records = 0;         // how many records had lines
+    std::size_t wallClockTimes = 0;  // times left on the source's wall clock, for want of its zone
 };
 
 // Reads the file at `path` in one pass and makes its lines in file order, in `buffer`
@@ -49,21 +110,8 @@ struct FileTimeline {
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
                             std::string buffer = {}, std::size_t pieceSize = kTimelinePiece);
 
-// Where a record carved from an image was found.
-struct CarvedPlace {
-    std::uint64_t imageOffset = 0;
-    std::optional<std::uint64_t> fileOffset;  // image offset of the index file it lies in; none: loose
-    std::string_view status = "unknown";      // live, deleted or unknown, from that file's bitmap
-    bool partial = false;                     // only its first blocks were proven
-};
-
-// Appends the line of a carved record: the fields of a timeline line, with `offset` and
-// `number` those in the index file it lies in (a loose record's offset is its place in
-// the image, and it has no number), then where it was found.
-void AppendCarvedLine(std::string& out, const TimelineOptions& options, std::string_view source,
-                      const IndexRecord& record, std::uint64_t offset, std::optional<std::uint32_t> number,
-                      const CarvedPlace& place);
-// What goes before the first carved line: the CSV header row; nothing for the other formats.
-std::string_view CarvedHeader(TimelineFormat format);
+// The line a batch writes to stderr for a file whose wall-clock times had no zone, or
+// empty when it had none.
+std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes);
 
 }  // namespace tallowmark

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t key = whole.find("\"image_offset\":\"0x", line);
         Check(key != std::string::npos && key < end);
         const std::uint64_t at = std::strtoull(whole.c_str() + key + 18, nullptr, 16);
-        Check(at % BLOCK_SIZE == 0 && at + 4 <= size && carve::MayBeRecord(data + at));
+        Check(at % BLOCK_SIZE == 0 && at + 4 <= size && HoldsEntrySignature(ByteView(data + at, 4)));
         line = end + 1;
     }
     return 0;

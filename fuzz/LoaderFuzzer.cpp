@@ -6,6 +6,9 @@
 #include <sstream>
 #include <string>
 
+#include "forensic/ContainerInfo.h"
+#include "model/HistoryData.h"
+#include "model/RecordEvidence.h"
 #include "model/TallowmarkDoc.h"
 #include "presentation/AnsiText.h"
 #include "presentation/CsvExport.h"
@@ -29,6 +32,21 @@ void WalkUrlRecord(const UrlRecord& url) {
     Touch(AnsiToUtf8(url.CacheDirText()));
 }
 
+// Every field of the evidence a reader may ask for.
+void WalkEvidence(const IndexRecord& record) {
+    const RecordEvidence evidence(record);
+    Touch(evidence.User());
+    for (const RecordTimeField field : kRecordTimeFields) {
+        g_sink += evidence.Time(field).time + evidence.Meaning(field).label.size();
+    }
+    g_sink += evidence.CachedSize().value_or(0) + evidence.Hits().value_or(0) + evidence.Flags().value_or(0) +
+              evidence.ExemptDelta().value_or(0);
+    Touch(evidence.HttpHeaders());
+    Touch(Utf16ToUtf8(evidence.PageTitle()));
+    Touch(Utf16ToUtf8(evidence.FileUri()));
+    ForEachHistoryDataEntry(evidence.DataArea(), [](const HistoryDataEntry& entry) { g_sink += entry.value.size(); });
+}
+
 void WalkDocument(const TallowmarkDoc& doc) {
     const bool isVersion4 = doc.IsVersion4();
     if (const IndexHeader* header = doc.Header()) {
@@ -43,6 +61,7 @@ void WalkDocument(const TallowmarkDoc& doc) {
         g_sink += record->Size() + record->Bytes().size() + record->RecordNumber();
         Touch(AnsiToUtf8(record->UrlText()));
         if (const UrlRecord* url = AsUrlRecord(*record)) WalkUrlRecord(*url);
+        if (CarriesEvidence(*record)) WalkEvidence(*record);
         for (int column = 0; column < ColumnCount(isVersion4); ++column)
             Touch(AnsiToUtf8(CellText(*record, column, isVersion4)));
         Touch(EntryDetailsText(*record, doc.PathName()));
@@ -50,6 +69,9 @@ void WalkDocument(const TallowmarkDoc& doc) {
         AppendCsvLine(csv, *record, isVersion4);
         Touch(csv);
     }
+    std::ostringstream info;
+    WriteContainerInfo(info, doc, InfoFormat::Json);
+    Touch(info.view());
     std::ostringstream copy;
     doc.Serialize(copy);
     Touch(copy.view());

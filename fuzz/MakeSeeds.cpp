@@ -44,6 +44,23 @@ int main(int argc, char** argv) {
     odd.Url({.url = "http://far/", .dirIndex = -1, .urlOffsetField = 0x70, .countField = 0xFFFFFFFF});
     odd.WriteTo(dir + "/odd-offsets.dat");
 
+    // The bitmap and the hash tables: a deleted record over a live one, a stale entry, a
+    // chain that loops, history data with a page title.
+    IndexFileBuilder evidence;
+    const std::size_t table = evidence.Position();
+    evidence.Hash(2).MarkInUse(table, 2).NextHashTable(table, static_cast<std::uint32_t>(table));
+    evidence.Url({.url = "http://freed/", .countField = 3, .minimumBlocks = 2});
+    const std::size_t live = evidence.Position();
+    evidence.Url({.url = ":2013031020130311: ann@http://live/",
+                  .modified = FileTimeOf(2013, 3, 10, 10),
+                  .accessed = FileTimeOf(2013, 3, 10, 9),
+                  .headers = std::string("\x10\x00\x10\x1fT\0i\0t\0l\0e\0\0\0\0\0", 16),
+                  .fields = {{0x50, FatDateTimeOf(2013, 3, 10, 9, 0, 2)}, {0x18, 0xFFFFFFFF}}});
+    evidence.MarkInUse(live, 1).HashEntry(table, static_cast<std::uint32_t>(live));
+    const std::size_t stale = evidence.Position();
+    evidence.Url({.url = "Visited: ann@http://stale/"}).HashEntry(table, static_cast<std::uint32_t>(stale));
+    evidence.WriteTo(dir + "/evidence.dat");
+
     IndexFileBuilder headerOnly(kVersion5, 0x80);
     headerOnly.FirstHashTableField(0).FileSizeField(0x40);
     headerOnly.WriteTo(dir + "/header-only.dat");

@@ -21,8 +21,8 @@ namespace {
 
 using namespace tallowmark;
 
-// What identifies a record: its number, where it starts, its kind and claimed size.
-using RecordKey = std::tuple<std::uint32_t, std::uint64_t, std::string_view, std::uint64_t>;
+// What identifies a record: its number, where it starts, its kind, size and the walk's marks.
+using RecordKey = std::tuple<std::uint32_t, std::uint64_t, std::string_view, std::uint64_t, RecordMarks>;
 
 void Check(bool holds) {
     if (!holds) std::abort();
@@ -53,7 +53,7 @@ std::vector<RecordKey> StreamedRecords(const std::string& path, std::size_t piec
     if (!stream.Open(path)) return records;
     while (auto piece = stream.NextPiece(pieceTarget)) {
         stream.WalkPiece(*piece, [&](const IndexRecord& record, std::uint64_t offset) {
-            records.emplace_back(record.RecordNumber(), offset, record.TypeName(), record.Size());
+            records.emplace_back(record.RecordNumber(), offset, record.TypeName(), record.Size(), record.Marks());
         });
     }
     return records;
@@ -67,7 +67,7 @@ std::vector<RecordKey> LoadedRecords(const std::uint8_t* data, std::size_t size)
     if (!doc.OpenImage(std::move(image), size, "index.dat")) return records;
     // The document keeps no offsets; the number, kind and size tell the records apart.
     for (const auto& record : doc.Records())
-        records.emplace_back(record->RecordNumber(), 0, record->TypeName(), record->Size());
+        records.emplace_back(record->RecordNumber(), 0, record->TypeName(), record->Size(), record->Marks());
     return records;
 }
 
@@ -99,12 +99,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(std::get<0>(loaded[i]) == std::get<0>(streamed[i]));
         Check(std::get<2>(loaded[i]) == std::get<2>(streamed[i]));
         Check(std::get<3>(loaded[i]) == std::get<3>(streamed[i]));
+        Check(std::get<4>(loaded[i]) == std::get<4>(streamed[i]));
     }
 
     // A timeline in small pieces is the timeline in one.
     const std::size_t smallText = size ? 1 + data[size - 1] % 64 : 1;
-    for (const TimelineFormat format : {TimelineFormat::Jsonl, TimelineFormat::Bodyfile, TimelineFormat::Csv}) {
-        const TimelineOptions options{format, size % 2 == 1};
+    // Every format, with the source machine's wall clock as local time and as an instant.
+    static const auto zone = std::make_shared<const ZoneRules>(ZoneRules::FixedOffset(3600, "+01:00"));
+    for (const TimelineFormat format :
+         {TimelineFormat::Jsonl, TimelineFormat::Bodyfile, TimelineFormat::Csv, TimelineFormat::Timesketch}) {
+        const TimelineOptions options{format, size % 2 == 1, size % 3 == 1 ? zone : nullptr};
         Check(Timeline(path, options, smallText) == Timeline(path, options, std::size_t{1} << 30));
     }
     return 0;

@@ -20,6 +20,12 @@ std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
     return eras * kDaysPerEra + first.time_since_epoch().count() + day - 1;
 }
 
+bool IsCivilDate(std::int64_t year, unsigned month, unsigned day) {
+    // Leap years repeat with the eras too.
+    const chrono::year inEra{static_cast<int>(year - FloorDiv(year - kFirstYearOfEra, 400) * 400)};
+    return (inEra / chrono::month{month} / chrono::day{day}).ok();
+}
+
 CivilTime CivilFromSeconds(std::int64_t secondsSince1970) {
     const std::int64_t days = FloorDiv(secondsSince1970, kDay);
     const auto secondOfDay = static_cast<unsigned>(secondsSince1970 - days * kDay);

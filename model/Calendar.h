@@ -24,6 +24,8 @@ struct CivilTime {
 // Days since 1970-01-01 of day `day` of `month` (1 to 12) of `year`; a day past the end
 // of its month counts on into the next.
 std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
+// Whether `day` is a day of `month` (1 to 12) of `year`.
+bool IsCivilDate(std::int64_t year, unsigned month, unsigned day);
 // The calendar fields of a count of seconds since 1970-01-01 00:00:00, leap seconds aside.
 CivilTime CivilFromSeconds(std::int64_t secondsSince1970);
 // The day of the week of a count of days since 1970-01-01: 0 for Sunday to 6 for Saturday.

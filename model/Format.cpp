@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace tallowmark {
 
@@ -13,15 +12,6 @@ std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t w
     for (std::size_t i = 0; i < available; ++i) value |= static_cast<std::uint64_t>(bytes[offset + i]) << (8 * i);
     return value;
 }
-
-namespace {
-// The four letters of a record signature as ReadU32 reads them.
-constexpr std::uint32_t SignatureValue(const char (&text)[5]) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(text[i]);
-    return value;
-}
-}  // namespace
 
 std::string_view TextAt(ByteView bytes, std::size_t offset) {
     if (offset >= bytes.size()) return {};
@@ -60,12 +50,6 @@ BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {
     const bool oneBlock = !known || countField == 0 || countField == BAD_FOOD_PATTERN;
     const std::uint64_t blocks = oneBlock ? 1 : countField;
     return {kind, blocks * BLOCK_SIZE};
-}
-
-std::uint64_t NextRecordPosition(std::uint64_t position, const BlockShape& shape) {
-    if (shape.lengthInBytes > std::numeric_limits<std::uint32_t>::max())
-        return std::numeric_limits<std::uint64_t>::max();
-    return position + shape.lengthInBytes;
 }
 
 }  // namespace tallowmark

@@ -16,11 +16,12 @@ std::string_view TypeNameOf(BlockKind kind) {
 }
 
 IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes,
-                         std::uint64_t size)
+                         std::uint64_t size, RecordMarks marks)
     : m_bytes(bytes.first(std::min<std::uint64_t>(bytes.size(), size))),
       m_qwSize(size),
       m_dwNumber(number),
       m_kind(kind),
+      m_marks(marks),
       m_header(header) {}
 
 void IndexRecord::Write(std::ostream& out) const {
@@ -28,23 +29,33 @@ void IndexRecord::Write(std::ostream& out) const {
 }
 
 FillRecord::FillRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes,
-                       std::uint64_t size)
-    : IndexRecord(header, number, kind, bytes, size) {}
+                       std::uint64_t size, RecordMarks marks)
+    : IndexRecord(header, number, kind, bytes, size, marks) {}
 
-HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : IndexRecord(header, number, BlockKind::Hash, bytes, size) {}
+HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
+                       RecordMarks marks)
+    : IndexRecord(header, number, BlockKind::Hash, bytes, size, marks) {}
 
-RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : IndexRecord(header, number, BlockKind::Redirect, bytes, size), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {}
+RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
+                               RecordMarks marks)
+    : IndexRecord(header, number, BlockKind::Redirect, bytes, size, marks), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {
+    SetEntryKind(EntryKindOf(m_url));
+}
 
-UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : UrlRecord(header, BlockKind::Url, number, bytes, size) {}
+UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
+                     RecordMarks marks)
+    : UrlRecord(header, BlockKind::Url, number, bytes, size, marks) {}
 
 UrlRecord::UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t number, ByteView bytes,
-                     std::uint64_t size)
-    : IndexRecord(header, number, kind, bytes, size) {
+                     std::uint64_t size, RecordMarks marks)
+    : IndexRecord(header, number, kind, bytes, size, marks) {
     const std::size_t field = Header().IsVersion4() ? kUrlOffsetFieldV4 : kUrlOffsetFieldV5;
     m_bHasUrl = ReadU32(Bytes(), field) == kUrlTextOffset;
+    // The kind needs the first letters only, not the whole text a load would search for its end.
+    constexpr std::size_t kKindLetters = 32;
+    const ByteView start = Bytes().subspan(std::min<std::size_t>(kUrlTextOffset, Bytes().size()));
+    if (m_bHasUrl && !start.empty() && !IsCachedPageLetter(static_cast<char>(start[0])))
+        SetEntryKind(EntryKindOf(TextAt(start.first(std::min(kKindLetters, start.size())), 0)));
 }
 
 std::string_view UrlRecord::UrlText() const { return m_bHasUrl ? TextAt(Bytes(), kUrlTextOffset) : std::string_view{}; }
@@ -69,18 +80,19 @@ std::string_view UrlRecord::CacheDirText() const {
     return Header().CacheDirName(index);
 }
 
-LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size)
-    : UrlRecord(header, BlockKind::Leak, number, bytes, size) {}
+LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
+                       RecordMarks marks)
+    : UrlRecord(header, BlockKind::Leak, number, bytes, size, marks) {}
 
 std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
-                                        std::uint64_t size) {
+                                        std::uint64_t size, RecordMarks marks) {
     switch (kind) {
-        case BlockKind::Url: return std::make_unique<UrlRecord>(header, number, held, size);
-        case BlockKind::Leak: return std::make_unique<LeakRecord>(header, number, held, size);
-        case BlockKind::Hash: return std::make_unique<HashRecord>(header, number, held, size);
-        case BlockKind::Redirect: return std::make_unique<RedirectRecord>(header, number, held, size);
-        case BlockKind::BadFood: return std::make_unique<FillRecord>(header, number, kind, held, size);
-        case BlockKind::Blank: return std::make_unique<FillRecord>(header, number, kind, held, size);
+        case BlockKind::Url: return std::make_unique<UrlRecord>(header, number, held, size, marks);
+        case BlockKind::Leak: return std::make_unique<LeakRecord>(header, number, held, size, marks);
+        case BlockKind::Hash: return std::make_unique<HashRecord>(header, number, held, size, marks);
+        case BlockKind::Redirect: return std::make_unique<RedirectRecord>(header, number, held, size, marks);
+        case BlockKind::BadFood: return std::make_unique<FillRecord>(header, number, kind, held, size, marks);
+        case BlockKind::Blank: return std::make_unique<FillRecord>(header, number, kind, held, size, marks);
         case BlockKind::Unrecognised: break;
     }
     return nullptr;

@@ -53,6 +53,18 @@ Outcome IndexStream::Open(const std::string& path) {
     m_pHeader = std::make_unique<IndexHeader>(headerLength, ByteView(m_headerBytes));
     // No walk when the header claims the whole file or more (or nothing at all).
     m_qwNext = headerLength == 0 ? m_qwLength : headerLength;
+    if (m_qwNext >= m_qwLength) return Outcome::Success();
+    // The walk needs the hash tables before its first piece: they are read where they lie,
+    // and the sequential reads go on after the header.
+    try {
+        m_evidence =
+            ReadBlockEvidence(*m_pHeader, m_qwLength, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) {
+                std::size_t got = 0;
+                return m_file.ReadAt(offset, into, count, got) == platform::FileError::None ? got : std::size_t{0};
+            });
+    } catch (const std::bad_alloc&) {
+        return Outcome::Failure(kMsgFailedToOpen);
+    }
     return Outcome::Success();
 }
 
@@ -102,10 +114,19 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer 
     std::uint32_t number = piece.firstNumber;
     while (position < m_qwLength && position - piece.start < target) {
         if (!ReadUpTo(piece.bytes, piece.start, position + 8) || position >= m_qwLength) break;
-        const ByteView rest = ByteView(piece.bytes).subspan(static_cast<std::size_t>(position - piece.start));
-        const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        const auto at = static_cast<std::size_t>(position - piece.start);
+        const ByteView head = ByteView(piece.bytes).subspan(at);
+        const BlockShape claimed = RecogniseBlock(head.first(std::min<std::size_t>(4, head.size())), ReadU32(head, 4));
         // A record larger than the piece makes the piece larger, never beyond the file.
-        if (!ReadUpTo(piece.bytes, piece.start, position + shape.lengthInBytes)) break;
+        if (!ReadUpTo(piece.bytes, piece.start, position + claimed.lengthInBytes)) break;
+        const auto reach =
+            static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, piece.bytes.size() - at));
+        BlockShape shape = claimed;
+        if (MayBeCut(m_evidence, position, reach)) {
+            const RecordStep step = CutClaim(m_evidence, position, claimed, ByteView(piece.bytes).subspan(at, reach));
+            shape = step.shape;
+            if (step.partial) piece.cuts.emplace_back(position, shape.lengthInBytes);
+        }
         position = NextRecordPosition(position, shape);
         ++number;
     }
@@ -127,12 +148,16 @@ void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const
     const ByteView bytes(piece.bytes);
     std::uint64_t position = piece.start;
     std::uint32_t number = piece.firstNumber;
+    auto cut = piece.cuts.begin();
     while (position - piece.start < bytes.size()) {
         const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
-        const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+        // Where a record ends was decided as the piece was read.
+        const bool partial = cut != piece.cuts.end() && cut->first == position;
+        if (partial) shape.lengthInBytes = (cut++)->second;
         const ByteView held =
             rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
-        VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes,
+        VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes, MarksAt(m_evidence, position, partial),
                     [&](const IndexRecord& record) { visit(record, position); });
         ++number;
         position = NextRecordPosition(position, shape);

@@ -16,6 +16,7 @@
 #include "model/IndexHeader.h"
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/RecordExtent.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace tallowmark {
@@ -59,6 +60,8 @@ struct IndexPiece {
     ReadBuffer bytes;
     std::uint64_t start = 0;        // file offset of bytes[0]
     std::uint32_t firstNumber = 0;  // walk-step number of the first record
+    // Where records were cut short of their claims (rare): file offset and length, in order.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> cuts;
 };
 
 class IndexStream {
@@ -72,6 +75,8 @@ public:
     // Null for an empty file.
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
+    // The allocation bitmap and the hash tables, read at Open.
+    const BlockEvidence& Evidence() const { return m_evidence; }
 
     static constexpr std::size_t kPieceTarget = 1 << 20;
     // The next records, about `target` bytes of them (more if one record is larger);
@@ -101,6 +106,7 @@ private:
     std::uint64_t m_qwLength = 0;  // shortened if the file turns out shorter than it said
     ReadBuffer m_headerBytes;
     std::unique_ptr<IndexHeader> m_pHeader;
+    BlockEvidence m_evidence;
     std::uint64_t m_qwNext = 0;  // where the next piece starts
     std::uint32_t m_dwNextNumber = 0;
     ReadBuffer m_readAhead;  // bytes from m_qwNext on, read already

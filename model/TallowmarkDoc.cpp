@@ -1,6 +1,7 @@
 #include "model/TallowmarkDoc.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 
 #include "model/IndexStream.h"
@@ -62,6 +63,7 @@ void TallowmarkDoc::SetPathName(const std::string& path) {
 
 void TallowmarkDoc::DeleteContents() {
     m_records.clear();
+    m_evidence = {};
     m_pHeader.reset();
     m_image.reset();
 }
@@ -109,6 +111,13 @@ Outcome TallowmarkDoc::LoadIndex(ByteView file) {
     const std::uint64_t length = file.size();
     m_pHeader = std::make_unique<IndexHeader>(headerLength, file.first(std::min(headerLength, length)));
     if (headerLength == 0 || headerLength >= length) return Outcome::Success();
+    m_evidence = ReadBlockEvidence(
+        *m_pHeader, length, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) -> std::size_t {
+            if (offset >= length) return 0;
+            const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(count, length - offset));
+            std::memcpy(into, file.data() + offset, got);
+            return got;
+        });
 
     // At most one record per block; reserving that bound keeps the walk free of regrowth.
     m_records.reserve((length - headerLength) / BLOCK_SIZE + 1);
@@ -122,11 +131,13 @@ Outcome TallowmarkDoc::LoadIndex(ByteView file) {
 
 std::uint64_t TallowmarkDoc::ReadRecordAt(ByteView file, std::uint64_t position, std::uint32_t number) {
     const ByteView rest = file.subspan(position);
-    const BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
-    const ByteView held = rest.first(std::min<std::uint64_t>(shape.lengthInBytes, rest.size()));
-    if (auto record = MakeRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes))
+    const BlockShape claimed = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
+    const RecordExtent extent = ExtentOf(m_evidence, position, claimed,
+                                         rest.first(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size())));
+    const ByteView held = rest.first(std::min<std::uint64_t>(extent.shape.lengthInBytes, rest.size()));
+    if (auto record = MakeRecord(extent.shape.kind, *m_pHeader, number, held, extent.shape.lengthInBytes, extent.marks))
         m_records.push_back(std::move(record));
-    return NextRecordPosition(position, shape);
+    return NextRecordPosition(position, extent.shape);
 }
 
 void TallowmarkDoc::Serialize(std::ostream& out) const {

@@ -12,6 +12,7 @@
 #include "model/IndexHeader.h"
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/RecordExtent.h"
 
 namespace tallowmark {
 
@@ -66,6 +67,8 @@ public:
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
     const RecordList& Records() const { return m_records; }
     std::size_t RecordCount() const { return m_records.size(); }
+    // The allocation bitmap and the hash tables, as the walk read them.
+    const BlockEvidence& Evidence() const { return m_evidence; }
 
     const std::string& PathName() const { return m_strPathName; }
     const std::string& Title() const { return m_strTitle; }
@@ -81,6 +84,7 @@ private:
     std::string m_strTitle;
     std::unique_ptr<std::uint8_t[]> m_image;  // the file's bytes; header and records view into them
     std::unique_ptr<IndexHeader> m_pHeader;
+    BlockEvidence m_evidence;
     RecordList m_records;  // declared after the header so records go first
 };
 

@@ -1,14 +1,13 @@
 #include "model/TimeText.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <limits>
 
 #include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
+#include "model/PreciseTime.h"
 
 namespace tallowmark {
 
@@ -17,25 +16,6 @@ constexpr std::int64_t kTicksPerSecond = 10'000'000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 constexpr std::int64_t kTimeValueMax = std::numeric_limits<TimeValue>::max();
 
-void AppendNumber(std::string& out, std::int64_t value, int minimumDigits) {
-    // Timelines write hundreds of thousands of times: the common widths go straight out.
-    if (value >= 0 && value < 100 && minimumDigits == 2) {
-        const char pair[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
-        out.append(pair, 2);
-        return;
-    }
-    if (value >= 1000 && value < 10000 && minimumDigits <= 4) {
-        const char four[4] = {static_cast<char>('0' + value / 1000), static_cast<char>('0' + value / 100 % 10),
-                              static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-        out.append(four, 4);
-        return;
-    }
-    std::array<char, 24> digits{};
-    auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    (void)error;
-    for (auto width = end - digits.data(); width < minimumDigits; ++width) out += '0';
-    out.append(digits.data(), end);
-}
 std::optional<std::int64_t> g_presentTimeOverride;
 
 // The offset in force now, asked of the rules once a second rather than once a time.
@@ -170,38 +150,8 @@ std::optional<std::int64_t> InstantOf(FileTime fileTime) {
 }
 
 bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
-    const std::optional<std::int64_t> instant = InstantOf(fileTime);
-    if (!instant) return false;
-    const std::int64_t offset = localTime ? LocalTimeRules::Active().OffsetAt(*instant) : 0;
-    const std::int64_t shown = *instant + offset;
-    if (shown < -kSecondsFrom1601To1970 || shown > kLastSecondOf9999) return false;
-    const CivilTime civil = CivilFromSeconds(shown);
-    AppendNumber(out, civil.year, 4);
-    out += '-';
-    AppendNumber(out, civil.month, 2);
-    out += '-';
-    AppendNumber(out, civil.day, 2);
-    out += 'T';
-    AppendNumber(out, civil.hour, 2);
-    out += ':';
-    AppendNumber(out, civil.minute, 2);
-    out += ':';
-    AppendNumber(out, civil.second, 2);
-    if (!localTime) {
-        out += 'Z';
-        return true;
-    }
-    const std::int64_t magnitude = offset < 0 ? -offset : offset;
-    out += offset < 0 ? '-' : '+';
-    AppendNumber(out, magnitude / 3600, 2);
-    out += ':';
-    AppendNumber(out, magnitude / 60 % 60, 2);
-    // Local mean time before standard zones can be off by seconds; say so rather than round.
-    if (magnitude % 60 != 0) {
-        out += ':';
-        AppendNumber(out, magnitude % 60, 2);
-    }
-    return true;
+    if (!InstantOf(fileTime)) return false;
+    return AppendPreciseInstant(out, fileTime - fileTime % kTicksPerSecond, false, localTime);
 }
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }

@@ -20,7 +20,7 @@ _tallowmark_cli_paths()
 _tallowmark_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="export info timeline find carve" formats="jsonl bodyfile csv"
+    local commands="export info timeline find carve" formats="jsonl bodyfile csv timesketch"
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
@@ -31,8 +31,8 @@ _tallowmark_cli()
     local options folders=
     case ${COMP_WORDS[1]} in
         export) options="-o --hide-blank --hide-badfood" ;;
-        info) options= ;;
-        timeline) options="--find --format -o --localtime --jobs" ;;
+        info) options="--json" ;;
+        timeline) options="--find --format -o --localtime --source-zone --jobs" ;;
         find) options="-0 --quiet" folders=1 ;;
         carve) options="--format -o --extract --source-zone --jobs" ;;
         *) return ;;
@@ -41,9 +41,14 @@ _tallowmark_cli()
     case $prev in
         -o) _tallowmark_cli_paths -f "$cur"; return ;;
         --find | --extract) _tallowmark_cli_paths -d "$cur"; return ;;
-        --source-zone) return ;;  # a zone name or offset
         --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
         --jobs) return ;;  # a number
+        --source-zone)
+            # The names of the zone database.
+            local zones=${TZDIR:-/usr/share/zoneinfo}
+            [[ -d $zones ]] && COMPREPLY=($(cd "$zones" && compgen -f -- "$cur"))
+            return
+            ;;
     esac
 
     if [[ $cur == -* ]]; then

@@ -36,6 +36,8 @@ public:
     // Up to `count` bytes from where the last read ended: fewer only at the end of the
     // file; ReadFailed when the system reports an error.
     FileError Read(std::uint8_t* into, std::size_t count, std::size_t& got);
+    // Up to `count` bytes from `offset`, leaving where the next Read goes on unchanged.
+    FileError ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got);
 
 private:
     std::intptr_t m_handle = -1;

@@ -111,6 +111,10 @@ FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_
     return ReadAll(static_cast<int>(m_handle), into, count, got, nullptr);
 }
 
+FileError SequentialFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) {
+    return ReadAll(static_cast<int>(m_handle), into, count, got, &offset);
+}
+
 ImageFile::~ImageFile() {
     if (m_handle >= 0) ::close(static_cast<int>(m_handle));
 }

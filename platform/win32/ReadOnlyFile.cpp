@@ -33,6 +33,29 @@ FileError OpenToRead(const std::string& path, std::intptr_t& handle, std::uint64
     length = static_cast<std::uint64_t>(size.QuadPart);
     return FileError::None;
 }
+
+// Reads until `count` bytes are there, the file ends or the system fails; from `*at` when
+// `at` is given. A read at an offset moves a synchronous handle's position too.
+FileError ReadAll(HANDLE file, std::uint8_t* into, std::size_t count, std::size_t& got, const std::uint64_t* at) {
+    got = 0;
+    while (got < count) {
+        OVERLAPPED position{};
+        if (at) {
+            const std::uint64_t from = *at + got;
+            position.Offset = static_cast<DWORD>(from);
+            position.OffsetHigh = static_cast<DWORD>(from >> 32);
+        }
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
+        if (!ReadFile(file, into + got, want, &read, at ? &position : nullptr)) {
+            if (at && GetLastError() == ERROR_HANDLE_EOF) break;
+            return FileError::ReadFailed;
+        }
+        if (read == 0) break;
+        got += read;
+    }
+    return FileError::None;
+}
 }  // namespace
 
 FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
@@ -87,16 +110,18 @@ SequentialFile::~SequentialFile() {
 FileError SequentialFile::Open(const std::string& path) { return OpenToRead(path, m_handle, m_qwLength); }
 
 FileError SequentialFile::Read(std::uint8_t* into, std::size_t count, std::size_t& got) {
+    return ReadAll(reinterpret_cast<HANDLE>(m_handle), into, count, got, nullptr);
+}
+
+FileError SequentialFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) {
+    // The position the next Read goes on from is put back after.
+    const HANDLE file = reinterpret_cast<HANDLE>(m_handle);
+    LARGE_INTEGER position{};
     got = 0;
-    while (got < count) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
-        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, nullptr))
-            return FileError::ReadFailed;
-        if (read == 0) break;
-        got += read;
-    }
-    return FileError::None;
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, &position, FILE_CURRENT)) return FileError::ReadFailed;
+    FileError error = ReadAll(file, into, count, got, &offset);
+    if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) error = FileError::ReadFailed;
+    return error;
 }
 
 ImageFile::~ImageFile() {
@@ -106,23 +131,8 @@ ImageFile::~ImageFile() {
 FileError ImageFile::Open(const std::string& path) { return OpenToRead(path, m_handle, m_qwLength); }
 
 FileError ImageFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) const {
-    got = 0;
-    while (got < count) {
-        // The offset travels with each read, so that threads never share a file position.
-        OVERLAPPED at{};
-        const std::uint64_t position = offset + got;
-        at.Offset = static_cast<DWORD>(position);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
-        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into + got, want, &read, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
-            return FileError::ReadFailed;
-        }
-        if (read == 0) break;
-        got += read;
-    }
-    return FileError::None;
+    // The offset travels with each read, so that threads never share a file position.
+    return ReadAll(reinterpret_cast<HANDLE>(m_handle), into, count, got, &offset);
 }
 
 }  // namespace tallowmark::platform

@@ -48,11 +48,50 @@ TEST_F(CliTest, ExportToStdoutAndToAFileGiveTheSameBytes) {
     EXPECT_NE(hidden.out.find("http://cli/"), std::string::npos);
 }
 
-TEST_F(CliTest, InfoShowsTheFiveFactsWithAnUnsignedSize) {
+TEST_F(CliTest, InfoShowsTheFactsWithAnUnsignedSize) {
     const CliRun info = Cli({"info", m_path});
     ASSERT_EQ(info.code, 0);
-    EXPECT_EQ(info.out, "Name: index.dat\nLocation: " + m_dir.Root().string() +
-                            "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
+    EXPECT_EQ(info.out.substr(0, info.out.find("Blocks:")),
+              "Name: index.dat\nLocation: " + m_dir.Root().string() +
+                  "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
+}
+
+// The header's counts, the directory table (never read past the header, whatever its
+// count says), the hash tables and the records by kind and status, as text and as JSON.
+TEST_F(CliTest, InfoTellsWhatTheHeaderAndTheHashTablesSay) {
+    IndexFileBuilder builder;
+    builder.CacheDir(0, "ABCDEFGH").CacheDir(1, "ZYXWVUTS").HeaderU32(0x48, 900).HeaderU32(0x4C, 3).HeaderU32(0x58, 1);
+    builder.HeaderU32(0x28, 3).HeaderU32(0x30, 50000000).HeaderU32(0x38, 1234).HeaderU32(0x40, 56);
+    builder.Hash(2).MarkInUse(0x4000, 2);
+    builder.Url({.url = "Visited: ann@http://a/"}).MarkInUse(0x4100).HashEntry(0x4000, 0x4100);
+    const std::size_t cached = builder.Url({.url = "Visited: ann@http://b/"}).Position();
+    builder.Url({.url = "http://c/"}).MarkInUse(cached);
+    builder.WriteTo(m_path);
+    const CliRun text = Cli({"info", m_path});
+    ASSERT_EQ(text.code, 0) << text.err;
+    const std::string tail = text.out.substr(text.out.find("Blocks:"));
+    EXPECT_EQ(tail.substr(0, tail.find("  ABCDEFGH")),
+              "Blocks: 7, 3 in use\nCache limit: 50000000 bytes\nCache size: 1234 bytes\nExempt size: 56 bytes\n"
+              "Cache directories: 43\n");
+    EXPECT_NE(tail.find("  ABCDEFGH: 3 files\n  ZYXWVUTS: 1 files\n"), std::string::npos);
+    EXPECT_TRUE(
+        tail.ends_with("Hash tables: 1, 1 entries in use\nRecords by kind:\n  cache: 1 live, 0 deleted, 0 unknown\n"
+                       "  history: 1 live, 1 deleted, 0 unknown\nPartial records: 0\n"))
+        << tail;
+    const CliRun json = Cli({"info", "--json", m_path});
+    ASSERT_EQ(json.code, 0);
+    EXPECT_NE(json.out.find(",\"size\":" + std::to_string(testing::ReadFile(m_path).size()) +
+                            ",\"records\":4,\"blocks\":7,\"blocks_in_use\":3,\"cache_limit\":50000000,\"cache_size\":"
+                            "1234,\"exempt_size\":56,\"directories\":[{\"name\":\"ABCDEFGH\",\"files\":3},{\"name\":"
+                            "\"ZYXWVUTS\",\"files\":1},"),
+              std::string::npos)
+        << json.out;
+    EXPECT_TRUE(
+        json.out.ends_with("\"hash_tables\":1,\"hash_entries_in_use\":1,\"hash_chain\":\"complete\","
+                           "\"records_by_kind\":{\"cache\":{\"live\":1,\"deleted\":0,\"unknown\":0},"
+                           "\"history\":{\"live\":1,\"deleted\":1,\"unknown\":0}},\"partial_records\":0}\n"))
+        << json.out;
+    EXPECT_EQ(Cli({"info", "--bogus", m_path}).code, 2);
 }
 
 // An output named as an input, or reached through a hard or symbolic link to one, would

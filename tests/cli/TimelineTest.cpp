@@ -10,15 +10,19 @@
 #include "cli/CliRun.h"
 #include "model/TimeText.h"
 #include "presentation/AnsiText.h"
+#include "forensic/Timeline.h"
+#include "support/DocFixture.h"
 #include "support/FlatJson.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
+#include "support/TimeZoneScope.h"
 
 namespace tallowmark {
 namespace {
 
 using testing::FileTimeOf;
 using testing::IndexFileBuilder;
+using testing::TimeZoneScope;
 
 using testing::Cli;
 using testing::CliRun;
@@ -44,7 +48,13 @@ protected:
                            .accessed = 0,
                            .fileName = "page[1].htm",
                            .headers = "HTTP/1.1 200 OK\r\nX-Tab:\t\x01\r\n",
-                           .dirIndex = 1});
+                           .dirIndex = 1,
+                           .fields = {{0x18, 0xFFFFFFFF},
+                                      {0x20, 0x2A05F200},  // 5,000,000,000 bytes cached: 64 bits
+                                      {0x24, 1},
+                                      {0x40, 0x00200041},
+                                      {0x50, testing::FatDateTimeOf(2008, 3, 5, 14, 8, 0)},
+                                      {0x54, 7}}});
         first.Blank().Leak({.url = "http://leak/", .modified = ~0ull}).Redirect("http://redirected/");
         first.WriteTo(m_first);
         IndexFileBuilder second;
@@ -67,11 +77,23 @@ TEST_F(Timeline, JsonLineParsesBackToTheRecordsFields) {
         {"offset", "0x4100"},
         {"record", "1"},
         {"type", "URL"},
+        {"status", "unknown"},  // the builder's header counts no blocks
+        {"hashed", "false"},
+        {"partial", "false"},
+        {"kind", "cache"},
+        {"user", std::nullopt},
         {"url", "http://caf\xC3\xA9.example/\"q\"\\path"},  // Windows-1252 read as such
-        {"modified", "2008-03-05T14:07:59Z"},
+        {"modified", "2008-03-05T14:07:59.0000000Z"},
         {"accessed", std::nullopt},
+        {"expires", "never"},
+        {"last_checked", "2008-03-05T14:08:00Z"},
+        {"last_synced", std::nullopt},
         {"cache_directory", "CACHEDIR"},
         {"cache_file", "page[1].htm"},
+        {"cached_size", "5000000000"},
+        {"hits", "7"},
+        {"flags", "0x00200041"},
+        {"page_title", std::nullopt},
         {"http_headers", "HTTP/1.1 200 OK\r\nX-Tab:\t\x01\r\n"},
         {"size", "256"},
     };
@@ -87,9 +109,118 @@ TEST_F(Timeline, JsonLineParsesBackToTheRecordsFields) {
 
     const auto csv = Lines(Cli({"timeline", "--format", "csv", m_second}).out);
     ASSERT_EQ(csv.size(), 2u);
-    EXPECT_EQ(csv[0], "source,offset,record,type,url,modified,accessed,cache_directory,cache_file,http_headers,size\r");
-    EXPECT_EQ(csv[1],
-              "\"" + m_second + "\",0x4100,1,\"URL\",\"http://second/\",2010-01-02T03:04:05Z,,\"\",\"\",\"\",128\r");
+    EXPECT_EQ(csv[0],
+              "source,offset,record,type,status,hashed,partial,kind,user,url,modified,accessed,expires,last_checked,"
+              "last_synced,cache_directory,cache_file,cached_size,hits,flags,page_title,http_headers,size\r");
+    EXPECT_EQ(csv[1], "\"" + m_second +
+                          "\",0x4100,1,\"URL\",\"unknown\",false,false,\"cache\",,\"http://second/\","
+                          "2010-01-02T03:04:05.0000000Z,,,,,\"\",\"\",0,0,0x00000000,,\"\",128\r");
+}
+
+// Timesketch takes each time of a record as an event of its own: one line per instant,
+// with what the time means, the summary, and every field of the record's JSON line.
+TEST_F(Timeline, ATimesketchLineParsesBackToItsTimeAndTheRecordsFields) {
+    const auto json = Lines(Cli({"timeline", m_first}).out);
+    const CliRun run = Cli({"timeline", "--format", "timesketch", m_first});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const auto lines = Lines(run.out);
+    // The URL record's modified and last-checked times; "never" and a time past the
+    // year 9999 are no events, and a redirect has no time at all.
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    auto first = FlatJson::Parse(lines[0]), second = FlatJson::Parse(lines[1]);
+    ASSERT_TRUE(first && second) << lines[0];
+    EXPECT_EQ(first->at("message"), "cache: http://caf\xC3\xA9.example/\"q\"\\path");
+    EXPECT_EQ(first->at("datetime"), "2008-03-05T14:07:59.0000000Z");
+    EXPECT_EQ(first->at("timestamp_desc"), "Content Modified");
+    EXPECT_EQ(second->at("datetime"), "2008-03-05T14:08:00Z");
+    EXPECT_EQ(second->at("timestamp_desc"), "Last Checked");
+    for (auto* line : {&*first, &*second}) {
+        for (const char* key : {"message", "datetime", "timestamp_desc"}) line->erase(key);
+        EXPECT_EQ(*line, *FlatJson::Parse(json[0]));
+    }
+}
+
+// The 0x08 time of daily and weekly history is the source machine's wall clock: never
+// written as an instant until its zone is named, and then the same instant as the visit.
+TEST_F(Timeline, ADailyVisitIsOneInstantOnceTheSourceZoneIsNamed) {
+    const FileTime wallClock = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6'190'000;
+    const FileTime visit = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6'190'000;
+    const std::string path = m_dir.Path("daily.dat");
+    IndexFileBuilder()
+        .Hash(2)
+        .Url({.url = ":2013031020130311: ann@http://www.example.com/",
+              .modified = wallClock,
+              .accessed = visit,
+              .fields = {{0x50, testing::FatDateTimeOf(2013, 3, 10, 9, 38, 52)}}})
+        .Url({.url = ":2013030420130311: ann@http://www.example.com/",
+              .modified = wallClock,
+              .accessed = FileTimeOf(2013, 3, 11)})
+        .WriteTo(path);
+    auto line = [&](std::vector<std::string> args, std::size_t at = 0) {
+        args.insert(args.begin(), "timeline");
+        args.push_back(path);
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 0) << run.err;
+        const auto lines = Lines(run.out);
+        return std::make_pair(
+            at < lines.size() ? FlatJson::Parse(lines[at]).value_or(FlatJson::Object{}) : FlatJson::Object{}, run.err);
+    };
+    const auto [bare, why] = line({});
+    EXPECT_EQ(bare.at("kind"), "history-daily");
+    EXPECT_EQ(bare.at("modified"), "2013-03-10T10:38:51.6190000");
+    EXPECT_EQ(bare.at("accessed"), "2013-03-10T09:38:51.6190000Z");
+    EXPECT_EQ(bare.at("last_checked"), "2013-03-10T09:38:52Z");
+    EXPECT_EQ(Lines(why).size(), 1u) << why;
+    EXPECT_EQ(why.rfind("tallowmark-cli: " + path + ": 2 times ", 0), 0u) << why;
+    EXPECT_NE(why.find("--source-zone"), std::string::npos);
+
+    const auto [zoned, quiet] = line({"--source-zone", "+01:00"});
+    EXPECT_EQ(zoned.at("modified"), "2013-03-10T09:38:51.6190000Z");
+    EXPECT_EQ(zoned.at("modified"), zoned.at("accessed"));
+    EXPECT_EQ(quiet, "");
+    {
+        TimeZoneScope newYork("EST5");
+        EXPECT_EQ(line({"--source-zone", "+01:00", "--localtime"}).first.at("modified"),
+                  "2013-03-10T04:38:51.6190000-05:00");
+    }
+    EXPECT_EQ(line({"--source-zone", "UTC"}, 1).first.at("modified"), "2013-03-10T10:38:51.6190000Z");
+
+    // Without the zone the week's visit is no event: left out of the body file and of Timesketch.
+    const auto body = Lines(Cli({"timeline", "--format", "bodyfile", path}).out);
+    ASSERT_EQ(body.size(), 2u);
+    EXPECT_NE(body[1].find(")|0|0|0|0|0|0|0|0|1362960000"), std::string::npos) << body[1];
+    const auto zonedBody = Lines(Cli({"timeline", "--format", "bodyfile", "--source-zone", "+01:00", path}).out);
+    EXPECT_NE(zonedBody[1].find(")|0|0|0|0|0|1362908331|0|0|1362960000"), std::string::npos) << zonedBody[1];
+    auto visitsOfTheWeek = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"timeline", "--format", "timesketch"});
+        args.push_back(path);
+        int visits = 0;
+        for (const std::string& event : Lines(Cli(args).out)) {
+            const auto parsed = FlatJson::Parse(event);
+            visits += parsed && parsed->at("offset") == "0x4200" && parsed->at("timestamp_desc") == "Last Visited";
+        }
+        return visits;
+    };
+    EXPECT_EQ(visitsOfTheWeek({}), 0);
+    EXPECT_EQ(visitsOfTheWeek({"--source-zone", "+01:00"}), 1);
+    EXPECT_EQ(Cli({"timeline", "--source-zone", "Nowhere/Atlantis", path}).code, 2);
+}
+
+// A caller with records of its own, such as the carver, adds fields after the record's.
+TEST_F(Timeline, ExtraFieldsFollowTheRecordsOwn) {
+    const auto loaded = testing::LoadDoc(IndexFileBuilder().Hash(2).Url({.url = "http://carved/"}));
+    const std::string_view names[] = {"image_offset", "carved_from"};
+    const TimelineExtraField extra[] = {{"image_offset", TimelineExtraField::Form::Hex, {}, 0x1000},
+                                        {"carved_from", TimelineExtraField::Form::Text, "disk.img"}};
+    EXPECT_TRUE(TimelineHeader(TimelineFormat::Csv, names).ends_with(",size,image_offset,carved_from\r\n"));
+    std::string text;
+    const TimelineOptions options{TimelineFormat::Csv};
+    const TimelineHandOn handOn = [](std::string&) {};
+    TimelineWriter writer(options, "disk.img", text, handOn);
+    writer.Add(*loaded->doc.Records()[1], 0x4100, extra);
+    writer.Add(*loaded->doc.Records()[0], 0x4000, extra);  // a HASH record has no line
+    EXPECT_TRUE(text.ends_with(",128,0x1000,\"disk.img\"\r\n")) << text;
+    EXPECT_EQ(writer.Records(), 1u);
 }
 
 // A text far longer than the pieces a line is made in, escaped at every other byte and
@@ -109,7 +240,7 @@ TEST_F(Timeline, ALongTextComesOutWholeAcrossPieces) {
     for (std::size_t at = 0; (at = quoted.find('"', at)) != std::string::npos; at += 2) quoted.insert(at, 1, '"');
     const auto csv = Lines(Cli({"timeline", "--format", "csv", path}).out);
     ASSERT_EQ(csv.size(), 2u);
-    EXPECT_NE(csv[1].find(",\"URL\",\"" + quoted + "\","), std::string::npos);
+    EXPECT_NE(csv[1].find(",\"cache\",,\"" + quoted + "\","), std::string::npos);
 }
 
 TEST_F(Timeline, ABadFileAmongGoodOnesIsReportedAndTheOthersKeepTheirOrder) {
@@ -129,7 +260,7 @@ TEST_F(Timeline, ABadFileAmongGoodOnesIsReportedAndTheOthersKeepTheirOrder) {
         ASSERT_EQ(lines.size(), 7u) << jobs;
         EXPECT_NE(lines[0].find(" in " + m_first + ")"), std::string::npos);
         EXPECT_NE(
-            lines[3].find("http://second/ (URL record 1 at 0x4100 in " + m_second + ")|0|0|0|0|128|0|1262401445|0|0"),
+            lines[3].find("http://second/ (URL record 1 at 0x4100 in " + m_second + ")|0|0|0|0|0|0|1262401445|0|0"),
             std::string::npos)
             << lines[3];
         EXPECT_EQ(lines[4], lines[0]);
@@ -151,12 +282,14 @@ TEST_F(Timeline, MactimeReadsTheBodyFile) {
     EXPECT_EQ(pclose(pipe), 0);
     const auto complaints = testing::ReadFile(errors);
     EXPECT_TRUE(complaints.empty()) << std::string(complaints.begin(), complaints.end());
-    EXPECT_NE(timeline.find("2008-03-05T14:07:59Z,256,m...,0,0,0,0,\"http://caf\xC3\xA9.example/\"\"q\"\"\\path (URL "
-                            "record 1 at 0x4100 in " +
-                            m_first + ")\""),
-              std::string::npos)
+    EXPECT_NE(
+        timeline.find("2008-03-05T14:07:59Z,5000000000,m...,0,0,0,0,\"http://caf\xC3\xA9.example/\"\"q\"\"\\path (URL "
+                      "record 1 at 0x4100 in " +
+                      m_first + ")\""),
+        std::string::npos)
         << timeline;
-    EXPECT_NE(timeline.find("2010-01-02T03:04:05Z,128,m..."), std::string::npos);
+    EXPECT_NE(timeline.find("2008-03-05T14:08:00Z,5000000000,..c."), std::string::npos) << "last checked";
+    EXPECT_NE(timeline.find("2010-01-02T03:04:05Z,0,m..."), std::string::npos);
 }
 #endif
 

@@ -113,7 +113,7 @@ TEST(Carver, FindsRecordsAtTheirOffsetsAmongNoiseOnceEachAndKeepsWhatASplitRecor
         EXPECT_TRUE(line.at("url") == text || line.at("cache_file") == text);
     }
     const FlatJson::Object& first = lines.at(expected.begin()->first);
-    EXPECT_EQ(first.at("modified"), "2013-03-10T09:38:51Z");
+    EXPECT_EQ(first.at("modified"), "2013-03-10T09:38:51.0000000Z");
     EXPECT_EQ(first.at("http_headers"), "HTTP/1.1 200 OK\r\n");
     EXPECT_EQ(first.at("size"), "256");
 
@@ -122,7 +122,7 @@ TEST(Carver, FindsRecordsAtTheirOffsetsAmongNoiseOnceEachAndKeepsWhatASplitRecor
     const FlatJson::Object& cut = lines.at(splitAt);
     EXPECT_EQ(cut.at("partial"), "true");
     EXPECT_EQ(cut.at("url"), longUrl.substr(0, 128 - 0x68));
-    EXPECT_EQ(cut.at("accessed"), "2014-01-02T00:00:00Z");
+    EXPECT_EQ(cut.at("accessed"), "2014-01-02T00:00:00.0000000Z");
     EXPECT_EQ(cut.at("cache_file"), "");
     EXPECT_EQ(cut.at("size"), std::to_string((0x68 + longUrl.size() + 1 + 13 + 1 + 127) / 128 * 128));
 }
@@ -213,18 +213,27 @@ TEST(Carver, WalksAWholeFileAsFarAsItsEvidenceAndExtractsItOnce) {
 TEST(Carver, FindsEveryRecordOfRealFilesThatLiesWholeInOneClusterRun) {
     const std::filesystem::path fixtures = TALLOWMARK_FIXTURES_DIR;
     if (!std::filesystem::exists(fixtures)) GTEST_SKIP() << "no real samples at " << fixtures;
-    const std::vector<std::string> names = {"content-ie5-index.dat", "history-ie5-index.dat", "leaks-index.dat"};
+    std::vector<std::string> names = {"content-ie5-index.dat", "history-ie5-index.dat", "leaks-index.dat"};
     std::vector<Buffer> samples;
     for (const std::string& name : names) samples.push_back(testing::ReadFile((fixtures / name).string()));
 
     // A partition at sector 63: its clusters lie at odd sectors of the image.
     MemoryImage image(19);
     image.maker.Noise(NoiseKind::Random, 63 * kSector);
-    const auto placed = image.maker.Scatter(samples, 4096, 6, 0.15, 400);
+    auto placed = image.maker.Scatter(samples, 4096, 6, 0.15, 400);
     image.maker.Noise(NoiseKind::NearRecords, 16 * kSector);
+    // Two of them whole as well, found as files: their page titles and the leak sample's
+    // record that a deleted one's claim overlaps.
+    for (const std::size_t file : {1, 2}) {
+        names.push_back(names[file]);
+        samples.push_back(samples[file]);
+        placed.emplace_back();
+        for (std::size_t at = 0; at < samples[file].size(); at += 4096) placed.back().push_back(image.bytes.size() + at);
+        image.maker.Append(samples[file]).Noise(NoiseKind::OtherCache, 16 * kSector);
+    }
     const auto lines = Carve(image, {.jobs = 2});
 
-    std::size_t expected = 0;
+    std::size_t expected = 0, fromFiles = 0;
     for (std::size_t file = 0; file < samples.size(); ++file) {
         SCOPED_TRACE(names[file]);
         std::string text;
@@ -246,17 +255,26 @@ TEST(Carver, FindsEveryRecordOfRealFilesThatLiesWholeInOneClusterRun) {
             SCOPED_TRACE(*intact.at("offset"));
             ASSERT_TRUE(lines.count(at));
             const FlatJson::Object& carved = lines.at(at);
-            for (const char* field : {"type", "url", "modified", "accessed", "cache_file"})
+            for (const char* field : {"type", "kind", "user", "url", "modified", "accessed", "expires", "last_checked",
+                                      "last_synced", "cache_file", "cached_size", "hits", "flags"})
                 EXPECT_EQ(carved.at(field), intact.at(field)) << field;
-            // A partial record keeps what its first blocks prove (the leak sample's
-            // deleted record that a live one overwrote).
-            if (carved.at("partial") == "false") {
-                EXPECT_EQ(carved.at("http_headers"), intact.at("http_headers"));
-                EXPECT_EQ(carved.at("size"), intact.at("size"));
+            if (carved.at("carved_from") != "loose") {
+                // Where the file was found whole, its own bitmap and hash tables say the rest.
+                ++fromFiles;
+                for (const char* field : {"offset", "record", "status", "hashed", "partial", "cache_directory",
+                                          "page_title", "http_headers", "size"})
+                    EXPECT_EQ(carved.at(field), intact.at(field)) << field;
+            } else if (carved.at("partial") == "false" && intact.at("partial") == "false") {
+                // A partial record keeps what its first blocks prove, and the intact file's
+                // walk cuts the leak sample's deleted record where a live one overwrote
+                // it: a loose copy has no bitmap to tell.
+                for (const char* field : {"page_title", "http_headers", "size"})
+                    EXPECT_EQ(carved.at(field), intact.at(field)) << field;
             }
         }
     }
     EXPECT_GT(expected, 500u);
+    EXPECT_GT(fromFiles, 0u);
 
     // Nothing from the noise: every line lies on a record signature of a sample.
     std::map<std::uint64_t, std::pair<std::size_t, std::size_t>> clusters;  // image offset: file, cluster
@@ -273,6 +291,47 @@ TEST(Carver, FindsEveryRecordOfRealFilesThatLiesWholeInOneClusterRun) {
         const std::string signature(samples[file].begin() + offset, samples[file].begin() + offset + 4);
         EXPECT_TRUE(signature == "URL " || signature == "LEAK" || signature == "REDR") << Hex(at);
     }
+}
+
+// A daily history visit carved from an image is one instant once the source machine's
+// zone is named, as in the timeline, and each Timesketch line says where it was found.
+TEST(Carver, ADailyVisitNeedsTheSourceZoneAndTimesketchLinesParseBack) {
+    const FileTime visit = FileTimeOf(2013, 3, 10, 9, 38, 51);
+    IndexFileBuilder daily;
+    daily.Url({.url = ":2013031020130311: ann@http://www.example.com/",
+               .modified = visit + 3600 * 10'000'000ull,
+               .accessed = visit,
+               .fileName = "daily.htm"});
+    MemoryImage image;
+    image.maker.Noise(NoiseKind::Random, 8 * kSector).Append(RecordsOf(daily)).Noise(NoiseKind::Elf, 8 * kSector);
+    const TempDir folder;
+    const std::string path = folder.Path("image.dd");
+    testing::WriteFile(path, image.bytes);
+
+    const auto bare = testing::Cli({"carve", path});
+    const auto zoned = testing::Cli({"carve", path, "--source-zone", "+01:00"});
+    const auto line = FlatJson::Parse(bare.out.substr(0, bare.out.find('\n')));
+    const auto zonedLine = FlatJson::Parse(zoned.out.substr(0, zoned.out.find('\n')));
+    ASSERT_TRUE(line && zonedLine) << bare.out;
+    EXPECT_EQ(line->at("kind"), "history-daily");
+    EXPECT_EQ(line->at("user"), "ann");
+    EXPECT_EQ(line->at("modified"), "2013-03-10T10:38:51.0000000");
+    EXPECT_NE(bare.err.find(path + ": 1 time is on the wall clock"), std::string::npos) << bare.err;
+    EXPECT_EQ(zonedLine->at("modified"), zonedLine->at("accessed"));
+    EXPECT_EQ(zoned.err, "");
+
+    const auto events = testing::Cli({"carve", path, "--format", "timesketch", "--source-zone", "+01:00"});
+    ASSERT_EQ(events.code, 0) << events.err;
+    std::istringstream in(events.out);
+    std::size_t count = 0;
+    for (std::string event; std::getline(in, event); ++count) {
+        const auto parsed = FlatJson::Parse(event);
+        ASSERT_TRUE(parsed) << event;
+        EXPECT_EQ(parsed->at("image_offset"), Hex(8 * kSector));
+        EXPECT_EQ(parsed->at("carved_from"), "loose");
+        EXPECT_EQ(parsed->at("message"), "history-daily: :2013031020130311: ann@http://www.example.com/");
+    }
+    EXPECT_EQ(count, 1u) << "the visit once, however many fields hold it";
 }
 
 TEST(Carver, AnExpertWitnessImageOfTheSameBytesCarvesIdentically) {

@@ -27,6 +27,11 @@ std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int
     return static_cast<std::uint64_t>((seconds + 11'644'473'600LL) * 10'000'000LL);
 }
 
+std::uint32_t FatDateTimeOf(int year, int month, int day, int hour, int minute, int second) {
+    return static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day) |
+           static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2) << 16;
+}
+
 void PutU32(Buffer& buffer, std::size_t offset, std::uint32_t value) {
     Grow(buffer, offset + 4);
     for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -138,12 +143,48 @@ IndexFileBuilder& IndexFileBuilder::UrlLike(const char* signature, const UrlEntr
         PutU32(record, 0x34, entry.urlOffsetField);
         record[0x38] = static_cast<std::uint8_t>(entry.dirIndex);
     }
+    for (const auto& [offset, value] : entry.fields) {
+        if (offset + 4 > record.size()) throw std::logic_error("field outside the record");
+        PutU32(record, offset, value);
+    }
     AppendRecord(std::move(record));
     return *this;
 }
 
 IndexFileBuilder& IndexFileBuilder::RawBytes(const Buffer& bytes) {
     AppendRecord(bytes);
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::MarkInUse(std::size_t offset, std::uint32_t blocks) {
+    if (m_header.size() < 0x4000 || offset < 0x4000 || offset % kBlock != 0)
+        throw std::logic_error("the bitmap maps blocks from 0x4000 of a header of 0x4000 bytes");
+    for (std::size_t block = (offset - 0x4000) / kBlock; blocks > 0; ++block, --blocks) {
+        if (0x250 + block / 8 >= 0x4000) throw std::logic_error("block past the bitmap");
+        m_header[0x250 + block / 8] |= static_cast<std::uint8_t>(1u << (block % 8));
+    }
+    m_bBitmap = true;
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::BlockCountField(std::uint32_t value) {
+    m_blockCount = value;
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::HashEntry(std::size_t table, std::uint32_t target, std::uint32_t hash) {
+    const std::size_t entry = table + 0x10 + 8 * m_hashEntriesUsed[table]++;
+    const std::size_t at = table - m_header.size();
+    if (table < m_header.size() || at + 8 > m_body.size() || std::memcmp(&m_body[at], "HASH", 4) != 0 ||
+        entry + 8 > table + kBlock * (m_body[at + 4] | m_body[at + 5] << 8))
+        throw std::logic_error("no room for a hash entry there");
+    m_patches.emplace_back(entry, hash);
+    m_patches.emplace_back(entry + 4, target);
+    return *this;
+}
+
+IndexFileBuilder& IndexFileBuilder::NextHashTable(std::size_t table, std::uint32_t next) {
+    m_patches.emplace_back(table + 8, next);
     return *this;
 }
 
@@ -154,6 +195,9 @@ Buffer IndexFileBuilder::Bytes() const {
         PutU32(file, 0x1C, m_fileSize.value_or(static_cast<std::uint32_t>(file.size())));
         PutU32(file, 0x20, m_firstHashTable.value_or(static_cast<std::uint32_t>(m_header.size())));
     }
+    if (m_blockCount || m_bBitmap)
+        PutU32(file, 0x24, m_blockCount.value_or(static_cast<std::uint32_t>((file.size() - 0x4000) / kBlock)));
+    for (const auto& [offset, value] : m_patches) PutU32(file, offset, value);
     return file;
 }
 

@@ -2,6 +2,7 @@
 // Writes cache index files byte by byte for the tests and the benchmark generator.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ inline constexpr const char* kVersion4 = "Client UrlCache MMF Ver 4.7";
 
 // 100-ns ticks since 1601 for a UTC calendar time.
 std::uint64_t FileTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// The FAT date-time u32 of a calendar time (seconds rounded down to even).
+std::uint32_t FatDateTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 struct UrlEntry {
     std::string url;
@@ -28,6 +31,9 @@ struct UrlEntry {
     std::optional<std::uint32_t> headersOffset;   // default: where the builder put the headers
     std::optional<std::uint32_t> countField;      // default: the blocks the entry takes
     std::uint32_t minimumBlocks = 1;
+    // Any other u32 of the record (hits, a FAT date-time, the data size at 0x48, …), put
+    // last: (offset in the record, value).
+    std::vector<std::pair<std::size_t, std::uint32_t>> fields;
 };
 
 class IndexFileBuilder {
@@ -51,6 +57,16 @@ public:
     // A record whose count field claims `blocks` but whose bytes stop with the file.
     IndexFileBuilder& RawBytes(const Buffer& bytes);
 
+    // The allocation bitmap (a header of 0x4000 bytes or more): marks `blocks` blocks from
+    // the file offset `offset` in use. Once any is, the block count at 0x24 follows the
+    // file's length unless BlockCountField sets it.
+    IndexFileBuilder& MarkInUse(std::size_t offset, std::uint32_t blocks = 1);
+    IndexFileBuilder& BlockCountField(std::uint32_t value);
+    // The next free entry of the hash table at `table` (a Hash() record) points at `target`.
+    IndexFileBuilder& HashEntry(std::size_t table, std::uint32_t target, std::uint32_t hash = 0x5A5A0000);
+    // The table at `table` names `next` as the next one.
+    IndexFileBuilder& NextHashTable(std::size_t table, std::uint32_t next);
+
     // Offset at which the next record will start.
     std::size_t Position() const { return m_header.size() + m_body.size(); }
 
@@ -66,6 +82,10 @@ private:
     Buffer m_body;
     std::optional<std::uint32_t> m_firstHashTable;
     std::optional<std::uint32_t> m_fileSize;
+    std::optional<std::uint32_t> m_blockCount;
+    bool m_bBitmap = false;
+    std::map<std::size_t, std::uint32_t> m_hashEntriesUsed;        // per table
+    std::vector<std::pair<std::size_t, std::uint32_t>> m_patches;  // u32s put over the records at the end
 };
 
 void PutU32(Buffer& buffer, std::size_t offset, std::uint32_t value);

@@ -1,0 +1,123 @@
+#include "forensic/ContainerInfo.h"
+
+#include <string>
+
+#include "actions/FileProperties.h"
+#include "forensic/JsonText.h"
+#include "model/ContainerFacts.h"
+#include "presentation/AnsiText.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr RecordStatus kStatuses[] = {RecordStatus::Live, RecordStatus::Deleted, RecordStatus::Unknown};
+
+bool HasEntries(const ContainerFacts& facts, EntryKind kind) {
+    for (const RecordStatus status : kStatuses)
+        if (facts.Entries(kind, status)) return true;
+    return false;
+}
+
+void WriteText(std::ostream& out, const FilePropertiesFacts& properties, const ContainerFacts& facts) {
+    out << "Name: " << properties.name << "\n"
+        << "Location: " << properties.location << "\n"
+        << "Version: " << properties.version << "\n"
+        << "Size: " << properties.size << "\n"
+        << "Number of records: " << properties.records << "\n"
+        << "Blocks: " << facts.blocks << ", " << facts.blocksInUse << " in use\n"
+        << "Cache limit: " << facts.cacheLimit << " bytes\n"
+        << "Cache size: " << facts.cacheSize << " bytes\n"
+        << "Exempt size: " << facts.exemptSize << " bytes\n"
+        << "Cache directories: " << facts.directories.size() << "\n";
+    for (const ContainerFacts::Directory& directory : facts.directories)
+        out << "  " << directory.name << ": " << directory.files << " files\n";
+    out << "Hash tables: " << facts.hashTables << ", " << facts.hashEntriesInUse << " entries in use";
+    if (facts.hashChainEnd != HashTables::ChainEnd::Complete) out << "; the chain " << ChainEndName(facts.hashChainEnd);
+    out << "\nRecords by kind:";
+    bool any = false;
+    for (std::size_t k = 0; k < kEntryKindCount; ++k) {
+        const auto kind = static_cast<EntryKind>(k);
+        if (!HasEntries(facts, kind)) continue;
+        any = true;
+        out << "\n  " << EntryKindName(kind) << ":";
+        const char* separator = " ";
+        for (const RecordStatus status : kStatuses) {
+            out << separator << facts.Entries(kind, status) << " " << StatusName(status);
+            separator = ", ";
+        }
+    }
+    out << (any ? "\n" : " none\n") << "Partial records: " << facts.partialEntries << "\n";
+}
+
+class JsonObject {
+public:
+    explicit JsonObject(std::string& out) : m_out(out) { m_out += '{'; }
+    std::string& Key(std::string_view name) {
+        if (!m_first) m_out += ',';
+        m_first = false;
+        AppendJsonString(m_out, name);
+        m_out += ':';
+        return m_out;
+    }
+    void Text(std::string_view name, std::string_view utf8) { AppendJsonString(Key(name), utf8); }
+    void Number(std::string_view name, std::uint64_t value) { Key(name) += std::to_string(value); }
+    void End() { m_out += '}'; }
+
+private:
+    std::string& m_out;
+    bool m_first = true;
+};
+
+void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePropertiesFacts& properties,
+               const ContainerFacts& facts) {
+    std::string text;
+    JsonObject object(text);
+    object.Text("name", properties.name);
+    object.Text("location", properties.location);
+    object.Text("version", TextToUtf8(properties.version));
+    object.Number("size", document.Header() ? document.Header()->FileSizeField() : 0);
+    object.Number("records", properties.records);
+    object.Number("blocks", facts.blocks);
+    object.Number("blocks_in_use", facts.blocksInUse);
+    object.Number("cache_limit", facts.cacheLimit);
+    object.Number("cache_size", facts.cacheSize);
+    object.Number("exempt_size", facts.exemptSize);
+    object.Key("directories") += '[';
+    for (std::size_t i = 0; i < facts.directories.size(); ++i) {
+        if (i) text += ',';
+        JsonObject directory(text);
+        directory.Text("name", TextToUtf8(facts.directories[i].name));
+        directory.Number("files", facts.directories[i].files);
+        directory.End();
+    }
+    text += ']';
+    object.Number("hash_tables", facts.hashTables);
+    object.Number("hash_entries_in_use", facts.hashEntriesInUse);
+    object.Text("hash_chain", ChainEndName(facts.hashChainEnd));
+    {
+        JsonObject kinds(object.Key("records_by_kind"));
+        for (std::size_t k = 0; k < kEntryKindCount; ++k) {
+            const auto kind = static_cast<EntryKind>(k);
+            if (!HasEntries(facts, kind)) continue;
+            JsonObject statuses(kinds.Key(EntryKindName(kind)));
+            for (const RecordStatus status : kStatuses)
+                statuses.Number(StatusName(status), facts.Entries(kind, status));
+            statuses.End();
+        }
+        kinds.End();
+    }
+    object.Number("partial_records", facts.partialEntries);
+    object.End();
+    out << text << "\n";
+}
+}  // namespace
+
+void WriteContainerInfo(std::ostream& out, const TallowmarkDoc& document, InfoFormat format) {
+    const FilePropertiesFacts properties = PropertiesOf(document);
+    const ContainerFacts facts = ContainerFactsOf(document);
+    if (format == InfoFormat::Json) WriteJson(out, document, properties, facts);
+    else
+        WriteText(out, properties, facts);
+}
+
+}  // namespace tallowmark

@@ -1,0 +1,58 @@
+#pragma once
+// What a URL, LEAK or REDR record tells an examiner beyond the list's fields: its status
+// and the other marks of the walk, the kind of entry and its user, every time with what
+// it means for that kind, the cached file's size, hits, flags, and the data area (the
+// HTTP headers of a cached page, the page title and file URI of a visit). The marks are
+// kept with the record; the rest is read from its bytes when asked, so it costs nothing
+// until then. The cells, the details, the timeline and the carver all read it here.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/IndexRecord.h"
+#include "model/TimeMeaning.h"
+
+namespace tallowmark {
+
+// URL, LEAK and REDR records; the others carry no entry.
+bool CarriesEvidence(const IndexRecord& record);
+
+class RecordEvidence {
+public:
+    explicit RecordEvidence(const IndexRecord& record) : m_record(record), m_url(AsUrlRecord(record)) {}
+
+    RecordStatus Status() const { return m_record.Marks().Status(); }
+    bool Hashed() const { return m_record.Marks().Hashed(); }
+    bool Partial() const { return m_record.Marks().Partial(); }
+    EntryKind Kind() const { return m_record.Marks().Kind(); }
+    std::string_view User() const { return UserOf(m_record.UrlText(), Kind()); }
+
+    // Modified (0x08) and accessed (0x10) of URL and LEAK records, the others of URL
+    // records; last synchronised of LEAK records too.
+    RecordTime Time(RecordTimeField field) const;
+    const TimeMeaning& Meaning(RecordTimeField field) const { return MeaningOf(Kind(), field); }
+
+    std::optional<std::uint64_t> CachedSize() const;   // URL and LEAK records
+    std::optional<std::uint32_t> Hits() const;         // URL records
+    std::optional<std::uint32_t> Flags() const;        // URL records
+    std::optional<std::uint32_t> ExemptDelta() const;  // URL records of version 5
+
+    // The data area, within the record, as long as its data size says.
+    ByteView DataArea() const;
+    // The response headers of a cached page, ending at the data size; empty for every
+    // other kind, whose data is no header text.
+    std::string_view HttpHeaders() const;
+    // UTF-16LE texts of a history entry's data; empty for the other kinds.
+    ByteView PageTitle() const;
+    ByteView FileUri() const;
+
+private:
+    bool IsHistory() const;
+
+    const IndexRecord& m_record;
+    const UrlRecord* m_url;
+};
+
+}  // namespace tallowmark
