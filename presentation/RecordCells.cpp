@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/RecordEvidence.h"
+
 namespace tallowmark {
 
 std::string CellText(const IndexRecord& record, int column, bool isVersion4) {
@@ -30,6 +32,31 @@ std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& re
         largest =
             std::max(largest, column == kColumnNumber ? std::uint64_t{record->RecordNumber()} + 1 : record->Size());
     return std::to_string(largest);
+}
+
+RowLook LookOf(const IndexRecord& record, bool markDeletedRecords) {
+    // Blank and filler blocks are free by nature: only entries are deleted.
+    if (!markDeletedRecords || !CarriesEvidence(record)) return {};
+    const RecordMarks marks = record.Marks();
+    return {marks.Status() == RecordStatus::Deleted, marks.Partial()};
+}
+
+std::string RowLook::NumberMark() const {
+    if (Plain()) return {};
+    std::string mark;
+    if (deleted) mark += kDeletedMark;
+    if (partial) mark += kPartialMark;
+    return mark + " ";
+}
+
+std::string RowLook::Tooltip() const {
+    std::string tip;
+    if (deleted) tip = std::string(kDeletedMark) + " Deleted: the allocation bitmap marks this record's blocks free";
+    if (partial) {
+        if (!tip.empty()) tip += "\n";
+        tip += std::string(kPartialMark) + " Partial: cut short where another record begins";
+    }
+    return tip;
 }
 
 }  // namespace tallowmark

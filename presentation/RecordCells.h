@@ -60,10 +60,12 @@ std::string CellText(const IndexRecord& record, int column, bool isVersion4);
 // (kColumnNumber or kColumnSize), for sizing that column.
 std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column);
 
-// The two viewing options: which of the records that carry nothing a list shows.
+// The viewing options: which of the records that carry nothing a list shows, and whether
+// it draws deleted records apart.
 struct ViewOptions {
     bool viewBlankRecords = true;
     bool viewBadfoodRecords = true;
+    bool markDeletedRecords = true;
 
     // Whether a row is made for the record.
     bool Shows(const IndexRecord& record) const {
@@ -71,7 +73,30 @@ struct ViewOptions {
         if (record.Kind() == BlockKind::BadFood) return viewBadfoodRecords;
         return true;
     }
+    // Whether a list with `other` holds the same rows.
+    bool SameRows(const ViewOptions& other) const {
+        return viewBlankRecords == other.viewBlankRecords && viewBadfoodRecords == other.viewBadfoodRecords;
+    }
     bool operator==(const ViewOptions&) const = default;
 };
+
+// How a row is drawn while the list marks deleted records: a deleted record muted and in
+// italics with kDeletedMark in its "No." cell, a partial one (its claim cut short where
+// another record begins) with kPartialMark. Only URL, LEAK and REDR records are marked (a
+// blank block is free by nature), and a record of unknown status is drawn plainly: its
+// status is never guessed.
+inline constexpr const char* kDeletedMark = "\u2715";  // ✕ MULTIPLICATION X, in DejaVu Sans
+inline constexpr const char* kPartialMark = "\u25D0";  // ◐ CIRCLE WITH LEFT HALF BLACK
+struct RowLook {
+    bool deleted = false;
+    bool partial = false;
+
+    bool Plain() const { return !deleted && !partial; }
+    // The marks that go before the record number, "✕ " or "✕◐ ", in UTF-8.
+    std::string NumberMark() const;
+    // What the marks mean, for the "No." cell's tooltip; empty for a plain row.
+    std::string Tooltip() const;
+};
+RowLook LookOf(const IndexRecord& record, bool markDeletedRecords);
 
 }  // namespace tallowmark

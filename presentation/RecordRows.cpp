@@ -9,17 +9,31 @@ RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options)
     SetOptions(options);
 }
 
-void RecordRows::SetOptions(ViewOptions options) {
+bool RecordRows::SetOptions(ViewOptions options) {
+    const bool sameRows = options.SameRows(m_options) && !m_ordered.empty();
     m_options = options;
+    if (sameRows) return false;
     RowList rows;
     rows.reserve(m_pDocument->RecordCount());
     for (const auto& record : m_pDocument->Records())
         if (m_options.Shows(*record)) rows.push_back(record.get());
     m_ordered = std::move(rows);
     Refilter();
+    return true;
 }
 
-void RecordRows::Refilter() { m_visible = FilterRows(m_ordered, m_filter, m_bVersion4); }
+void RecordRows::Refilter() { SetVisible(FilterRows(m_ordered, m_filter, m_bVersion4)); }
+
+void RecordRows::SetVisible(RowList rows) {
+    m_visible = std::move(rows);
+    m_deletedVisible = 0;
+    for (const IndexRecord* record : m_visible) m_deletedVisible += LookOf(*record, true).deleted;
+}
+
+RowLook RecordRows::LookAt(int row) const {
+    const IndexRecord* record = At(row);
+    return record ? LookOf(*record, m_options.markDeletedRecords) : RowLook{};
+}
 
 void RecordRows::SortByColumn(int column) {
     OnColumnClick(m_ordered, column);
@@ -33,7 +47,7 @@ bool RecordRows::SetFilterText(const std::string& text) {
     RowList rows = FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4);
     m_strFilterText = text;
     m_filter = std::move(next);
-    m_visible = std::move(rows);
+    SetVisible(std::move(rows));
     return true;
 }
 
@@ -42,7 +56,11 @@ const IndexRecord* RecordRows::At(int row) const {
     return m_visible[static_cast<std::size_t>(row)];
 }
 
-std::string RecordRows::CountText() const { return RecordCountText(m_visible.size(), m_pDocument->RecordCount()); }
+std::string RecordRows::CountText() const {
+    std::string text = RecordCountText(m_visible.size(), m_pDocument->RecordCount());
+    if (m_options.markDeletedRecords && m_deletedVisible) text += ", " + std::to_string(m_deletedVisible) + " deleted";
+    return text;
+}
 
 TimelineDays RecordRows::TimelineData(TimeBasis basis) const {
     if (!m_filter.Period()) return GatherTimelineDays(m_visible, basis);

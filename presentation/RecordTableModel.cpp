@@ -1,5 +1,8 @@
 #include "presentation/RecordTableModel.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 #include <unordered_map>
 
 #include "presentation/AnsiText.h"
@@ -21,13 +24,36 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const IndexRecord* record = RecordAt(index.row());
     if (!record) return {};
-    if (role == Qt::DisplayRole)
-        return QString::fromStdString(AnsiToUtf8(CellText(*record, index.column(), m_rows.IsVersion4())));
-    if (role == Qt::TextAlignmentRole) {
-        const bool right = kRecordColumns[static_cast<std::size_t>(index.column())].alignment == CellAlignment::Right;
-        return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+    const int column = index.column();
+    switch (role) {
+        case Qt::DisplayRole: {
+            QString text = QString::fromStdString(AnsiToUtf8(CellText(*record, column, m_rows.IsVersion4())));
+            if (column == kColumnNumber) text.prepend(QString::fromStdString(m_rows.LookAt(index.row()).NumberMark()));
+            return text;
+        }
+        case Qt::TextAlignmentRole: {
+            const bool right = kRecordColumns[static_cast<std::size_t>(column)].alignment == CellAlignment::Right;
+            return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+        }
+        case Qt::FontRole:
+            if (m_rows.LookAt(index.row()).deleted) {
+                QFont font;
+                font.setItalic(true);
+                return font;
+            }
+            return {};
+        case Qt::ForegroundRole:
+            // The desktop's own muted text, legible in light and dark themes alike.
+            if (m_rows.LookAt(index.row()).deleted) return QGuiApplication::palette().brush(QPalette::PlaceholderText);
+            return {};
+        case Qt::ToolTipRole:
+            if (column == kColumnNumber) {
+                const std::string tip = m_rows.LookAt(index.row()).Tooltip();
+                if (!tip.empty()) return QString::fromStdString(tip);
+            }
+            return {};
+        default: return {};
     }
-    return {};
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -40,10 +66,16 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-void RecordTableModel::SetOptions(ViewOptions options) {
+bool RecordTableModel::SetOptions(ViewOptions options) {
+    if (options.SameRows(m_rows.Options())) {
+        m_rows.SetOptions(options);
+        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+        return false;
+    }
     beginResetModel();
     m_rows.SetOptions(options);
     endResetModel();
+    return true;
 }
 
 bool RecordTableModel::SetFilterText(const std::string& text) {

@@ -23,8 +23,9 @@ public:
     const RowList& Rows() const { return m_rows.Visible(); }
     const IndexRecord* RecordAt(int row) const { return m_rows.At(row); }
 
-    // Each of these changes the rows shown; see RecordRows.
-    void SetOptions(ViewOptions options);
+    // Each of these changes the rows shown; see RecordRows. SetOptions is false when only
+    // the drawing changed and the rows stayed.
+    bool SetOptions(ViewOptions options);
     bool SetFilterText(const std::string& text);
     // Selection and current row follow their records.
     void SortByColumn(int column);

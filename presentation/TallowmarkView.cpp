@@ -77,9 +77,13 @@ const ViewOptions& TallowmarkView::Options() const { return Rows().Options(); }
 const RecordRows& TallowmarkView::Rows() const { return m_pModel->RowSet(); }
 
 void TallowmarkView::SetOptions(ViewOptions options) {
-    m_pModel->SetOptions(options);
-    header()->setSortIndicatorShown(false);  // the rows are in file order again
-    RowsReplaced();
+    if (m_pModel->SetOptions(options)) {
+        header()->setSortIndicatorShown(false);  // the rows are in file order again
+        RowsReplaced();
+    } else {
+        emit CurrentEntryChanged();  // the menu's ticks
+        emit RowsChanged();          // the count says whether it counts deleted rows
+    }
 }
 
 void TallowmarkView::RowsReplaced() {
@@ -101,7 +105,9 @@ std::vector<int> TallowmarkView::WidestTextWidths() const {
     constexpr std::size_t kCandidates = 32;
     std::vector<int> widths(kRecordColumns.size(), 0);
     for (int column : {kColumnNumber, kColumnSize}) {
-        const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        // Room for the marks the document's records can carry before their numbers.
+        if (column == kColumnNumber) widest.prepend(QString::fromStdString(DocumentMarks().NumberMark()));
         widths[column] = fontMetrics().horizontalAdvance(widest) + kMargin;
     }
     const CacheNameTexts names = CacheNameCandidates(m_pDocument->Records(), m_pDocument->IsVersion4(), kCandidates);
@@ -116,6 +122,16 @@ std::vector<int> TallowmarkView::WidestTextWidths() const {
     if (screen())
         widths[kColumnFileName] = std::min(widths[kColumnFileName], screen()->availableGeometry().width() / 3);
     return widths;
+}
+
+RowLook TallowmarkView::DocumentMarks() const {
+    RowLook marks;
+    for (const auto& record : m_pDocument->Records()) {
+        const RowLook look = LookOf(*record, true);
+        marks.deleted |= look.deleted;
+        marks.partial |= look.partial;
+    }
+    return marks;
 }
 
 void TallowmarkView::FitColumns() {

@@ -30,10 +30,12 @@ public:
 
     // Sets the columns, reports an empty document, fills the rows.
     void OnInitialUpdate();
-    // The two viewing options; a change refills the list in file order.
+    // The viewing options; a change of the records shown refills the list in file order,
+    // one of the marks alone redraws it.
     const ViewOptions& Options() const;
     bool ViewBlankRecords() const { return Options().viewBlankRecords; }
     bool ViewBadfoodRecords() const { return Options().viewBadfoodRecords; }
+    bool MarkDeletedRecords() const { return Options().markDeletedRecords; }
     void SetOptions(ViewOptions options);
     void OnColumnClick(int column);
     // Widens "No.", "Size", "Cache Dir" and "Filename" to the widest value the document
@@ -81,6 +83,7 @@ private:
     void SizeColumn(int column, int width);
     // The width each column needs for the widest text the document holds (0: none).
     std::vector<int> WidestTextWidths() const;
+    RowLook DocumentMarks() const;  // every mark a record of the document can carry
     std::vector<int> SelectedRows() const;  // ascending
     RowList RecordsAt(const std::vector<int>& rows) const;
 

@@ -16,6 +16,7 @@ void ViewingDefaults::Load() {
     QSettings settings;
     m_bDefaultViewBadfoodRecords = ReadFlag(settings, "Settings/ViewBadfoodRecords");
     m_bDefaultViewBlankRecords = ReadFlag(settings, "Settings/ViewBlankRecords");
+    m_bDefaultMarkDeletedRecords = ReadFlag(settings, "Settings/MarkDeletedRecords");
 }
 
 void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {
@@ -26,6 +27,11 @@ void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {
 void ViewingDefaults::SetDefaultViewBlankRecords(bool value) {
     m_bDefaultViewBlankRecords = value;
     QSettings().setValue(QStringLiteral("Settings/ViewBlankRecords"), value ? 1 : 0);
+}
+
+void ViewingDefaults::SetDefaultMarkDeletedRecords(bool value) {
+    m_bDefaultMarkDeletedRecords = value;
+    QSettings().setValue(QStringLiteral("Settings/MarkDeletedRecords"), value ? 1 : 0);
 }
 
 }  // namespace tallowmark

@@ -96,7 +96,8 @@ TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {
               (std::vector<QString>{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
     EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Toolbar", "&Status Bar", "-", "&Entry Details\tEnter",
                                                   "Cached &File Using Default Application",
-                                                  "Cached File Using &Notepad\tCtrl+N", "-", "Time&line"}));
+                                                  "Cached File Using &Notepad\tCtrl+N", "-", "Time&line",
+                                                  "&Mark Deleted Records"}));
     EXPECT_EQ(MenuItems(3), (std::vector<QString>{"Display &Blank Records\tCtrl+B", "Display 0BA&DF00D Records\tCtrl+D",
                                                   "-", "&Save Settings as Defaults"}));
     EXPECT_EQ(MenuItems(4),
