@@ -244,7 +244,7 @@ const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->Reco
 void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
-    const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
+    const std::string text = EntryDetailsWithEvidence(*record, m_pDocument->PathName());
     m_prompts.Details(window(), ForDisplay(text));
 }
 
