@@ -7,6 +7,7 @@
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"
 #include "actions/FilePropertiesGeneral.h"
+#include "model/ContainerFacts.h"
 #include "platform/NativePath.h"
 #include "presentation/CsvExport.h"
 #include "presentation/TallowmarkView.h"
@@ -108,7 +109,8 @@ void DocumentCommands::OnDeleteOnRestart() {
 }
 
 void DocumentCommands::OnFileProperties() {
-    FilePropertiesSheet sheet(PropertiesOf(m_view.GetDocument()), m_view.window());
+    const TallowmarkDoc& document = m_view.GetDocument();
+    FilePropertiesSheet sheet(PropertiesOf(document), ContainerFactsText(ContainerFactsOf(document)), m_view.window());
     m_documents.Services().prompts.RunModal(sheet);
 }
 
