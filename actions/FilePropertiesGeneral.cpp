@@ -57,8 +57,7 @@ QWidget* ContentsPage(const std::string& contents, QWidget* parent) {
 }
 }  // namespace
 
-FilePropertiesSheet::FilePropertiesSheet(const FilePropertiesFacts& facts, const std::string& contents,
-                                         QWidget* parent)
+FilePropertiesSheet::FilePropertiesSheet(const FilePropertiesFacts& facts, const std::string& contents, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Tallowmark"));  // a sheet with no caption of its own carries the program's
     auto* tabs = new QTabWidget(this);

@@ -19,7 +19,7 @@ class TallowmarkDoc;
 
 // The statuses in the order info and the Contents page count them.
 inline constexpr std::array<RecordStatus, 3> kEntryStatuses = {RecordStatus::Live, RecordStatus::Deleted,
-                                                              RecordStatus::Unknown};
+                                                               RecordStatus::Unknown};
 
 struct ContainerFacts {
     std::uint32_t blocks = 0;                                     // in the block area

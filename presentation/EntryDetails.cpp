@@ -44,7 +44,8 @@ std::string_view StatusMeaning(RecordStatus status) {
 std::string DetailTime(const RecordTime& time, TimeClock clock) {
     if (time.state == RecordTime::State::Never) return "never";
     std::string text;
-    if (!AppendPreciseIsoTime(text, time.time, !time.twoSecond, clock == TimeClock::Utc ? IsoSuffix::Utc : IsoSuffix::None))
+    if (!AppendPreciseIsoTime(text, time.time, !time.twoSecond,
+                              clock == TimeClock::Utc ? IsoSuffix::Utc : IsoSuffix::None))
         return "out of range (" + std::to_string(time.time) + ")";
     return text;
 }
@@ -59,7 +60,8 @@ std::string EvidenceDetails(const IndexRecord& record) {
         text.append(label).append(": ").append(value);
     };
     addLine("Status", StatusMeaning(evidence.Status()));
-    addLine("Hashed", evidence.Hashed() ? "yes (a hash entry in use points at it)" : "no (no hash entry in use points at it)");
+    addLine("Hashed",
+            evidence.Hashed() ? "yes (a hash entry in use points at it)" : "no (no hash entry in use points at it)");
     if (evidence.Partial()) addLine("Partial", "yes (cut short where another record begins)");
     addLine("Kind", EntryKindName(evidence.Kind()));
     if (!evidence.User().empty()) addLine("User", AnsiToUtf8(evidence.User()));

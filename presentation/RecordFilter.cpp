@@ -137,12 +137,16 @@ bool RecordFilter::Contains(std::string_view text) const {
     return false;
 }
 
-bool RecordFilter::MatchesText(const IndexRecord& record, bool isVersion4) const {
+bool RecordFilter::MatchesText(const IndexRecord& record, bool isVersion4, ExtraColumns extras) const {
     if (m_bUnmatchable) return false;
     if (m_needle.empty()) return true;
     if (Contains(record.UrlText()) || Contains(record.TypeName())) return true;
     const UrlRecord* cached = WithCacheColumns(record, isVersion4);
-    return cached && (Contains(cached->FileNameText()) || Contains(cached->CacheDirText()));
+    if (cached && (Contains(cached->FileNameText()) || Contains(cached->CacheDirText()))) return true;
+    if (!extras) return false;
+    for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column)
+        if ((extras & ExtraColumnBit(column)) && Contains(CellText(record, column, isVersion4))) return true;
+    return false;
 }
 
 bool RecordFilter::TermsMatch(const IndexRecord& record) const {
@@ -153,8 +157,8 @@ bool RecordFilter::TermsMatch(const IndexRecord& record) const {
            (m_kinds >> static_cast<unsigned>(marks.Kind()) & 1u);
 }
 
-bool RecordFilter::Matches(const IndexRecord& record, bool isVersion4) const {
-    if (!TermsMatch(record) || !MatchesText(record, isVersion4)) return false;
+bool RecordFilter::Matches(const IndexRecord& record, bool isVersion4, ExtraColumns extras) const {
+    if (!TermsMatch(record) || !MatchesText(record, isVersion4, extras)) return false;
     if (!m_period) return true;
     const std::optional<TimeValue> time = TimelineTime(record, m_period->basis);
     const std::optional<std::int64_t> day = time ? ShownDay(*time) : std::nullopt;
@@ -181,12 +185,12 @@ std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clic
     return WithPeriodTerm(fieldText, inForce ? std::nullopt : std::optional<TimePeriod>(clicked));
 }
 
-RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4) {
+RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras) {
     if (filter.IsEmpty()) return ordered;
     const LocalTimeBatch sameZoneThroughout;
     RowList kept;
     for (const IndexRecord* record : ordered)
-        if (filter.Matches(*record, isVersion4)) kept.push_back(record);
+        if (filter.Matches(*record, isVersion4, extras)) kept.push_back(record);
     return kept;
 }
 

@@ -5,24 +5,40 @@
 namespace tallowmark {
 
 RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options)
-    : m_pDocument(&document), m_bVersion4(document.IsVersion4()) {
-    SetOptions(options);
+    : m_pDocument(&document), m_bVersion4(document.IsVersion4()), m_options(options) {
+    m_columns = ShownColumns(m_bVersion4, options.extraColumns);
+    Refill();
+}
+
+int RecordRows::ColumnAt(int section) const {
+    return section >= 0 && static_cast<std::size_t>(section) < m_columns.size()
+               ? m_columns[static_cast<std::size_t>(section)]
+               : -1;
 }
 
 bool RecordRows::SetOptions(ViewOptions options) {
-    const bool sameRows = options.SameRows(m_options) && !m_ordered.empty();
+    const bool sameRows = options.SameRows(m_options);
+    const bool otherColumns = options.extraColumns != m_options.extraColumns;
     m_options = options;
-    if (sameRows) return false;
+    if (otherColumns) m_columns = ShownColumns(m_bVersion4, options.extraColumns);
+    if (sameRows) {
+        if (otherColumns && !m_filter.IsEmpty()) Refilter();
+        return false;
+    }
+    Refill();
+    return true;
+}
+
+void RecordRows::Refill() {
     RowList rows;
     rows.reserve(m_pDocument->RecordCount());
     for (const auto& record : m_pDocument->Records())
         if (m_options.Shows(*record)) rows.push_back(record.get());
     m_ordered = std::move(rows);
     Refilter();
-    return true;
 }
 
-void RecordRows::Refilter() { SetVisible(FilterRows(m_ordered, m_filter, m_bVersion4)); }
+void RecordRows::Refilter() { SetVisible(FilterRows(m_ordered, m_filter, m_bVersion4, m_options.extraColumns)); }
 
 void RecordRows::SetVisible(RowList rows) {
     m_visible = std::move(rows);
@@ -44,7 +60,8 @@ bool RecordRows::SetFilterText(const std::string& text) {
     if (text == m_strFilterText) return false;
     RecordFilter next(text);
     // Typing on narrows the list: only the rows shown now can still match.
-    RowList rows = FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4);
+    RowList rows =
+        FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4, m_options.extraColumns);
     m_strFilterText = text;
     m_filter = std::move(next);
     SetVisible(std::move(rows));
@@ -65,7 +82,7 @@ std::string RecordRows::CountText() const {
 TimelineDays RecordRows::TimelineData(TimeBasis basis) const {
     if (!m_filter.Period()) return GatherTimelineDays(m_visible, basis);
     const RecordFilter textOnly(WithPeriodTerm(m_strFilterText, std::nullopt));
-    return GatherTimelineDays(FilterRows(m_ordered, textOnly, m_bVersion4), basis);
+    return GatherTimelineDays(FilterRows(m_ordered, textOnly, m_bVersion4, m_options.extraColumns), basis);
 }
 
 }  // namespace tallowmark

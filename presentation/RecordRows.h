@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "model/TallowmarkDoc.h"
 #include "presentation/RecordCells.h"
@@ -23,8 +24,13 @@ public:
     bool IsVersion4() const { return m_bVersion4; }
     const ViewOptions& Options() const { return m_options; }
     // Refills the rows in file order when the options let other records through: the sort
-    // is undone, the filter kept. False when the rows stay as they are.
+    // is undone, the filter kept. False when the rows stay in their order (a change of the
+    // extra columns filters them again, as the text may match in other columns now).
     bool SetOptions(ViewOptions options);
+    // The columns shown, in the table's order (kColumnNumber, …); the model's sections.
+    const std::vector<int>& Columns() const { return m_columns; }
+    // The column of the section `section`, or -1.
+    int ColumnAt(int section) const;
     // How the shown row `row` is drawn.
     RowLook LookAt(int row) const;
 
@@ -50,12 +56,14 @@ public:
     TimelineDays TimelineData(TimeBasis basis) const;
 
 private:
+    void Refill();
     void Refilter();
     void SetVisible(RowList rows);
 
     const TallowmarkDoc* m_pDocument;
     bool m_bVersion4;
     ViewOptions m_options;
+    std::vector<int> m_columns;
     RowList m_ordered;  // every record the options let through, in the list's order
     std::string m_strFilterText;
     RecordFilter m_filter;

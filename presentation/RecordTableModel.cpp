@@ -18,16 +18,17 @@ int RecordTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount(m_rows.IsVersion4());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.Columns().size());
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const IndexRecord* record = RecordAt(index.row());
     if (!record) return {};
-    const int column = index.column();
+    const int column = m_rows.ColumnAt(index.column());
+    if (column < 0) return {};
     switch (role) {
         case Qt::DisplayRole: {
-            QString text = QString::fromStdString(AnsiToUtf8(CellText(*record, column, m_rows.IsVersion4())));
+            QString text = QString::fromStdString(ShownCellText(*record, column, m_rows.IsVersion4()));
             if (column == kColumnNumber) text.prepend(QString::fromStdString(m_rows.LookAt(index.row()).NumberMark()));
             return text;
         }
@@ -57,8 +58,9 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-    const ColumnInfo& column = kRecordColumns[static_cast<std::size_t>(section)];
+    const int id = m_rows.ColumnAt(section);
+    if (orientation != Qt::Horizontal || id < 0) return {};
+    const ColumnInfo& column = kRecordColumns[static_cast<std::size_t>(id)];
     if (role == Qt::DisplayRole) return QString::fromLatin1(column.title);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignVCenter |
@@ -67,15 +69,15 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 bool RecordTableModel::SetOptions(ViewOptions options) {
-    if (options.SameRows(m_rows.Options())) {
+    if (options.SameRows(m_rows.Options()) && options.extraColumns == m_rows.Options().extraColumns) {
         m_rows.SetOptions(options);
         if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
         return false;
     }
     beginResetModel();
-    m_rows.SetOptions(options);
+    const bool refilled = m_rows.SetOptions(options);
     endResetModel();
-    return true;
+    return refilled;
 }
 
 bool RecordTableModel::SetFilterText(const std::string& text) {

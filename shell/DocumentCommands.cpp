@@ -48,8 +48,8 @@ std::optional<CommandState> DocumentCommands::OnUpdateCommand(int id) {
         case cmd::FileProperties: return CommandState{};
         case cmd::DeleteOnRestart: {
             // Asked of the system afresh each time: another program may have changed it.
-            const bool scheduled = IsDeleteOnRestartScheduled(m_view.GetDocument().PathName(),
-                                                              m_documents.Services().bootDeletionRoot);
+            const bool scheduled =
+                IsDeleteOnRestartScheduled(m_view.GetDocument().PathName(), m_documents.Services().bootDeletionRoot);
             return CommandState{!scheduled, scheduled};
         }
         case cmd::CachedFileDefault:

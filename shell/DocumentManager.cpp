@@ -101,16 +101,15 @@ TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path) {
 }
 
 ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document) {
-    const ViewOptions options{m_services.defaults.GetDefaultViewBlankRecords(),
-                              m_services.defaults.GetDefaultViewBadfoodRecords(),
-                              m_services.defaults.GetDefaultMarkDeletedRecords()};
+    const ViewOptions options{
+        m_services.defaults.GetDefaultViewBlankRecords(), m_services.defaults.GetDefaultViewBadfoodRecords(),
+        m_services.defaults.GetDefaultMarkDeletedRecords(), m_services.defaults.GetDefaultExtraColumns()};
     auto* view = new TallowmarkView(document, options, m_services.prompts);
     auto* frame = new ChildFrame(view, std::make_unique<ViewCommands>(*view, m_services.defaults),
                                  std::make_unique<DocumentCommands>(*view, *this));
     m_area.addSubWindow(frame);
-    connect(frame, &QObject::destroyed, this, [this] {
-        QTimer::singleShot(0, this, &DocumentManager::DocumentsChanged);
-    });
+    connect(frame, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, &DocumentManager::DocumentsChanged); });
     frame->setWhatsThis(QString::fromLatin1(kListWhatsThis));
     view->setWhatsThis(QString::fromLatin1(kListWhatsThis));
     emit FrameCreated(frame);

@@ -25,6 +25,7 @@ bool ViewCommands::OnCommand(int id) {
             m_defaults.SetDefaultViewBadfoodRecords(options.viewBadfoodRecords);
             m_defaults.SetDefaultViewBlankRecords(options.viewBlankRecords);
             m_defaults.SetDefaultMarkDeletedRecords(options.markDeletedRecords);
+            m_defaults.SetDefaultExtraColumns(options.extraColumns);
             return true;
         case cmd::EntryDetails: m_view.ShowEntryDetails(); return true;
         case cmd::EditCopy: m_view.CopySelection(); return true;

@@ -17,6 +17,10 @@ void ViewingDefaults::Load() {
     m_bDefaultViewBadfoodRecords = ReadFlag(settings, "Settings/ViewBadfoodRecords");
     m_bDefaultViewBlankRecords = ReadFlag(settings, "Settings/ViewBlankRecords");
     m_bDefaultMarkDeletedRecords = ReadFlag(settings, "Settings/MarkDeletedRecords");
+    std::vector<std::string> titles;
+    for (const QString& title : settings.value(QStringLiteral("Settings/ExtraColumns")).toStringList())
+        titles.push_back(title.toStdString());
+    m_defaultExtraColumns = ExtraColumnsTitled(titles);
 }
 
 void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {
@@ -32,6 +36,13 @@ void ViewingDefaults::SetDefaultViewBlankRecords(bool value) {
 void ViewingDefaults::SetDefaultMarkDeletedRecords(bool value) {
     m_bDefaultMarkDeletedRecords = value;
     QSettings().setValue(QStringLiteral("Settings/MarkDeletedRecords"), value ? 1 : 0);
+}
+
+void ViewingDefaults::SetDefaultExtraColumns(ExtraColumns columns) {
+    m_defaultExtraColumns = columns;
+    QStringList titles;
+    for (const std::string& title : ExtraColumnTitles(columns)) titles << QString::fromStdString(title);
+    QSettings().setValue(QStringLiteral("Settings/ExtraColumns"), titles);
 }
 
 }  // namespace tallowmark

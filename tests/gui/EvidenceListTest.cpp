@@ -1,4 +1,8 @@
+#include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
 #include <QFont>
 #include <QHeaderView>
 #include <QSettings>
@@ -10,6 +14,7 @@
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
 #include "shell/CommandIds.h"
+#include "support/IndexFileBuilder.h"
 
 namespace tallowmark::gui_testing {
 namespace {
@@ -59,6 +64,69 @@ TEST_F(EvidenceListTest, TheRealHistorysDeletedRowsAreDrawnApartUntilTurnedOff) 
     EXPECT_EQ(QSettings().value("Settings/MarkDeletedRecords").toInt(), 0);
     Frame().RouteCommand(cmd::WindowNew);
     EXPECT_TRUE(DeletedRows(*Frame().ActiveView()).empty());
+}
+
+// Chooses the extra column `title` from the header's menu, and gives the menu's items.
+QStringList ChooseFromHeaderMenu(TallowmarkView& view, const QString& title) {
+    QStringList items;
+    QTimer::singleShot(0, [&] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        for (QAction* action : popup->actions()) {
+            items << action->text();
+            if (action->text() == title) action->trigger();
+        }
+        popup->close();
+    });
+    emit view.header()->customContextMenuRequested(QPoint(5, 5));
+    return items;
+}
+
+std::vector<QString> Column(const TallowmarkView& view, int section) {
+    std::vector<QString> cells;
+    for (int row = 0; row < view.Model().rowCount(); ++row)
+        cells.push_back(view.Model().index(row, section).data().toString());
+    return cells;
+}
+
+// An extra column chosen from the header sorts its numbers as numbers, is copied where it
+// shows, takes part in the filter, and the choice is kept as a default.
+TEST_F(EvidenceListTest, AnExtraColumnChosenFromTheHeaderSortsCopiesFiltersAndIsKept) {
+    testing::IndexFileBuilder builder;
+    for (std::uint32_t hits : {9u, 100u, 10u})
+        builder.Url({.url = "http://site/" + std::to_string(hits * 7), .fields = {{0x54, hits}}});
+    FileOpen(WriteIndex("index.dat", builder.Bytes()));
+    TallowmarkView* view = Frame().ActiveView();
+    const int dataWidth = view->header()->sectionSize(kColumnData);
+    EXPECT_EQ(ChooseFromHeaderMenu(*view, "Hits"),
+              (QStringList{"Status", "Kind", "User", "Page Title", "Hits", "Cached Size", "Expires", "Last Checked"}));
+    ASSERT_EQ(view->Model().columnCount(), 9);
+    EXPECT_EQ(view->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Hits");
+    EXPECT_EQ(view->header()->sectionSize(kColumnData), dataWidth);
+    view->OnColumnClick(8);
+    EXPECT_EQ(Column(*view, 8), (std::vector<QString>{"9", "10", "100"}));
+    ChooseFromHeaderMenu(*view, "Status");  // before Hits, as the table has them
+    EXPECT_EQ(view->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Status");
+    EXPECT_EQ(Column(*view, 9), (std::vector<QString>{"9", "10", "100"}));  // still sorted
+
+    view->header()->moveSection(view->header()->visualIndex(9), 0);  // Hits first
+    view->selectAll();
+    Frame().RouteCommand(cmd::EditCopy);
+    const QStringList copied = QApplication::clipboard()->text().split('\n');
+    EXPECT_TRUE(copied[0].startsWith("Hits\tNo.\tType\tData\t")) << copied[0].toStdString();
+    EXPECT_TRUE(copied[0].endsWith("\tFilename\tStatus")) << copied[0].toStdString();
+    EXPECT_TRUE(copied[1].startsWith("9\t1\tURL\t")) << copied[1].toStdString();
+    view->SetFilterText("100");  // in the Hits column only
+    EXPECT_EQ(Column(*view, 9), std::vector<QString>{"100"});
+    view->SetFilterText("");
+
+    Frame().RouteCommand(cmd::SaveSettingsAsDefaults);
+    EXPECT_EQ(QSettings().value("Settings/ExtraColumns").toStringList(), (QStringList{"Status", "Hits"}));
+    Restart();
+    FileOpen(WriteIndex("again.dat", builder.Bytes()));
+    EXPECT_EQ(Frame().ActiveView()->Model().columnCount(), 10);
+    ChooseFromHeaderMenu(*Frame().ActiveView(), "Status");
+    EXPECT_EQ(Frame().ActiveView()->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Hits");
 }
 
 }  // namespace

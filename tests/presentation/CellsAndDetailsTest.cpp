@@ -108,10 +108,11 @@ TEST_F(Cells, DetailsOfOtherKinds) {
 TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
     IndexFileBuilder builder;
     const std::size_t live = builder.Position();
-    builder.Url({.url = ":2013031020130311: ann@http://a/",
-                 .modified = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6190000,
-                 .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6190000,
-                 .fields = {{0x18, kFatTimeNever}, {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)}, {0x54, 7}}})
+    builder
+        .Url({.url = ":2013031020130311: ann@http://a/",
+              .modified = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6190000,
+              .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6190000,
+              .fields = {{0x18, kFatTimeNever}, {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)}, {0x54, 7}}})
         .MarkInUse(live);
     builder.Redirect("http://gone/");
     auto loaded = LoadDoc(builder);

@@ -86,9 +86,9 @@ TEST_F(FilterAndTimeline, StatusAndKindTermsCombineWithThePeriodAndTheText) {
     IndexFileBuilder builder;
     const std::size_t live = builder.Position();
     builder.Url({.url = "Cookie:ann@amazon.example/", .accessed = FileTimeOf(2008, 3, 5)}).MarkInUse(live);  // 0
-    builder.Url({.url = "Cookie:ann@amazon.example/old", .accessed = FileTimeOf(2008, 4, 5)});              // 1
+    builder.Url({.url = "Cookie:ann@amazon.example/old", .accessed = FileTimeOf(2008, 4, 5)});               // 1
     builder.Url({.url = "http://amazon.example/", .accessed = FileTimeOf(2008, 3, 5)});                      // 2
-    builder.Blank();                                                                                          // 3
+    builder.Blank();                                                                                         // 3
     builder.Url({.url = "Cookie:bob@other.example/", .accessed = FileTimeOf(2008, 3, 6)});                   // 4
     auto loaded = LoadDoc(builder);
     const TallowmarkDoc& doc = loaded->doc;
@@ -99,7 +99,7 @@ TEST_F(FilterAndTimeline, StatusAndKindTermsCombineWithThePeriodAndTheText) {
     EXPECT_EQ(Kept(doc, "kind:cache kind:cookie status:live"), (Kept_{0}));
     EXPECT_EQ(Kept(doc, "accessed:2008-03 status:deleted"), (Kept_{2, 4}));
     EXPECT_EQ(Kept(doc, "status:deleted accessed:2008-03 amazon"), (Kept_{2}));
-    EXPECT_TRUE(Kept(doc, "status:gone").empty());          // no term: the text
+    EXPECT_TRUE(Kept(doc, "status:gone").empty());         // no term: the text
     EXPECT_TRUE(Kept(doc, "amazon kind:cookie").empty());  // a term after the text is text
 
     EXPECT_TRUE(RecordFilter("status:deleted amazon").Narrows(RecordFilter("amazon")));

@@ -18,8 +18,8 @@ TEST(RecordRows, TheSortCoversHiddenRowsAndTheTimelineIgnoresThePeriod) {
     testing::IndexFileBuilder builder;
     builder.Url({.url = "http://b.example/", .accessed = FileTimeOf(2008, 3, 5, 10)});  // 0
     builder.Url({.url = "http://a.example/", .accessed = FileTimeOf(2008, 3, 6, 10)});  // 1
-    builder.Blank();                                                                      // 2
-    builder.Redirect("http://c.other/");                                                  // 3
+    builder.Blank();                                                                    // 2
+    builder.Redirect("http://c.other/");                                                // 3
     auto loaded = testing::LoadDoc(builder);
     RecordRows rows(loaded->doc, ViewOptions{false, true});
     EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 3}));
