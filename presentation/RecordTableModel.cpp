@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
+#include <algorithm>
 #include <unordered_map>
 
 #include "presentation/AnsiText.h"
@@ -69,15 +70,34 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 bool RecordTableModel::SetOptions(ViewOptions options) {
-    if (options.SameRows(m_rows.Options()) && options.extraColumns == m_rows.Options().extraColumns) {
-        m_rows.SetOptions(options);
-        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-        return false;
+    const bool otherColumns = options.extraColumns != m_rows.Options().extraColumns;
+    // Other rows, or a filter that may keep others in other columns: the rows start afresh.
+    if (!options.SameRows(m_rows.Options()) || (otherColumns && !m_rows.Filter().IsEmpty())) {
+        beginResetModel();
+        const bool refilled = m_rows.SetOptions(options);
+        endResetModel();
+        return refilled;
     }
-    beginResetModel();
-    const bool refilled = m_rows.SetOptions(options);
-    endResetModel();
-    return refilled;
+    // Column by column, so that the selection and every other column stay as they are.
+    for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
+        ViewOptions step = m_rows.Options();
+        const ExtraColumns bit = ExtraColumnBit(column);
+        if ((step.extraColumns & bit) == (options.extraColumns & bit)) continue;
+        step.extraColumns ^= bit;
+        const std::vector<int>& columns = m_rows.Columns();  // ascending
+        const int section =
+            static_cast<int>(std::lower_bound(columns.begin(), columns.end(), column) - columns.begin());
+        if (step.extraColumns & bit) beginInsertColumns({}, section, section);
+        else
+            beginRemoveColumns({}, section, section);
+        m_rows.SetOptions(step);
+        if (step.extraColumns & bit) endInsertColumns();
+        else
+            endRemoveColumns();
+    }
+    m_rows.SetOptions(options);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    return false;
 }
 
 bool RecordTableModel::SetFilterText(const std::string& text) {

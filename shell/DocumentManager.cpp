@@ -108,8 +108,9 @@ ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDo
     auto* frame = new ChildFrame(view, std::make_unique<ViewCommands>(*view, m_services.defaults),
                                  std::make_unique<DocumentCommands>(*view, *this));
     m_area.addSubWindow(frame);
-    connect(frame, &QObject::destroyed, this,
-            [this] { QTimer::singleShot(0, this, &DocumentManager::DocumentsChanged); });
+    connect(frame, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, &DocumentManager::DocumentsChanged);
+    });
     frame->setWhatsThis(QString::fromLatin1(kListWhatsThis));
     view->setWhatsThis(QString::fromLatin1(kListWhatsThis));
     emit FrameCreated(frame);

@@ -105,7 +105,9 @@ TEST_F(EvidenceListTest, AnExtraColumnChosenFromTheHeaderSortsCopiesFiltersAndIs
     EXPECT_EQ(view->header()->sectionSize(kColumnData), dataWidth);
     view->OnColumnClick(8);
     EXPECT_EQ(Column(*view, 8), (std::vector<QString>{"9", "10", "100"}));
+    view->setCurrentIndex(view->Model().index(1, 0));
     ChooseFromHeaderMenu(*view, "Status");  // before Hits, as the table has them
+    EXPECT_EQ(view->SelectionMark(), 1);    // the selection stays
     EXPECT_EQ(view->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Status");
     EXPECT_EQ(Column(*view, 9), (std::vector<QString>{"9", "10", "100"}));  // still sorted
 
