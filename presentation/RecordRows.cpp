@@ -1,5 +1,6 @@
 #include "presentation/RecordRows.h"
 
+#include "model/RecordEvidence.h"
 #include "presentation/ListText.h"
 
 namespace tallowmark {
@@ -43,7 +44,9 @@ void RecordRows::Refilter() { SetVisible(FilterRows(m_ordered, m_filter, m_bVers
 void RecordRows::SetVisible(RowList rows) {
     m_visible = std::move(rows);
     m_deletedVisible = 0;
-    for (const IndexRecord* record : m_visible) m_deletedVisible += LookOf(*record, true).deleted;
+    // As LookOf tells a deleted row, the status first: most records are not deleted.
+    for (const IndexRecord* record : m_visible)
+        m_deletedVisible += record->Marks().Status() == RecordStatus::Deleted && CarriesEvidence(*record);
 }
 
 RowLook RecordRows::LookAt(int row) const {

@@ -95,8 +95,9 @@ bool RecordTableModel::SetOptions(ViewOptions options) {
         else
             endRemoveColumns();
     }
+    // Other marks change how the cells are drawn only: the view repaints them. (A
+    // dataChanged over every row costs the tree view a pass over all of them.)
     m_rows.SetOptions(options);
-    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     return false;
 }
 

@@ -124,6 +124,7 @@ void TallowmarkView::SetOptions(ViewOptions options) {
         RowsReplaced();
     } else {
         if (otherColumns) FitColumns();
+        viewport()->update();        // the marks as the options draw them
         emit CurrentEntryChanged();  // the menu's ticks
         emit RowsChanged();          // the count says whether it counts deleted rows
     }
@@ -188,9 +189,12 @@ std::vector<int> TallowmarkView::WidestTextWidths() const {
 RowLook TallowmarkView::DocumentMarks() const {
     RowLook marks;
     for (const auto& record : m_pDocument->Records()) {
+        const RecordMarks bits = record->Marks();
+        if (bits.Status() != RecordStatus::Deleted && !bits.Partial()) continue;  // most records, quickly
         const RowLook look = LookOf(*record, true);
         marks.deleted |= look.deleted;
         marks.partial |= look.partial;
+        if (marks.deleted && marks.partial) break;
     }
     return marks;
 }
