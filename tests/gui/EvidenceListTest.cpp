@@ -76,6 +76,7 @@ QStringList ChooseFromHeaderMenu(TallowmarkView& view, const QString& title) {
             items << action->text();
             if (action->text() == title) action->trigger();
         }
+        popup->grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/header-menu.png"));
         popup->close();
     });
     emit view.header()->customContextMenuRequested(QPoint(5, 5));
