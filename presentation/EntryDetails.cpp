@@ -30,6 +30,7 @@ std::string DetailsPart(const IndexRecord& record) {
     if (record.Kind() == BlockKind::Redirect) return "URL: " + AnsiToUtf8(record.UrlText());
     return {};
 }
+
 std::string_view StatusMeaning(RecordStatus status) {
     switch (status) {
         case RecordStatus::Live: return "live (the allocation bitmap marks its blocks in use)";
