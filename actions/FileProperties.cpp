@@ -1,5 +1,8 @@
 #include "actions/FileProperties.h"
 
+#include <sstream>
+
+#include "model/ContainerFacts.h"
 #include "platform/NativePath.h"
 #include "presentation/PathText.h"
 
@@ -14,6 +17,34 @@ FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document) {
     facts.size = FormatMessage(kSizeFormat, std::to_string(header ? header->FileSizeField() : 0u));
     facts.records = document.RecordCount();
     return facts;
+}
+
+std::string ContainerFactsText(const ContainerFacts& facts) {
+    std::ostringstream out;
+    out << "Blocks: " << facts.blocks << ", " << facts.blocksInUse << " in use\n"
+        << "Cache limit: " << facts.cacheLimit << " bytes\n"
+        << "Cache size: " << facts.cacheSize << " bytes\n"
+        << "Exempt size: " << facts.exemptSize << " bytes\n"
+        << "Cache directories: " << facts.directories.size() << "\n";
+    for (const ContainerFacts::Directory& directory : facts.directories)
+        out << "  " << directory.name << ": " << directory.files << " files\n";
+    out << "Hash tables: " << facts.hashTables << ", " << facts.hashEntriesInUse << " entries in use";
+    if (facts.hashChainEnd != HashTables::ChainEnd::Complete) out << "; the chain " << ChainEndName(facts.hashChainEnd);
+    out << "\nRecords by kind:";
+    bool any = false;
+    for (std::size_t k = 0; k < kEntryKindCount; ++k) {
+        const auto kind = static_cast<EntryKind>(k);
+        if (!facts.HasEntries(kind)) continue;
+        any = true;
+        out << "\n  " << EntryKindName(kind) << ":";
+        const char* separator = " ";
+        for (const RecordStatus status : kEntryStatuses) {
+            out << separator << facts.Entries(kind, status) << " " << StatusName(status);
+            separator = ", ";
+        }
+    }
+    out << (any ? "\n" : " none\n") << "Partial records: " << facts.partialEntries << "\n";
+    return out.str();
 }
 
 }  // namespace tallowmark

@@ -1,5 +1,6 @@
 #pragma once
-// The summary of an open index file that the properties page shows.
+// The summary of an open index file that the properties sheet shows: the General page's
+// facts, and the Contents page's, which info writes too.
 
 #include <cstddef>
 #include <string>
@@ -20,5 +21,12 @@ struct FilePropertiesFacts {
 inline constexpr const char* kSizeFormat = "%1 bytes";
 
 FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document);
+
+struct ContainerFacts;
+// The facts of the whole file as lines of "Name: value": the blocks in the area and in
+// use, the cache limit and size, the exempt size, the cache directories with their file
+// counts, the hash tables and entries in use, the entries by kind and status, and the
+// partial ones. Names as the header holds them, in the code page of the file's texts.
+std::string ContainerFactsText(const ContainerFacts& facts);
 
 }  // namespace tallowmark

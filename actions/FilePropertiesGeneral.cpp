@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -40,10 +41,28 @@ void FilePropertiesGeneral::AddRow(const char* label, const std::string& value, 
     static_cast<QFormLayout*>(layout())->addRow(QString::fromLatin1(label), field);
 }
 
-FilePropertiesSheet::FilePropertiesSheet(const FilePropertiesFacts& facts, QWidget* parent) : QDialog(parent) {
+namespace {
+QWidget* ContentsPage(const std::string& contents, QWidget* parent) {
+    auto* text = new QPlainTextEdit(QString::fromStdString(AnsiToUtf8(contents)), parent);
+    text->setObjectName(QStringLiteral("contents"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setFrameShape(QFrame::NoFrame);
+    text->setBackgroundVisible(false);
+    text->viewport()->setAutoFillBackground(false);  // like the General page's fields
+    // Tall enough for the usual file's facts without scrolling.
+    const int lines = std::min(static_cast<int>(text->document()->blockCount()), 24);
+    text->setMinimumHeight(text->fontMetrics().lineSpacing() * (lines + 1));
+    return text;
+}
+}  // namespace
+
+FilePropertiesSheet::FilePropertiesSheet(const FilePropertiesFacts& facts, const std::string& contents, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(QStringLiteral("Tallowmark"));  // a sheet with no caption of its own carries the program's
     auto* tabs = new QTabWidget(this);
     tabs->addTab(new FilePropertiesGeneral(facts, tabs), QStringLiteral("General"));
+    tabs->addTab(ContentsPage(contents, tabs), QStringLiteral("Contents"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

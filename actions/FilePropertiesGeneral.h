@@ -1,5 +1,5 @@
 #pragma once
-// The "General" page of the file properties sheet, and the sheet around it.
+// The "General" and "Contents" pages of the file properties sheet, and the sheet around them.
 
 #include <QDialog>
 #include <QWidget>
@@ -20,12 +20,13 @@ private:
     void AddRow(const char* label, const std::string& value, const char* name);
 };
 
-// A modal sheet with the one page "General", OK and Cancel. Nothing is written back
+// A modal sheet with the pages "General" and "Contents" (the lines of
+// ContainerFactsText, read-only and selectable), OK and Cancel. Nothing is written back
 // whichever closes it.
 class FilePropertiesSheet : public QDialog {
     Q_OBJECT
 public:
-    FilePropertiesSheet(const FilePropertiesFacts& facts, QWidget* parent);
+    FilePropertiesSheet(const FilePropertiesFacts& facts, const std::string& contents, QWidget* parent);
 };
 
 }  // namespace tallowmark

@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #include <ctime>
 
+#include "presentation/RecordCells.h"
 #include "presentation/RecordPane.h"
 #include "presentation/TallowmarkView.h"
 #include "shell/ChildFrame.h"
@@ -36,6 +37,13 @@ double ThreadCpuMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The most memory the process has held so far, in KiB.
+long PeakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 double Milliseconds(std::chrono::steady_clock::time_point start) {
@@ -64,6 +72,7 @@ int main(int argc, char** argv) {
     tallowmark::MainFrame& frame = *app.GetMainFrame();
 
     answers->path = QString::fromStdString(file.string());
+    const long kibBeforeOpening = PeakKiB();
     auto start = std::chrono::steady_clock::now();
     frame.RouteCommand(tallowmark::cmd::FileOpen);
     frame.ActiveChild()->showMaximized();
@@ -71,6 +80,11 @@ int main(int argc, char** argv) {
     std::printf("open to first rows painted: %.0f ms\n", Milliseconds(start));
 
     tallowmark::TallowmarkView* view = frame.ActiveView();
+    // The document and its rows; the file's own bytes are counted apart.
+    const double recordCount = static_cast<double>(view->GetDocument().RecordCount());
+    const double bytesOpened = static_cast<double>(PeakKiB() - kibBeforeOpening) * 1024.0;
+    std::printf("memory of the open document: %.1f MiB, %.1f bytes a record past the file's bytes (%.0f records)\n",
+                bytesOpened / (1 << 20), (bytesOpened - fileMiB * (1 << 20)) / recordCount, recordCount);
     for (int column = 0; column < 8; ++column) {
         for (int click = 0; click < 2; ++click) {
             start = std::chrono::steady_clock::now();
@@ -86,6 +100,31 @@ int main(int argc, char** argv) {
         view->grab();
         std::printf("toggle blank records: %.0f ms (%d rows)\n", Milliseconds(start), view->model()->rowCount());
     }
+    for (int toggle = 0; toggle < 2; ++toggle) {
+        start = std::chrono::steady_clock::now();
+        frame.RouteCommand(tallowmark::cmd::MarkDeletedRecords);
+        view->grab();
+        std::printf("toggle the marks of deleted records: %.0f ms\n", Milliseconds(start));
+    }
+    // The extra columns, all eight turned on (in the table's order: each its own section), and sorts by a text and a
+    // number of them; then put away again.
+    start = std::chrono::steady_clock::now();
+    for (int column = tallowmark::kFirstExtraColumn; column < static_cast<int>(tallowmark::kRecordColumns.size());
+         ++column)
+        view->SetExtraColumn(column, true);
+    view->grab();
+    std::printf("turn on the extra columns: %.0f ms\n", Milliseconds(start));
+    for (int column : {tallowmark::kColumnKind, tallowmark::kColumnHits, tallowmark::kColumnExpires}) {
+        start = std::chrono::steady_clock::now();
+        emit view->header()->sectionClicked(column);
+        view->grab();
+        std::printf("sort by the extra column %s: %.0f ms\n",
+                    tallowmark::kRecordColumns[static_cast<std::size_t>(column)].title, Milliseconds(start));
+    }
+    for (int column = tallowmark::kFirstExtraColumn; column < static_cast<int>(tallowmark::kRecordColumns.size());
+         ++column)
+        view->SetExtraColumn(column, false);
+
     // Each keystroke's refill, as the filter field runs it once typing pauses, until the
     // window is painted again: typing a host name, deleting it again, then a text that
     // matches nothing; without and with the timeline shown.
@@ -124,9 +163,7 @@ int main(int argc, char** argv) {
     }
     std::printf("scroll: %.1f ms a page\n", Milliseconds(start) / 50);
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    const double peakMiB = static_cast<double>(PeakKiB()) / 1024.0;
     std::printf("peak memory: %.0f MiB (%.2fx the file)\n", peakMiB, peakMiB / fileMiB);
     app.ExitInstance();
     return 0;

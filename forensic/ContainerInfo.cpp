@@ -10,43 +10,13 @@
 namespace tallowmark {
 
 namespace {
-constexpr RecordStatus kStatuses[] = {RecordStatus::Live, RecordStatus::Deleted, RecordStatus::Unknown};
-
-bool HasEntries(const ContainerFacts& facts, EntryKind kind) {
-    for (const RecordStatus status : kStatuses)
-        if (facts.Entries(kind, status)) return true;
-    return false;
-}
-
 void WriteText(std::ostream& out, const FilePropertiesFacts& properties, const ContainerFacts& facts) {
     out << "Name: " << properties.name << "\n"
         << "Location: " << properties.location << "\n"
         << "Version: " << properties.version << "\n"
         << "Size: " << properties.size << "\n"
         << "Number of records: " << properties.records << "\n"
-        << "Blocks: " << facts.blocks << ", " << facts.blocksInUse << " in use\n"
-        << "Cache limit: " << facts.cacheLimit << " bytes\n"
-        << "Cache size: " << facts.cacheSize << " bytes\n"
-        << "Exempt size: " << facts.exemptSize << " bytes\n"
-        << "Cache directories: " << facts.directories.size() << "\n";
-    for (const ContainerFacts::Directory& directory : facts.directories)
-        out << "  " << directory.name << ": " << directory.files << " files\n";
-    out << "Hash tables: " << facts.hashTables << ", " << facts.hashEntriesInUse << " entries in use";
-    if (facts.hashChainEnd != HashTables::ChainEnd::Complete) out << "; the chain " << ChainEndName(facts.hashChainEnd);
-    out << "\nRecords by kind:";
-    bool any = false;
-    for (std::size_t k = 0; k < kEntryKindCount; ++k) {
-        const auto kind = static_cast<EntryKind>(k);
-        if (!HasEntries(facts, kind)) continue;
-        any = true;
-        out << "\n  " << EntryKindName(kind) << ":";
-        const char* separator = " ";
-        for (const RecordStatus status : kStatuses) {
-            out << separator << facts.Entries(kind, status) << " " << StatusName(status);
-            separator = ", ";
-        }
-    }
-    out << (any ? "\n" : " none\n") << "Partial records: " << facts.partialEntries << "\n";
+        << ContainerFactsText(facts);
 }
 
 class JsonObject {
@@ -98,9 +68,9 @@ void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePrope
         JsonObject kinds(object.Key("records_by_kind"));
         for (std::size_t k = 0; k < kEntryKindCount; ++k) {
             const auto kind = static_cast<EntryKind>(k);
-            if (!HasEntries(facts, kind)) continue;
+            if (!facts.HasEntries(kind)) continue;
             JsonObject statuses(kinds.Key(EntryKindName(kind)));
-            for (const RecordStatus status : kStatuses)
+            for (const RecordStatus status : kEntryStatuses)
                 statuses.Number(StatusName(status), facts.Entries(kind, status));
             statuses.End();
         }

@@ -17,6 +17,10 @@ namespace tallowmark {
 
 class TallowmarkDoc;
 
+// The statuses in the order info and the Contents page count them.
+inline constexpr std::array<RecordStatus, 3> kEntryStatuses = {RecordStatus::Live, RecordStatus::Deleted,
+                                                               RecordStatus::Unknown};
+
 struct ContainerFacts {
     std::uint32_t blocks = 0;                                     // in the block area
     std::uint32_t blocksInUse = 0;                                // as the header counts them
@@ -35,6 +39,10 @@ struct ContainerFacts {
 
     std::size_t Entries(EntryKind kind, RecordStatus status) const {
         return entries[static_cast<std::size_t>(kind)][static_cast<std::size_t>(status)];
+    }
+    bool HasEntries(EntryKind kind) const {
+        return Entries(kind, RecordStatus::Live) || Entries(kind, RecordStatus::Deleted) ||
+               Entries(kind, RecordStatus::Unknown);
     }
 };
 

@@ -1,5 +1,10 @@
 #include "presentation/EntryDetails.h"
 
+#include <cstdio>
+
+#include "model/HistoryData.h"
+#include "model/PreciseTime.h"
+#include "model/RecordEvidence.h"
 #include "presentation/AnsiText.h"
 
 namespace tallowmark {
@@ -25,6 +30,65 @@ std::string DetailsPart(const IndexRecord& record) {
     if (record.Kind() == BlockKind::Redirect) return "URL: " + AnsiToUtf8(record.UrlText());
     return {};
 }
+
+std::string_view StatusMeaning(RecordStatus status) {
+    switch (status) {
+        case RecordStatus::Live: return "live (the allocation bitmap marks its blocks in use)";
+        case RecordStatus::Deleted: return "deleted (the allocation bitmap marks its blocks free)";
+        case RecordStatus::Unknown: break;
+    }
+    return "unknown (the allocation bitmap does not cover its blocks)";
+}
+
+// A time at its full precision: an instant in UTC, a time of the source machine's wall
+// clock without a zone, since none is known.
+std::string DetailTime(const RecordTime& time, TimeClock clock) {
+    if (time.state == RecordTime::State::Never) return "never";
+    std::string text;
+    if (!AppendPreciseIsoTime(text, time.time, !time.twoSecond,
+                              clock == TimeClock::Utc ? IsoSuffix::Utc : IsoSuffix::None))
+        return "out of range (" + std::to_string(time.time) + ")";
+    return text;
+}
+
+// Every field the entry holds beyond the list's, under a label that says what it means
+// for the entry's kind; the fields it lacks are left out.
+std::string EvidenceDetails(const IndexRecord& record) {
+    const RecordEvidence evidence(record);
+    std::string text;
+    auto addLine = [&text](std::string_view label, std::string_view value) {
+        if (!text.empty()) text += "\r\n";
+        text.append(label).append(": ").append(value);
+    };
+    addLine("Status", StatusMeaning(evidence.Status()));
+    addLine("Hashed",
+            evidence.Hashed() ? "yes (a hash entry in use points at it)" : "no (no hash entry in use points at it)");
+    if (evidence.Partial()) addLine("Partial", "yes (cut short where another record begins)");
+    addLine("Kind", EntryKindName(evidence.Kind()));
+    if (!evidence.User().empty()) addLine("User", AnsiToUtf8(evidence.User()));
+    for (const RecordTimeField field : kRecordTimeFields) {
+        const RecordTime time = evidence.Time(field);
+        if (time.state == RecordTime::State::Absent) continue;
+        const TimeMeaning& meaning = evidence.Meaning(field);
+        addLine(meaning.label, DetailTime(time, meaning.clock));
+    }
+    if (const auto size = evidence.CachedSize()) addLine("Cached file size", SizeText(*size) + " bytes");
+    if (const auto hits = evidence.Hits()) addLine("Hits", std::to_string(*hits));
+    if (const auto flags = evidence.Flags()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08x", static_cast<unsigned>(*flags));
+        addLine("Flags", hex);
+    }
+    if (const auto delta = evidence.ExemptDelta()) addLine("Exempt delta", std::to_string(*delta) + " seconds");
+    if (const ByteView title = evidence.PageTitle(); !title.empty()) addLine("Page title", Utf16ToUtf8(title));
+    if (const ByteView uri = evidence.FileUri(); !uri.empty()) addLine("File URI", Utf16ToUtf8(uri));
+    const UrlRecord* url = AsUrlRecord(record);
+    const std::string_view headers = evidence.HttpHeaders();
+    // The headers above run on into what follows them when the data size ends them first.
+    if (url && !headers.empty() && headers != url->HttpHeadersText())
+        addLine("HTTP headers within the data size", "\r\n" + AnsiToUtf8(headers));
+    return text;
+}
 }  // namespace
 
 std::string EntryDetailsText(const IndexRecord& record, const std::string& documentPath) {
@@ -34,6 +98,12 @@ std::string EntryDetailsText(const IndexRecord& record, const std::string& docum
                        "\r\nRecord Size: " + SizeText(record.Size()) + " bytes";
     const std::string details = DetailsPart(record);
     if (!details.empty()) text += "\r\n\r\nDetails:\r\n" + details;
+    return text;
+}
+
+std::string EntryDetailsWithEvidence(const IndexRecord& record, const std::string& documentPath) {
+    std::string text = EntryDetailsText(record, documentPath);
+    if (CarriesEvidence(record)) text += "\r\n\r\nEvidence:\r\n" + EvidenceDetails(record);
     return text;
 }
 

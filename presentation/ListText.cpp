@@ -26,7 +26,7 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
         separator = "";
         for (int column : columns) {
             out += separator;
-            AppendCell(out, CellText(*record, column, isVersion4));
+            AppendCell(out, ShownCellText(*record, column, isVersion4));
             separator = "\t";
         }
         out += '\n';

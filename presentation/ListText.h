@@ -13,7 +13,7 @@ namespace tallowmark {
 
 // Tab-separated: a line of the titles of `columns` (in the order given), then one line
 // per row with its cells as shown. A tab or line break inside a cell becomes a space,
-// so that every row stays one line. Bytes in the record texts' code page.
+// so that every row stays one line. In UTF-8.
 std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& columns, bool isVersion4);
 
 // The texts that size the "Cache Dir" and "Filename" columns, from one pass over `records`:

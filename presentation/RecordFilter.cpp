@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include <vector>
+
 #include "model/LocalTimeRules.h"
+#include "model/RecordEvidence.h"
 #include "presentation/AnsiText.h"
 #include "presentation/RecordCells.h"
 
@@ -26,18 +29,68 @@ constexpr std::array<std::uint8_t, 256> kFolded = [] {
 
 std::uint8_t Fold(char c) { return kFolded[static_cast<std::uint8_t>(c)]; }
 
-// The period term at the start of the field and the text after it.
-std::pair<std::optional<TimePeriod>, std::string_view> SplitField(std::string_view fieldText) {
-    const std::size_t space = fieldText.find(' ');
-    const std::optional<TimePeriod> period = ParsePeriodTerm(fieldText.substr(0, space));
-    if (!period) return {std::nullopt, fieldText};
-    return {period, space == std::string_view::npos ? std::string_view() : fieldText.substr(space + 1)};
+constexpr std::string_view kStatusPrefix = "status:", kKindPrefix = "kind:";
+
+std::optional<RecordStatus> StatusNamed(std::string_view name) {
+    for (const RecordStatus status : {RecordStatus::Live, RecordStatus::Deleted, RecordStatus::Unknown})
+        if (StatusName(status) == name) return status;
+    return std::nullopt;
+}
+
+// The bit of the status or kind a "status:" or "kind:" term names, or 0 for any other word.
+struct TermBit {
+    bool isKind = false;
+    std::uint32_t bit = 0;
+};
+TermBit TermBitOf(std::string_view word) {
+    if (word.starts_with(kStatusPrefix)) {
+        const auto status = StatusNamed(word.substr(kStatusPrefix.size()));
+        return {false, status ? 1u << static_cast<unsigned>(*status) : 0u};
+    }
+    if (word.starts_with(kKindPrefix)) {
+        const auto kind = EntryKindNamed(word.substr(kKindPrefix.size()));
+        return {true, kind ? 1u << static_cast<unsigned>(*kind) : 0u};
+    }
+    return {};
+}
+
+// The terms at the start of the field, and the text after them.
+struct FieldParts {
+    std::optional<TimePeriod> period;
+    std::vector<std::string_view> otherTerms;  // as typed, in order
+    std::string_view text;
+};
+
+FieldParts SplitField(std::string_view fieldText) {
+    FieldParts parts;
+    std::string_view rest = fieldText;
+    while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        const std::string_view word = rest.substr(0, space);
+        const std::optional<TimePeriod> period = parts.period ? std::nullopt : ParsePeriodTerm(word);
+        if (period) parts.period = period;
+        else if (TermBitOf(word).bit)
+            parts.otherTerms.push_back(word);
+        else
+            break;
+        rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+    }
+    parts.text = rest;
+    return parts;
 }
 }  // namespace
 
 RecordFilter::RecordFilter(std::string_view fieldText) {
-    const auto [period, text] = SplitField(fieldText);
-    m_period = period;
+    const FieldParts parts = SplitField(fieldText);
+    m_period = parts.period;
+    std::uint32_t statuses = 0, kinds = 0;
+    for (const std::string_view term : parts.otherTerms) {
+        const TermBit bit = TermBitOf(term);
+        (bit.isKind ? kinds : statuses) |= bit.bit;
+    }
+    if (statuses) m_statuses = statuses;
+    if (kinds) m_kinds = kinds;
+    const std::string_view text = parts.text;
     const std::optional<std::string> bytes = Utf8ToWindows1252(text);
     if (!bytes) {
         m_bUnmatchable = true;
@@ -84,16 +137,28 @@ bool RecordFilter::Contains(std::string_view text) const {
     return false;
 }
 
-bool RecordFilter::MatchesText(const IndexRecord& record, bool isVersion4) const {
+bool RecordFilter::MatchesText(const IndexRecord& record, bool isVersion4, ExtraColumns extras) const {
     if (m_bUnmatchable) return false;
     if (m_needle.empty()) return true;
     if (Contains(record.UrlText()) || Contains(record.TypeName())) return true;
     const UrlRecord* cached = WithCacheColumns(record, isVersion4);
-    return cached && (Contains(cached->FileNameText()) || Contains(cached->CacheDirText()));
+    if (cached && (Contains(cached->FileNameText()) || Contains(cached->CacheDirText()))) return true;
+    if (!extras) return false;
+    for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column)
+        if ((extras & ExtraColumnBit(column)) && Contains(CellText(record, column, isVersion4))) return true;
+    return false;
 }
 
-bool RecordFilter::Matches(const IndexRecord& record, bool isVersion4) const {
-    if (!MatchesText(record, isVersion4)) return false;
+bool RecordFilter::TermsMatch(const IndexRecord& record) const {
+    if (m_statuses == kAll && m_kinds == kAll) return true;
+    if (!CarriesEvidence(record)) return false;
+    const RecordMarks marks = record.Marks();
+    return (m_statuses >> static_cast<unsigned>(marks.Status()) & 1u) &&
+           (m_kinds >> static_cast<unsigned>(marks.Kind()) & 1u);
+}
+
+bool RecordFilter::Matches(const IndexRecord& record, bool isVersion4, ExtraColumns extras) const {
+    if (!TermsMatch(record) || !MatchesText(record, isVersion4, extras)) return false;
     if (!m_period) return true;
     const std::optional<TimeValue> time = TimelineTime(record, m_period->basis);
     const std::optional<std::int64_t> day = time ? ShownDay(*time) : std::nullopt;
@@ -102,28 +167,30 @@ bool RecordFilter::Matches(const IndexRecord& record, bool isVersion4) const {
 
 bool RecordFilter::Narrows(const RecordFilter& previous) const {
     if (previous.m_bUnmatchable || previous.m_period != m_period) return false;
+    // Every status and kind kept now was kept before.
+    if ((m_statuses & ~previous.m_statuses) || (m_kinds & ~previous.m_kinds)) return false;
     return m_bUnmatchable || m_needle.find(previous.m_needle) != std::string::npos;
 }
 
 std::string WithPeriodTerm(std::string_view fieldText, const std::optional<TimePeriod>& period) {
-    const std::string_view text = SplitField(fieldText).second;
-    if (!period) return std::string(text);
-    std::string field = PeriodTerm(*period);
-    if (!text.empty()) field.append(" ").append(text);
+    const FieldParts parts = SplitField(fieldText);
+    std::string field = period ? PeriodTerm(*period) : std::string();
+    for (const std::string_view term : parts.otherTerms) (field.empty() ? field : field.append(" ")).append(term);
+    if (!parts.text.empty()) (field.empty() ? field : field.append(" ")).append(parts.text);
     return field;
 }
 
 std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clicked) {
-    const bool inForce = SplitField(fieldText).first == clicked;
+    const bool inForce = SplitField(fieldText).period == clicked;
     return WithPeriodTerm(fieldText, inForce ? std::nullopt : std::optional<TimePeriod>(clicked));
 }
 
-RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4) {
+RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras) {
     if (filter.IsEmpty()) return ordered;
     const LocalTimeBatch sameZoneThroughout;
     RowList kept;
     for (const IndexRecord* record : ordered)
-        if (filter.Matches(*record, isVersion4)) kept.push_back(record);
+        if (filter.Matches(*record, isVersion4, extras)) kept.push_back(record);
     return kept;
 }
 

@@ -30,7 +30,9 @@ RecordPane::RecordPane(TallowmarkView* view, QWidget* parent)
     m_pFilterField->setClearButtonEnabled(true);
     m_pFilterField->setWhatsThis(QStringLiteral(
         "Keeps only the records whose URL, cache file name, cache directory or type contains this text, in any "
-        "letter case. Escape clears it."));
+        "letter case. Terms before the text keep entries of a status or kind: status:deleted, status:live, "
+        "status:unknown, kind:cookie, kind:history, kind:cache, ... (status:deleted kind:cookie amazon). Escape "
+        "clears it."));
     m_pChart->setWhatsThis(QStringLiteral(
         "How many URL and LEAK records fall in each day, week or month. Click a bar to show only its records; "
         "click it again to show all."));

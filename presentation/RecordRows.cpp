@@ -1,16 +1,36 @@
 #include "presentation/RecordRows.h"
 
+#include "model/RecordEvidence.h"
 #include "presentation/ListText.h"
 
 namespace tallowmark {
 
 RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options)
-    : m_pDocument(&document), m_bVersion4(document.IsVersion4()) {
-    SetOptions(options);
+    : m_pDocument(&document), m_bVersion4(document.IsVersion4()), m_options(options) {
+    m_columns = ShownColumns(m_bVersion4, options.extraColumns);
+    Refill();
 }
 
-void RecordRows::SetOptions(ViewOptions options) {
+int RecordRows::ColumnAt(int section) const {
+    return section >= 0 && static_cast<std::size_t>(section) < m_columns.size()
+               ? m_columns[static_cast<std::size_t>(section)]
+               : -1;
+}
+
+bool RecordRows::SetOptions(ViewOptions options) {
+    const bool sameRows = options.SameRows(m_options);
+    const bool otherColumns = options.extraColumns != m_options.extraColumns;
     m_options = options;
+    if (otherColumns) m_columns = ShownColumns(m_bVersion4, options.extraColumns);
+    if (sameRows) {
+        if (otherColumns && !m_filter.IsEmpty()) Refilter();
+        return false;
+    }
+    Refill();
+    return true;
+}
+
+void RecordRows::Refill() {
     RowList rows;
     rows.reserve(m_pDocument->RecordCount());
     for (const auto& record : m_pDocument->Records())
@@ -19,7 +39,20 @@ void RecordRows::SetOptions(ViewOptions options) {
     Refilter();
 }
 
-void RecordRows::Refilter() { m_visible = FilterRows(m_ordered, m_filter, m_bVersion4); }
+void RecordRows::Refilter() { SetVisible(FilterRows(m_ordered, m_filter, m_bVersion4, m_options.extraColumns)); }
+
+void RecordRows::SetVisible(RowList rows) {
+    m_visible = std::move(rows);
+    m_deletedVisible = 0;
+    // As LookOf tells a deleted row, the status first: most records are not deleted.
+    for (const IndexRecord* record : m_visible)
+        m_deletedVisible += record->Marks().Status() == RecordStatus::Deleted && CarriesEvidence(*record);
+}
+
+RowLook RecordRows::LookAt(int row) const {
+    const IndexRecord* record = At(row);
+    return record ? LookOf(*record, m_options.markDeletedRecords) : RowLook{};
+}
 
 void RecordRows::SortByColumn(int column) {
     OnColumnClick(m_ordered, column);
@@ -30,10 +63,11 @@ bool RecordRows::SetFilterText(const std::string& text) {
     if (text == m_strFilterText) return false;
     RecordFilter next(text);
     // Typing on narrows the list: only the rows shown now can still match.
-    RowList rows = FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4);
+    RowList rows =
+        FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4, m_options.extraColumns);
     m_strFilterText = text;
     m_filter = std::move(next);
-    m_visible = std::move(rows);
+    SetVisible(std::move(rows));
     return true;
 }
 
@@ -42,12 +76,16 @@ const IndexRecord* RecordRows::At(int row) const {
     return m_visible[static_cast<std::size_t>(row)];
 }
 
-std::string RecordRows::CountText() const { return RecordCountText(m_visible.size(), m_pDocument->RecordCount()); }
+std::string RecordRows::CountText() const {
+    std::string text = RecordCountText(m_visible.size(), m_pDocument->RecordCount());
+    if (m_options.markDeletedRecords && m_deletedVisible) text += ", " + std::to_string(m_deletedVisible) + " deleted";
+    return text;
+}
 
 TimelineDays RecordRows::TimelineData(TimeBasis basis) const {
     if (!m_filter.Period()) return GatherTimelineDays(m_visible, basis);
     const RecordFilter textOnly(WithPeriodTerm(m_strFilterText, std::nullopt));
-    return GatherTimelineDays(FilterRows(m_ordered, textOnly, m_bVersion4), basis);
+    return GatherTimelineDays(FilterRows(m_ordered, textOnly, m_bVersion4, m_options.extraColumns), basis);
 }
 
 }  // namespace tallowmark

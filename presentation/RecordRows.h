@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "model/TallowmarkDoc.h"
 #include "presentation/RecordCells.h"
@@ -22,8 +23,16 @@ public:
     const TallowmarkDoc& Document() const { return *m_pDocument; }
     bool IsVersion4() const { return m_bVersion4; }
     const ViewOptions& Options() const { return m_options; }
-    // Refills the rows in file order: the sort is undone, the filter kept.
-    void SetOptions(ViewOptions options);
+    // Refills the rows in file order when the options let other records through: the sort
+    // is undone, the filter kept. False when the rows stay in their order (a change of the
+    // extra columns filters them again, as the text may match in other columns now).
+    bool SetOptions(ViewOptions options);
+    // The columns shown, in the table's order (kColumnNumber, …); the model's sections.
+    const std::vector<int>& Columns() const { return m_columns; }
+    // The column of the section `section`, or -1.
+    int ColumnAt(int section) const;
+    // How the shown row `row` is drawn.
+    RowLook LookAt(int row) const;
 
     // A click on the column's header, with the toggle every list shares. The whole list is
     // sorted, so that a wider filter later brings rows back in that order too.
@@ -40,21 +49,26 @@ public:
     const RowList& Visible() const { return m_visible; }
     // The record of the shown row `row`, or null.
     const IndexRecord* At(int row) const;
-    // "N records" or "N of M records".
+    // "N records" or "N of M records", then ", D deleted" while the list marks deleted
+    // records and D of the shown rows are.
     std::string CountText() const;
     // The days of the rows the text filter keeps, whatever period it names.
     TimelineDays TimelineData(TimeBasis basis) const;
 
 private:
+    void Refill();
     void Refilter();
+    void SetVisible(RowList rows);
 
     const TallowmarkDoc* m_pDocument;
     bool m_bVersion4;
     ViewOptions m_options;
+    std::vector<int> m_columns;
     RowList m_ordered;  // every record the options let through, in the list's order
     std::string m_strFilterText;
     RecordFilter m_filter;
     RowList m_visible;
+    std::size_t m_deletedVisible = 0;
 };
 
 }  // namespace tallowmark

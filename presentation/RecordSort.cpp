@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/HistoryData.h"
+#include "model/RecordEvidence.h"
 #include "presentation/RecordCells.h"
 
 namespace tallowmark {
@@ -15,7 +17,32 @@ bool InTimeGroup(const IndexRecord& record) { return AsUrlRecord(record) != null
 
 bool IsColumn(int column) { return column >= 0 && column < static_cast<int>(kRecordColumns.size()); }
 
+// The extra columns' numbers and times; -1 where the cell is empty, so that empty cells
+// come first, and a time that is "never" after every other.
+std::int64_t TimeKey(const RecordTime& time) {
+    switch (time.state) {
+        case RecordTime::State::Set: return static_cast<std::int64_t>(time.time & 0x7FFFFFFFFFFFFFFFu);
+        case RecordTime::State::Never: return INT64_MAX;
+        case RecordTime::State::Absent: break;
+    }
+    return -1;
+}
+
+std::int64_t ExtraNumberKey(const IndexRecord& record, int column) {
+    if (!CarriesEvidence(record)) return -1;
+    const RecordEvidence evidence(record);
+    switch (column) {
+        case kColumnHits: return evidence.Hits() ? std::int64_t{*evidence.Hits()} : -1;
+        case kColumnCachedSize:
+            return evidence.CachedSize() ? static_cast<std::int64_t>(*evidence.CachedSize() & 0x7FFFFFFFFFFFFFFFu) : -1;
+        case kColumnExpires: return TimeKey(evidence.Time(RecordTimeField::Expires));
+        case kColumnLastChecked: return TimeKey(evidence.Time(RecordTimeField::LastChecked));
+        default: return -1;
+    }
+}
+
 std::int64_t NumberKey(const IndexRecord& record, int column) {
+    if (column >= kFirstExtraColumn) return ExtraNumberKey(record, column);
     if (column == kColumnNumber) return record.RecordNumber();
     if (column == kColumnSize) return static_cast<std::int64_t>(record.Size());
     const UrlRecord* url = AsUrlRecord(record);
@@ -23,7 +50,21 @@ std::int64_t NumberKey(const IndexRecord& record, int column) {
     return column == kColumnModified ? url->ModifiedTime() : url->AccessedTime();
 }
 
-std::string_view TextKey(const IndexRecord& record, int column) {
+// `scratch` holds a text no record holds as it is sorted: a page title in UTF-8.
+std::string_view ExtraTextKey(const IndexRecord& record, int column, std::string& scratch) {
+    if (!CarriesEvidence(record)) return {};
+    const RecordEvidence evidence(record);
+    switch (column) {
+        case kColumnStatus: return StatusName(evidence.Status());
+        case kColumnKind: return EntryKindName(evidence.Kind());
+        case kColumnUser: return evidence.User();
+        case kColumnPageTitle: return scratch = Utf16ToUtf8(evidence.PageTitle());
+        default: return {};
+    }
+}
+
+std::string_view TextKey(const IndexRecord& record, int column, std::string& scratch) {
+    if (column >= kFirstExtraColumn) return ExtraTextKey(record, column, scratch);
     if (column == kColumnType) return record.TypeName();
     if (column == kColumnData) return record.UrlText();
     const UrlRecord* url = AsUrlRecord(record);
@@ -32,7 +73,8 @@ std::string_view TextKey(const IndexRecord& record, int column) {
 }
 
 bool IsTextColumn(int column) {
-    return column == kColumnType || column == kColumnData || column == kColumnCacheDir || column == kColumnFileName;
+    return column == kColumnType || column == kColumnData || column == kColumnCacheDir || column == kColumnFileName ||
+           column == kColumnStatus || column == kColumnKind || column == kColumnUser || column == kColumnPageTitle;
 }
 // The time and cache columns, which only URL and LEAK records fill.
 bool IsGroupedColumn(int column) { return column >= kColumnModified && column <= kColumnFileName; }
@@ -80,8 +122,11 @@ int CompareRecords(const IndexRecord* first, const IndexRecord* second, int colu
     if (!IsColumn(column)) return 0;
     const bool grouped = IsGroupedColumn(column);
     const bool firstIn = InTimeGroup(*first), secondIn = InTimeGroup(*second);
-    if (IsTextColumn(column))
-        return CompareKeys(firstIn, secondIn, TextKey(*first, column), TextKey(*second, column), grouped);
+    if (IsTextColumn(column)) {
+        std::string firstScratch, secondScratch;
+        return CompareKeys(firstIn, secondIn, TextKey(*first, column, firstScratch),
+                           TextKey(*second, column, secondScratch), grouped);
+    }
     return CompareKeys(firstIn, secondIn, NumberKey(*first, column), NumberKey(*second, column), grouped);
 }
 
@@ -103,11 +148,13 @@ void SortRows(RowList& rows, int column, bool reversed) {
     }
     const bool text = IsTextColumn(column), grouped = IsGroupedColumn(column);
     std::vector<KeyedRow> keyed(rows.size());
+    // The texts the keys view that no record holds as they are sorted; none in the classic columns.
+    std::vector<std::string> scratch(column == kColumnPageTitle ? rows.size() : 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         KeyedRow& entry = keyed[i];
         entry.row = rows[i];
         entry.inGroup = InTimeGroup(*rows[i]);
-        if (text) entry.text = TextKey16(TextKey(*rows[i], column));
+        if (text) entry.text = TextKey16(TextKey(*rows[i], column, scratch[column == kColumnPageTitle ? i : 0]));
         else
             entry.number = NumberKey(*rows[i], column);
     }

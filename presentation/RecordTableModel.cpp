@@ -1,5 +1,9 @@
 #include "presentation/RecordTableModel.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+#include <algorithm>
 #include <unordered_map>
 
 #include "presentation/AnsiText.h"
@@ -15,24 +19,49 @@ int RecordTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount(m_rows.IsVersion4());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.Columns().size());
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const IndexRecord* record = RecordAt(index.row());
     if (!record) return {};
-    if (role == Qt::DisplayRole)
-        return QString::fromStdString(AnsiToUtf8(CellText(*record, index.column(), m_rows.IsVersion4())));
-    if (role == Qt::TextAlignmentRole) {
-        const bool right = kRecordColumns[static_cast<std::size_t>(index.column())].alignment == CellAlignment::Right;
-        return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+    const int column = m_rows.ColumnAt(index.column());
+    if (column < 0) return {};
+    switch (role) {
+        case Qt::DisplayRole: {
+            QString text = QString::fromStdString(ShownCellText(*record, column, m_rows.IsVersion4()));
+            if (column == kColumnNumber) text.prepend(QString::fromStdString(m_rows.LookAt(index.row()).NumberMark()));
+            return text;
+        }
+        case Qt::TextAlignmentRole: {
+            const bool right = kRecordColumns[static_cast<std::size_t>(column)].alignment == CellAlignment::Right;
+            return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+        }
+        case Qt::FontRole:
+            if (m_rows.LookAt(index.row()).deleted) {
+                QFont font;
+                font.setItalic(true);
+                return font;
+            }
+            return {};
+        case Qt::ForegroundRole:
+            // The desktop's own muted text, legible in light and dark themes alike.
+            if (m_rows.LookAt(index.row()).deleted) return QGuiApplication::palette().brush(QPalette::PlaceholderText);
+            return {};
+        case Qt::ToolTipRole:
+            if (column == kColumnNumber) {
+                const std::string tip = m_rows.LookAt(index.row()).Tooltip();
+                if (!tip.empty()) return QString::fromStdString(tip);
+            }
+            return {};
+        default: return {};
     }
-    return {};
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-    const ColumnInfo& column = kRecordColumns[static_cast<std::size_t>(section)];
+    const int id = m_rows.ColumnAt(section);
+    if (orientation != Qt::Horizontal || id < 0) return {};
+    const ColumnInfo& column = kRecordColumns[static_cast<std::size_t>(id)];
     if (role == Qt::DisplayRole) return QString::fromLatin1(column.title);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignVCenter |
@@ -40,10 +69,36 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-void RecordTableModel::SetOptions(ViewOptions options) {
-    beginResetModel();
+bool RecordTableModel::SetOptions(ViewOptions options) {
+    const bool otherColumns = options.extraColumns != m_rows.Options().extraColumns;
+    // Other rows, or a filter that may keep others in other columns: the rows start afresh.
+    if (!options.SameRows(m_rows.Options()) || (otherColumns && !m_rows.Filter().IsEmpty())) {
+        beginResetModel();
+        const bool refilled = m_rows.SetOptions(options);
+        endResetModel();
+        return refilled;
+    }
+    // Column by column, so that the selection and every other column stay as they are.
+    for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
+        ViewOptions step = m_rows.Options();
+        const ExtraColumns bit = ExtraColumnBit(column);
+        if ((step.extraColumns & bit) == (options.extraColumns & bit)) continue;
+        step.extraColumns ^= bit;
+        const std::vector<int>& columns = m_rows.Columns();  // ascending
+        const int section =
+            static_cast<int>(std::lower_bound(columns.begin(), columns.end(), column) - columns.begin());
+        if (step.extraColumns & bit) beginInsertColumns({}, section, section);
+        else
+            beginRemoveColumns({}, section, section);
+        m_rows.SetOptions(step);
+        if (step.extraColumns & bit) endInsertColumns();
+        else
+            endRemoveColumns();
+    }
+    // Other marks change how the cells are drawn only: the view repaints them. (A
+    // dataChanged over every row costs the tree view a pass over all of them.)
     m_rows.SetOptions(options);
-    endResetModel();
+    return false;
 }
 
 bool RecordTableModel::SetFilterText(const std::string& text) {

@@ -23,8 +23,12 @@ public:
     const RowList& Rows() const { return m_rows.Visible(); }
     const IndexRecord* RecordAt(int row) const { return m_rows.At(row); }
 
-    // Each of these changes the rows shown; see RecordRows.
-    void SetOptions(ViewOptions options);
+    // The column (kColumnNumber, …) of the section `section`, or -1.
+    int ColumnAt(int section) const { return m_rows.ColumnAt(section); }
+
+    // Each of these changes the rows shown; see RecordRows. SetOptions is false when the
+    // rows stayed in their order: only the drawing or the columns changed.
+    bool SetOptions(ViewOptions options);
     bool SetFilterText(const std::string& text);
     // Selection and current row follow their records.
     void SortByColumn(int column);

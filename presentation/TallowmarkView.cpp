@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <unordered_set>
@@ -48,24 +49,32 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOpti
     header()->setStretchLastSection(false);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
-    connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
-        if (!m_bSizingColumns) m_userSizedColumns.insert(column);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (!m_bSizingColumns) m_userSizedColumns.insert(m_pModel->ColumnAt(section));
     });
+    // The extra columns are chosen from the header's menu, as in the desktop's file lists.
+    header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowColumnMenu(header()->mapToGlobal(at)); });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { ShowEntryDetails(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TallowmarkView::CurrentEntryChanged);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TallowmarkView::CurrentEntryChanged);
 }
 
-void TallowmarkView::OnInitialUpdate() {
+int TallowmarkView::StartingWidth(int column) const {
     // The classic widths, widened where this desktop's font would cut a title or a date.
     const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14;
-    for (int column = 0; column < m_pModel->columnCount(); ++column) {
-        const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
-        int width =
-            std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
-        if (column == kColumnModified || column == kColumnAccessed) width = std::max(width, dateWidth);
-        SizeColumn(column, width);
-    }
+    const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
+    const int width =
+        std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
+    const bool date = column == kColumnModified || column == kColumnAccessed || column == kColumnExpires ||
+                      column == kColumnLastChecked;
+    return date ? std::max(width, dateWidth) : width;
+}
+
+void TallowmarkView::OnInitialUpdate() {
+    for (int section = 0; section < m_pModel->columnCount(); ++section)
+        SizeColumn(section, StartingWidth(m_pModel->ColumnAt(section)));
     if (m_pDocument->RecordCount() == 0)
         m_prompts.Message(window(), MessageIcon::Warning,
                           ForDisplay(FormatMessage(kNoRecordsMessage, m_pDocument->PathName())));
@@ -77,9 +86,66 @@ const ViewOptions& TallowmarkView::Options() const { return Rows().Options(); }
 const RecordRows& TallowmarkView::Rows() const { return m_pModel->RowSet(); }
 
 void TallowmarkView::SetOptions(ViewOptions options) {
-    m_pModel->SetOptions(options);
-    header()->setSortIndicatorShown(false);  // the rows are in file order again
-    RowsReplaced();
+    const bool otherColumns = options.extraColumns != Options().extraColumns;
+    // The model is reset when the columns change: each column keeps its width and place.
+    struct Place {
+        int column, width, visual;
+    };
+    std::vector<Place> places;
+    const int sortedColumn =
+        header()->isSortIndicatorShown() ? m_pModel->ColumnAt(header()->sortIndicatorSection()) : -1;
+    for (int section = 0; otherColumns && section < m_pModel->columnCount(); ++section)
+        places.push_back({m_pModel->ColumnAt(section), header()->sectionSize(section), header()->visualIndex(section)});
+
+    const bool refilled = m_pModel->SetOptions(options);
+    if (otherColumns) {
+        std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.visual < b.visual; });
+        const std::vector<int>& columns = Rows().Columns();
+        int visual = 0;
+        for (const Place& place : places) {
+            const auto at = std::find(columns.begin(), columns.end(), place.column);
+            if (at == columns.end()) continue;
+            const int section = static_cast<int>(at - columns.begin());
+            header()->moveSection(header()->visualIndex(section), visual++);
+            SizeColumn(section, place.width);
+        }
+        for (std::size_t section = 0; section < columns.size(); ++section)
+            if (std::none_of(places.begin(), places.end(),
+                             [&](const Place& p) { return p.column == columns[section]; }))
+                SizeColumn(static_cast<int>(section), StartingWidth(columns[section]));
+        const auto sorted = std::find(columns.begin(), columns.end(), sortedColumn);
+        if (!refilled && sorted != columns.end())
+            header()->setSortIndicator(static_cast<int>(sorted - columns.begin()), header()->sortIndicatorOrder());
+        else
+            header()->setSortIndicatorShown(false);
+    }
+    if (refilled) {
+        header()->setSortIndicatorShown(false);  // the rows are in file order again
+        RowsReplaced();
+    } else {
+        if (otherColumns) FitColumns();
+        viewport()->update();        // the marks as the options draw them
+        emit CurrentEntryChanged();  // the menu's ticks
+        emit RowsChanged();          // the count says whether it counts deleted rows
+    }
+}
+
+void TallowmarkView::SetExtraColumn(int column, bool shown) {
+    ViewOptions options = Options();
+    options.extraColumns = shown ? options.extraColumns | ExtraColumnBit(column)
+                                 : options.extraColumns & static_cast<ExtraColumns>(~ExtraColumnBit(column));
+    SetOptions(options);
+}
+
+void TallowmarkView::ShowColumnMenu(const QPoint& position) {
+    QMenu menu(this);
+    for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
+        QAction* action = menu.addAction(QString::fromLatin1(kRecordColumns[static_cast<std::size_t>(column)].title));
+        action->setCheckable(true);
+        action->setChecked(Options().extraColumns & ExtraColumnBit(column));
+        connect(action, &QAction::toggled, this, [this, column](bool shown) { SetExtraColumn(column, shown); });
+    }
+    menu.exec(position);
 }
 
 void TallowmarkView::RowsReplaced() {
@@ -99,9 +165,11 @@ std::vector<int> TallowmarkView::WidestTextWidths() const {
     // font, are wider than the classic widths.
     constexpr int kMargin = 16;
     constexpr std::size_t kCandidates = 32;
-    std::vector<int> widths(kRecordColumns.size(), 0);
+    std::vector<int> widths(kRecordColumns.size(), 0);  // by column
     for (int column : {kColumnNumber, kColumnSize}) {
-        const QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        // Room for the marks the document's records can carry before their numbers.
+        if (column == kColumnNumber) widest.prepend(QString::fromStdString(DocumentMarks().NumberMark()));
         widths[column] = fontMetrics().horizontalAdvance(widest) + kMargin;
     }
     const CacheNameTexts names = CacheNameCandidates(m_pDocument->Records(), m_pDocument->IsVersion4(), kCandidates);
@@ -118,20 +186,35 @@ std::vector<int> TallowmarkView::WidestTextWidths() const {
     return widths;
 }
 
+RowLook TallowmarkView::DocumentMarks() const {
+    RowLook marks;
+    for (const auto& record : m_pDocument->Records()) {
+        const RecordMarks bits = record->Marks();
+        if (bits.Status() != RecordStatus::Deleted && !bits.Partial()) continue;  // most records, quickly
+        const RowLook look = LookOf(*record, true);
+        marks.deleted |= look.deleted;
+        marks.partial |= look.partial;
+        if (marks.deleted && marks.partial) break;
+    }
+    return marks;
+}
+
 void TallowmarkView::FitColumns() {
     // The document never changes, so its texts are measured once.
     if (m_widestTextWidths.empty()) m_widestTextWidths = WidestTextWidths();
-    for (int column = 0; column < m_pModel->columnCount(); ++column) {
+    for (int section = 0; section < m_pModel->columnCount(); ++section) {
+        const int column = m_pModel->ColumnAt(section);
         const int needed = m_widestTextWidths[static_cast<std::size_t>(column)];
-        if (!m_userSizedColumns.count(column) && header()->sectionSize(column) < needed) SizeColumn(column, needed);
+        if (!m_userSizedColumns.count(column) && header()->sectionSize(section) < needed) SizeColumn(section, needed);
     }
 }
 
-void TallowmarkView::OnColumnClick(int column) {
+void TallowmarkView::OnColumnClick(int section) {
+    const int column = m_pModel->ColumnAt(section);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_pModel->SortByColumn(column);
     QApplication::restoreOverrideCursor();
-    header()->setSortIndicator(column,
+    header()->setSortIndicator(section,
                                RecordRows::SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
     header()->setSortIndicatorShown(true);
 }
@@ -198,12 +281,12 @@ void TallowmarkView::CopySelection() {
     // Columns in the order the header shows them.
     std::vector<int> columns;
     for (int visual = 0; visual < header()->count(); ++visual) {
-        const int column = header()->logicalIndex(visual);
-        if (!header()->isSectionHidden(column)) columns.push_back(column);
+        const int section = header()->logicalIndex(visual);
+        if (!header()->isSectionHidden(section)) columns.push_back(Rows().ColumnAt(section));
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
     const std::string text = RowsAsTabSeparated(records, columns, Rows().IsVersion4());
-    QGuiApplication::clipboard()->setText(QString::fromStdString(AnsiToUtf8(text)));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
     QApplication::restoreOverrideCursor();
 }
 
@@ -228,7 +311,7 @@ const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->Reco
 void TallowmarkView::ShowEntryDetails() {
     const IndexRecord* record = CurrentRecord();
     if (!record) return;
-    const std::string text = EntryDetailsText(*record, m_pDocument->PathName());
+    const std::string text = EntryDetailsWithEvidence(*record, m_pDocument->PathName());
     m_prompts.Details(window(), ForDisplay(text));
 }
 

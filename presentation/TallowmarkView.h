@@ -11,7 +11,6 @@
 #include "model/TallowmarkDoc.h"
 #include "presentation/RecordRows.h"
 
-
 namespace tallowmark {
 
 class MessagePrompts;
@@ -30,12 +29,17 @@ public:
 
     // Sets the columns, reports an empty document, fills the rows.
     void OnInitialUpdate();
-    // The two viewing options; a change refills the list in file order.
+    // The viewing options; a change of the records shown refills the list in file order,
+    // one of the marks alone redraws it.
     const ViewOptions& Options() const;
     bool ViewBlankRecords() const { return Options().viewBlankRecords; }
     bool ViewBadfoodRecords() const { return Options().viewBadfoodRecords; }
+    bool MarkDeletedRecords() const { return Options().markDeletedRecords; }
     void SetOptions(ViewOptions options);
-    void OnColumnClick(int column);
+    // Shows or hides one of the extra columns (kColumnStatus, …).
+    void SetExtraColumn(int column, bool shown);
+    // A click on the header's section `section`.
+    void OnColumnClick(int section);
     // Widens "No.", "Size", "Cache Dir" and "Filename" to the widest value the document
     // holds ("Filename" to a third of the screen at most); never a column the user sized.
     void FitColumns();
@@ -78,9 +82,12 @@ protected:
 
 private:
     void RowsReplaced();
-    void SizeColumn(int column, int width);
+    void SizeColumn(int section, int width);
+    int StartingWidth(int column) const;
+    void ShowColumnMenu(const QPoint& position);
     // The width each column needs for the widest text the document holds (0: none).
     std::vector<int> WidestTextWidths() const;
+    RowLook DocumentMarks() const;          // every mark a record of the document can carry
     std::vector<int> SelectedRows() const;  // ascending
     RowList RecordsAt(const std::vector<int>& rows) const;
 
@@ -88,9 +95,9 @@ private:
     MessagePrompts& m_prompts;
     RecordTableModel* m_pModel;
     bool m_bShowTimeline = false;
-    bool m_bSizingColumns = false;     // the widths change by our hand, not the user's
-    std::set<int> m_userSizedColumns;  // dragged by the user, so never sized again
-    std::vector<int> m_widestTextWidths;
+    bool m_bSizingColumns = false;        // the widths change by our hand, not the user's
+    std::set<int> m_userSizedColumns;     // columns dragged by the user, so never sized again
+    std::vector<int> m_widestTextWidths;  // by column
 };
 
 }  // namespace tallowmark

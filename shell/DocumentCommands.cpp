@@ -7,6 +7,7 @@
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"
 #include "actions/FilePropertiesGeneral.h"
+#include "model/ContainerFacts.h"
 #include "platform/NativePath.h"
 #include "presentation/CsvExport.h"
 #include "presentation/TallowmarkView.h"
@@ -47,8 +48,8 @@ std::optional<CommandState> DocumentCommands::OnUpdateCommand(int id) {
         case cmd::FileProperties: return CommandState{};
         case cmd::DeleteOnRestart: {
             // Asked of the system afresh each time: another program may have changed it.
-            const bool scheduled = IsDeleteOnRestartScheduled(m_view.GetDocument().PathName(),
-                                                              m_documents.Services().bootDeletionRoot);
+            const bool scheduled =
+                IsDeleteOnRestartScheduled(m_view.GetDocument().PathName(), m_documents.Services().bootDeletionRoot);
             return CommandState{!scheduled, scheduled};
         }
         case cmd::CachedFileDefault:
@@ -108,7 +109,8 @@ void DocumentCommands::OnDeleteOnRestart() {
 }
 
 void DocumentCommands::OnFileProperties() {
-    FilePropertiesSheet sheet(PropertiesOf(m_view.GetDocument()), m_view.window());
+    const TallowmarkDoc& document = m_view.GetDocument();
+    FilePropertiesSheet sheet(PropertiesOf(document), ContainerFactsText(ContainerFactsOf(document)), m_view.window());
     m_documents.Services().prompts.RunModal(sheet);
 }
 

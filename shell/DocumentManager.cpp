@@ -101,8 +101,9 @@ TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path) {
 }
 
 ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document) {
-    const ViewOptions options{m_services.defaults.GetDefaultViewBlankRecords(),
-                              m_services.defaults.GetDefaultViewBadfoodRecords()};
+    const ViewOptions options{
+        m_services.defaults.GetDefaultViewBlankRecords(), m_services.defaults.GetDefaultViewBadfoodRecords(),
+        m_services.defaults.GetDefaultMarkDeletedRecords(), m_services.defaults.GetDefaultExtraColumns()};
     auto* view = new TallowmarkView(document, options, m_services.prompts);
     auto* frame = new ChildFrame(view, std::make_unique<ViewCommands>(*view, m_services.defaults),
                                  std::make_unique<DocumentCommands>(*view, *this));

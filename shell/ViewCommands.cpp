@@ -17,9 +17,15 @@ bool ViewCommands::OnCommand(int id) {
             options.viewBadfoodRecords = !options.viewBadfoodRecords;
             m_view.SetOptions(options);
             return true;
+        case cmd::MarkDeletedRecords:
+            options.markDeletedRecords = !options.markDeletedRecords;
+            m_view.SetOptions(options);
+            return true;
         case cmd::SaveSettingsAsDefaults:
             m_defaults.SetDefaultViewBadfoodRecords(options.viewBadfoodRecords);
             m_defaults.SetDefaultViewBlankRecords(options.viewBlankRecords);
+            m_defaults.SetDefaultMarkDeletedRecords(options.markDeletedRecords);
+            m_defaults.SetDefaultExtraColumns(options.extraColumns);
             return true;
         case cmd::EntryDetails: m_view.ShowEntryDetails(); return true;
         case cmd::EditCopy: m_view.CopySelection(); return true;
@@ -33,6 +39,7 @@ std::optional<CommandState> ViewCommands::OnUpdateCommand(int id) {
     switch (id) {
         case cmd::ViewBlankRecords: return CommandState{true, m_view.ViewBlankRecords()};
         case cmd::ViewBadfoodRecords: return CommandState{true, m_view.ViewBadfoodRecords()};
+        case cmd::MarkDeletedRecords: return CommandState{true, m_view.MarkDeletedRecords()};
         case cmd::SaveSettingsAsDefaults:
         case cmd::FilterRecords: return CommandState{};
         case cmd::EntryDetails: return CommandState{m_view.SelectionMark() != -1, std::nullopt};

@@ -16,6 +16,11 @@ void ViewingDefaults::Load() {
     QSettings settings;
     m_bDefaultViewBadfoodRecords = ReadFlag(settings, "Settings/ViewBadfoodRecords");
     m_bDefaultViewBlankRecords = ReadFlag(settings, "Settings/ViewBlankRecords");
+    m_bDefaultMarkDeletedRecords = ReadFlag(settings, "Settings/MarkDeletedRecords");
+    std::vector<std::string> titles;
+    for (const QString& title : settings.value(QStringLiteral("Settings/ExtraColumns")).toStringList())
+        titles.push_back(title.toStdString());
+    m_defaultExtraColumns = ExtraColumnsTitled(titles);
 }
 
 void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {
@@ -26,6 +31,18 @@ void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {
 void ViewingDefaults::SetDefaultViewBlankRecords(bool value) {
     m_bDefaultViewBlankRecords = value;
     QSettings().setValue(QStringLiteral("Settings/ViewBlankRecords"), value ? 1 : 0);
+}
+
+void ViewingDefaults::SetDefaultMarkDeletedRecords(bool value) {
+    m_bDefaultMarkDeletedRecords = value;
+    QSettings().setValue(QStringLiteral("Settings/MarkDeletedRecords"), value ? 1 : 0);
+}
+
+void ViewingDefaults::SetDefaultExtraColumns(ExtraColumns columns) {
+    m_defaultExtraColumns = columns;
+    QStringList titles;
+    for (const std::string& title : ExtraColumnTitles(columns)) titles << QString::fromStdString(title);
+    QSettings().setValue(QStringLiteral("Settings/ExtraColumns"), titles);
 }
 
 }  // namespace tallowmark

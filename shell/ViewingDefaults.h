@@ -1,22 +1,31 @@
 #pragma once
-// The two display options new views start with, kept under "Settings".
+// The display options new views start with, kept under "Settings".
+
+#include "presentation/RecordCells.h"
 
 namespace tallowmark {
 
 class ViewingDefaults {
 public:
-    // Reads "Settings/ViewBadfoodRecords", then "Settings/ViewBlankRecords"; a missing or
-    // unusable value counts as 1.
+    // Reads "Settings/ViewBadfoodRecords", "Settings/ViewBlankRecords" and
+    // "Settings/MarkDeletedRecords", where a missing or unusable value counts as 1, and
+    // "Settings/ExtraColumns", the titles of the extra columns shown (none when missing).
     void Load();
     bool GetDefaultViewBadfoodRecords() const { return m_bDefaultViewBadfoodRecords; }
     bool GetDefaultViewBlankRecords() const { return m_bDefaultViewBlankRecords; }
+    bool GetDefaultMarkDeletedRecords() const { return m_bDefaultMarkDeletedRecords; }
+    ExtraColumns GetDefaultExtraColumns() const { return m_defaultExtraColumns; }
     // Each setter also writes the value, as 1 or 0.
     void SetDefaultViewBadfoodRecords(bool value);
     void SetDefaultViewBlankRecords(bool value);
+    void SetDefaultMarkDeletedRecords(bool value);
+    void SetDefaultExtraColumns(ExtraColumns columns);  // writes the titles
 
 private:
     bool m_bDefaultViewBadfoodRecords = true;
     bool m_bDefaultViewBlankRecords = true;
+    bool m_bDefaultMarkDeletedRecords = true;
+    ExtraColumns m_defaultExtraColumns = 0;
 };
 
 }  // namespace tallowmark

@@ -4,11 +4,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
+#include "actions/FilePropertiesGeneral.h"
+#include "model/ContainerFacts.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordPane.h"
 #include "presentation/RecordTableModel.h"
@@ -65,7 +69,7 @@ int main(int argc, char** argv) {
         const int length = static_cast<int>(view->Model().RecordAt(row)->UrlText().size());
         if (length > most) most = length, longest = row;
     }
-    const std::string text = EntryDetailsText(*view->Model().RecordAt(longest), view->GetDocument().PathName());
+    const std::string text = EntryDetailsWithEvidence(*view->Model().RecordAt(longest), view->GetDocument().PathName());
     std::unique_ptr<QDialog> box = MakeDetailsBox(&frame, QString::fromStdString(text).replace("\r\n", "\n"));
     box->show();
     QCoreApplication::processEvents();
@@ -88,6 +92,40 @@ int main(int argc, char** argv) {
         frame.RouteCommand(cmd::ViewTimeline);
         QCoreApplication::processEvents();
         saved = Save(frame, outputDir, "filtered-with-timeline.png") && saved;
+
+        // Its deleted entries drawn apart, then the columns of what each entry is.
+        frame.RouteCommand(cmd::ViewTimeline);
+        pane->FilterField()->clear();
+        pane->ApplyFilterNow();
+        TallowmarkView* historyView = frame.ActiveView();
+        frame.RouteCommand(cmd::ViewBlankRecords);
+        QCoreApplication::processEvents();
+        saved = Save(frame, outputDir, "deleted-records.png") && saved;
+        for (int column : {kColumnStatus, kColumnKind, kColumnUser, kColumnPageTitle, kColumnHits})
+            historyView->SetExtraColumn(column, true);
+        for (int section : {kColumnModified, kColumnCacheDir, kColumnFileName})
+            historyView->header()->hideSection(section);
+        QCoreApplication::processEvents();
+        saved = Save(frame, outputDir, "extra-columns.png") && saved;
+
+        // A visit's details with its evidence, and the file's contents.
+        int titled = 0;
+        for (int row = 0; row < historyView->model()->rowCount(); ++row)
+            if (!ShownCellText(*historyView->Model().RecordAt(row), kColumnPageTitle, false).empty()) titled = row;
+        std::unique_ptr<QDialog> visit = MakeDetailsBox(
+            &frame, QString::fromStdString(EntryDetailsWithEvidence(*historyView->Model().RecordAt(titled),
+                                                                    historyView->GetDocument().PathName()))
+                        .replace("\r\n", "\n"));
+        visit->show();
+        QCoreApplication::processEvents();
+        saved = Save(*visit, outputDir, "entry-details-evidence.png") && saved;
+        visit.reset();
+        const TallowmarkDoc& document = historyView->GetDocument();
+        FilePropertiesSheet sheet(PropertiesOf(document), ContainerFactsText(ContainerFactsOf(document)), &frame);
+        sheet.findChild<QTabWidget*>()->setCurrentIndex(1);
+        sheet.show();
+        QCoreApplication::processEvents();
+        saved = Save(sheet, outputDir, "file-properties-contents.png") && saved;
     }
 
     frame.RouteCommand(cmd::HelpTopics);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -175,7 +176,7 @@ std::map<QString, QString> ShownProperties(ScriptedPrompts& prompts, const std::
     std::map<QString, QString> values;
     prompts.onModal = [&](QDialog& sheet) {
         auto* tabs = sheet.findChild<QTabWidget*>();
-        values["tab"] = tabs && tabs->count() == 1 ? tabs->tabText(0) : QString();
+        values["tab"] = tabs && tabs->count() == 2 ? tabs->tabText(0) : QString();
         for (QLineEdit* field : sheet.findChildren<QLineEdit*>()) {
             EXPECT_TRUE(field->isReadOnly());
             values[field->objectName()] = field->text();
@@ -214,6 +215,36 @@ TEST_F(GuiTest, PropertiesShowTheFiveFactsOfTheDocument) {
     EXPECT_EQ(empty.at("version"), "");
     EXPECT_EQ(empty.at("size"), "0 bytes");
     EXPECT_EQ(empty.at("records"), "0");
+}
+
+// The Contents page holds info's facts of the file, read-only and selectable.
+TEST_F(GuiTest, PropertiesContentsShowTheFactsOfTheWholeFile) {
+    const QString real = QStringLiteral(TALLOWMARK_FIXTURES_DIR "/content-ie5-index.dat");
+    if (!QFileInfo::exists(real)) GTEST_SKIP() << "no real sample files here";
+    FileOpen(real);
+    QString contents, title;
+    Prompts().onModal = [&](QDialog& sheet) {
+        auto* tabs = sheet.findChild<QTabWidget*>();
+        ASSERT_EQ(tabs->count(), 2);
+        tabs->setCurrentIndex(1);
+        title = tabs->tabText(1);
+        auto* page = sheet.findChild<QPlainTextEdit*>("contents");
+        ASSERT_NE(page, nullptr);
+        EXPECT_TRUE(page->isReadOnly());
+        EXPECT_TRUE(page->textInteractionFlags() & Qt::TextSelectableByMouse);
+        contents = page->toPlainText();
+        sheet.show();
+        QCoreApplication::processEvents();
+        sheet.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/file-properties-contents.png"));
+    };
+    Frame().RouteCommand(cmd::FileProperties);
+    Prompts().onModal = nullptr;
+    EXPECT_EQ(title, "Contents");
+    const QStringList lines = contents.split('\n');
+    ASSERT_GT(lines.size(), 8);
+    EXPECT_TRUE(lines[0].startsWith("Blocks: ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines.contains("Cache directories: 4"));
+    EXPECT_TRUE(contents.contains("\nRecords by kind:\n  cache: 35 live, ")) << contents.toStdString();
 }
 
 }  // namespace

@@ -67,10 +67,12 @@ void Exercise(const TallowmarkDoc& doc) {
     RowList rows;
     for (const auto& record : doc.Records()) {
         rows.push_back(record.get());
-        for (int column = 0; column < 8; ++column) sink << CellText(*record, column, doc.IsVersion4());
-        sink << EntryDetailsText(*record, doc.PathName());
+        for (std::size_t column = 0; column < kRecordColumns.size(); ++column)
+            sink << ShownCellText(*record, static_cast<int>(column), doc.IsVersion4());
+        sink << EntryDetailsWithEvidence(*record, doc.PathName());
     }
-    for (int column = 0; column < 8; ++column) SortRows(rows, column, column % 2 == 1);
+    for (std::size_t column = 0; column < kRecordColumns.size(); ++column)
+        SortRows(rows, static_cast<int>(column), column % 2 == 1);
 }
 
 TEST(DamagedFiles, EveryTruncationLoadsOrIsRefused) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/Format.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
 #include "support/DocFixture.h"
@@ -100,6 +101,35 @@ TEST_F(Cells, DetailsOfOtherKinds) {
               head +
                   "5\r\nRecord Type: URL\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
                   "Last Modified: 01 Jan 1970, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00");
+}
+
+// The evidence of a day's history visit: its times under what they mean for the kind, the
+// wall-clock one without a zone, "never" for the all-ones FAT time, absent fields left out.
+TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
+    IndexFileBuilder builder;
+    const std::size_t live = builder.Position();
+    builder
+        .Url({.url = ":2013031020130311: ann@http://a/",
+              .modified = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6190000,
+              .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6190000,
+              .fields = {{0x18, kFatTimeNever}, {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)}, {0x54, 7}}})
+        .MarkInUse(live);
+    builder.Redirect("http://gone/");
+    auto loaded = LoadDoc(builder);
+    const std::string visit = EntryDetailsWithEvidence((*loaded)[0], "p");
+    EXPECT_TRUE(visit.starts_with(EntryDetailsText((*loaded)[0], "p") + "\r\n\r\nEvidence:\r\n"));
+    EXPECT_EQ(visit.substr(visit.find("Evidence:")),
+              "Evidence:\r\n"
+              "Status: live (the allocation bitmap marks its blocks in use)\r\n"
+              "Hashed: no (no hash entry in use points at it)\r\n"
+              "Kind: history-daily\r\nUser: ann\r\n"
+              "Last visited (local clock of the source machine): 2013-03-10T10:38:51.6190000\r\n"
+              "Last visited: 2013-03-10T09:38:51.6190000Z\r\n"
+              "Expires: never\r\nLast checked: 2013-03-11T08:00:00Z\r\n"
+              "Cached file size: 0 bytes\r\nHits: 7\r\nFlags: 0x00000000\r\nExempt delta: 0 seconds");
+    EXPECT_TRUE(EntryDetailsWithEvidence((*loaded)[1], "p")
+                    .ends_with("Evidence:\r\nStatus: deleted (the allocation bitmap marks its blocks free)\r\n"
+                               "Hashed: no (no hash entry in use points at it)\r\nKind: cache"));
 }
 
 TEST_F(Cells, DetailsDecodeTheRecordsTextsButNotTheOwnPath) {

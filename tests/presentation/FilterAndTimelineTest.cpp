@@ -80,6 +80,37 @@ TEST_F(FilterAndTimeline, FilteringKeepsTheListOrderAndNarrowsOnlyWhenItMay) {
     EXPECT_FALSE(RecordFilter("accessed:2008-03 exam").Narrows(RecordFilter("exam")));
 }
 
+// Status and kind terms keep entries of the statuses and kinds they name (either of two of
+// the same sort, both of two sorts), with a period and text after them.
+TEST_F(FilterAndTimeline, StatusAndKindTermsCombineWithThePeriodAndTheText) {
+    IndexFileBuilder builder;
+    const std::size_t live = builder.Position();
+    builder.Url({.url = "Cookie:ann@amazon.example/", .accessed = FileTimeOf(2008, 3, 5)}).MarkInUse(live);  // 0
+    builder.Url({.url = "Cookie:ann@amazon.example/old", .accessed = FileTimeOf(2008, 4, 5)});               // 1
+    builder.Url({.url = "http://amazon.example/", .accessed = FileTimeOf(2008, 3, 5)});                      // 2
+    builder.Blank();                                                                                         // 3
+    builder.Url({.url = "Cookie:bob@other.example/", .accessed = FileTimeOf(2008, 3, 6)});                   // 4
+    auto loaded = LoadDoc(builder);
+    const TallowmarkDoc& doc = loaded->doc;
+    using Kept_ = std::vector<std::uint32_t>;
+    EXPECT_EQ(Kept(doc, "status:deleted"), (Kept_{1, 2, 4}));  // the blank block is free, but no entry
+    EXPECT_EQ(Kept(doc, "kind:cookie"), (Kept_{0, 1, 4}));
+    EXPECT_EQ(Kept(doc, "status:deleted kind:cookie amazon"), (Kept_{1}));
+    EXPECT_EQ(Kept(doc, "kind:cache kind:cookie status:live"), (Kept_{0}));
+    EXPECT_EQ(Kept(doc, "accessed:2008-03 status:deleted"), (Kept_{2, 4}));
+    EXPECT_EQ(Kept(doc, "status:deleted accessed:2008-03 amazon"), (Kept_{2}));
+    EXPECT_TRUE(Kept(doc, "status:gone").empty());         // no term: the text
+    EXPECT_TRUE(Kept(doc, "amazon kind:cookie").empty());  // a term after the text is text
+
+    EXPECT_TRUE(RecordFilter("status:deleted amazon").Narrows(RecordFilter("amazon")));
+    EXPECT_FALSE(RecordFilter("status:deleted status:live").Narrows(RecordFilter("status:deleted")));
+    EXPECT_FALSE(RecordFilter("kind:cookie").Narrows(RecordFilter("kind:cache")));
+    // A click on a bar keeps the terms and the text.
+    const TimePeriod march = *ParsePeriodTerm("accessed:2008-03");
+    EXPECT_EQ(ToggledPeriodTerm("status:deleted amazon", march), "accessed:2008-03 status:deleted amazon");
+    EXPECT_EQ(ToggledPeriodTerm("status:deleted accessed:2008-03 amazon", march), "status:deleted amazon");
+}
+
 TEST_F(FilterAndTimeline, ExportWithAFilterWritesTheMatchingRecordsInFileOrder) {
     auto loaded = LoadDoc(Sample());
     const TallowmarkDoc& doc = loaded->doc;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "presentation/RecordCells.h"
 #include "presentation/RecordSort.h"
 #include "support/DocFixture.h"
 #include "support/TimeZoneScope.h"
@@ -117,7 +118,7 @@ TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
     }
     builder.CacheDir(0, "D0").CacheDir(1, "D1");
     auto loaded = LoadDoc(builder);
-    for (int column = -1; column <= 8; ++column) {
+    for (int column = -1; column <= static_cast<int>(kRecordColumns.size()); ++column) {
         for (bool reversed : {false, true}) {
             RowList start = AllRows(loaded->doc);
             std::shuffle(start.begin(), start.end(), random);
