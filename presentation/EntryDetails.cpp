@@ -10,6 +10,16 @@
 namespace tallowmark {
 
 namespace {
+// The response headers of a cached page, ending where the data size ends them (the filler
+// after them is no header text); none for the other kinds, whose data is not text.
+std::string_view HeadersShown(const UrlRecord& record) {
+    const RecordEvidence evidence(record);
+    if (evidence.Kind() != EntryKind::Cache) return {};
+    const std::string_view text = record.HttpHeadersText(), cut = evidence.HttpHeaders();
+    // The data size ends the headers only where the data begins at the headers' offset.
+    return !cut.empty() && cut.data() == text.data() && cut.size() < text.size() ? cut : text;
+}
+
 std::string UrlDetails(const UrlRecord& record) {
     std::string text = "Last Modified: " + FormatTime(record.ModifiedTime(), LONG_TIME_FORMAT) +
                        "\nLast Accessed: " + FormatTime(record.AccessedTime(), LONG_TIME_FORMAT);
@@ -19,7 +29,7 @@ std::string UrlDetails(const UrlRecord& record) {
     addLine("\nURL: ", record.UrlText());
     addLine("\nCache Filename: ", record.FileNameText());
     addLine("\nCache Directory: ", record.CacheDirText());
-    addLine("\nHTTP Headers:\n", record.HttpHeadersText());
+    addLine("\nHTTP Headers:\n", HeadersShown(record));
     return text;
 }
 
@@ -82,11 +92,6 @@ std::string EvidenceDetails(const IndexRecord& record) {
     if (const auto delta = evidence.ExemptDelta()) addLine("Exempt delta", std::to_string(*delta) + " seconds");
     if (const ByteView title = evidence.PageTitle(); !title.empty()) addLine("Page title", Utf16ToUtf8(title));
     if (const ByteView uri = evidence.FileUri(); !uri.empty()) addLine("File URI", Utf16ToUtf8(uri));
-    const UrlRecord* url = AsUrlRecord(record);
-    const std::string_view headers = evidence.HttpHeaders();
-    // The headers above run on into what follows them when the data size ends them first.
-    if (url && !headers.empty() && headers != url->HttpHeadersText())
-        addLine("HTTP headers within the data size", "\r\n" + AnsiToUtf8(headers));
     return text;
 }
 }  // namespace

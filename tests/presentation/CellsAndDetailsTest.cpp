@@ -132,6 +132,20 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
                                "Hashed: no (no hash entry in use points at it)\r\nKind: cache"));
 }
 
+// The headers end at the data size, not at the filler after them, and a visit's binary
+// data is no header text.
+TEST_F(Cells, DetailsShowHeadersOnlyOfCachedPagesAndOnlyWithinTheirDataSize) {
+    IndexFileBuilder builder;
+    builder
+        .Url({.url = "http://a/",
+              .headers = "HTTP/1.1 200 OK\r\n\r\n\xEF\xBE\xAD\xDE",
+              .fields = {{kUrlFieldsV5.dataSize, 19}}})
+        .Url({.url = "Visited: ann@http://a/", .headers = "\x01\x02binary"});
+    auto loaded = LoadDoc(builder);
+    EXPECT_TRUE(EntryDetailsText((*loaded)[0], "p").ends_with("\nHTTP Headers:\nHTTP/1.1 200 OK\r\n\r\n"));
+    EXPECT_EQ(EntryDetailsText((*loaded)[1], "p").find("HTTP Headers"), std::string::npos);
+}
+
 TEST_F(Cells, DetailsDecodeTheRecordsTextsButNotTheOwnPath) {
     IndexFileBuilder builder;
     builder.Redirect("http://caf\xE9/");
