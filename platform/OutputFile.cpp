@@ -10,6 +10,14 @@ namespace tallowmark::platform {
 
 // The parts every system shares: the buffer in front of the file.
 
+std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs) {
+    const auto output = IdentityOf(target);
+    if (!output) return std::nullopt;
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (IdentityOf(inputs[i]) == output) return i;
+    return std::nullopt;
+}
+
 OutputFile::OutputFile() : m_buffer(*this), m_stream(&m_buffer) {}
 
 void OutputFile::Abandon() {

@@ -33,9 +33,17 @@ struct WriteStatus {
     bool ok() const { return error == WriteError::None; }
 };
 
-// The first of `inputs` that `target` is the same file as, compared by identity (device
-// and inode; on Windows the volume and file index) after following links; nothing when
-// the target does not exist or is none of them.
+// What makes a file the same file whatever it is called: device and inode, on Windows
+// the volume serial number and file index; links followed. Nothing for a path that names
+// no file (or none the system will say of).
+struct FileIdentity {
+    std::uint64_t volume, index;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The first of `inputs` that `target` is the same file as, compared by identity; nothing
+// when the target does not exist or is none of them.
 std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs);
 
 class OutputFile {

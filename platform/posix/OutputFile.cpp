@@ -142,15 +142,10 @@ std::string FollowLink(const std::string& path) {
 }
 }  // namespace
 
-std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs) {
-    struct stat output {};
-    if (::stat(target.c_str(), &output) != 0) return std::nullopt;
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        struct stat input {};
-        if (::stat(inputs[i].c_str(), &input) == 0 && input.st_dev == output.st_dev && input.st_ino == output.st_ino)
-            return i;
-    }
-    return std::nullopt;
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
 OutputFile::~OutputFile() { Abandon(); }

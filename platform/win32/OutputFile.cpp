@@ -44,23 +44,6 @@ std::string SystemText(DWORD error) {
 
 WriteStatus Failure(DWORD error) { return {ErrorFromLastError(error), SystemText(error)}; }
 
-struct Identity {
-    DWORD volume, indexHigh, indexLow;
-    bool operator==(const Identity&) const = default;
-};
-
-// Opened without any access, links followed: works for a file that others hold open.
-std::optional<Identity> IdentityOf(const std::string& path) {
-    HANDLE file = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    if (!known) return std::nullopt;
-    return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
-
 // Whether `path` names a device or a pipe (NUL, CON, \\.\pipe\...) rather than a file.
 bool IsDeviceOrPipe(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -94,12 +77,16 @@ BOOL WINAPI RemoveTemporaryAndEnd(DWORD event) {
 
 }  // namespace
 
-std::optional<std::size_t> SameFileAs(const std::string& target, const std::vector<std::string>& inputs) {
-    const auto output = IdentityOf(target);
-    if (!output) return std::nullopt;
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (IdentityOf(inputs[i]) == output) return i;
-    return std::nullopt;
+// Opened without any access, links followed: works for a file that others hold open.
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    HANDLE file = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
 OutputFile::~OutputFile() { Abandon(); }
