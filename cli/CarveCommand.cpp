@@ -59,7 +59,7 @@ bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& er
         progress.Clear();
         err << "tallowmark-cli: " << message << "\n";
     };
-    std::vector<std::unique_ptr<ImageReader>> images;
+    std::vector<std::unique_ptr<ByteSource>> images;
     std::uint64_t total = 0;
     bool ok = true;
     for (const std::string& path : request.images) {

@@ -70,7 +70,7 @@ std::uint64_t RoundDown(std::uint64_t value, std::uint64_t unit) { return value 
 // The bytes of an image from some offset on, read a window at a time.
 class ImageWindow {
 public:
-    ImageWindow(ImageReader& image, std::uint64_t base) : m_image(image), m_base(base) {}
+    ImageWindow(ByteSource& image, std::uint64_t base) : m_image(image), m_base(base) {}
     // Up to `length` bytes from `offset` (counted from the base); fewer at the image's
     // end or where it cannot be read.
     ByteView At(std::uint64_t offset, std::size_t length) {
@@ -90,7 +90,7 @@ public:
     }
 
 private:
-    ImageReader& m_image;
+    ByteSource& m_image;
     std::uint64_t m_base;
     std::uint64_t m_start = 0;
     ReadBuffer m_bytes;
@@ -101,7 +101,7 @@ private:
 // record, and only as far as that evidence says its blocks are its own.
 class FoundFile {
 public:
-    FoundFile(ImageReader& image, std::uint64_t start, const FoundHeader& found, ByteView headerBytes)
+    FoundFile(ByteSource& image, std::uint64_t start, const FoundHeader& found, ByteView headerBytes)
         : m_start(start),
           m_found(found),
           m_headerBytes(headerBytes.begin(), headerBytes.end()),
@@ -271,7 +271,7 @@ private:
     std::deque<Pending> m_pending;
 };
 
-PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t pieceBytes, ReadBuffer& buffer,
+PieceResult CarvePiece(ByteSource& image, std::uint64_t start, std::size_t pieceBytes, ReadBuffer& buffer,
                        const std::string& source, const TimelineOptions& options) {
     PieceResult result;
     result.start = start;
@@ -330,7 +330,7 @@ PieceResult CarvePiece(ImageReader& image, std::uint64_t start, std::size_t piec
 }
 
 // Writes the found file's own bytes out, never over a file that is there.
-bool Extract(ImageReader& image, std::uint64_t start, std::uint64_t length, const CarveOptions& options,
+bool Extract(ByteSource& image, std::uint64_t start, std::uint64_t length, const CarveOptions& options,
              const std::function<void(const std::string&)>& say) {
     const std::string target =
         Utf8FromPath(PathFromUtf8(options.extractFolder) / PathFromUtf8(ExtractedFileName(start)));
@@ -377,7 +377,7 @@ std::string HexText(std::uint64_t value) {
 
 std::string ExtractedFileName(std::uint64_t imageOffset) { return "index-" + HexText(imageOffset) + ".dat"; }
 
-CarveResult CarveImage(ImageReader& image, const std::string& source, const CarveOptions& options, std::ostream& out,
+CarveResult CarveImage(ByteSource& image, const std::string& source, const CarveOptions& options, std::ostream& out,
                        const std::function<void(const std::string&)>& say,
                        const std::function<void(const CarveProgress&)>& progress) {
     CarveResult result;

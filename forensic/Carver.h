@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "forensic/ImageReader.h"
+#include "forensic/DiskImage.h"
 #include "forensic/Timeline.h"
 
 namespace tallowmark {
@@ -41,7 +41,7 @@ struct CarveResult {
 // Carves `image` (shown as `source` in each line) and writes its lines to `out`. Every
 // failure (a part unreadable, a found file not written out) goes to `say` as one line
 // without the program's name; the carving goes on. `progress` is called now and then.
-CarveResult CarveImage(ImageReader& image, const std::string& source, const CarveOptions& options, std::ostream& out,
+CarveResult CarveImage(ByteSource& image, const std::string& source, const CarveOptions& options, std::ostream& out,
                        const std::function<void(const std::string&)>& say,
                        const std::function<void(const CarveProgress&)>& progress = {});
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "forensic/ImageReader.h"
+#include "forensic/DiskImage.h"
 
 namespace tallowmark {
 
@@ -49,7 +49,7 @@ private:
     libewf_handle_t* m_handle = nullptr;
 };
 
-class ExpertWitnessImage : public ImageReader {
+class ExpertWitnessImage : public ByteSource {
 public:
     std::string Open(const std::string& path) {
         libewf_error_t* error = nullptr;

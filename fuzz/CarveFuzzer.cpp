@@ -20,7 +20,7 @@ void Check(bool holds) {
 }
 
 // The input as an image, read only where it is.
-class InputImage : public ImageReader {
+class InputImage : public ByteSource {
 public:
     InputImage(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     std::uint64_t Length() const override { return m_size; }

@@ -34,7 +34,7 @@ std::string Hex(std::uint64_t value) {
 }
 
 // The lines carved from `image`, read back, by image offset (each offset once).
-std::map<std::uint64_t, FlatJson::Object> Carve(ImageReader& image, CarveOptions options = {},
+std::map<std::uint64_t, FlatJson::Object> Carve(ByteSource& image, CarveOptions options = {},
                                                 CarveResult* result = nullptr,
                                                 std::vector<std::string>* messages = nullptr) {
     std::ostringstream out;

@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "forensic/ImageReader.h"
+#include "forensic/DiskImage.h"
 #include "support/IndexFileBuilder.h"
 
 namespace tallowmark::testing {
@@ -60,7 +60,7 @@ private:
 };
 
 // An image made in memory, and read from there as the carver reads an image.
-class MemoryImage : public ImageReader {
+class MemoryImage : public ByteSource {
 public:
     explicit MemoryImage(std::uint32_t seed = 1)
         : maker([this](const std::uint8_t* data, std::size_t size) { bytes.insert(bytes.end(), data, data + size); },

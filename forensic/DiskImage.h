@@ -1,30 +1,21 @@
 #pragma once
-// The bytes of an image as the carver reads them, whatever holds them: a raw image (a
-// disk, a partition, unallocated space, a page file, a memory dump) or an Expert Witness
-// (E01) image, where the build has libewf. Read-only; never a byte changed.
+// The images an examiner holds, opened as byte sources: a raw image (a disk, a partition,
+// unallocated space, a page file, a memory dump) or an Expert Witness (E01) image, where
+// the build has libewf. Read-only; never a byte changed.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "model/ByteSource.h"
 #include "model/Outcome.h"
 
 namespace tallowmark {
 
-class ImageReader {
-public:
-    virtual ~ImageReader() = default;
-    // The image's length in bytes: the media size of an E01 image.
-    virtual std::uint64_t Length() const = 0;
-    // Up to `count` bytes at `offset` into `into`; fewer only at the end. False when the
-    // image cannot be read there. Safe on several threads at once.
-    virtual bool ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) = 0;
-};
-
 struct OpenedImage {
     Outcome outcome;  // a failure names the image
-    std::unique_ptr<ImageReader> reader;
+    std::unique_ptr<ByteSource> reader;
 };
 
 // An E01 image (told by its signature) through libewf, with its further segments found
