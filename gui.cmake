@@ -1,39 +1,15 @@
 # The desktop program (Qt 6 Widgets).
 find_package(Qt6 REQUIRED COMPONENTS Widgets Network Svg)
 
-add_library(tallowmark_gui STATIC
-  discovery/FindFilesDlg.cpp
-  actions/FilePropertiesGeneral.cpp
-  presentation/RecordPane.cpp
-  presentation/RecordTableModel.cpp
-  shell/AppIcons.cpp
-  presentation/TallowmarkView.cpp
-  presentation/TimelineChart.cpp
-  shell/AboutDlg.cpp
-  shell/ChildFrame.cpp
-  shell/CommandActions.cpp
-  shell/DocumentCommands.cpp
-  shell/DocumentManager.cpp
-  shell/HelpWindow.cpp
-  shell/LockKeyIndicators.cpp
-  shell/MainFrame.cpp
-  shell/OpenChannel.cpp
-  shell/TallowmarkApp.cpp
-  shell/ToolbarIcons.cpp
-  shell/UserPrompts.cpp
-  shell/ViewCommands.cpp
-  shell/ViewingDefaults.cpp
-  shell/WindowArrangement.cpp
-  widgets/MessageBoxes.cpp
-)
-set_target_properties(tallowmark_gui PROPERTIES AUTOMOC ON)
-target_link_libraries(tallowmark_gui PUBLIC tallowmark_core tallowmark_desktop Qt6::Widgets Qt6::Network Qt6::Svg)
-# The lock-key panes read the keyboard's indicators through Xlib's XKB calls on X11.
-find_package(X11)
-if(X11_FOUND AND NOT WIN32 AND NOT APPLE)
-  target_compile_definitions(tallowmark_gui PRIVATE TALLOWMARK_HAVE_X11)
-  target_link_libraries(tallowmark_gui PRIVATE X11::X11)
-endif()
+# The Qt halves of the folders, over their windowless layers.
+add_subdirectory(widgets)
+add_subdirectory(presentation/qt)
+add_subdirectory(actions/qt)
+add_subdirectory(discovery/qt)
+add_subdirectory(shell/qt)
+# Every Qt layer at once, for the tests, benchmarks and tools.
+add_library(tallowmark_gui INTERFACE)
+target_link_libraries(tallowmark_gui INTERFACE tallowmark_shell_qt)
 set(TALLOWMARK_ICON_FILES)
 foreach(icon tallowmark index-document)
   foreach(size 16 32 48 256)
@@ -41,23 +17,25 @@ foreach(icon tallowmark index-document)
   endforeach()
 endforeach()
 list(APPEND TALLOWMARK_ICON_FILES shell/icons/tallowmark.svg)  # for the desktop's icon theme
-qt_add_resources(tallowmark_gui tallowmark_icons PREFIX /icons BASE shell/icons FILES ${TALLOWMARK_ICON_FILES})
+qt_add_resources(tallowmark_shell_qt tallowmark_icons PREFIX /icons BASE shell/icons FILES ${TALLOWMARK_ICON_FILES})
 set(TALLOWMARK_TOOLBAR_PICTURES)
 foreach(name document-open document-save-as edit-cut edit-copy edit-paste help-about help-contextual)
   list(APPEND TALLOWMARK_TOOLBAR_PICTURES shell/icons/toolbar/${name}.svg)
 endforeach()
-qt_add_resources(tallowmark_gui tallowmark_toolbar PREFIX /toolbar BASE shell/icons/toolbar
+qt_add_resources(tallowmark_shell_qt tallowmark_toolbar PREFIX /toolbar BASE shell/icons/toolbar
                  FILES ${TALLOWMARK_TOOLBAR_PICTURES})
 
-add_executable(tallowmark shell/main.cpp)
+add_executable(tallowmark shell/qt/main.cpp)
 target_link_libraries(tallowmark PRIVATE tallowmark_gui)
 if(WIN32)
   set_target_properties(tallowmark PROPERTIES WIN32_EXECUTABLE ON)
 endif()
 
 # Pictures for people to look at: make screenshots.
-add_executable(tallowmark_screenshots tools/ScreenshotsMain.cpp tools/SampleScene.cpp)
-target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_gui)
+# The scene the pictures show, shared with the GUI tests.
+tallowmark_layer(tallowmark_sample_scene tools SOURCES SampleScene.cpp LINKS tallowmark_gui)
+add_executable(tallowmark_screenshots tools/ScreenshotsMain.cpp)
+target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_sample_scene)
 
 # The help page ships beside the program.
 configure_file(shell/help/tallowmark-help.html ${CMAKE_BINARY_DIR}/tallowmark-help.html COPYONLY)

@@ -15,13 +15,13 @@
 #include <ctime>
 
 #include "presentation/RecordCells.h"
-#include "presentation/RecordPane.h"
-#include "presentation/TallowmarkView.h"
-#include "shell/ChildFrame.h"
+#include "presentation/qt/RecordPane.h"
+#include "presentation/qt/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
 #include "shell/CommandIds.h"
-#include "shell/MainFrame.h"
-#include "shell/TallowmarkApp.h"
-#include "shell/UserPrompts.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/TallowmarkApp.h"
+#include "shell/qt/UserPrompts.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <fstream>
 #include <string>
 
-#include "discovery/FindFilesDlg.h"
+#include "discovery/qt/FindFilesDlg.h"
 #include "discovery/IndexFileSearch.h"
-#include "shell/UserPrompts.h"
+#include "shell/qt/UserPrompts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
-add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp ${CMAKE_SOURCE_DIR}/tools/SampleScene.cpp gui/ShellTest.cpp gui/DesktopTest.cpp gui/FindFilesTest.cpp gui/FileActionsTest.cpp gui/AboutDlgTest.cpp
+add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp gui/ShellTest.cpp gui/DesktopTest.cpp gui/FindFilesTest.cpp gui/FileActionsTest.cpp gui/AboutDlgTest.cpp
   gui/FilterTest.cpp gui/EvidenceListTest.cpp)
 set_target_properties(tallowmark_gui_tests PROPERTIES AUTOMOC ON)
-target_link_libraries(tallowmark_gui_tests PRIVATE tallowmark_gui tallowmark_test_support Qt6::Test GTest::gtest)
+target_link_libraries(tallowmark_gui_tests PRIVATE tallowmark_gui tallowmark_sample_scene tallowmark_test_support Qt6::Test GTest::gtest)
 target_compile_definitions(tallowmark_gui_tests PRIVATE
   TALLOWMARK_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/../shared/fixtures/real"
   TALLOWMARK_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}"

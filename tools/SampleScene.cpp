@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "presentation/TallowmarkView.h"
-#include "shell/ChildFrame.h"
-#include "shell/MainFrame.h"
+#include "presentation/qt/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
+#include "shell/qt/MainFrame.h"
 
 namespace tallowmark {
 

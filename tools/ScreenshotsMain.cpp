@@ -11,17 +11,17 @@
 #include <cstdio>
 #include <memory>
 
-#include "actions/FilePropertiesGeneral.h"
+#include "actions/qt/FilePropertiesGeneral.h"
 #include "model/ContainerFacts.h"
 #include "presentation/EntryDetails.h"
-#include "presentation/RecordPane.h"
-#include "presentation/RecordTableModel.h"
-#include "presentation/TallowmarkView.h"
-#include "shell/ChildFrame.h"
+#include "presentation/qt/RecordPane.h"
+#include "presentation/qt/RecordTableModel.h"
+#include "presentation/qt/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
 #include "shell/CommandIds.h"
-#include "shell/MainFrame.h"
-#include "shell/TallowmarkApp.h"
-#include "shell/UserPrompts.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/TallowmarkApp.h"
+#include "shell/qt/UserPrompts.h"
 #include "tools/SampleScene.h"
 
 using namespace tallowmark;

@@ -4,8 +4,8 @@
 #include <QTest>
 
 #include "GuiTestSupport.h"
-#include "shell/AboutDlg.h"
-#include "shell/AboutText.h"
+#include "shell/qt/AboutDlg.h"
+#include "shell/qt/AboutText.h"
 #include "shell/CommandIds.h"
 
 namespace tallowmark::gui_testing {

@@ -22,10 +22,10 @@
 #include "GuiTestSupport.h"
 #include "actions/DeleteOnRestart.h"
 #include "platform/PrivateFolder.h"
-#include "presentation/TallowmarkView.h"
+#include "presentation/qt/TallowmarkView.h"
 #include "shell/CommandIds.h"
-#include "shell/ChildFrame.h"
-#include "shell/OpenChannel.h"
+#include "shell/qt/ChildFrame.h"
+#include "shell/qt/OpenChannel.h"
 #include "support/IndexFileBuilder.h"
 
 namespace tallowmark::gui_testing {

@@ -10,9 +10,9 @@
 
 #include "GuiTestSupport.h"
 #include "presentation/RecordCells.h"
-#include "presentation/RecordTableModel.h"
-#include "presentation/TallowmarkView.h"
-#include "shell/ChildFrame.h"
+#include "presentation/qt/RecordTableModel.h"
+#include "presentation/qt/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
 #include "shell/CommandIds.h"
 #include "support/IndexFileBuilder.h"
 

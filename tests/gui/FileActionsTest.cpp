@@ -16,7 +16,7 @@
 #include <map>
 
 #include "GuiTestSupport.h"
-#include "presentation/TallowmarkView.h"
+#include "presentation/qt/TallowmarkView.h"
 #include "shell/CommandIds.h"
 #include "support/IndexFileBuilder.h"
 

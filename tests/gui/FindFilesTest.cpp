@@ -10,10 +10,10 @@
 #include <thread>
 
 #include "GuiTestSupport.h"
-#include "discovery/FindFilesDlg.h"
+#include "discovery/qt/FindFilesDlg.h"
 #include "discovery/IndexFileSearch.h"
-#include "shell/ChildFrame.h"
-#include "presentation/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
+#include "presentation/qt/TallowmarkView.h"
 #include "shell/CommandIds.h"
 #include "support/IndexFileBuilder.h"
 

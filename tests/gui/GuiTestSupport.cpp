@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "presentation/RecordSort.h"
-#include "presentation/TallowmarkView.h"
-#include "shell/ChildFrame.h"
+#include "presentation/qt/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
 #include "shell/CommandIds.h"
 #include "support/IndexFileBuilder.h"
 

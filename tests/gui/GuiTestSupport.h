@@ -11,9 +11,9 @@
 #include <functional>
 #include <vector>
 
-#include "shell/MainFrame.h"
-#include "shell/TallowmarkApp.h"
-#include "shell/UserPrompts.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/TallowmarkApp.h"
+#include "shell/qt/UserPrompts.h"
 #include "support/TempDir.h"
 
 namespace tallowmark::gui_testing {

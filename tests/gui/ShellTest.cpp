@@ -22,11 +22,11 @@
 #include <sstream>
 
 #include "GuiTestSupport.h"
-#include "discovery/FindFilesDlg.h"
+#include "discovery/qt/FindFilesDlg.h"
 #include "presentation/CsvExport.h"
-#include "presentation/RecordTableModel.h"
-#include "presentation/TallowmarkView.h"
-#include "shell/ChildFrame.h"
+#include "presentation/qt/RecordTableModel.h"
+#include "presentation/qt/TallowmarkView.h"
+#include "shell/qt/ChildFrame.h"
 #include "shell/CommandTable.h"
 #include "model/TimeText.h"
 #include "support/IndexFileBuilder.h"

@@ -1,0 +1,333 @@
+#include "presentation/qt/TallowmarkView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <unordered_set>
+
+#include "presentation/AnsiText.h"
+#include "presentation/EntryDetails.h"
+#include "presentation/ListText.h"
+#include "presentation/RecordCells.h"
+#include "presentation/qt/RecordTableModel.h"
+#include "widgets/MessageBoxes.h"
+
+namespace tallowmark {
+
+namespace {
+constexpr const char* kNoRecordsMessage =
+    "No records were found in this index.dat file. In other words, no personal information has been written to "
+    "this index.dat file.\r\n\r\n%1";
+
+// Message boxes show "\r\n" line breaks as "\n".
+QString ForDisplay(const std::string& text) {
+    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+}  // namespace
+
+TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOptions options, MessagePrompts& prompts,
+                               QWidget* parent)
+    : QTreeView(parent),
+      m_pDocument(std::move(document)),
+      m_prompts(prompts),
+      m_pModel(new RecordTableModel(*m_pDocument, options, this)) {
+    setModel(m_pModel);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setSectionsMovable(true);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (!m_bSizingColumns) m_userSizedColumns.insert(m_pModel->ColumnAt(section));
+    });
+    // The extra columns are chosen from the header's menu, as in the desktop's file lists.
+    header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowColumnMenu(header()->mapToGlobal(at)); });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { ShowEntryDetails(); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TallowmarkView::CurrentEntryChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TallowmarkView::CurrentEntryChanged);
+}
+
+int TallowmarkView::StartingWidth(int column) const {
+    // The classic widths, widened where this desktop's font would cut a title or a date.
+    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14;
+    const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
+    const int width =
+        std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
+    const bool date = column == kColumnModified || column == kColumnAccessed || column == kColumnExpires ||
+                      column == kColumnLastChecked;
+    return date ? std::max(width, dateWidth) : width;
+}
+
+void TallowmarkView::OnInitialUpdate() {
+    for (int section = 0; section < m_pModel->columnCount(); ++section)
+        SizeColumn(section, StartingWidth(m_pModel->ColumnAt(section)));
+    if (m_pDocument->RecordCount() == 0)
+        m_prompts.Message(window(), MessageIcon::Warning,
+                          ForDisplay(FormatMessage(kNoRecordsMessage, m_pDocument->PathName())));
+    RowsReplaced();
+}
+
+const ViewOptions& TallowmarkView::Options() const { return Rows().Options(); }
+
+const RecordRows& TallowmarkView::Rows() const { return m_pModel->RowSet(); }
+
+void TallowmarkView::SetOptions(ViewOptions options) {
+    const bool otherColumns = options.extraColumns != Options().extraColumns;
+    // The model is reset when the columns change: each column keeps its width and place.
+    struct Place {
+        int column, width, visual;
+    };
+    std::vector<Place> places;
+    const int sortedColumn =
+        header()->isSortIndicatorShown() ? m_pModel->ColumnAt(header()->sortIndicatorSection()) : -1;
+    for (int section = 0; otherColumns && section < m_pModel->columnCount(); ++section)
+        places.push_back({m_pModel->ColumnAt(section), header()->sectionSize(section), header()->visualIndex(section)});
+
+    const bool refilled = m_pModel->SetOptions(options);
+    if (otherColumns) {
+        std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.visual < b.visual; });
+        const std::vector<int>& columns = Rows().Columns();
+        int visual = 0;
+        for (const Place& place : places) {
+            const auto at = std::find(columns.begin(), columns.end(), place.column);
+            if (at == columns.end()) continue;
+            const int section = static_cast<int>(at - columns.begin());
+            header()->moveSection(header()->visualIndex(section), visual++);
+            SizeColumn(section, place.width);
+        }
+        for (std::size_t section = 0; section < columns.size(); ++section)
+            if (std::none_of(places.begin(), places.end(),
+                             [&](const Place& p) { return p.column == columns[section]; }))
+                SizeColumn(static_cast<int>(section), StartingWidth(columns[section]));
+        const auto sorted = std::find(columns.begin(), columns.end(), sortedColumn);
+        if (!refilled && sorted != columns.end())
+            header()->setSortIndicator(static_cast<int>(sorted - columns.begin()), header()->sortIndicatorOrder());
+        else
+            header()->setSortIndicatorShown(false);
+    }
+    if (refilled) {
+        header()->setSortIndicatorShown(false);  // the rows are in file order again
+        RowsReplaced();
+    } else {
+        if (otherColumns) FitColumns();
+        viewport()->update();        // the marks as the options draw them
+        emit CurrentEntryChanged();  // the menu's ticks
+        emit RowsChanged();          // the count says whether it counts deleted rows
+    }
+}
+
+void TallowmarkView::SetExtraColumn(int column, bool shown) {
+    ViewOptions options = Options();
+    options.extraColumns = shown ? options.extraColumns | ExtraColumnBit(column)
+                                 : options.extraColumns & static_cast<ExtraColumns>(~ExtraColumnBit(column));
+    SetOptions(options);
+}
+
+void TallowmarkView::ShowColumnMenu(const QPoint& position) {
+    QMenu menu(this);
+    for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
+        QAction* action = menu.addAction(QString::fromLatin1(kRecordColumns[static_cast<std::size_t>(column)].title));
+        action->setCheckable(true);
+        action->setChecked(Options().extraColumns & ExtraColumnBit(column));
+        connect(action, &QAction::toggled, this, [this, column](bool shown) { SetExtraColumn(column, shown); });
+    }
+    menu.exec(position);
+}
+
+void TallowmarkView::RowsReplaced() {
+    FitColumns();
+    emit CurrentEntryChanged();
+    emit RowsChanged();
+}
+
+void TallowmarkView::SizeColumn(int column, int width) {
+    m_bSizingColumns = true;
+    header()->resizeSection(column, width);
+    m_bSizingColumns = false;
+}
+
+std::vector<int> TallowmarkView::WidestTextWidths() const {
+    // Record numbers and sizes of large files, and most cache names in this desktop's
+    // font, are wider than the classic widths.
+    constexpr int kMargin = 16;
+    constexpr std::size_t kCandidates = 32;
+    std::vector<int> widths(kRecordColumns.size(), 0);  // by column
+    for (int column : {kColumnNumber, kColumnSize}) {
+        QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
+        // Room for the marks the document's records can carry before their numbers.
+        if (column == kColumnNumber) widest.prepend(QString::fromStdString(DocumentMarks().NumberMark()));
+        widths[column] = fontMetrics().horizontalAdvance(widest) + kMargin;
+    }
+    const CacheNameTexts names = CacheNameCandidates(m_pDocument->Records(), m_pDocument->IsVersion4(), kCandidates);
+    auto widest = [this](const std::vector<std::string>& texts) {
+        int most = 0;
+        for (const std::string& text : texts)
+            most = std::max(most, fontMetrics().horizontalAdvance(QString::fromStdString(AnsiToUtf8(text))));
+        return most == 0 ? 0 : most + kMargin;
+    };
+    widths[kColumnCacheDir] = widest(names.cacheDirs);
+    widths[kColumnFileName] = widest(names.fileNames);
+    if (screen())
+        widths[kColumnFileName] = std::min(widths[kColumnFileName], screen()->availableGeometry().width() / 3);
+    return widths;
+}
+
+RowLook TallowmarkView::DocumentMarks() const {
+    RowLook marks;
+    for (const auto& record : m_pDocument->Records()) {
+        const RecordMarks bits = record->Marks();
+        if (bits.Status() != RecordStatus::Deleted && !bits.Partial()) continue;  // most records, quickly
+        const RowLook look = LookOf(*record, true);
+        marks.deleted |= look.deleted;
+        marks.partial |= look.partial;
+        if (marks.deleted && marks.partial) break;
+    }
+    return marks;
+}
+
+void TallowmarkView::FitColumns() {
+    // The document never changes, so its texts are measured once.
+    if (m_widestTextWidths.empty()) m_widestTextWidths = WidestTextWidths();
+    for (int section = 0; section < m_pModel->columnCount(); ++section) {
+        const int column = m_pModel->ColumnAt(section);
+        const int needed = m_widestTextWidths[static_cast<std::size_t>(column)];
+        if (!m_userSizedColumns.count(column) && header()->sectionSize(section) < needed) SizeColumn(section, needed);
+    }
+}
+
+void TallowmarkView::OnColumnClick(int section) {
+    const int column = m_pModel->ColumnAt(section);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pModel->SortByColumn(column);
+    QApplication::restoreOverrideCursor();
+    header()->setSortIndicator(section,
+                               RecordRows::SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicatorShown(true);
+}
+
+QString TallowmarkView::FilterText() const { return QString::fromStdString(Rows().FilterText()); }
+
+const RecordFilter& TallowmarkView::Filter() const { return Rows().Filter(); }
+
+void TallowmarkView::SetFilterText(const QString& text) {
+    const std::string fieldText = text.toStdString();
+    if (fieldText == Rows().FilterText()) return;
+    const RowList selected = RecordsAt(SelectedRows());
+    const std::unordered_set<const IndexRecord*> kept(selected.begin(), selected.end());
+    const IndexRecord* current = m_pModel->RecordAt(currentIndex().row());
+
+    m_pModel->SetFilterText(fieldText);
+    // Consecutive kept rows become one range, so a large selection costs little.
+    QItemSelection selection;
+    const RowList& shown = m_pModel->Rows();
+    const int lastColumn = m_pModel->columnCount() - 1;
+    int currentRow = -1;
+    const bool follow = current || !kept.empty();
+    for (std::size_t i = 0; follow && i < shown.size(); ++i) {
+        if (shown[i] == current) currentRow = static_cast<int>(i);
+        if (!kept.count(shown[i])) continue;
+        std::size_t end = i;
+        while (end + 1 < shown.size() && kept.count(shown[end + 1])) {
+            if (shown[++end] == current) currentRow = static_cast<int>(end);
+        }
+        selection.select(m_pModel->index(static_cast<int>(i), 0), m_pModel->index(static_cast<int>(end), lastColumn));
+        i = end;
+    }
+    if (currentRow >= 0) {
+        selectionModel()->setCurrentIndex(m_pModel->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+        scrollTo(currentIndex());
+    }
+    if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    emit CurrentEntryChanged();
+    emit RowsChanged();
+}
+
+QString TallowmarkView::CountText() const { return QString::fromStdString(Rows().CountText()); }
+
+std::vector<int> TallowmarkView::SelectedRows() const {
+    // Read from the ranges: asking row by row whether it is selected is slow for large selections.
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+RowList TallowmarkView::RecordsAt(const std::vector<int>& rows) const {
+    RowList records;
+    records.reserve(rows.size());
+    for (int row : rows) records.push_back(m_pModel->RecordAt(row));
+    return records;
+}
+
+void TallowmarkView::CopySelection() {
+    const RowList records = RecordsAt(SelectedRows());
+    if (records.empty()) return;
+    // Columns in the order the header shows them.
+    std::vector<int> columns;
+    for (int visual = 0; visual < header()->count(); ++visual) {
+        const int section = header()->logicalIndex(visual);
+        if (!header()->isSectionHidden(section)) columns.push_back(Rows().ColumnAt(section));
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
+    const std::string text = RowsAsTabSeparated(records, columns, Rows().IsVersion4());
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    QApplication::restoreOverrideCursor();
+}
+
+TimelineDays TallowmarkView::TimelineData(TimeBasis basis) const { return Rows().TimelineData(basis); }
+
+void TallowmarkView::SetTimelineShown(bool shown) {
+    m_bShowTimeline = shown;
+    emit TimelineShownChanged(shown);
+}
+
+bool TallowmarkView::HasSelection() const { return selectionModel()->hasSelection(); }
+
+int TallowmarkView::SelectionMark() const {
+    // The focus alone gives the list a current row; the mark is a row the user selected.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()->isSelected(current)) return -1;
+    return current.row();
+}
+
+const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->RecordAt(SelectionMark()); }
+
+void TallowmarkView::ShowEntryDetails() {
+    const IndexRecord* record = CurrentRecord();
+    if (!record) return;
+    const std::string text = EntryDetailsWithEvidence(*record, m_pDocument->PathName());
+    m_prompts.Details(window(), ForDisplay(text));
+}
+
+void TallowmarkView::contextMenuEvent(QContextMenuEvent* event) {
+    emit ContextMenuRequested(event->globalPos());
+    event->accept();
+}
+
+QItemSelectionModel::SelectionFlags TallowmarkView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+    // The context menu acts on the current entry, so a right-click outside the rows must
+    // not clear it on its release.
+    if (!index.isValid() && event && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton)
+        return QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
+}
+
+}  // namespace tallowmark

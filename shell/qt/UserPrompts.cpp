@@ -1,0 +1,55 @@
+#include "shell/qt/UserPrompts.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+
+#include "discovery/qt/FindFilesDlg.h"
+#include "platform/TextEditor.h"
+
+namespace tallowmark {
+
+QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                 const QString& folder, const QString& name) {
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+UserPrompts::Answer UserPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
+    return AskYesNoCancelBox(parent, text);
+}
+
+void UserPrompts::RunModal(QDialog& dialog) { dialog.exec(); }
+
+platform::LaunchResult UserPrompts::OpenUrl(const QUrl& url) {
+    const QByteArray target = url.isLocalFile() ? QFile::encodeName(url.toLocalFile()) : url.toEncoded();
+    const platform::LaunchResult result = platform::OpenWithDefaultApplication(target.toStdString());
+    if (result != platform::LaunchResult::Unavailable) return result;
+    // A build without the desktop's own way: Qt asks a helper such as xdg-open.
+    return QDesktopServices::openUrl(url) ? platform::LaunchResult::Started : platform::LaunchResult::Failed;
+}
+
+std::vector<std::string> UserPrompts::AskFoundFiles(FindFilesDlg& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.GetSelectedFiles();
+}
+
+platform::LaunchResult UserPrompts::OpenInTextEditor(const QString& path) {
+    return platform::OpenInTextEditor(QFile::encodeName(path).toStdString());
+}
+
+}  // namespace tallowmark
