@@ -164,10 +164,10 @@ void OpenChannel::Serve(QLocalSocket* socket) {
         if (request->isEmpty() && socket->bytesAvailable() > 0) limit->start(kRequestLimitMs - kFirstBytesLimitMs);
         request->append(socket->read(kMaxRequestBytes + 1 - request->size()));
         const qsizetype end = request->indexOf(kEndOfRequest);
+        if (end < 0 && request->size() <= kMaxRequestBytes) return;  // more to come
         // A start whose connection ended after its request gave up waiting: it opens the files itself.
-        if (end >= 0 && socket->state() == QLocalSocket::ConnectedState) Finish(socket, request->left(end), true);
-        else if (end >= 0 || request->size() > kMaxRequestBytes)
-            Finish(socket, {}, false);
+        const bool waiting = end >= 0 && socket->state() == QLocalSocket::ConnectedState;
+        Finish(socket, waiting ? request->left(end) : QByteArray(), waiting);
     };
     connect(socket, &QLocalSocket::readyRead, this, take);
     // A start of an earlier version writes its request and goes without waiting for an answer.

@@ -2,11 +2,13 @@
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -87,14 +89,29 @@ private:
 };
 
 // Hands `paths` over as a start does, from another thread while this one serves.
+// Runs the event loop as the program's own runs, not at the pace of QTest's waiting,
+// until `done` holds or the time is up.
+bool Serve(const std::function<bool()>& done, int milliseconds = 20000) {
+    QEventLoop serving;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &serving, [&] {
+        if (done()) serving.quit();
+    });
+    check.start(1);
+    QTimer::singleShot(milliseconds, &serving, &QEventLoop::quit);
+    serving.exec();
+    return done();
+}
+
+// Hands `paths` over as a start does, from another thread while this one serves.
 OpenChannel::Role HandOver(const std::vector<std::string>& paths) {
-    std::atomic<bool> done{false};
+    std::atomic<bool> finished{false};
     OpenChannel::Role role = OpenChannel::Role::Alone;
     std::thread start([&] {
         role = OpenChannel(ChannelName()).Claim(true, paths);
-        done = true;
+        finished = true;
     });
-    WaitUntil([&] { return done.load(); }, 20000);
+    Serve([&] { return finished.load(); });
     start.join();
     return role;
 }
@@ -309,23 +326,24 @@ TEST_F(GuiTest, AFloodOfFailingFilesNeverNestsTheirMessages) {
     EXPECT_EQ(Titles(Frame()), std::vector<QString>{"one.dat"});
 }
 
-// Connections that send nothing give their place up at once: a start that comes after
-// sixty of them has its file open within a second.
+// Connections that send nothing give their place up at once: a start that comes after a
+// hundred of them has its file open within a second.
 TEST_F(GuiTest, IdleConnectionsDoNotHoldAHandOverBack) {
     const std::string path = WriteIndex("one.dat", OneUrlIndex()).toStdString();
     std::vector<std::unique_ptr<QLocalSocket>> idle;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 100; ++i) {
         idle.push_back(std::make_unique<QLocalSocket>());
         idle.back()->connectToServer(ChannelName());
     }
-    ASSERT_TRUE(WaitUntil([&] {
+    const auto allConnected = [&idle] {
         return std::all_of(idle.begin(), idle.end(),
                            [](const auto& socket) { return socket->state() == QLocalSocket::ConnectedState; });
-    }));
+    };
+    ASSERT_TRUE(Serve(allConnected, 5000));
     QElapsedTimer handOver;
     handOver.start();
     EXPECT_EQ(HandOver({path}), OpenChannel::Role::Delivered);
-    EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }, 1000));
+    EXPECT_TRUE(Serve([this] { return Frame().Frames().size() == 1; }, 1000));
     EXPECT_LT(handOver.elapsed(), 1000);
 }
 
@@ -368,7 +386,7 @@ TEST_F(GuiTest, ABusyInstanceWithAFullQueueKeepsItsChannel) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(InodeOf(ChannelName()), serving) << "another server took the channel";
     for (const int fd : queued) ::close(fd);
-    WaitUntil([&] { return done.load(); }, 20000);
+    Serve([&] { return done.load(); });
     start.join();
     EXPECT_EQ(role, OpenChannel::Role::Delivered);
     EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
