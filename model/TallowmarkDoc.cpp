@@ -39,7 +39,8 @@ Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std:
 }
 
 Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
-                      const std::function<void(std::ostream&)>& write, const char* cannotOpen) {
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen,
+                      std::optional<platform::FileIdentity>* written) {
     platform::OutputFile output;
     const platform::WriteStatus opened = output.Open(path, inputs);
     if (opened.error == platform::WriteError::SameAsInput) return SameFileFailure(path, inputs[opened.input]);
@@ -50,7 +51,10 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
     }
     write(output.Stream());
     const platform::WriteStatus committed = output.Commit();
-    if (committed.ok()) return Outcome::Success();
+    if (committed.ok()) {
+        if (written) *written = committed.written;
+        return Outcome::Success();
+    }
     // Only a full disk has a message of its own once the file was made.
     return committed.error == platform::WriteError::DiskFull ? SaveFailure(committed.error, path)
                                                              : Outcome::Failure(kMsgFailedToSave);
@@ -66,6 +70,7 @@ void TallowmarkDoc::DeleteContents() {
     m_evidence = {};
     m_pHeader.reset();
     m_image.reset();
+    m_identity.reset();
 }
 
 std::uint64_t TallowmarkDoc::LargestLoadableFile() {
@@ -78,7 +83,9 @@ Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     try {
         platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile());
         if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-        return OpenImage(std::move(contents.bytes), contents.size, path);
+        Outcome loaded = OpenImage(std::move(contents.bytes), contents.size, path);
+        if (loaded) m_identity = contents.identity;
+        return loaded;
     } catch (const std::exception&) {
         DeleteContents();
         return Outcome::Failure(kMsgFailedToOpen);
@@ -152,8 +159,13 @@ std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string
 }
 
 Outcome TallowmarkDoc::SaveAs(const std::string& path, const std::vector<std::string>& openFiles) {
-    Outcome saved = WriteUserFile(path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); });
-    if (saved) SetPathName(path);
+    std::optional<platform::FileIdentity> written;
+    Outcome saved = WriteUserFile(
+        path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); }, nullptr, &written);
+    if (saved) {
+        SetPathName(path);
+        m_identity = written;
+    }
     return saved;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
 #include "model/RecordExtent.h"
+#include "platform/FileIdentity.h"
 
 namespace tallowmark {
 
@@ -32,9 +34,10 @@ Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std:
 // Writes a file for the user through the output service: refused when `path` is one of
 // `inputs`; `write` makes the bytes, which replace an existing file only once all are on
 // the disk. A target that cannot be made gets `cannotOpen` when one is given, else the
-// file error's own message.
+// file error's own message. `written`, when given, gets the identity of the file made.
 Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
-                      const std::function<void(std::ostream&)>& write, const char* cannotOpen = nullptr);
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen = nullptr,
+                      std::optional<platform::FileIdentity>* written = nullptr);
 
 class TallowmarkDoc {
 public:
@@ -71,6 +74,9 @@ public:
     const BlockEvidence& Evidence() const { return m_evidence; }
 
     const std::string& PathName() const { return m_strPathName; }
+    // The file that was read (or written by Save As), whatever its path names now;
+    // nothing for bytes that came from no file.
+    const std::optional<platform::FileIdentity>& Identity() const { return m_identity; }
     const std::string& Title() const { return m_strTitle; }
     void SetPathName(const std::string& path);  // also sets the title to the file name
     void SetTitle(const std::string& title) { m_strTitle = title; }
@@ -82,6 +88,7 @@ private:
 
     std::string m_strPathName;
     std::string m_strTitle;
+    std::optional<platform::FileIdentity> m_identity;
     std::unique_ptr<std::uint8_t[]> m_image;  // the file's bytes; header and records view into them
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;

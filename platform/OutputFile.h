@@ -18,7 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileIdentity.h"
+
 namespace tallowmark::platform {
+
+struct PendingPlace;
 
 enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, Other };
 
@@ -30,17 +34,10 @@ struct WriteStatus {
     WriteError error = WriteError::None;
     std::string reason;     // the system's own words for the failure
     std::size_t input = 0;  // SameAsInput: which of the inputs the target is
+    // Commit: the file the target now is.
+    std::optional<FileIdentity> written = std::nullopt;
     bool ok() const { return error == WriteError::None; }
 };
-
-// What makes a file the same file whatever it is called: device and inode, on Windows
-// the volume serial number and file index; links followed. Nothing for a path that names
-// no file (or none the system will say of).
-struct FileIdentity {
-    std::uint64_t volume, index;
-    bool operator==(const FileIdentity&) const = default;
-};
-std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // The first of `inputs` that `target` is the same file as, compared by identity; nothing
 // when the target does not exist or is none of them.
@@ -94,7 +91,7 @@ private:
     std::string m_strTemporary;  // empty when writing in place
     int m_nSystemError = 0;      // the first failure while writing
     bool m_bKeepExisting = false;
-    bool m_bRegistered = false;  // the temporary is removed if a signal ends the program
+    PendingPlace* m_pPending = nullptr;  // where a signal that ends the program finds the temporary
     Buffer m_buffer;
     std::ostream m_stream;
 };
@@ -104,8 +101,9 @@ private:
 std::string UniqueSuffix();
 
 // From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (Ctrl+C and closing the console on
-// Windows) first remove an output not yet committed, then end the program as they would
-// have. For the command line; a window program ends its own way.
+// Windows) first remove every output not yet committed, on whichever thread it is being
+// written, then end the program as they would have. For the command line; a window
+// program ends its own way.
 void RemoveUnfinishedOutputOnSignals();
 
 }  // namespace tallowmark::platform

@@ -101,8 +101,9 @@ void DocumentCommands::OnExport() {
 }
 
 void DocumentCommands::OnDeleteOnRestart() {
+    const TallowmarkDoc& document = m_view.GetDocument();
     const std::string refused =
-        ScheduleDeleteOnRestart(m_view.GetDocument().PathName(), m_documents.Services().bootDeletionRoot);
+        ScheduleDeleteOnRestart(document.PathName(), document.Identity(), m_documents.Services().bootDeletionRoot);
     if (!refused.empty())
         m_documents.Services().prompts.Message(m_view.window(), UserPrompts::Icon::Critical,
                                                QString::fromStdString(refused));
