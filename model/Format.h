@@ -53,7 +53,11 @@ inline constexpr std::size_t kRedirectUrlOffset = 0x10;
 inline constexpr std::size_t kHashNextTableOffset = 0x08;
 inline constexpr std::size_t kHashEntriesOffset = 0x10;
 inline constexpr std::size_t kHashEntrySize = 8;  // u32 hash value, u32 record offset
-inline constexpr std::uint32_t kHashUnusedBit = 0x01;
+// The low six bits of an entry's hash value are one code: 1 (deleted) and 3 (free) mark an
+// unused entry; 0, 2 (locked), 5 (a redirect) and 8 are in use.
+inline constexpr std::uint32_t kHashCodeMask = 0x3F;
+inline constexpr std::uint32_t kHashCodeDeleted = 1;
+inline constexpr std::uint32_t kHashCodeFree = 3;
 inline constexpr std::uint32_t kHashFreeDeadBeef = 0xDEADBEEF;
 
 // The fields of a URL record past the list's, where each layout keeps them; 0 where a

@@ -131,6 +131,24 @@ TEST(Evidence, AHashedRecordInsideAClaimIsNeverSwallowed) {
     EXPECT_EQ(records[3], Walked(3, whole, BlockKind::Url, 256, Marks(kUnknown, false)));
 }
 
+// The low six bits of a hash value are one code, not flags: a deleted (1) or free (3)
+// entry points at nothing; a redirect's (5), a locked (2) and a code-8 entry are in use.
+TEST(Evidence, AHashEntrysCodeSaysWhetherItIsInUse) {
+    IndexFileBuilder builder;
+    const std::size_t table = builder.Position();
+    builder.Hash(2);
+    const std::pair<std::uint32_t, bool> codes[] = {{0x00, true},  {0x01, false}, {0x02, true}, {0x03, false},
+                                                    {0x05, true},  {0x08, true},  {0x41, false}, {0x45, true}};
+    for (const auto& [code, inUse] : codes) {
+        builder.HashEntry(table, static_cast<std::uint32_t>(builder.Position()), 0x5A5A0000 | code);
+        builder.Redirect("http://redirected/");
+    }
+    const auto loaded = testing::LoadDoc(builder);
+    for (std::size_t i = 0; i < std::size(codes); ++i)
+        EXPECT_EQ(loaded->doc.Records()[i + 1]->Marks().Hashed(), codes[i].second) << std::hex << codes[i].first;
+    EXPECT_EQ(loaded->doc.Evidence().hashTables.EntriesInUse(), 5u);
+}
+
 // The chain may run out of order, come back to a table, name a table past the file, or
 // claim more blocks than the file holds: each table is read once, within the file.
 TEST(Evidence, AHashChainIsFollowedDefensively) {
@@ -307,6 +325,20 @@ TEST_F(RealEvidence, TheSamplesStatusesTitlesAndTheRescuedRecord) {
     EXPECT_EQ(std::get<4>(byOffset.at(0x16F00)), Marks(kDeleted, false, true));
     EXPECT_EQ(std::get<4>(byOffset.at(0x17000)), Marks(kLive, true));
     EXPECT_EQ(LoadedRecords(leaks), StreamedRecords(Fixture("leaks-index.dat").string(), 4096));
+}
+
+// Every redirect of the samples is reached through an entry of code 5, and code-8
+// entries point at live URL records: all of them in use.
+TEST_F(RealEvidence, EveryRedirectIsHashedAndEveryEntryInUseCounts) {
+    for (const auto& [name, inUse] : {std::pair{"content-ie5-index.dat", 35u}, std::pair{"leaks-index.dat", 1018u}}) {
+        TallowmarkDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(Fixture(name).string()));
+        EXPECT_EQ(doc.Evidence().hashTables.EntriesInUse(), inUse) << name;
+        for (const auto& record : doc.Records()) {
+            if (record->Kind() != BlockKind::Redirect) continue;
+            EXPECT_TRUE(record->Marks().Hashed()) << name;
+        }
+    }
 }
 
 TEST_F(RealEvidence, ACachedPagesFieldsPastTheList) {
