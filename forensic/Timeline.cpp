@@ -91,6 +91,7 @@ struct TimelineFields {
     std::array<const TimeMeaning*, kRecordTimeFields.size()> meanings{};
     std::optional<std::uint64_t> cachedSize;
     std::optional<std::uint32_t> hits, flags;
+    std::optional<std::uint8_t> cacheDirectoryIndex;
     std::span<const TimelineExtraField> extra;
     const CarvedPlace* carved = nullptr;  // set for a record carved from an image
 };
@@ -140,6 +141,7 @@ TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std:
     fields.cachedSize = evidence.CachedSize();
     fields.hits = evidence.Hits();
     fields.flags = evidence.Flags();
+    fields.cacheDirectoryIndex = evidence.CacheDirectoryIndex();
     return fields;
 }
 
@@ -196,9 +198,10 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
     writer.TextOrNull("user", fields.user);
     writer.Text("url", fields.url);
     static constexpr std::array<std::string_view, kRecordTimeFields.size()> kTimeNames = {
-        "modified", "accessed", "expires", "last_checked", "last_synced"};
+        "modified", "accessed", "expires", "last_checked", "cache_file_created"};
     for (std::size_t i = 0; i < kTimeNames.size(); ++i) writer.Time(kTimeNames[i], fields.times[i]);
     writer.Text("cache_directory", fields.cacheDirectory);
+    writer.Number("cache_directory_index", fields.cacheDirectoryIndex);
     writer.Text("cache_file", fields.cacheFile);
     writer.Number("cached_size", fields.cachedSize);
     writer.Number("hits", fields.hits);

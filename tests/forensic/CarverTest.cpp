@@ -256,7 +256,7 @@ TEST(Carver, FindsEveryRecordOfRealFilesThatLiesWholeInOneClusterRun) {
             ASSERT_TRUE(lines.count(at));
             const FlatJson::Object& carved = lines.at(at);
             for (const char* field : {"type", "kind", "user", "url", "modified", "accessed", "expires", "last_checked",
-                                      "last_synced", "cache_file", "cached_size", "hits", "flags"})
+                                      "cache_file_created", "cache_directory_index", "cache_file", "cached_size", "hits", "flags"})
                 EXPECT_EQ(carved.at(field), intact.at(field)) << field;
             if (carved.at("carved_from") != "loose") {
                 // Where the file was found whole, its own bitmap and hash tables say the rest.

@@ -355,10 +355,40 @@ TEST_F(RealEvidence, ACachedPagesFieldsPastTheList) {
         EXPECT_EQ(evidence.Time(RecordTimeField::Expires).time, FileTimeOf(2016, 2, 21, 11, 5, 36));
         EXPECT_EQ(evidence.Time(RecordTimeField::LastChecked).time, FileTimeOf(2015, 8, 25, 11, 5, 36));
         EXPECT_TRUE(evidence.Time(RecordTimeField::LastChecked).twoSecond);
+        EXPECT_EQ(evidence.Time(RecordTimeField::CacheFileCreated).time, FileTimeOf(2015, 8, 25, 11, 5, 36));
         EXPECT_EQ(evidence.HttpHeaders().rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
         EXPECT_EQ(evidence.HttpHeaders().find('\xEF'), std::string_view::npos) << "no filler";
     }));
     EXPECT_TRUE(seen);
+}
+
+// 0x5C holds when the cached copy was written, which need not be when the entry was
+// last checked; a LEAK keeps every value of the URL record it was.
+TEST_F(RealEvidence, TheCachedFilesCreationTimeAndALeaksFields) {
+    std::map<std::uint64_t, std::tuple<RecordTime, RecordTime, std::optional<std::uint32_t>, std::optional<std::uint64_t>>>
+        seen;
+    for (const char* name : {"content-ie5-index.dat", "leaks-index.dat"}) {
+        IndexStream stream;
+        ASSERT_TRUE(stream.Open(Fixture(name).string()));
+        ASSERT_TRUE(stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
+            const RecordEvidence evidence(record);
+            if ((offset == 0x6E00 && record.Kind() == BlockKind::Url) ||
+                (offset == 0xA800 && record.Kind() == BlockKind::Leak)) {
+                EXPECT_EQ(evidence.Meaning(RecordTimeField::CacheFileCreated).label, "Cached file created");
+                seen[offset] = {evidence.Time(RecordTimeField::LastChecked),
+                                evidence.Time(RecordTimeField::CacheFileCreated), evidence.Hits(), evidence.CachedSize()};
+            }
+        }));
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    const auto& [checked, created, hits, size] = seen.at(0x6E00);
+    EXPECT_EQ(checked.time, FileTimeOf(2015, 8, 25, 11, 9, 20));
+    EXPECT_EQ(created.time, FileTimeOf(2015, 8, 25, 11, 9, 8));
+    const auto& [leakChecked, leakCreated, leakHits, leakSize] = seen.at(0xA800);
+    EXPECT_EQ(leakChecked.time, FileTimeOf(2012, 3, 28, 0, 45, 20));
+    EXPECT_EQ(leakCreated.time, FileTimeOf(2012, 3, 21, 0, 24, 38));
+    EXPECT_EQ(leakHits, 51u);
+    EXPECT_EQ(leakSize, 1399u);
 }
 
 }  // namespace
