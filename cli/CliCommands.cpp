@@ -130,7 +130,13 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     std::error_code ignored;
     const auto absolute = std::filesystem::absolute(PathFromUtf8(file), ignored);
     if (!ignored) document.SetPathName(NativeSeparators(Utf8FromPath(absolute)));
-    WriteContainerInfo(out, document, format);
+    // The digests of the bytes on the disk, read once more from the start.
+    const FileDigests digests = DigestsOfFile(file);
+    if (digests.error != platform::FileError::None) {
+        err << "tallowmark-cli: " << file << ": " << ReadFailure(digests.error, file).message << "\n";
+        return 1;
+    }
+    WriteContainerInfo(out, document, format, digests);
     return 0;
 }
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliRun.h"
+#include "model/Digest.h"
 #include "model/TallowmarkDoc.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -51,9 +52,11 @@ TEST_F(CliTest, ExportToStdoutAndToAFileGiveTheSameBytes) {
 TEST_F(CliTest, InfoShowsTheFactsWithAnUnsignedSize) {
     const CliRun info = Cli({"info", m_path});
     ASSERT_EQ(info.code, 0);
+    const auto bytes = testing::ReadFile(m_path);
     EXPECT_EQ(info.out.substr(0, info.out.find("Blocks:")),
               "Name: index.dat\nLocation: " + m_dir.Root().string() +
-                  "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
+                  "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\nSHA-256: " +
+                  Sha256Of(bytes) + "\nMD5: " + DigestsOfFile(m_path).md5 + "\n");
 }
 
 // The header's counts, the directory table (never read past the header, whatever its
@@ -137,6 +140,18 @@ TEST_F(CliTest, AFileLargerThanTheMachineCanHoldIsRefused) {
     for (const char* command : {"export", "timeline"}) EXPECT_EQ(Cli({command, huge}).code, 1) << command;
 }
 #endif
+
+// Examiners record the digests of every exhibit: those of the file's bytes on the disk.
+TEST(CliOnRealFiles, InfoGivesTheFilesDigests) {
+    const std::filesystem::path leaks = std::filesystem::path(TALLOWMARK_FIXTURES_DIR) / "leaks-index.dat";
+    if (!std::filesystem::exists(leaks)) GTEST_SKIP() << "no real sample files here";
+    const std::string sha256 = "0cb5e8fc5662aac8591fc34c3adf20305a7f272764069eb6b0ef8d11322c2e94";
+    const std::string md5 = "46fdfb7c9bebfcb167cdb62446f60a86";
+    const CliRun text = Cli({"info", leaks.string()});
+    EXPECT_NE(text.out.find("\nSHA-256: " + sha256 + "\nMD5: " + md5 + "\n"), std::string::npos) << text.out;
+    const CliRun json = Cli({"info", "--json", leaks.string()});
+    EXPECT_NE(json.out.find(",\"sha256\":\"" + sha256 + "\",\"md5\":\"" + md5 + "\","), std::string::npos) << json.out;
+}
 
 TEST_F(CliTest, FailuresAndUsage) {
     const CliRun bad = Cli({"export", m_dir.Path("none.dat")});
