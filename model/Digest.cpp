@@ -177,7 +177,7 @@ std::string Sha256Of(ByteView bytes) {
     return HexDigest(hash.Final());
 }
 
-FileDigests DigestsOfFile(const std::string& path) {
+FileDigests DigestsOfFile(const std::string& path, bool withMd5) {
     FileDigests digests;
     platform::SequentialFile file;
     digests.error = file.Open(path);
@@ -191,10 +191,10 @@ FileDigests DigestsOfFile(const std::string& path) {
         if (digests.error != platform::FileError::None) return digests;
         if (got == 0) break;
         sha256.Update(ByteView(chunk.data(), got));
-        md5.Update(ByteView(chunk.data(), got));
+        if (withMd5) md5.Update(ByteView(chunk.data(), got));
     }
     digests.sha256 = HexDigest(sha256.Final());
-    digests.md5 = HexDigest(md5.Final());
+    if (withMd5) digests.md5 = HexDigest(md5.Final());
     return digests;
 }
 

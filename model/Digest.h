@@ -54,7 +54,7 @@ struct FileDigests {
     platform::FileError error = platform::FileError::None;
     std::string sha256, md5;  // hexadecimal
 };
-// Both digests of the file at `path`, read once front to back.
-FileDigests DigestsOfFile(const std::string& path);
+// Both digests of the file at `path` (SHA-256 alone unless `withMd5`), read once front to back.
+FileDigests DigestsOfFile(const std::string& path, bool withMd5 = true);
 
 }  // namespace tallowmark

@@ -7,7 +7,8 @@
 
 namespace tallowmark {
 
-// Success, or a failure with the message the user is shown.
+// Success, or a failure with the message the user is shown; a success may carry a
+// message of its own for the user, such as a status line.
 struct Outcome {
     bool ok = true;
     std::string message;

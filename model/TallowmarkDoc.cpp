@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "model/Digest.h"
 #include "model/IndexStream.h"
 #include "platform/MemoryLimit.h"
 #include "platform/NativePath.h"
@@ -39,7 +40,8 @@ Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std:
 }
 
 Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
-                      const std::function<void(std::ostream&)>& write, const char* cannotOpen) {
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen,
+                      const platform::OutputFile::WrittenCheck& check) {
     platform::OutputFile output;
     const platform::WriteStatus opened = output.Open(path, inputs);
     if (opened.error == platform::WriteError::SameAsInput) return SameFileFailure(path, inputs[opened.input]);
@@ -49,8 +51,10 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
         return SaveFailure(opened.error, path);
     }
     write(output.Stream());
-    const platform::WriteStatus committed = output.Commit();
+    const platform::WriteStatus committed = output.Commit(check);
     if (committed.ok()) return Outcome::Success();
+    if (committed.error == platform::WriteError::NotAsWritten)
+        return Outcome::Failure(FormatMessage(kMsgCopyDiffers, path));
     // Only a full disk has a message of its own once the file was made.
     return committed.error == platform::WriteError::DiskFull ? SaveFailure(committed.error, path)
                                                              : Outcome::Failure(kMsgFailedToSave);
@@ -66,6 +70,7 @@ void TallowmarkDoc::DeleteContents() {
     m_evidence = {};
     m_pHeader.reset();
     m_image.reset();
+    m_imageSize = 0;
 }
 
 std::uint64_t TallowmarkDoc::LargestLoadableFile() {
@@ -89,6 +94,7 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
     DeleteContents();
     try {
         m_image = std::move(bytes);
+        m_imageSize = size;
         if (size != 0) {
             Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
             if (!loaded) {
@@ -141,8 +147,7 @@ std::uint64_t TallowmarkDoc::ReadRecordAt(ByteView file, std::uint64_t position,
 }
 
 void TallowmarkDoc::Serialize(std::ostream& out) const {
-    if (m_pHeader) m_pHeader->Write(out);
-    for (const auto& record : m_records) record->Write(out);
+    out.write(reinterpret_cast<const char*>(m_image.get()), static_cast<std::streamsize>(m_imageSize));
 }
 
 std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string>& openFiles) const {
@@ -152,9 +157,19 @@ std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string
 }
 
 Outcome TallowmarkDoc::SaveAs(const std::string& path, const std::vector<std::string>& openFiles) {
-    Outcome saved = WriteUserFile(path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); });
-    if (saved) SetPathName(path);
-    return saved;
+    // A copy of evidence that told another story would be worse than none: what reached
+    // the disk is read back and must hash as the bytes that were read.
+    const std::string sha256 = Sha256Of(Image());
+    const Outcome saved = WriteUserFile(
+        path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); }, nullptr,
+        [&](const std::string& written) {
+            const FileDigests digests = DigestsOfFile(written, false);
+            return digests.error == platform::FileError::None && digests.sha256 == sha256;
+        });
+    if (!saved) return saved;
+    const std::string original = FileNameOf(m_strPathName);
+    SetPathName(path);
+    return {true, FormatMessage(kMsgSavedCopy, {original, sha256})};
 }
 
 }  // namespace tallowmark

@@ -23,6 +23,7 @@
 
 #include "GuiTestSupport.h"
 #include "discovery/FindFilesDlg.h"
+#include "model/Digest.h"
 #include "presentation/CsvExport.h"
 #include "presentation/RecordTableModel.h"
 #include "presentation/TallowmarkView.h"
@@ -447,13 +448,15 @@ TEST_F(GuiTest, SaveAsWritesTheCopyAndTakesItsName) {
     EXPECT_EQ(Prompts().lastFilters.back(), "Index Files (*.dat) | dat");
     EXPECT_EQ(testing::ReadFile(copy.toStdString()), bytes);
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "copy.dat");
+    EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(),
+              "Saved a copy of index.dat (SHA-256 " + Sha256Of(bytes) + ")");
 }
 
 // The file of any open document is evidence: Export and Save As onto it, by its name or
 // through a link, show a stop box naming it and write nothing.
 TEST_F(GuiTest, ExportAndSaveAsNeverWriteOntoAnOpenDocument) {
     IndexFileBuilder builder;
-    builder.Hash(1).Url({.url = "http://kept/"}).Unrecognised().Blank();  // a copy would lose a block
+    builder.Hash(1).Url({.url = "http://kept/"}).Unrecognised().Blank();
     const auto bytes = builder.Bytes();
     const QString first = WriteIndex("first.dat", bytes), second = WriteIndex("second.dat", bytes);
     FileOpen(second);

@@ -12,6 +12,7 @@
 #include "cli/CliRun.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/NativePath.h"
+#include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -62,6 +63,26 @@ TEST(FileServices, NonAsciiPathsOpenSaveAndExport) {
     ASSERT_TRUE(reread.OnOpenDocument(copy));
     EXPECT_EQ(reread.RecordCount(), 2u);
     EXPECT_EQ(Utf8FromPath(PathFromUtf8(folder)), folder);
+}
+
+// The check reads back the whole new file before it takes the target's place; a file it
+// refuses is removed and the old target kept.
+TEST(FileServices, AWrittenFileThatItsCheckRefusesNeverReplacesTheTarget) {
+    testing::TempDir dir;
+    const std::string target = dir.Path("copy.dat");
+    testing::WriteFile(target, {'o', 'l', 'd'});
+    platform::OutputFile output;
+    ASSERT_TRUE(output.Open(target, {}).ok());
+    output.Stream() << "new bytes";
+    std::string seen;
+    const platform::WriteStatus committed = output.Commit([&](const std::string& written) {
+        seen = testing::ReadText(written);
+        return false;
+    });
+    EXPECT_EQ(committed.error, platform::WriteError::NotAsWritten);
+    EXPECT_EQ(seen, "new bytes");
+    EXPECT_EQ(testing::ReadText(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 1);
 }
 
 #ifndef _WIN32
