@@ -51,6 +51,8 @@ void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePrope
         object.Text("sha256", digests.sha256);
         object.Text("md5", digests.md5);
     }
+    object.Number("file_holds", facts.shortfall.length);
+    object.Number("missing_bytes", facts.shortfall.Missing());
     object.Number("size", document.Header() ? document.Header()->FileSizeField() : 0);
     object.Number("records", properties.records);
     object.Number("blocks", facts.blocks);

@@ -603,16 +603,15 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     }
     timeline.records = writer.Records();
     timeline.wallClockTimes = writer.WallClockTimes();
+    timeline.shortfall = stream.Shortfall();
     return timeline;
 }
 
-std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes) {
+std::string WallClockSummary(std::size_t wallClockTimes, std::size_t sources, std::string_view noun) {
     if (wallClockTimes == 0) return {};
-    const bool leftOut = format == TimelineFormat::Bodyfile || format == TimelineFormat::Timesketch;
-    return std::to_string(wallClockTimes) + (wallClockTimes == 1 ? " time is" : " times are") +
-           " on the wall clock of the machine the file came from (daily and weekly history), whose zone "
-           "the file does not record: " +
-           (leftOut ? "left out" : "written as local time without a zone") + "; --source-zone ZONE makes them instants";
+    return std::to_string(wallClockTimes) + (wallClockTimes == 1 ? " wall-clock time in " : " wall-clock times in ") +
+           std::to_string(sources) + " " + std::string(noun) + (sources == 1 ? "" : "s") +
+           " stayed unconverted: give --source-zone ZONE";
 }
 
 }  // namespace tallowmark

@@ -68,6 +68,7 @@ void TallowmarkDoc::SetPathName(const std::string& path) {
 void TallowmarkDoc::DeleteContents() {
     m_records.clear();
     m_evidence = {};
+    m_shortfall = {};
     m_pHeader.reset();
     m_image.reset();
     m_imageSize = 0;
@@ -95,12 +96,11 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
     try {
         m_image = std::move(bytes);
         m_imageSize = size;
-        if (size != 0) {
-            Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
-            if (!loaded) {
-                DeleteContents();
-                return loaded;
-            }
+        // An empty file holds no signature either.
+        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
+        if (!loaded) {
+            DeleteContents();
+            return loaded;
         }
         SetPathName(path);
     } catch (const std::exception&) {
@@ -112,10 +112,13 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
 }
 
 Outcome TallowmarkDoc::LoadIndex(ByteView file) {
-    if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat);
+    if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(file);
     const std::uint64_t length = file.size();
     m_pHeader = std::make_unique<IndexHeader>(headerLength, file.first(std::min(headerLength, length)));
+    m_shortfall = {m_pHeader->FileSizeField(), 0, length};
+    m_shortfall.Reach(m_shortfall.recordedSize);
+    m_shortfall.Reach(headerLength);
     if (headerLength == 0 || headerLength >= length) return Outcome::Success();
     m_evidence = ReadBlockEvidence(
         *m_pHeader, length, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) -> std::size_t {
@@ -141,6 +144,7 @@ std::uint64_t TallowmarkDoc::ReadRecordAt(ByteView file, std::uint64_t position,
     const RecordExtent extent = ExtentOf(m_evidence, position, claimed,
                                          rest.first(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size())));
     const ByteView held = rest.first(std::min<std::uint64_t>(extent.shape.lengthInBytes, rest.size()));
+    m_shortfall.Reach(position + extent.shape.lengthInBytes);
     if (auto record = MakeRecord(extent.shape.kind, *m_pHeader, number, held, extent.shape.lengthInBytes, extent.marks))
         m_records.push_back(std::move(record));
     return NextRecordPosition(position, extent.shape);

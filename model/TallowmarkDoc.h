@@ -76,6 +76,8 @@ public:
     std::size_t RecordCount() const { return m_records.size(); }
     // The allocation bitmap and the hash tables, as the walk read them.
     const BlockEvidence& Evidence() const { return m_evidence; }
+    // How much of what the file says of itself it does not hold.
+    const FileShortfall& Shortfall() const { return m_shortfall; }
 
     const std::string& PathName() const { return m_strPathName; }
     const std::string& Title() const { return m_strTitle; }
@@ -93,6 +95,7 @@ private:
     std::size_t m_imageSize = 0;
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;
+    FileShortfall m_shortfall;
     RecordList m_records;  // declared after the header so records go first
 };
 

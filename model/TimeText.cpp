@@ -156,4 +156,10 @@ bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
 
+std::string GroupedDigits(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+    return digits;
+}
+
 }  // namespace tallowmark

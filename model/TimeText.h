@@ -83,5 +83,7 @@ std::int64_t PresentTime();
 
 // A record size as an unsigned decimal.
 std::string SizeText(std::uint64_t size);
+// A count of bytes with its thousands set apart, "491,520", where a reader compares two.
+std::string GroupedDigits(std::uint64_t value);
 
 }  // namespace tallowmark

@@ -104,6 +104,29 @@ TEST(Evidence, StatusHashedAndTheLiveRecordADeletedOneClaims) {
         EXPECT_EQ(std::get<4>(record).Status(), kUnknown);
 }
 
+// A file cut short is read as far as it goes: the record its end cuts is partial, in both
+// walks alike, and the file says how much it lacks of its recorded size.
+TEST(Evidence, ARecordTheEndOfTheFileCutsIsPartial) {
+    IndexFileBuilder builder;
+    builder.Hash(2).Url({.url = "http://whole/"});
+    const std::size_t cut = builder.Position();
+    builder.Url({.url = "http://cut/", .minimumBlocks = 3});
+    const testing::Buffer whole = builder.Bytes();
+    auto loaded = testing::LoadDoc(builder);
+    testing::WriteFile(loaded->path, testing::Buffer(whole.begin(), whole.begin() + cut + 200));
+    ASSERT_TRUE(loaded->doc.OnOpenDocument(loaded->path));
+    EXPECT_EQ(WalkBothWays(*loaded), (std::vector<Walked>{
+                                         {0, 0x4000, BlockKind::Hash, 256, Marks(kUnknown, false)},
+                                         {1, 0x4100, BlockKind::Url, 128, Marks(kUnknown, false)},
+                                         {2, cut, BlockKind::Url, 384, Marks(kUnknown, false, true)},
+                                     }));
+    EXPECT_EQ(loaded->doc.Records()[2]->UrlText(), "http://cut/");
+    const FileShortfall& shortfall = loaded->doc.Shortfall();
+    EXPECT_EQ(shortfall.recordedSize, whole.size());
+    EXPECT_EQ(shortfall.Missing(), whole.size() - cut - 200);
+    EXPECT_EQ(ShortfallText(shortfall), "recorded size 17,152, file holds 16,968");
+}
+
 // Without a bitmap only a hash entry in use that points at a record's signature cuts a
 // claim: a claim over a record no entry points at, or over an entry's block that begins
 // no record, stays whole.

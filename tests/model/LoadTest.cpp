@@ -158,13 +158,8 @@ TEST(Load, ShortTailsAreReadAsFarAsTheyGo) {
 }
 
 TEST(Load, SignatureIsCheckedOnTheFirst15Bytes) {
-    auto empty = Load({});
-    ASSERT_TRUE(empty->outcome);
-    EXPECT_EQ(empty->doc.Header(), nullptr);
-    EXPECT_EQ(empty->doc.RecordCount(), 0u);
-    EXPECT_EQ(Serialized(empty->doc), "");
-
-    for (const std::string text : {"Client UrlCach", "client UrlCache MMF Ver 5.2", "x"}) {
+    // An empty file holds no signature either: it is no index file.
+    for (const std::string text : {"", "Client UrlCach", "client UrlCache MMF Ver 5.2", "x"}) {
         auto refused = Load(Buffer(text.begin(), text.end()));
         EXPECT_FALSE(refused->outcome) << text;
         EXPECT_EQ(refused->outcome.message, "Unexpected file format.");
