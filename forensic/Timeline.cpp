@@ -92,6 +92,7 @@ struct TimelineFields {
     std::optional<std::uint64_t> cachedSize;
     std::optional<std::uint32_t> hits, flags;
     std::optional<std::uint8_t> cacheDirectoryIndex;
+    std::string_view dataType;  // Timesketch's name for the kind of record
     std::span<const TimelineExtraField> extra;
     const CarvedPlace* carved = nullptr;  // set for a record carved from an image
 };
@@ -110,6 +111,15 @@ TimelineTime TimeOf(const RecordTime& stored, const TimeMeaning& meaning, const 
     }
     const std::optional<FileTime> instant = InstantOfWallClock(stored.time, *options.sourceZone);
     return instant ? TimelineTime{TimelineTime::Form::Instant, *instant, stored.twoSecond} : TimelineTime{};
+}
+
+// The names the Timesketch analysers and the other tools of the field give these records.
+std::string_view DataTypeOf(BlockKind kind) {
+    switch (kind) {
+        case BlockKind::Leak: return "msiecf:leak";
+        case BlockKind::Redirect: return "msiecf:redirected";
+        default: return "msiecf:url";
+    }
 }
 
 TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset,
@@ -142,6 +152,7 @@ TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std:
     fields.hits = evidence.Hits();
     fields.flags = evidence.Flags();
     fields.cacheDirectoryIndex = evidence.CacheDirectoryIndex();
+    fields.dataType = DataTypeOf(record.Kind());
     return fields;
 }
 
@@ -255,6 +266,7 @@ public:
         m_out.Text() += '"';
     }
     void Number(std::string_view name, std::uint64_t value) { AppendUnsigned(Name(name), value); }
+    void Signed(std::string_view name, std::int64_t value) { AppendDecimal(Name(name), value); }
     template <class Value>
     void Number(std::string_view name, const std::optional<Value>& value) {
         if (value) Number(name, static_cast<std::uint64_t>(*value));
@@ -421,11 +433,15 @@ void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool lo
                 repeated || (fields.times[j].form == TimelineTime::Form::Instant && fields.times[j].time == time.time &&
                              fields.meanings[j]->timesketchDescription == description);
         std::string datetime;
-        if (repeated || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc)) continue;
+        const std::optional<std::int64_t> microseconds = MicrosecondsOf(time.time);
+        if (repeated || !microseconds || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc))
+            continue;
         JsonLineWriter writer(out, localTime);
         writer.Message(fields);
         writer.Word("datetime", datetime);
+        writer.Signed("timestamp", *microseconds);
         writer.Word("timestamp_desc", description);
+        writer.Word("data_type", fields.dataType);
         WriteFields(writer, fields);
         writer.End();
         out.Check();

@@ -149,6 +149,11 @@ std::optional<std::int64_t> InstantOf(FileTime fileTime) {
     return static_cast<std::int64_t>(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970;
 }
 
+std::optional<std::int64_t> MicrosecondsOf(FileTime fileTime) {
+    if (!InstantOf(fileTime)) return std::nullopt;
+    return static_cast<std::int64_t>(fileTime / 10) - kSecondsFrom1601To1970 * 1'000'000;
+}
+
 bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
     if (!InstantOf(fileTime)) return false;
     return AppendPreciseInstant(out, fileTime - fileTime % kTicksPerSecond, false, localTime);

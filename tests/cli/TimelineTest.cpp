@@ -141,15 +141,19 @@ TEST_F(Timeline, ATimesketchLineParsesBackToItsTimeAndTheRecordsFields) {
     // no time at all.
     ASSERT_EQ(lines.size(), 3u) << run.out;
     EXPECT_EQ(FlatJson::Parse(lines[2])->at("timestamp_desc"), "Cached File Created");
+    EXPECT_EQ(FlatJson::Parse(lines[2])->at("data_type"), "msiecf:leak");
     auto first = FlatJson::Parse(lines[0]), second = FlatJson::Parse(lines[1]);
     ASSERT_TRUE(first && second) << lines[0];
     EXPECT_EQ(first->at("message"), "cache: http://caf\xC3\xA9.example/\"q\"\\path");
     EXPECT_EQ(first->at("datetime"), "2008-03-05T14:07:59.0000000Z");
+    EXPECT_EQ(first->at("timestamp"), "1204726079000000");  // microseconds since 1970, UTC
     EXPECT_EQ(first->at("timestamp_desc"), "Content Modified");
     EXPECT_EQ(second->at("datetime"), "2008-03-05T14:08:00Z");
+    EXPECT_EQ(second->at("timestamp"), "1204726080000000");
     EXPECT_EQ(second->at("timestamp_desc"), "Last Checked");
     for (auto* line : {&*first, &*second}) {
-        for (const char* key : {"message", "datetime", "timestamp_desc"}) line->erase(key);
+        EXPECT_EQ(line->at("data_type"), "msiecf:url");
+        for (const char* key : {"message", "datetime", "timestamp", "timestamp_desc", "data_type"}) line->erase(key);
         EXPECT_EQ(*line, *FlatJson::Parse(json[0]));
     }
 }
