@@ -435,6 +435,10 @@ CarveResult CarveImage(ByteSource& image, const std::string& source, const Carve
             if (progress) progress({piece.end, length, result.records});
         });
     result.wallClockTimes += fileWriter.WallClockTimes();
+    for (const std::string& damage : image.Damage()) {
+        say(source + ": " + damage);
+        result.allRead = false;
+    }
     out.flush();
     return result;
 }

@@ -425,5 +425,63 @@ TEST(Carver, AnExpertWitnessImageOfTheSameBytesCarvesIdentically) {
     EXPECT_NE(fromRaw.out.find(",image_offset,carved_from\r\n"), std::string::npos);
 }
 
+// A damaged E01 set is named, segment and byte range, and fails the run; what could be
+// read is carved all the same: a segment removed, and one cut short.
+TEST(Carver, AnExpertWitnessImageWithASegmentMissingOrCutShortIsNamed) {
+    if (!ReadsExpertWitnessImages()) GTEST_SKIP() << "this build reads no E01 images";
+    if (std::system("ewfacquire -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "ewfacquire is not installed";
+    MemoryImage image;
+    for (int i = 0; i < 14; ++i) {
+        IndexFileBuilder record;
+        record.Url({.url = "http://segment.example/" + std::to_string(i), .fileName = "s.htm"});
+        image.maker.Noise(NoiseKind::Random, 256 << 10).Append(RecordsOf(record));
+        PadToSector(image);
+    }
+    const TempDir folder;
+    const std::string raw = folder.Path("disk.raw");
+    testing::WriteFile(raw, image.bytes);
+    const OpenedImage whole = OpenImage(raw);
+    ASSERT_TRUE(whole.reader);
+    const auto expected = Carve(*whole.reader);
+    ASSERT_EQ(expected.size(), 14u);
+
+    for (const char* damage : {"missing", "cut short"}) {
+        SCOPED_TRACE(damage);
+        const std::filesystem::path set = folder.Root() / (damage[0] == 'm' ? "missing" : "cut");
+        std::filesystem::create_directory(set);
+        const std::string acquire =
+            "ewfacquire -u -q -c none -S 1MiB -t '" + (set / "disk").string() + "' '" + raw + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(acquire.c_str()), 0);
+        const std::filesystem::path second = set / "disk.E02";
+        if (damage[0] == 'm') std::filesystem::remove(second);
+        else
+            std::filesystem::resize_file(second, std::filesystem::file_size(second) / 2);
+
+        const OpenedImage opened = OpenImage((set / "disk.E01").string());
+        ASSERT_TRUE(opened.reader) << opened.outcome.message;
+        CarveResult result;
+        std::vector<std::string> messages;
+        const auto lines = Carve(*opened.reader, {}, &result, &messages);
+        EXPECT_FALSE(result.allRead);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].rfind("image.dd: segment disk.E02 is " + std::string(damage), 0), 0u) << messages[0];
+        const std::string unreadable = "image.dd: the image cannot be read from ";
+        ASSERT_EQ(messages[1].rfind(unreadable, 0), 0u) << messages[1];
+        const std::uint64_t from = std::stoull(messages[1].substr(unreadable.size()));
+        EXPECT_GT(from, 0u);
+        // Every record before the damage, as the raw image gives it.
+        std::size_t before = 0;
+        for (const auto& [at, line] : expected) {
+            if (at >= from) continue;
+            ++before;
+            ASSERT_TRUE(lines.count(at)) << Hex(at);
+            EXPECT_EQ(lines.at(at), line);
+        }
+        EXPECT_GT(before, 2u);
+    }
+    const auto run = testing::Cli({"carve", (folder.Root() / "missing" / "disk.E01").string()});
+    EXPECT_EQ(run.code, 1);
+}
+
 }  // namespace
 }  // namespace tallowmark
