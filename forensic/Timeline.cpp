@@ -233,7 +233,9 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
 // values null.
 class JsonLineWriter {
 public:
-    JsonLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    // `continuing`: the line's first fields are written already.
+    JsonLineWriter(PieceSink& out, bool localTime, bool continuing = false)
+        : m_out(out), m_localTime(localTime), m_first(!continuing) {}
     // A text that needs no escape: our own names, or one escaped already.
     void Word(std::string_view name, std::string_view text) {
         std::string& out = Name(name);
@@ -322,7 +324,7 @@ private:
     }
     PieceSink& m_out;
     bool m_localTime;
-    bool m_first = true;
+    bool m_first;
 };
 
 // RFC 4180: every text between double quotes, a quote inside doubled.
@@ -421,8 +423,13 @@ void AppendLine(PieceSink& out, const TimelineFields& fields, bool localTime) {
 }
 
 // One line per time that is an instant, each with the record's fields; a time that
-// repeats an earlier one of the record with the same meaning adds nothing.
+// repeats an earlier one of the record with the same meaning adds nothing. The summary and
+// the fields are the same on each of a record's lines: escaped once where they are small,
+// and afresh for each line where they are not, so that memory stays bounded.
 void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool localTime) {
+    constexpr std::size_t kMostKept = 64 << 10;
+    thread_local std::string message, rest;
+    enum class Kept : std::uint8_t { NotYet, Yes, TooLarge } kept = Kept::NotYet;
     for (std::size_t i = 0; i < fields.times.size(); ++i) {
         const TimelineTime& time = fields.times[i];
         if (time.form != TimelineTime::Form::Instant) continue;
@@ -436,13 +443,30 @@ void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool lo
         const std::optional<std::int64_t> microseconds = MicrosecondsOf(time.time);
         if (repeated || !microseconds || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc))
             continue;
-        JsonLineWriter writer(out, localTime);
-        writer.Message(fields);
+        if (kept == Kept::NotYet) {
+            bool tooLarge = false;
+            const TimelineHandOn overflow = [&](std::string& text) {
+                tooLarge = true;
+                text.clear();
+            };
+            message.clear();
+            rest.clear();
+            PieceSink messageSink(message, kMostKept, overflow), restSink(rest, kMostKept, overflow);
+            JsonLineWriter(messageSink, localTime).Message(fields);
+            JsonLineWriter restWriter(restSink, localTime, true);
+            WriteFields(restWriter, fields);
+            kept = tooLarge ? Kept::TooLarge : Kept::Yes;
+        }
+        if (kept == Kept::Yes) out.Text() += message;
+        JsonLineWriter writer(out, localTime, kept == Kept::Yes);
+        if (kept != Kept::Yes) writer.Message(fields);
         writer.Word("datetime", datetime);
         writer.Signed("timestamp", *microseconds);
         writer.Word("timestamp_desc", description);
         writer.Word("data_type", fields.dataType);
-        WriteFields(writer, fields);
+        if (kept == Kept::Yes) out.Text() += rest;
+        else
+            WriteFields(writer, fields);
         writer.End();
         out.Check();
     }
