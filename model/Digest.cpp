@@ -14,44 +14,6 @@ std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
     return std::uint32_t{bytes[3]} << 24 | std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[1]} << 8 | bytes[0];
 }
 
-// Both hashes take 64-byte blocks and end alike: a 0x80 byte, zeros, and the length in
-// bits, big-endian for SHA-256 and little-endian for MD5.
-template <class Compress>
-void Feed(ByteView bytes, std::array<std::uint8_t, 64>& block, std::size_t& used, std::uint64_t& length,
-          Compress&& compress) {
-    length += bytes.size();
-    const std::uint8_t* data = bytes.data();
-    std::size_t left = bytes.size();
-    if (used != 0) {
-        const std::size_t take = std::min(left, block.size() - used);
-        std::memcpy(block.data() + used, data, take);
-        used += take;
-        data += take;
-        left -= take;
-        if (used < block.size()) return;
-        compress(block.data());
-        used = 0;
-    }
-    for (; left >= block.size(); data += block.size(), left -= block.size()) compress(data);
-    if (left) std::memcpy(block.data(), data, left);
-    used = left;
-}
-
-template <class Compress>
-void Pad(std::array<std::uint8_t, 64>& block, std::size_t used, std::uint64_t length, bool bigEndian,
-         Compress&& compress) {
-    const std::uint64_t bits = length * 8;
-    block[used++] = 0x80;
-    if (used > 56) {
-        std::memset(block.data() + used, 0, 64 - used);
-        compress(block.data());
-        used = 0;
-    }
-    std::memset(block.data() + used, 0, 56 - used);
-    for (int i = 0; i < 8; ++i) block[56 + i] = static_cast<std::uint8_t>(bits >> (bigEndian ? 56 - 8 * i : 8 * i));
-    compress(block.data());
-}
-
 constexpr std::uint32_t kSha256Rounds[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
@@ -75,8 +37,51 @@ constexpr std::uint32_t kMd5Rounds[64] = {
 constexpr int kMd5Shifts[16] = {7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21};
 }  // namespace
 
+template <class Algorithm, std::size_t StateWords, bool BigEndian>
+void BlockDigest<Algorithm, StateWords, BigEndian>::Update(ByteView bytes) {
+    m_qwLength += bytes.size();
+    const std::uint8_t* data = bytes.data();
+    std::size_t left = bytes.size();
+    if (m_used != 0) {
+        const std::size_t take = std::min(left, m_block.size() - m_used);
+        std::memcpy(m_block.data() + m_used, data, take);
+        m_used += take;
+        data += take;
+        left -= take;
+        if (m_used < m_block.size()) return;
+        Compress(m_block.data());
+        m_used = 0;
+    }
+    for (; left >= m_block.size(); data += m_block.size(), left -= m_block.size()) Compress(data);
+    if (left) std::memcpy(m_block.data(), data, left);
+    m_used = left;
+}
+
+template <class Algorithm, std::size_t StateWords, bool BigEndian>
+std::array<std::uint8_t, StateWords * 4> BlockDigest<Algorithm, StateWords, BigEndian>::Final() {
+    const std::uint64_t bits = m_qwLength * 8;
+    m_block[m_used++] = 0x80;
+    if (m_used > 56) {
+        std::memset(m_block.data() + m_used, 0, 64 - m_used);
+        Compress(m_block.data());
+        m_used = 0;
+    }
+    std::memset(m_block.data() + m_used, 0, 56 - m_used);
+    for (int i = 0; i < 8; ++i) m_block[56 + i] = static_cast<std::uint8_t>(bits >> (BigEndian ? 56 - 8 * i : 8 * i));
+    Compress(m_block.data());
+    std::array<std::uint8_t, StateWords * 4> digest{};
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        const unsigned shift = BigEndian ? 24 - 8 * (i % 4) : 8 * (i % 4);
+        digest[i] = static_cast<std::uint8_t>(m_state[i / 4] >> shift);
+    }
+    return digest;
+}
+
+template class BlockDigest<Sha256, 8, true>;
+template class BlockDigest<Md5, 4, false>;
+
 Sha256::Sha256()
-    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+    : BlockDigest({0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19}) {}
 
 void Sha256::Compress(const std::uint8_t* block) {
     std::uint32_t w[64];
@@ -111,18 +116,9 @@ void Sha256::Compress(const std::uint8_t* block) {
     m_state[7] += h;
 }
 
-void Sha256::Update(ByteView bytes) {
-    Feed(bytes, m_block, m_used, m_qwLength, [this](const std::uint8_t* block) { Compress(block); });
-}
 
-std::array<std::uint8_t, 32> Sha256::Final() {
-    Pad(m_block, m_used, m_qwLength, true, [this](const std::uint8_t* block) { Compress(block); });
-    std::array<std::uint8_t, 32> digest{};
-    for (std::size_t i = 0; i < digest.size(); ++i) digest[i] = static_cast<std::uint8_t>(m_state[i / 4] >> (24 - 8 * (i % 4)));
-    return digest;
-}
 
-Md5::Md5() : m_state{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
+Md5::Md5() : BlockDigest({0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}) {}
 
 void Md5::Compress(const std::uint8_t* block) {
     std::uint32_t m[16];
@@ -149,16 +145,7 @@ void Md5::Compress(const std::uint8_t* block) {
     m_state[3] += d;
 }
 
-void Md5::Update(ByteView bytes) {
-    Feed(bytes, m_block, m_used, m_qwLength, [this](const std::uint8_t* block) { Compress(block); });
-}
 
-std::array<std::uint8_t, 16> Md5::Final() {
-    Pad(m_block, m_used, m_qwLength, false, [this](const std::uint8_t* block) { Compress(block); });
-    std::array<std::uint8_t, 16> digest{};
-    for (std::size_t i = 0; i < digest.size(); ++i) digest[i] = static_cast<std::uint8_t>(m_state[i / 4] >> (8 * (i % 4)));
-    return digest;
-}
 
 std::string HexDigest(ByteView digest) {
     static constexpr char kDigits[] = "0123456789abcdef";

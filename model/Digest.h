@@ -12,33 +12,43 @@
 
 namespace tallowmark {
 
-class Sha256 {
+// What SHA-256 and MD5 share: 64-byte blocks, and at the end a 0x80 byte, zeros and the
+// length in bits (big-endian for SHA-256, little-endian for MD5); the state words go out
+// in the same order.
+template <class Algorithm, std::size_t StateWords, bool BigEndian>
+class BlockDigest {
 public:
-    Sha256();
     void Update(ByteView bytes);
     // The digest of everything given; the object is spent afterwards.
-    std::array<std::uint8_t, 32> Final();
+    std::array<std::uint8_t, StateWords * 4> Final();
+
+protected:
+    explicit BlockDigest(const std::array<std::uint32_t, StateWords>& initial) : m_state(initial) {}
+    std::array<std::uint32_t, StateWords> m_state;
 
 private:
-    void Compress(const std::uint8_t* block);
-    std::array<std::uint32_t, 8> m_state;
+    void Compress(const std::uint8_t* block) { static_cast<Algorithm*>(this)->Compress(block); }
     std::array<std::uint8_t, 64> m_block{};
     std::size_t m_used = 0;
     std::uint64_t m_qwLength = 0;
 };
 
-class Md5 {
+class Sha256 : public BlockDigest<Sha256, 8, true> {
 public:
-    Md5();
-    void Update(ByteView bytes);
-    std::array<std::uint8_t, 16> Final();
+    Sha256();
 
 private:
+    friend class BlockDigest;
     void Compress(const std::uint8_t* block);
-    std::array<std::uint32_t, 4> m_state;
-    std::array<std::uint8_t, 64> m_block{};
-    std::size_t m_used = 0;
-    std::uint64_t m_qwLength = 0;
+};
+
+class Md5 : public BlockDigest<Md5, 4, false> {
+public:
+    Md5();
+
+private:
+    friend class BlockDigest;
+    void Compress(const std::uint8_t* block);
 };
 
 // Lower-case hexadecimal, two digits a byte.
