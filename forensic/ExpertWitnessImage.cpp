@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "forensic/DiskImage.h"
@@ -42,6 +43,8 @@ constexpr std::size_t kSectionNextOffset = 16;
 // The media's geometry (chunks, sectors per chunk, bytes per sector, sectors) opens the
 // data of the first segment's "volume" (or "disk") section and of the others' "data".
 constexpr std::size_t kGeometryBytes = 20;
+// A "table" section's data starts with the number of chunks it maps ("table2" repeats it).
+constexpr std::size_t kTableEntriesBytes = 4;
 
 struct SegmentFacts {
     bool readable = false;        // an EWF segment this code knows
@@ -49,7 +52,9 @@ struct SegmentFacts {
     std::string lastSection;      // "next", "done", or empty when the chain breaks off
     std::uint64_t length = 0;     // of the file
     std::uint64_t reach = 0;      // how far its sections say it goes, when past its length
+    std::uint64_t chunks = 0;     // the chunks its tables map
     std::vector<std::uint8_t> geometry;
+    bool Whole() const { return readable && reach == 0 && !lastSection.empty(); }
 };
 
 SegmentFacts ReadSegment(const std::string& path) {
@@ -75,6 +80,12 @@ SegmentFacts ReadSegment(const std::string& path) {
         const std::string type(reinterpret_cast<const char*>(bytes.data()),
                                strnlen(reinterpret_cast<const char*>(bytes.data()), 16));
         const std::uint64_t next = ReadU64(ByteView(bytes), kSectionNextOffset);
+        if (type == "table") {
+            std::array<std::uint8_t, kTableEntriesBytes> entries{};
+            if (file.ReadAt(at + kSectionDescriptor, entries.data(), entries.size(), got) == platform::FileError::None &&
+                got == entries.size())
+                facts.chunks += ReadU32(ByteView(entries), 0);
+        }
         if ((type == "volume" || type == "disk" || type == "data") && facts.geometry.empty()) {
             facts.geometry.resize(kGeometryBytes);
             if (file.ReadAt(at + kSectionDescriptor, facts.geometry.data(), kGeometryBytes, got) !=
@@ -125,15 +136,31 @@ std::string NextSegmentName(const std::string& path) {
     return name;
 }
 
+struct SegmentSetCheck {
+    // What is wrong with the set, one line each naming the segment.
+    std::vector<std::string> problems;
+    // When the set ends early (a segment cut short or missing): the chunks that the
+    // segments before that map. No chunk after them can be read.
+    std::optional<std::uint64_t> readableChunks;
+};
+
 // What is wrong with the set of `names` (the segments the library found, in order): a
 // segment that is cut short, numbered out of its place, of another image, or missing
-// after the last one found. One line each, naming the segment.
-std::vector<std::string> SegmentSetProblems(const std::vector<std::string>& names) {
-    std::vector<std::string> problems;
+// after the last one found.
+SegmentSetCheck CheckSegmentSet(const std::vector<std::string>& names) {
+    SegmentSetCheck check;
+    std::vector<std::string>& problems = check.problems;
     std::vector<std::uint8_t> geometry;
+    std::uint64_t chunks = 0;
+    bool counting = true;  // every segment so far whole
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string segment = FileNameOf(names[i]);
         const SegmentFacts facts = ReadSegment(names[i]);
+        if (counting && !facts.Whole()) {
+            if (facts.readable && facts.reach > facts.length) check.readableChunks = chunks;
+            counting = false;
+        }
+        if (counting) chunks += facts.chunks;
         if (!facts.readable) {
             problems.push_back("segment " + segment + " cannot be read as a segment");
             continue;
@@ -149,10 +176,12 @@ std::vector<std::string> SegmentSetProblems(const std::vector<std::string>& name
         if (i == 0) geometry = facts.geometry;
         else if (!facts.geometry.empty() && !geometry.empty() && facts.geometry != geometry)
             problems.push_back("segment " + segment + " belongs to another image: the segments do not match");
-        if (i + 1 == names.size() && facts.lastSection == "next")
+        if (i + 1 == names.size() && facts.lastSection == "next") {
             problems.push_back("segment " + FileNameOf(NextSegmentName(names[i])) + " is missing");
+            if (counting) check.readableChunks = chunks;
+        }
     }
-    return problems;
+    return check;
 }
 
 struct ByteRange {
@@ -215,7 +244,8 @@ public:
         for (int i = 0; i < count; ++i) m_names.emplace_back(names[i]);
         libewf_glob_free(names, count, &error);
         DropError(error);
-        m_problems = SegmentSetProblems(m_names);
+        const SegmentSetCheck check = CheckSegmentSet(m_names);
+        m_problems = check.problems;
         auto first = std::make_unique<Segments>();
         if (std::string failure = first->Open(m_names); !failure.empty()) return failure;
         size64_t size = 0;
@@ -225,6 +255,9 @@ public:
         DropError(error);
         m_qwLength = size;
         m_qwChunk = chunk;
+        // What lies past the segments the set still has is never asked of the library,
+        // which keeps a chunk's buffer for every chunk it cannot read.
+        m_qwReadableEnd = check.readableChunks ? std::min<std::uint64_t>(size, *check.readableChunks * chunk) : size;
         m_free.push_back(std::move(first));
         return {};
     }
@@ -238,8 +271,17 @@ public:
         libewf_error_t* error = nullptr;
         while (got < count && offset + got < m_qwLength) {
             const std::uint64_t at = offset + got;
+            if (at >= m_qwReadableEnd) {
+                const std::uint64_t end = std::min(m_qwLength, offset + count);
+                std::memset(into + got, 0, static_cast<std::size_t>(end - at));
+                got += static_cast<std::size_t>(end - at);
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_unreadable.push_back({at, end});
+                break;
+            }
+            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - got, m_qwReadableEnd - at));
             const ssize_t read =
-                libewf_handle_read_random(segments->Handle(), into + got, count - got, static_cast<off64_t>(at), &error);
+                libewf_handle_read_random(segments->Handle(), into + got, want, static_cast<off64_t>(at), &error);
             DropError(error);
             if (read > 0) {
                 got += static_cast<std::size_t>(read);
@@ -308,6 +350,7 @@ private:
     std::vector<std::string> m_problems;  // of the segment set, found when it was opened
     std::uint64_t m_qwLength = 0;
     std::uint64_t m_qwChunk = 0;
+    std::uint64_t m_qwReadableEnd = 0;  // no chunk from here on is in the segments at hand
     mutable std::mutex m_lock;
     std::vector<std::unique_ptr<Segments>> m_free;
     std::vector<ByteRange> m_unreadable;  // where a read failed
