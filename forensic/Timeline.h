@@ -17,6 +17,7 @@
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/RecordExtent.h"
 #include "model/ZoneRules.h"
 
 namespace tallowmark {
@@ -101,6 +102,7 @@ struct FileTimeline {
     std::string text;                // the last lines, after those handed on
     std::size_t records = 0;         // how many records had lines
     std::size_t wallClockTimes = 0;  // times left on the source's wall clock, for want of its zone
+    FileShortfall shortfall;         // what the file lacks of what it says of itself
 };
 
 // Reads the file at `path` in one pass and makes its lines in file order, in `buffer`
@@ -110,8 +112,8 @@ struct FileTimeline {
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
                             std::string buffer = {}, std::size_t pieceSize = kTimelinePiece);
 
-// The line a batch writes to stderr for a file whose wall-clock times had no zone, or
-// empty when it had none.
-std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes);
+// The one line a batch writes to stderr at its end when times of `sources` files (or
+// images: `noun`) stayed on their source's wall clock for want of its zone; empty when none did.
+std::string WallClockSummary(std::size_t wallClockTimes, std::size_t sources, std::string_view noun = "file");
 
 }  // namespace tallowmark

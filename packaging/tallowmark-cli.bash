@@ -30,11 +30,11 @@ _tallowmark_cli()
 
     local options folders=
     case ${COMP_WORDS[1]} in
-        export) options="-o --hide-blank --hide-badfood" ;;
-        info) options="--json" ;;
-        timeline) options="--find --format -o --localtime --source-zone --jobs" ;;
-        find) options="-0 --quiet" folders=1 ;;
-        carve) options="--format -o --extract --source-zone --jobs" ;;
+        export) options="-o --hide-blank --hide-badfood --help" ;;
+        info) options="--json --help" ;;
+        timeline) options="--find --format -o --localtime --source-zone --jobs --help" ;;
+        find) options="-0 --quiet --help" folders=1 ;;
+        carve) options="--format -o --extract --source-zone --jobs --help" ;;
         *) return ;;
     esac
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -24,7 +25,7 @@ namespace tallowmark::platform {
 
 struct PendingPlace;
 
-enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, Other };
+enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, NotAsWritten, Other };
 
 // What becomes of a target that exists: replaced, or kept (the output then fails, also
 // when the target turns up while the output is being written).
@@ -56,9 +57,14 @@ public:
                      Existing existing = Existing::Replace);
     // Where the bytes go, once Open succeeded. A failed write shows in Commit.
     std::ostream& Stream() { return m_stream; }
+    // Given the path of the new file, written whole, flushed and closed: whether it
+    // holds what was meant to be written (read back from the disk).
+    using WrittenCheck = std::function<bool(const std::string& written)>;
     // Writes out what is buffered, flushes it to the disk and puts the file in the
-    // target's place; on failure the target stays as it was.
-    WriteStatus Commit();
+    // target's place, once `check` (when given) approved it: a file it refuses is removed
+    // (NotAsWritten). On failure the target stays as it was. A target written in place
+    // (a device, a pipe) cannot be read back and is not checked.
+    WriteStatus Commit(const WrittenCheck& check = {});
 
 private:
     // Hands the stream's bytes to the file in large writes and keeps the first failure.

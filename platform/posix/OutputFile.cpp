@@ -34,7 +34,13 @@ WriteError ErrorFromErrno(int error) {
     }
 }
 
-WriteStatus Failure(int error) { return {ErrorFromErrno(error), std::generic_category().message(error)}; }
+// A written file that its check refused, in place of an errno.
+constexpr int kNotAsWritten = -1;
+
+WriteStatus Failure(int error) {
+    if (error == kNotAsWritten) return {WriteError::NotAsWritten, "the file written does not read back as written"};
+    return {ErrorFromErrno(error), std::generic_category().message(error)};
+}
 
 int WriteAll(int fd, const char* data, std::size_t size) {
     while (size != 0) {
@@ -132,12 +138,14 @@ int RenameKeeping(const std::string& from, const std::string& to) {
     return 0;
 }
 
-// Flushes the temporary to the disk, closes it and renames it over `target`; removes it
-// instead when `error` (the writing's) or any of these steps fails. Returns 0 or the errno.
+// Flushes the temporary to the disk, closes it, has `check` read it back, and renames it
+// over `target`; removes it instead when `error` (the writing's) or any of these steps
+// fails. Returns 0, the errno or kNotAsWritten.
 int FinishTemporary(int fd, const std::string& temporary, PendingPlace*& pending, const std::string& target, int error,
-                    bool keepExisting = false) {
+                    bool keepExisting = false, const OutputFile::WrittenCheck& check = {}) {
     if (!error && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && errno != EINTR && !error) error = errno;
+    if (!error && check && !check(temporary)) error = kNotAsWritten;
     if (!error && keepExisting) error = RenameKeeping(temporary, target);
     if (!error && !keepExisting && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error) ::unlink(temporary.c_str());
@@ -227,7 +235,7 @@ bool OutputFile::WriteOut(const char* data, std::size_t size) {
     return m_nSystemError == 0;
 }
 
-WriteStatus OutputFile::Commit() {
+WriteStatus OutputFile::Commit(const WrittenCheck& check) {
     if (m_handle < 0) return Failure(EBADF);
     m_buffer.Drain();
     const int fd = static_cast<int>(std::exchange(m_handle, -1));
@@ -236,7 +244,7 @@ WriteStatus OutputFile::Commit() {
     if (m_strTemporary.empty()) {
         if (::close(fd) != 0 && errno != EINTR && !error) error = errno;
     } else {
-        error = FinishTemporary(fd, m_strTemporary, m_pPending, m_strTarget, error, m_bKeepExisting);
+        error = FinishTemporary(fd, m_strTemporary, m_pPending, m_strTarget, error, m_bKeepExisting, check);
         m_strTemporary.clear();
     }
     Abandon();

@@ -43,6 +43,9 @@ std::string SystemText(DWORD error) {
 
 WriteStatus Failure(DWORD error) { return {ErrorFromLastError(error), SystemText(error)}; }
 
+// A written file that its check refused.
+WriteStatus NotAsWritten() { return {WriteError::NotAsWritten, "the file written does not read back as written"}; }
+
 // Whether `path` names a device or a pipe (NUL, CON, \\.\pipe\...) rather than a file.
 bool IsDeviceOrPipe(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -144,7 +147,7 @@ bool OutputFile::WriteOut(const char* data, std::size_t size) {
     return true;
 }
 
-WriteStatus OutputFile::Commit() {
+WriteStatus OutputFile::Commit(const WrittenCheck& check) {
     if (m_handle == -1) return Failure(ERROR_INVALID_HANDLE);
     m_buffer.Drain();
     HANDLE file = reinterpret_cast<HANDLE>(std::exchange(m_handle, -1));
@@ -153,6 +156,10 @@ WriteStatus OutputFile::Commit() {
     const std::optional<FileIdentity> made = IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file));
     if (!error && !inPlace && !FlushFileBuffers(file)) error = GetLastError();
     if (!CloseHandle(file) && !error) error = GetLastError();
+    if (!error && !inPlace && check && !check(m_strTemporary)) {
+        Abandon();
+        return NotAsWritten();
+    }
     if (!error && !inPlace) {
         const std::wstring temporary = Widen(m_strTemporary), wideTarget = Widen(m_strTarget);
         // The new file takes the old target's attributes (hidden, system, archive); its

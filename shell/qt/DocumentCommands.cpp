@@ -80,6 +80,8 @@ void DocumentCommands::OnFileSaveAs() {
         return;
     }
     m_documents.DocumentRenamed(document);
+    // The copy's SHA-256, which is the original's: what an examiner notes beside it.
+    emit m_documents.StatusMessage(QString::fromStdString(saved.message));
 }
 
 void DocumentCommands::OnExport() {

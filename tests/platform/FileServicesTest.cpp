@@ -68,6 +68,26 @@ TEST(FileServices, NonAsciiPathsOpenSaveAndExport) {
     EXPECT_EQ(Utf8FromPath(PathFromUtf8(folder)), folder);
 }
 
+// The check reads back the whole new file before it takes the target's place; a file it
+// refuses is removed and the old target kept.
+TEST(FileServices, AWrittenFileThatItsCheckRefusesNeverReplacesTheTarget) {
+    testing::TempDir dir;
+    const std::string target = dir.Path("copy.dat");
+    testing::WriteFile(target, {'o', 'l', 'd'});
+    platform::OutputFile output;
+    ASSERT_TRUE(output.Open(target, {}).ok());
+    output.Stream() << "new bytes";
+    std::string seen;
+    const platform::WriteStatus committed = output.Commit([&](const std::string& written) {
+        seen = testing::ReadText(written);
+        return false;
+    });
+    EXPECT_EQ(committed.error, platform::WriteError::NotAsWritten);
+    EXPECT_EQ(seen, "new bytes");
+    EXPECT_EQ(testing::ReadText(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 1);
+}
+
 #ifndef _WIN32
 // A write that fails midway (a file-size limit here, as a full disk would) keeps the old
 // target byte for byte and leaves no unfinished file beside it: in the command line and

@@ -112,7 +112,11 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
         .Url({.url = ":2013031020130311: ann@http://a/",
               .modified = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6190000,
               .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6190000,
-              .fields = {{0x18, kFatTimeNever}, {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)}, {0x54, 7}}})
+              .dirIndex = -2,
+              .fields = {{0x18, kFatTimeNever},
+                         {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)},
+                         {0x54, 7},
+                         {0x5C, testing::FatDateTimeOf(2013, 3, 9, 7, 30, 2)}}})
         .MarkInUse(live);
     builder.Redirect("http://gone/");
     auto loaded = LoadDoc(builder);
@@ -126,6 +130,8 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
               "Last visited (local clock of the source machine): 2013-03-10T10:38:51.6190000\r\n"
               "Last visited: 2013-03-10T09:38:51.6190000Z\r\n"
               "Expires: never\r\nLast checked: 2013-03-11T08:00:00Z\r\n"
+              "Cached file created: 2013-03-09T07:30:02Z\r\n"
+              "Cache directory index: 254\r\n"
               "Cached file size: 0 bytes\r\nHits: 7\r\nFlags: 0x00000000\r\nExempt delta: 0 seconds");
     EXPECT_TRUE(EntryDetailsWithEvidence((*loaded)[1], "p")
                     .ends_with("Evidence:\r\nStatus: deleted (the allocation bitmap marks its blocks free)\r\n"
