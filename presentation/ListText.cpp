@@ -18,7 +18,8 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
     std::string out;
     const char* separator = "";
     for (int column : columns) {
-        out.append(separator).append(kRecordColumns.at(static_cast<std::size_t>(column)).title);
+        const Column* info = ColumnOf(column);
+        out.append(separator).append(info ? info->title : "");
         separator = "\t";
     }
     out += '\n';

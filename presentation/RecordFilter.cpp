@@ -143,9 +143,8 @@ bool RecordFilter::MatchesText(const IndexRecord& record, bool isVersion4, Extra
     if (Contains(record.UrlText()) || Contains(record.TypeName())) return true;
     const UrlRecord* cached = WithCacheColumns(record, isVersion4);
     if (cached && (Contains(cached->FileNameText()) || Contains(cached->CacheDirText()))) return true;
-    if (!extras) return false;
     for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column)
-        if ((extras & ExtraColumnBit(column)) && Contains(CellText(record, column, isVersion4))) return true;
+        if (extras.Has(column) && Contains(CellText(record, column, isVersion4))) return true;
     return false;
 }
 

@@ -32,8 +32,8 @@ public:
 
     // The text alone, the period and terms aside. The text is looked for in the shown
     // text of the extra columns `extras` too.
-    bool MatchesText(const IndexRecord& record, bool isVersion4, ExtraColumns extras = 0) const;
-    bool Matches(const IndexRecord& record, bool isVersion4, ExtraColumns extras = 0) const;
+    bool MatchesText(const IndexRecord& record, bool isVersion4, ExtraColumns extras = {}) const;
+    bool Matches(const IndexRecord& record, bool isVersion4, ExtraColumns extras = {}) const;
     // Whether every record this filter keeps was also kept by `previous`, so that the
     // previous rows can be filtered again instead of all of them.
     bool Narrows(const RecordFilter& previous) const;
@@ -59,6 +59,6 @@ std::string WithPeriodTerm(std::string_view fieldText, const std::optional<TimeP
 std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clicked);
 
 // The rows of `ordered` that the filter keeps, in the same order.
-RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras = 0);
+RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras = {});
 
 }  // namespace tallowmark

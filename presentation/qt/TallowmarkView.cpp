@@ -62,14 +62,12 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOpti
 }
 
 int TallowmarkView::StartingWidth(int column) const {
-    // The classic widths, widened where this desktop's font would cut a title or a date.
-    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14;
-    const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
+    // The table's widths, widened where this desktop's font would cut a title or a date.
+    const Column& info = *ColumnOf(column);
     const int width =
         std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
-    const bool date = column == kColumnModified || column == kColumnAccessed || column == kColumnExpires ||
-                      column == kColumnLastChecked;
-    return date ? std::max(width, dateWidth) : width;
+    if (info.kind != ColumnKind::Time) return width;
+    return std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14);
 }
 
 void TallowmarkView::OnInitialUpdate() {
@@ -132,8 +130,7 @@ void TallowmarkView::SetOptions(ViewOptions options) {
 
 void TallowmarkView::SetExtraColumn(int column, bool shown) {
     ViewOptions options = Options();
-    options.extraColumns = shown ? options.extraColumns | ExtraColumnBit(column)
-                                 : options.extraColumns & static_cast<ExtraColumns>(~ExtraColumnBit(column));
+    options.extraColumns.Set(column, shown);
     SetOptions(options);
 }
 
@@ -142,7 +139,7 @@ void TallowmarkView::ShowColumnMenu(const QPoint& position) {
     for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
         QAction* action = menu.addAction(QString::fromLatin1(kRecordColumns[static_cast<std::size_t>(column)].title));
         action->setCheckable(true);
-        action->setChecked(Options().extraColumns & ExtraColumnBit(column));
+        action->setChecked(Options().extraColumns.Has(column));
         connect(action, &QAction::toggled, this, [this, column](bool shown) { SetExtraColumn(column, shown); });
     }
     menu.exec(position);
