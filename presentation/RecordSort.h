@@ -15,9 +15,9 @@ using RowList = std::vector<const IndexRecord*>;
 // sort. One for the whole program, shared by every view; 0 at start.
 extern int g_lastSortColumn;
 
-// Whether `first` belongs after `second`: 1 if so, else 0. In the time and cache columns
-// (kColumnModified to kColumnFileName), "URL" and "LEAK" records form a group that comes
-// first: -1 when only `first` is in it.
+// Whether `first` belongs after `second`: 1 if so, else 0. In the grouped columns (the
+// time and cache columns), "URL" and "LEAK" records form a group that comes first: -1 when
+// only `first` is in it. 0 for a column the table lacks.
 int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column);
 // 1 where CompareRecords answers 0, else 0.
 int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column);
