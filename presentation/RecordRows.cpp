@@ -5,8 +5,8 @@
 
 namespace tallowmark {
 
-RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options)
-    : m_pDocument(&document), m_bVersion4(document.IsVersion4()), m_options(options) {
+RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options, SortToggle& sortToggle)
+    : m_pDocument(&document), m_sortToggle(sortToggle), m_bVersion4(document.IsVersion4()), m_options(options) {
     m_columns = ShownColumns(m_bVersion4, options.extraColumns);
     Refill();
 }
@@ -55,7 +55,7 @@ RowLook RecordRows::LookAt(int row) const {
 }
 
 void RecordRows::SortByColumn(int column) {
-    OnColumnClick(m_ordered, column);
+    m_sortToggle.OnColumnClick(m_ordered, column);
     Refilter();
 }
 

@@ -17,8 +17,9 @@ namespace tallowmark {
 
 class RecordRows {
 public:
-    // Every record the options let through, in file order. `document` outlives the rows.
-    RecordRows(const TallowmarkDoc& document, ViewOptions options);
+    // Every record the options let through, in file order. `document` outlives the rows;
+    // `sortToggle`, which turns the way of each click on a header, outlives them too.
+    RecordRows(const TallowmarkDoc& document, ViewOptions options, SortToggle& sortToggle = SortToggle::Program());
 
     const TallowmarkDoc& Document() const { return *m_pDocument; }
     bool IsVersion4() const { return m_bVersion4; }
@@ -34,11 +35,11 @@ public:
     // How the shown row `row` is drawn.
     RowLook LookAt(int row) const;
 
-    // A click on the column's header, with the toggle every list shares. The whole list is
+    // A click on the column's header, with the toggle the lists share. The whole list is
     // sorted, so that a wider filter later brings rows back in that order too.
     void SortByColumn(int column);
-    // Whether the last sort was ascending by `column`.
-    static bool SortedAscendingBy(int column) { return g_lastSortColumn == column; }
+    // Whether the last sort of any list sharing the toggle was ascending by `column`.
+    bool SortedAscendingBy(int column) const { return m_sortToggle.SortedAscendingBy(column); }
 
     // The filter field's text (UTF-8); false when it is the text in force already.
     bool SetFilterText(const std::string& text);
@@ -61,6 +62,7 @@ private:
     void SetVisible(RowList rows);
 
     const TallowmarkDoc* m_pDocument;
+    SortToggle& m_sortToggle;
     bool m_bVersion4;
     ViewOptions m_options;
     std::vector<int> m_columns;

@@ -10,8 +10,6 @@
 
 namespace tallowmark {
 
-int g_lastSortColumn = 0;
-
 namespace {
 bool InTimeGroup(const IndexRecord& record) { return AsUrlRecord(record) != nullptr; }
 
@@ -144,14 +142,17 @@ void SortRows(RowList& rows, int column, bool reversed) {
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
 }
 
-void OnColumnClick(RowList& rows, int column) {
-    if (column == g_lastSortColumn) {
-        SortRows(rows, column, true);
-        g_lastSortColumn = -1;
-    } else {
-        SortRows(rows, column, false);
-        g_lastSortColumn = column;
-    }
+SortToggle& SortToggle::Program() {
+    static SortToggle toggle;
+    return toggle;
+}
+
+int& g_lastSortColumn = SortToggle::Program().lastColumn;
+
+void SortToggle::OnColumnClick(RowList& rows, int column) {
+    const bool descending = column == lastColumn;
+    SortRows(rows, column, descending);
+    lastColumn = descending ? -1 : column;
 }
 
 }  // namespace tallowmark

@@ -211,8 +211,7 @@ void TallowmarkView::OnColumnClick(int section) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_pModel->SortByColumn(column);
     QApplication::restoreOverrideCursor();
-    header()->setSortIndicator(section,
-                               RecordRows::SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicator(section, Rows().SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
     header()->setSortIndicatorShown(true);
 }
 

@@ -27,7 +27,7 @@ TEST(RecordRows, TheSortCoversHiddenRowsAndTheTimelineIgnoresThePeriod) {
     EXPECT_TRUE(rows.SetFilterText("other"));
     EXPECT_FALSE(rows.SetFilterText("other"));
     rows.SortByColumn(kColumnData);
-    EXPECT_TRUE(RecordRows::SortedAscendingBy(kColumnData));
+    EXPECT_TRUE(rows.SortedAscendingBy(kColumnData));
     rows.SetFilterText("example");
     EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 0}));
     EXPECT_EQ(rows.CountText(), "2 of 4 records");
