@@ -21,6 +21,19 @@ RowLook LookOf(const IndexRecord& record, bool markDeletedRecords) {
     return {marks.Status() == RecordStatus::Deleted, marks.Partial()};
 }
 
+RowLook MarksOfAny(const std::vector<std::unique_ptr<IndexRecord>>& records) {
+    RowLook marks;
+    for (const auto& record : records) {
+        const RecordMarks bits = record->Marks();
+        if (bits.Status() != RecordStatus::Deleted && !bits.Partial()) continue;  // most records, quickly
+        const RowLook look = LookOf(*record, true);
+        marks.deleted |= look.deleted;
+        marks.partial |= look.partial;
+        if (marks.deleted && marks.partial) break;
+    }
+    return marks;
+}
+
 std::string RowLook::NumberMark() const {
     if (Plain()) return {};
     std::string mark;

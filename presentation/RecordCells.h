@@ -54,5 +54,7 @@ struct RowLook {
     std::string Tooltip() const;
 };
 RowLook LookOf(const IndexRecord& record, bool markDeletedRecords);
+// Every mark one of `records` is drawn with while the list marks deleted records.
+RowLook MarksOfAny(const std::vector<std::unique_ptr<IndexRecord>>& records);
 
 }  // namespace tallowmark

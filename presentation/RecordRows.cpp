@@ -1,5 +1,7 @@
 #include "presentation/RecordRows.h"
 
+#include <algorithm>
+
 #include "model/RecordEvidence.h"
 #include "presentation/ListText.h"
 
@@ -15,6 +17,11 @@ int RecordRows::ColumnAt(int section) const {
     return section >= 0 && static_cast<std::size_t>(section) < m_columns.size()
                ? m_columns[static_cast<std::size_t>(section)]
                : -1;
+}
+
+int RecordRows::SectionOf(int column) const {
+    const auto at = std::find(m_columns.begin(), m_columns.end(), column);
+    return at == m_columns.end() ? -1 : static_cast<int>(at - m_columns.begin());
 }
 
 bool RecordRows::SetOptions(ViewOptions options) {
@@ -74,6 +81,23 @@ bool RecordRows::SetFilterText(const std::string& text) {
 const IndexRecord* RecordRows::At(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= m_visible.size()) return nullptr;
     return m_visible[static_cast<std::size_t>(row)];
+}
+
+RecordRows::RowRuns RecordRows::RowsHolding(const std::unordered_set<const IndexRecord*>& records,
+                                            const IndexRecord* current) const {
+    RowRuns found;
+    if (records.empty() && !current) return found;
+    for (std::size_t i = 0; i < m_visible.size(); ++i) {
+        if (m_visible[i] == current) found.currentRow = static_cast<int>(i);
+        if (!records.count(m_visible[i])) continue;
+        std::size_t end = i;
+        while (end + 1 < m_visible.size() && records.count(m_visible[end + 1])) {
+            if (m_visible[++end] == current) found.currentRow = static_cast<int>(end);
+        }
+        found.runs.emplace_back(static_cast<int>(i), static_cast<int>(end));
+        i = end;
+    }
+    return found;
 }
 
 std::string RecordRows::CountText() const {

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "model/TallowmarkDoc.h"
@@ -32,6 +34,8 @@ public:
     const std::vector<int>& Columns() const { return m_columns; }
     // The column of the section `section`, or -1.
     int ColumnAt(int section) const;
+    // The section of the column `column`, or -1 when the list does not show it.
+    int SectionOf(int column) const;
     // How the shown row `row` is drawn.
     RowLook LookAt(int row) const;
 
@@ -50,6 +54,14 @@ public:
     const RowList& Visible() const { return m_visible; }
     // The record of the shown row `row`, or null.
     const IndexRecord* At(int row) const;
+    // Where records are shown now, so that a selection follows them: the runs of
+    // consecutive rows that hold one of `records` (first and last row), and the row of
+    // `current` (-1 when it is not shown).
+    struct RowRuns {
+        std::vector<std::pair<int, int>> runs;
+        int currentRow = -1;
+    };
+    RowRuns RowsHolding(const std::unordered_set<const IndexRecord*>& records, const IndexRecord* current) const;
     // "N records" or "N of M records", then ", D deleted" while the list marks deleted
     // records and D of the shown rows are.
     std::string CountText() const;
