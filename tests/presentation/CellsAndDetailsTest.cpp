@@ -59,12 +59,17 @@ TEST_F(Cells, RowsShowTheRecordAndOnlyUrlRowsShowTimesAndCacheFields) {
 }
 
 // The table's masks of the records a column fills say what the model's tests say, for
-// every kind of record; a choice of extra columns goes through its titles and back.
+// every kind of record; every column has the functions its kind needs; a choice of extra
+// columns goes through its titles and back.
 TEST_F(Cells, TheColumnTableAgreesWithTheModelAndKeepsItsChoices) {
     auto loaded = LoadDoc(Sample());
     for (const auto& record : loaded->doc.Records()) {
         EXPECT_EQ(Holds(ColumnHolds::Entries, *record), CarriesEvidence(*record)) << record->TypeName();
         EXPECT_EQ(Holds(ColumnHolds::UrlRecords, *record), WithTimeColumns(*record) != nullptr) << record->TypeName();
+    }
+    for (const Column& column : kRecordColumns) {
+        EXPECT_TRUE(column.text) << column.title;
+        EXPECT_EQ(column.numberKey != nullptr, column.kind != ColumnKind::Text) << column.title;
     }
     ExtraColumns chosen;
     chosen.Set(kColumnLastChecked, true);
