@@ -150,7 +150,9 @@ bool RecordFilter::MatchesText(const IndexRecord& record, const SearchedColumns&
     // The columns are those shown: a cell is empty only where its column holds no such record.
     const std::uint32_t kind = KindBit(record.Kind());
     auto found = [&](const SearchedColumns::Searched& column) {
-        return (column.kinds & kind) && Contains(column.text(record, columns.scratch));
+        if (!(column.kinds & kind)) return false;
+        const std::string_view text = column.text(record, columns.scratch);
+        return text.size() >= m_needle.size() && Contains(text);  // a shorter text cannot hold it
     };
     // The first columns each have a call of their own, whose target the processor learns:
     // one call that takes each column's function in turn is mispredicted record after record.
