@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Format.h"
+#include "model/RecordEvidence.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
 #include "support/DocFixture.h"
@@ -55,6 +56,28 @@ TEST_F(Cells, RowsShowTheRecordAndOnlyUrlRowsShowTimesAndCacheFields) {
     EXPECT_EQ(CellText(doc[1], kColumnFileName, true), "");
     EXPECT_EQ(ColumnCount(true), 6);
     EXPECT_EQ(ColumnCount(false), 8);
+}
+
+// The table's masks of the records a column fills say what the model's tests say, for
+// every kind of record; every column has the functions its kind needs; a choice of extra
+// columns goes through its titles and back.
+TEST_F(Cells, TheColumnTableAgreesWithTheModelAndKeepsItsChoices) {
+    auto loaded = LoadDoc(Sample());
+    for (const auto& record : loaded->doc.Records()) {
+        EXPECT_EQ(Holds(ColumnHolds::Entries, *record), CarriesEvidence(*record)) << record->TypeName();
+        EXPECT_EQ(Holds(ColumnHolds::UrlRecords, *record), WithTimeColumns(*record) != nullptr) << record->TypeName();
+    }
+    for (const Column& column : kRecordColumns) {
+        EXPECT_TRUE(column.text) << column.title;
+        EXPECT_EQ(column.numberKey != nullptr, column.kind != ColumnKind::Text) << column.title;
+    }
+    ExtraColumns chosen;
+    chosen.Set(kColumnLastChecked, true);
+    chosen.Set(kColumnStatus, true);
+    chosen.Set(kColumnData, true);  // no extra column: never chosen
+    EXPECT_EQ(ExtraColumnTitles(chosen), (std::vector<std::string>{"Status", "Last Checked"}));
+    EXPECT_EQ(ExtraColumnsTitled({"Last Checked", "Data", "No such column", "Status"}), chosen);
+    EXPECT_EQ(ShownColumns(true, chosen), (std::vector<int>{0, 1, 2, 3, 4, 5, kColumnStatus, kColumnLastChecked}));
 }
 
 TEST_F(Cells, FiltersLeaveOutFillRecordsOnly) {
