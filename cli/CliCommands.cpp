@@ -225,9 +225,9 @@ bool ParseJobCount(const std::string& value, unsigned& jobs) {
 }
 
 int ParseTimelineFormat(const std::string& value, TimelineOptions& options, std::ostream& err) {
-    const auto format = TimelineFormatNamed(value);
+    const TimelineFormat* format = TimelineFormatNamed(value);
     if (!format) return UsageError(err, "unknown format " + value + " (jsonl, bodyfile, csv or timesketch)");
-    options.format = *format;
+    options.format = format;
     return 0;
 }
 

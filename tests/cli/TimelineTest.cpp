@@ -231,9 +231,10 @@ TEST_F(Timeline, ExtraFieldsFollowTheRecordsOwn) {
     const std::string_view names[] = {"image_offset", "carved_from"};
     const TimelineExtraField extra[] = {{"image_offset", TimelineExtraField::Form::Hex, {}, 0x1000},
                                         {"carved_from", TimelineExtraField::Form::Text, "disk.img"}};
-    EXPECT_TRUE(TimelineHeader(TimelineFormat::Csv, names).ends_with(",size,image_offset,carved_from\r\n"));
+    const TimelineFormat& csv = *TimelineFormatNamed("csv");
+    EXPECT_TRUE(TimelineHeader(csv, names).ends_with(",size,image_offset,carved_from\r\n"));
     std::string text;
-    const TimelineOptions options{TimelineFormat::Csv};
+    const TimelineOptions options{&csv};
     const TimelineHandOn handOn = [](std::string&) {};
     TimelineWriter writer(options, "disk.img", text, handOn);
     writer.Add(*loaded->doc.Records()[1], 0x4100, extra);
