@@ -11,9 +11,9 @@ namespace {
 using KindColumns = std::array<BodyColumn, kRecordTimeFields.size()>;
 
 // What each column holds, nearest meaning first. A column takes one time of a kind: that
-// of the first of its events the kind keeps; of two times of that event, the instant
-// rather than the wall-clock reading, else the later (the main history keeps the visit
-// in both of its times, and the body file takes it once).
+// of the first of its events the kind keeps, and of two times of that event the later,
+// the 0x10 one (main history keeps the visit in both; a day's history at 0x08 on the
+// source's wall clock, and at 0x10 as the instant).
 struct ColumnEvents {
     BodyColumn column;
     std::array<TimeEvent, 2> events;
@@ -30,15 +30,9 @@ KindColumns ColumnsOfKind(EntryKind kind) {
     KindColumns columns{};
     for (const ColumnEvents& rule : kColumnEvents) {
         std::optional<std::size_t> chosen;
-        for (std::size_t e = 0; e < rule.events.size() && !chosen; ++e) {
-            for (std::size_t i = 0; i < kRecordTimeFields.size(); ++i) {
-                const TimeMeaning& meaning = MeaningOf(kind, kRecordTimeFields[i]);
-                if (meaning.event == rule.events[e] &&
-                    (!chosen || meaning.clock == TimeClock::Utc ||
-                     MeaningOf(kind, kRecordTimeFields[*chosen]).clock != TimeClock::Utc))
-                    chosen = i;
-            }
-        }
+        for (std::size_t e = 0; e < rule.events.size() && !chosen; ++e)
+            for (std::size_t i = 0; i < kRecordTimeFields.size(); ++i)
+                if (MeaningOf(kind, kRecordTimeFields[i]).event == rule.events[e]) chosen = i;
         if (chosen) columns[*chosen] = rule.column;
     }
     return columns;
