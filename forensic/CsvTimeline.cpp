@@ -109,9 +109,7 @@ std::string CsvTimeline::EscapedSource(std::string_view source) const {
 }
 
 void CsvTimeline::AppendLines(PieceSink& out, const TimelineFields& fields, bool localTime) const {
-    CsvLineWriter writer(out, localTime);
-    WriteFields(writer, fields);
-    writer.End();
+    AppendLine<CsvLineWriter>(out, fields, localTime);
 }
 
 }  // namespace tallowmark

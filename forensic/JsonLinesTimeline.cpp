@@ -11,9 +11,7 @@ std::string JsonLinesTimeline::EscapedSource(std::string_view source) const {
 }
 
 void JsonLinesTimeline::AppendLines(PieceSink& out, const TimelineFields& fields, bool localTime) const {
-    JsonLineWriter writer(out, localTime);
-    WriteFields(writer, fields);
-    writer.End();
+    AppendLine<JsonLineWriter>(out, fields, localTime);
 }
 
 }  // namespace tallowmark

@@ -238,4 +238,12 @@ private:
     bool m_first;
 };
 
+// One line of every field, as `Writer` writes them.
+template <typename Writer>
+void AppendLine(PieceSink& out, const TimelineFields& fields, bool localTime) {
+    Writer writer(out, localTime);
+    WriteFields(writer, fields);
+    writer.End();
+}
+
 }  // namespace tallowmark
