@@ -17,7 +17,7 @@
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
-#include "model/RecordExtent.h"
+#include "model/RecordWalk.h"
 #include "model/ZoneRules.h"
 
 namespace tallowmark {
