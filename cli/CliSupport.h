@@ -10,7 +10,7 @@
 #include "cli/CliCommands.h"
 #include "forensic/Timeline.h"
 #include "model/Outcome.h"
-#include "model/RecordExtent.h"
+#include "model/RecordWalk.h"
 
 namespace tallowmark {
 

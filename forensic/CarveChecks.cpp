@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "forensic/CarveLimits.h"
+#include "model/format/FileHeaderLayout.h"
+#include "model/format/RedirectRecordLayout.h"
+#include "model/format/UrlRecordLayout.h"
 
 namespace tallowmark::carve {
 
@@ -70,27 +73,29 @@ bool Overlap(std::size_t aStart, std::size_t aEnd, std::size_t bStart, std::size
 bool CheckUrlFields(ByteView record, Candidate& candidate, bool whole) {
     const bool leak = candidate.kind == BlockKind::Leak;
     bool hasUrl = true;
-    if (ReadU32(record, kUrlOffsetFieldV5) == kUrlTextOffset) candidate.layout = Layout::Version5;
-    else if (ReadU32(record, kUrlOffsetFieldV4) == kUrlTextOffset)
-        candidate.layout = Layout::Version4;
-    else if (leak && ReadU32(record, kUrlOffsetFieldV5) == kUnsetField)
+    constexpr std::uint32_t kUrlAt = urlrecord::kUrlText.Offset();
+    if (ReadU32(record, urlrecord::kUrlOffset.In(FormatVersion::V5_2)) == kUrlAt)
+        candidate.version = FormatVersion::V5_2;
+    else if (ReadU32(record, urlrecord::kUrlOffset.In(FormatVersion::V4_7)) == kUrlAt)
+        candidate.version = FormatVersion::V4_7;
+    else if (leak && ReadU32(record, urlrecord::kUrlOffset.In(FormatVersion::V5_2)) == kUnsetField)
         hasUrl = false;
     else
         return false;
-    if (!leak && !(IsPlausibleTime(ReadU64(record, kModifiedTimeOffset)) &&
-                   IsPlausibleTime(ReadU64(record, kAccessedTimeOffset))))
+    if (!leak && !(IsPlausibleTime(ReadU64(record, urlrecord::kModifiedTime.Offset())) &&
+                   IsPlausibleTime(ReadU64(record, urlrecord::kAccessedTime.Offset()))))
         return false;
 
     std::vector<TextSpan> used;
     if (hasUrl) {
-        const auto url = TextIn(record, kUrlTextOffset, !whole);
+        const auto url = TextIn(record, kUrlAt, !whole);
         // A LEAK record may have lost its URL; a URL record never has.
         if (!url || (url->start == url->end ? !leak : !IsUrlText(record, *url))) return false;
         used.push_back({url->start, url->end + 1});
     }
 
     // The file name: none, or a name inside the record after the fixed fields.
-    const std::uint32_t nameAt = ReadU32(record, kFileNameOffsetField);
+    const std::uint32_t nameAt = ReadU32(record, urlrecord::kFileNameOffset.Offset());
     bool hasName = false;
     if (nameAt != 0 && nameAt != kUnsetField) {
         if (nameAt < kFirstTextOffset || nameAt >= candidate.size) return false;
@@ -109,11 +114,12 @@ bool CheckUrlFields(ByteView record, Candidate& candidate, bool whole) {
     if (leak && !hasName && !candidate.fileNameCut) return false;
 
     // The headers: none, or data inside the record; version 5 says how long.
-    const std::uint32_t headersAt = ReadU32(record, kHttpHeadersOffsetField);
+    const std::uint32_t headersAt = ReadU32(record, urlrecord::kHttpHeadersOffset.Offset());
     if (headersAt != 0 && headersAt != kUnsetField) {
         if (headersAt < kFirstTextOffset || headersAt >= candidate.size) return false;
-        if (candidate.layout == Layout::Version5) {
-            const std::uint64_t end = std::uint64_t{headersAt} + ReadU32(record, kUrlFieldsV5.dataSize);
+        if (candidate.version == FormatVersion::V5_2) {
+            const std::uint64_t end =
+                std::uint64_t{headersAt} + ReadU32(record, urlrecord::kDataSize.In(FormatVersion::V5_2));
             if (end > candidate.size) return false;
             if (end > record.size()) candidate.headersCut = true;
             else
@@ -129,7 +135,7 @@ bool CheckUrlFields(ByteView record, Candidate& candidate, bool whole) {
 }
 
 bool CheckRedirectFields(ByteView record, bool whole) {
-    const auto url = TextIn(record, kRedirectUrlOffset, !whole);
+    const auto url = TextIn(record, redirectrecord::kUrlText.Offset(), !whole);
     return url && IsRedirectText(record, *url);
 }
 
@@ -145,10 +151,10 @@ std::optional<Candidate> CheckFields(ByteView record, Candidate candidate, bool 
 
 std::optional<Candidate> CheckCandidate(ByteView bytes, std::size_t together) {
     if (bytes.size() < BLOCK_SIZE) return std::nullopt;
-    const BlockShape shape = RecogniseBlock(bytes.first(4), ReadU32(bytes, 4));
+    const BlockShape shape = RecogniseBlockAt(bytes);
     if (shape.kind != BlockKind::Url && shape.kind != BlockKind::Leak && shape.kind != BlockKind::Redirect)
         return std::nullopt;
-    const std::uint32_t count = ReadU32(bytes, 4);
+    const std::uint32_t count = ReadU32(bytes, kRecordBlockCount.Offset());
     if (count == 0 || count > kMostRecordBlocks) return std::nullopt;
     Candidate candidate;
     candidate.kind = shape.kind;
@@ -166,23 +172,25 @@ std::vector<std::uint8_t> ProvenBytes(ByteView bytes, const Candidate& candidate
     auto clear = [&](std::size_t field) {
         if (field + 4 <= proven.size()) std::memset(proven.data() + field, 0, 4);
     };
-    if (candidate.fileNameCut) clear(kFileNameOffsetField);
-    if (candidate.headersCut) clear(kHttpHeadersOffsetField);
+    if (candidate.fileNameCut) clear(urlrecord::kFileNameOffset.Offset());
+    if (candidate.headersCut) clear(urlrecord::kHttpHeadersOffset.Offset());
     return proven;
 }
 
 std::optional<FoundHeader> CheckFileHeader(ByteView bytes) {
-    if (bytes.size() < kBitmapOffset || !HasHeaderSignature(bytes)) return std::nullopt;
+    if (bytes.size() < fileheader::kBitmap.Offset() || !HasHeaderSignature(bytes)) return std::nullopt;
     const ByteView version = bytes.first(kVersionTextEnd);
     if (std::find(version.begin() + HEADER_SIGNATURE.size(), version.end(), 0) == version.end()) return std::nullopt;
     FoundHeader header;
-    header.headerLength = ReadU32(bytes, kFirstHashTableOffset);
-    header.fileSize = ReadU32(bytes, kFileSizeFieldOffset);
-    const std::uint32_t blocks = ReadU32(bytes, kBlockCountOffset), inUse = ReadU32(bytes, kBlocksInUseOffset);
-    const bool good = header.headerLength >= kBitmapFirstBlock && header.headerLength <= kMostHeaderLength &&
-                      header.headerLength % BLOCK_SIZE == 0 && header.fileSize > header.headerLength &&
-                      header.fileSize % BLOCK_SIZE == 0 && blocks > 0 &&
-                      kBitmapFirstBlock + std::uint64_t{blocks} * BLOCK_SIZE <= header.fileSize && inUse <= blocks;
+    header.headerLength = ReadU32(bytes, fileheader::kFirstHashTable.Offset());
+    header.fileSize = ReadU32(bytes, fileheader::kFileSize.Offset());
+    const std::uint32_t blocks = ReadU32(bytes, fileheader::kBlockCount.Offset());
+    const std::uint32_t inUse = ReadU32(bytes, fileheader::kBlocksInUse.Offset());
+    const bool good = header.headerLength >= fileheader::kBitmapFirstBlock &&
+                      header.headerLength <= kMostHeaderLength && header.headerLength % BLOCK_SIZE == 0 &&
+                      header.fileSize > header.headerLength && header.fileSize % BLOCK_SIZE == 0 && blocks > 0 &&
+                      fileheader::kBitmapFirstBlock + std::uint64_t{blocks} * BLOCK_SIZE <= header.fileSize &&
+                      inUse <= blocks;
     if (!good) return std::nullopt;
     return header;
 }

@@ -3,24 +3,24 @@
 // the header of a whole index file: every check the format allows, so that text, code,
 // other caches and random bytes give none. The limits are in forensic/CarveLimits.h.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "model/Format.h"
+#include "model/IndexRecord.h"
 
 namespace tallowmark::carve {
 
-enum class Layout { Version5, Version4 };
-
 struct Candidate {
     BlockKind kind = BlockKind::Unrecognised;
-    Layout layout = Layout::Version5;
-    std::uint64_t size = 0;    // the record's length as its block count claims it
-    std::size_t proven = 0;    // bytes that passed: `size`, or the first blocks of a partial record
-    bool fileNameCut = false;  // a partial record whose file name or headers its proven
-    bool headersCut = false;   // blocks do not hold whole: left out of its fields
+    FormatVersion version = FormatVersion::V5_2;  // the layout its URL offset field names
+    std::uint64_t size = 0;                       // the record's length as its block count claims it
+    std::size_t proven = 0;                       // bytes that passed: `size`, or the first blocks of a partial record
+    bool fileNameCut = false;                     // a partial record whose file name or headers its proven
+    bool headersCut = false;                      // blocks do not hold whole: left out of its fields
     bool Partial() const { return proven < size; }
 };
 
@@ -34,6 +34,23 @@ std::optional<Candidate> CheckCandidate(ByteView bytes, std::size_t together);
 // The proven bytes of `candidate` as a record can be built over them: a partial record's
 // copy has the offsets of the texts it does not hold whole set to zero.
 std::vector<std::uint8_t> ProvenBytes(ByteView bytes, const Candidate& candidate);
+
+// Calls `visit` with the record `candidate` proves over `bytes`, `size` bytes long: built
+// over its proven bytes as they are, or, where blocks after them may belong to something
+// else (`elsewhere`), over a copy that drops the texts they do not hold whole. Marked
+// partial when only its first blocks were proven or the walk cut it short.
+template <class Visit>
+void VisitCandidate(ByteView bytes, std::uint64_t size, const Candidate& candidate, bool elsewhere,
+                    const IndexHeader& header, std::uint32_t number, RecordMarks marks, Visit&& visit) {
+    marks = RecordMarks(marks.Status(), marks.Hashed(), candidate.Partial());
+    if (!elsewhere || (!candidate.fileNameCut && !candidate.headersCut)) {
+        VisitRecord(candidate.kind, header, number, bytes.first(std::min(bytes.size(), candidate.proven)), size, marks,
+                    visit);
+        return;
+    }
+    const std::vector<std::uint8_t> proven = ProvenBytes(bytes, candidate);
+    VisitRecord(candidate.kind, header, number, ByteView(proven), size, marks, visit);
+}
 
 struct FoundHeader {
     std::uint32_t headerLength = 0;  // where the first hash table is

@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "model/Format.h"
+#include "model/format/FileHeaderLayout.h"
+#include "model/format/UrlRecordLayout.h"
 
 namespace tallowmark::carve {
 
@@ -20,7 +22,7 @@ inline constexpr std::uint64_t kMostRecordBytes = std::uint64_t{kMostRecordBlock
 
 // Where the fixed fields of a URL or LEAK record end and its texts may begin: every text
 // offset of a real record is at least this (the URL itself starts here).
-inline constexpr std::uint32_t kFirstTextOffset = kUrlTextOffset;
+inline constexpr std::uint32_t kFirstTextOffset = urlrecord::kUrlText.Offset();
 
 // The filler the writer leaves in fields it never set: a LEAK record may hold it as its
 // URL, file-name, header offset and data size (the leak sample's first LEAK does).
@@ -57,7 +59,7 @@ inline constexpr std::uint64_t kClusterSize = 4096;
 inline constexpr std::uint32_t kMostHeaderLength = 0x10000;
 // The version text ("Client UrlCache MMF Ver 5.2") ends with its NUL before the file-size
 // field at 0x1C.
-inline constexpr std::size_t kVersionTextEnd = kFileSizeFieldOffset;
+inline constexpr std::size_t kVersionTextEnd = fileheader::kFileSize.Offset();
 
 // How much of an image one piece of work reads: small enough that the bytes the system
 // has just copied in are still in the core's cache when they are judged (reading 2 GiB

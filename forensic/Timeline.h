@@ -17,7 +17,7 @@
 #include "forensic/TimelineFormat.h"
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
-#include "model/RecordExtent.h"
+#include "model/RecordWalk.h"
 #include "model/ZoneRules.h"
 
 namespace tallowmark {

@@ -1,14 +1,15 @@
 #include "model/AllocationBitmap.h"
 
 #include <algorithm>
+#include "model/format/FileHeaderLayout.h"
 
 namespace tallowmark {
 
 AllocationBitmap::AllocationBitmap(ByteView header) {
-    if (header.size() < kBitmapEnd) return;
-    m_bits = header.subspan(kBitmapOffset, kBitmapEnd - kBitmapOffset);
+    if (header.size() < fileheader::kBitmapEnd) return;
+    m_bits = header.subspan(fileheader::kBitmap.Offset(), fileheader::kBitmap.Width());
     // Only the bits of the blocks the header counts are meaningful.
-    m_qwBlocks = std::min<std::uint64_t>(ReadU32(header, kBlockCountOffset), m_bits.size() * 8);
+    m_blocks = std::min<std::uint64_t>(ReadU32(header, fileheader::kBlockCount.Offset()), m_bits.size() * 8);
 }
 
 }  // namespace tallowmark

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "model/Format.h"
+#include "model/format/FileHeaderLayout.h"
 
 namespace tallowmark {
 
@@ -20,18 +21,19 @@ public:
     explicit AllocationBitmap(ByteView header);
 
     BlockState StateAt(std::uint64_t offset) const {
-        if (offset < kBitmapFirstBlock || (offset - kBitmapFirstBlock) % BLOCK_SIZE != 0) return BlockState::Unknown;
-        const std::uint64_t block = (offset - kBitmapFirstBlock) / BLOCK_SIZE;
-        if (block >= m_qwBlocks) return BlockState::Unknown;
+        if (offset < fileheader::kBitmapFirstBlock || (offset - fileheader::kBitmapFirstBlock) % BLOCK_SIZE != 0)
+            return BlockState::Unknown;
+        const std::uint64_t block = (offset - fileheader::kBitmapFirstBlock) / BLOCK_SIZE;
+        if (block >= m_blocks) return BlockState::Unknown;
         return m_bits[static_cast<std::size_t>(block / 8)] >> (block % 8) & 1 ? BlockState::InUse : BlockState::Free;
     }
     bool InUse(std::uint64_t offset) const { return StateAt(offset) == BlockState::InUse; }
     // How many blocks it maps.
-    std::uint64_t BlocksMapped() const { return m_qwBlocks; }
+    std::uint64_t BlocksMapped() const { return m_blocks; }
 
 private:
     ByteView m_bits;
-    std::uint64_t m_qwBlocks = 0;
+    std::uint64_t m_blocks = 0;
 };
 
 }  // namespace tallowmark

@@ -6,11 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/Format.h"
-#include "platform/ReadOnlyFile.h"
+#include "platform/FileIdentity.h"
+#include "platform/ImageFile.h"
 
 namespace tallowmark {
 
@@ -26,6 +29,9 @@ public:
     // short, chunks it reads as zeros) found so far, one line each naming the segment or
     // the byte range; asked once reading is done. Empty for most sources.
     virtual std::vector<std::string> Damage() const { return {}; }
+    // All its bytes at once, for a source that holds them in memory, so that a walk views
+    // them where they are; empty for the others.
+    virtual ByteView Whole() const { return {}; }
 };
 
 // Bytes held by someone else, who keeps them for as long as the source is read.
@@ -34,6 +40,7 @@ public:
     explicit MemorySource(ByteView bytes) : m_bytes(bytes) {}
     std::uint64_t Length() const override { return m_bytes.size(); }
     bool ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) override;
+    ByteView Whole() const override { return m_bytes; }
 
 private:
     ByteView m_bytes;
@@ -44,20 +51,53 @@ private:
 class WindowSource : public ByteSource {
 public:
     WindowSource(ByteSource& base, std::uint64_t start, std::uint64_t length);
-    std::uint64_t Length() const override { return m_qwLength; }
+    std::uint64_t Length() const override { return m_length; }
     bool ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) override;
 
 private:
     ByteSource& m_base;
-    std::uint64_t m_qwStart;
-    std::uint64_t m_qwLength;
+    std::uint64_t m_start;
+    std::uint64_t m_length;
 };
 
-// A file of this machine (or a disk), opened read-only and shared with every other process.
+// A file of this machine (or a disk, unless `kinds` asks for a file alone), opened
+// read-only and shared with every other process.
 struct OpenedFileSource {
     platform::FileError error = platform::FileError::None;
     std::unique_ptr<ByteSource> source;
+    std::optional<platform::FileIdentity> identity;  // the very file opened
 };
-OpenedFileSource OpenFileSource(const std::string& path);
+OpenedFileSource OpenFileSource(const std::string& path,
+                                platform::ImageFile::Kinds kinds = platform::ImageFile::Kinds::FilesAndDisks);
+
+// Bytes about to be read into: growing it leaves the new bytes unset, which matters for
+// megabytes at a time.
+class ReadBuffer {
+public:
+    ReadBuffer() = default;
+    ReadBuffer(ReadBuffer&& other) noexcept { *this = std::move(other); }
+    ReadBuffer& operator=(ReadBuffer&& other) noexcept {
+        m_bytes = std::move(other.m_bytes);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+        return *this;
+    }
+
+    std::uint8_t* data() { return m_bytes.get(); }
+    const std::uint8_t* data() const { return m_bytes.get(); }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    operator ByteView() const { return {m_bytes.get(), m_size}; }
+
+    // Keeps the first min(size, new size) bytes; the others are unset.
+    void Resize(std::size_t size);
+    // Becomes a copy of `bytes`, which may be its own.
+    void Assign(ByteView bytes);
+
+private:
+    std::unique_ptr<std::uint8_t[]> m_bytes;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
 
 }  // namespace tallowmark

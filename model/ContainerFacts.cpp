@@ -4,6 +4,7 @@
 
 #include "model/RecordEvidence.h"
 #include "model/TallowmarkDoc.h"
+#include "model/format/FileHeaderLayout.h"
 
 namespace tallowmark {
 
@@ -12,16 +13,17 @@ ContainerFacts ContainerFactsOf(const TallowmarkDoc& document) {
     facts.shortfall = document.Shortfall();
     if (const IndexHeader* header = document.Header()) {
         const ByteView bytes = header->Bytes();
-        facts.blocks = ReadU32(bytes, kBlockCountOffset);
-        facts.blocksInUse = ReadU32(bytes, kBlocksInUseOffset);
-        facts.cacheLimit = ReadU64(bytes, kCacheLimitOffset);
-        facts.cacheSize = ReadU64(bytes, kCacheSizeOffset);
-        facts.exemptSize = ReadU64(bytes, kExemptSizeOffset);
+        facts.blocks = ReadU32(bytes, fileheader::kBlockCount.Offset());
+        facts.blocksInUse = ReadU32(bytes, fileheader::kBlocksInUse.Offset());
+        facts.cacheLimit = ReadU64(bytes, fileheader::kCacheLimit.Offset());
+        facts.cacheSize = ReadU64(bytes, fileheader::kCacheSize.Offset());
+        facts.exemptSize = ReadU64(bytes, fileheader::kExemptSize.Offset());
         // The directory table ends where the bitmap begins, and with the header's bytes.
-        const std::uint32_t count = ReadU32(bytes, kCacheDirCountOffset);
+        const std::uint32_t count = ReadU32(bytes, fileheader::kCacheDirCount.Offset());
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::size_t entry = kCacheDirFileCountOffset + kCacheDirEntryStep * i;
-            if (entry + kCacheDirEntryStep > std::min<std::size_t>(kBitmapOffset, bytes.size())) break;
+            const std::size_t entry = fileheader::kCacheDirFiles.Offset() + fileheader::kCacheDirStep * i;
+            if (entry + fileheader::kCacheDirStep > std::min<std::size_t>(fileheader::kBitmap.Offset(), bytes.size()))
+                break;
             facts.directories.push_back({header->CacheDirName(static_cast<int>(i)), ReadU32(bytes, entry)});
         }
     }

@@ -11,7 +11,7 @@
 
 #include "model/EntryKind.h"
 #include "model/HashTables.h"
-#include "model/RecordExtent.h"
+#include "model/RecordWalk.h"
 #include "model/RecordMarks.h"
 
 namespace tallowmark {

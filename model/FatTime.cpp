@@ -2,6 +2,7 @@
 
 #include "model/Format.h"
 #include "model/Calendar.h"
+#include "model/format/UrlRecordLayout.h"
 
 namespace tallowmark {
 
@@ -12,7 +13,7 @@ constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 
 FatDateTime DecodeFatDateTime(std::uint32_t value) {
     if (value == 0) return {};
-    if (value == kFatTimeNever) return {FatDateTime::State::Never, 0};
+    if (value == urlrecord::kFatTimeNever) return {FatDateTime::State::Never, 0};
     const std::uint32_t date = value & 0xFFFF, clock = value >> 16;
     const std::int64_t year = 1980 + (date >> 9);
     const unsigned month = date >> 5 & 0xF, day = date & 0x1F;

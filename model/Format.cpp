@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/format/FileHeaderLayout.h"
+
 namespace tallowmark {
 
 std::uint64_t ReadLittleEndian(ByteView bytes, std::size_t offset, std::size_t width) {
@@ -28,8 +30,8 @@ bool HasHeaderSignature(ByteView start) {
 }
 
 std::uint64_t HeaderLengthOf(ByteView start) {
-    const std::uint32_t firstHashTable = ReadU32(start, kFirstHashTableOffset);
-    return firstHashTable != 0 ? firstHashTable : ReadU32(start, kFileSizeFieldOffset);
+    const std::uint32_t firstHashTable = ReadU32(start, fileheader::kFirstHashTable.Offset());
+    return firstHashTable != 0 ? firstHashTable : ReadU32(start, fileheader::kFileSize.Offset());
 }
 
 BlockShape RecogniseBlock(ByteView signature, std::uint32_t countField) {

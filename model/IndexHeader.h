@@ -21,7 +21,10 @@ public:
 
     std::string_view VersionText() const;
     std::uint32_t FileSizeField() const;
-    bool IsVersion4() const;
+    // The format version the version text names, read once: it decides where a URL
+    // record keeps its fields.
+    FormatVersion Version() const { return m_version; }
+    bool IsVersion4() const { return m_version == FormatVersion::V4_7; }
     // Name of cache directory `index`; empty when no directory has that index.
     std::string_view CacheDirName(int index) const;
 
@@ -30,7 +33,7 @@ public:
 private:
     std::uint64_t m_qwClaimedLength;
     ByteView m_bytes;
-    bool m_bVersion4;  // asked for every URL record, and the bytes never change
+    FormatVersion m_version;  // asked for every URL record, and the bytes never change
 };
 
 }  // namespace tallowmark

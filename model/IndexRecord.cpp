@@ -1,5 +1,9 @@
 #include "model/IndexRecord.h"
 
+#include <algorithm>
+
+#include "model/format/RedirectRecordLayout.h"
+
 namespace tallowmark {
 
 std::string_view TypeNameOf(BlockKind kind) {
@@ -38,8 +42,9 @@ HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView
 
 RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
                                RecordMarks marks)
-    : IndexRecord(header, number, BlockKind::Redirect, bytes, size, marks), m_url(TextAt(Bytes(), kRedirectUrlOffset)) {
-    SetEntryKind(EntryKindOf(m_url));
+    : IndexRecord(header, number, BlockKind::Redirect, bytes, size, marks),
+      m_strUrl(TextAt(Bytes(), redirectrecord::kUrlText.Offset())) {
+    SetEntryKind(EntryKindOf(m_strUrl));
 }
 
 UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
@@ -49,16 +54,18 @@ UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView b
 UrlRecord::UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t number, ByteView bytes,
                      std::uint64_t size, RecordMarks marks)
     : IndexRecord(header, number, kind, bytes, size, marks) {
-    const std::size_t field = Header().IsVersion4() ? kUrlOffsetFieldV4 : kUrlOffsetFieldV5;
-    m_bHasUrl = ReadU32(Bytes(), field) == kUrlTextOffset;
+    constexpr std::size_t kUrlAt = urlrecord::kUrlText.Offset();
+    m_bHasUrl = ReadU32(Bytes(), urlrecord::kUrlOffset.In(Version())) == kUrlAt;
     // The kind needs the first letters only, not the whole text a load would search for its end.
     constexpr std::size_t kKindLetters = 32;
-    const ByteView start = Bytes().subspan(std::min<std::size_t>(kUrlTextOffset, Bytes().size()));
+    const ByteView start = Bytes().subspan(std::min<std::size_t>(kUrlAt, Bytes().size()));
     if (m_bHasUrl && !start.empty() && !IsCachedPageLetter(static_cast<char>(start[0])))
         SetEntryKind(EntryKindOf(TextAt(start.first(std::min(kKindLetters, start.size())), 0)));
 }
 
-std::string_view UrlRecord::UrlText() const { return m_bHasUrl ? TextAt(Bytes(), kUrlTextOffset) : std::string_view{}; }
+std::string_view UrlRecord::UrlText() const {
+    return m_bHasUrl ? TextAt(Bytes(), urlrecord::kUrlText.Offset()) : std::string_view{};
+}
 
 TimeValue UrlRecord::ModifiedTime() const { return ToTimeValue(ModifiedFileTime()); }
 
@@ -70,13 +77,22 @@ std::string_view UrlRecord::TextAtOffsetField(std::size_t fieldOffset) const {
     return TextAt(Bytes(), offset);
 }
 
-std::string_view UrlRecord::FileNameText() const { return TextAtOffsetField(kFileNameOffsetField); }
+std::string_view UrlRecord::FileNameText() const { return TextAtOffsetField(urlrecord::kFileNameOffset.Offset()); }
 
-std::string_view UrlRecord::HttpHeadersText() const { return TextAtOffsetField(kHttpHeadersOffsetField); }
+std::string_view UrlRecord::HttpHeadersText() const {
+    return TextAtOffsetField(urlrecord::kHttpHeadersOffset.Offset());
+}
+
+ByteView UrlRecord::DataArea() const {
+    const ByteView bytes = Bytes();
+    const auto offset = static_cast<std::uint32_t>(FieldValue(bytes, urlrecord::kDataOffset, Version()));
+    const auto size = static_cast<std::uint32_t>(FieldValue(bytes, urlrecord::kDataSize, Version()));
+    if (offset <= 8 || offset >= bytes.size()) return {};
+    return bytes.subspan(offset, std::min<std::size_t>(size, bytes.size() - offset));
+}
 
 std::uint8_t UrlRecord::CacheDirIndex() const {
-    const std::size_t field = Header().IsVersion4() ? kCacheDirIndexV4 : kCacheDirIndexV5;
-    return static_cast<std::uint8_t>(ReadU32(Bytes(), field) & 0xFF);
+    return static_cast<std::uint8_t>(FieldValue(Bytes(), urlrecord::kCacheDirIndex, Version()));
 }
 
 std::string_view UrlRecord::CacheDirText() const {

@@ -11,6 +11,7 @@
 #include "model/Format.h"
 #include "model/IndexHeader.h"
 #include "model/RecordMarks.h"
+#include "model/format/UrlRecordLayout.h"
 #include "model/TimeText.h"
 
 namespace tallowmark {
@@ -82,10 +83,10 @@ class RedirectRecord : public IndexRecord {
 public:
     RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
                    RecordMarks marks = {});
-    std::string_view UrlText() const override { return m_url; }
+    std::string_view UrlText() const override { return m_strUrl; }
 
 private:
-    std::string_view m_url;
+    std::string_view m_strUrl;
 };
 
 class UrlRecord : public IndexRecord {
@@ -97,15 +98,20 @@ public:
     TimeValue ModifiedTime() const;
     TimeValue AccessedTime() const;
     // The stored times themselves, for callers that need the true instants.
-    FileTime ModifiedFileTime() const { return ReadU64(Bytes(), kModifiedTimeOffset); }
-    FileTime AccessedFileTime() const { return ReadU64(Bytes(), kAccessedTimeOffset); }
+    FileTime ModifiedFileTime() const { return ReadU64(Bytes(), urlrecord::kModifiedTime.Offset()); }
+    FileTime AccessedFileTime() const { return ReadU64(Bytes(), urlrecord::kAccessedTime.Offset()); }
     std::string_view FileNameText() const;
     std::string_view HttpHeadersText() const;
     std::string_view CacheDirText() const;
     // The byte that CacheDirText reads, as it stands (values from 0x80 name no directory).
     std::uint8_t CacheDirIndex() const;
-    // Where the fields past the list's lie in this file's version (see RecordEvidence).
-    const UrlFieldLayout& FieldLayout() const { return Header().IsVersion4() ? kUrlFieldsV4 : kUrlFieldsV5; }
+    // The data area, within the bytes the record holds, as long as its data size says: in
+    // 5.2 it begins where HttpHeadersText does. Empty where its offset is not past the
+    // record's first 8 bytes and inside it, the rule of the list's texts.
+    ByteView DataArea() const;
+    // The file's version, which decides where the fields past the list's lie (see
+    // model/format/UrlRecordLayout.h; RecordEvidence reads them).
+    FormatVersion Version() const { return Header().Version(); }
 
 protected:
     UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t number, ByteView bytes, std::uint64_t size,

@@ -1,13 +1,19 @@
 #include "model/IndexStream.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 #include "model/TallowmarkDoc.h"
+#include "model/format/FileHeaderLayout.h"
 #include "platform/MemoryLimit.h"
 
 namespace tallowmark {
+
+namespace {
+// Pieces are read a little longer than asked, so that the record reaching past a piece's
+// end is mostly there already.
+constexpr std::size_t kPieceSlack = 64 << 10;
+}  // namespace
 
 Outcome ReadFailure(platform::FileError error, const std::string& path) {
     switch (error) {
@@ -19,153 +25,84 @@ Outcome ReadFailure(platform::FileError error, const std::string& path) {
     }
 }
 
-void ReadBuffer::Resize(std::size_t size) {
-    if (size > m_capacity) {
-        auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-        if (m_size) std::memcpy(larger.get(), m_bytes.get(), m_size);
-        m_bytes = std::move(larger);
-        m_capacity = size;
-    }
-    m_size = size;
-}
-
-void ReadBuffer::Assign(ByteView bytes) {
-    Resize(bytes.size());
-    if (!bytes.empty()) std::memmove(m_bytes.get(), bytes.data(), bytes.size());
-}
-
 Outcome IndexStream::Open(const std::string& path) {
-    m_strPath = path;
-    const platform::FileError opened = m_file.Open(path);
-    if (opened != platform::FileError::None) return ReadFailure(opened, path);
-    m_qwLength = m_file.Length();
-    if (!ReadUpTo(m_headerBytes, 0, kHeaderFieldsEnd)) return m_failure;
+    OpenedFileSource file = OpenFileSource(path, platform::ImageFile::Kinds::FilesOnly);
+    if (file.error != platform::FileError::None) return ReadFailure(file.error, path);
+    m_pFile = std::move(file.source);
+    return Open(*m_pFile, path);
+}
+
+Outcome IndexStream::Open(ByteSource& source, const std::string& name) {
+    m_strName = name;
+    if (!ReadHeaderBytes(source, fileheader::kFieldsEnd)) return m_failure;
     // An empty file holds no signature either.
     if (!HasHeaderSignature(m_headerBytes)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(m_headerBytes);
-    if (headerLength < m_headerBytes.size()) {
-        // The bytes read past a short header belong to the block area.
-        m_readAhead.Assign(ByteView(m_headerBytes).subspan(static_cast<std::size_t>(headerLength)));
-        m_headerBytes.Resize(static_cast<std::size_t>(headerLength));
-    } else if (!ReadUpTo(m_headerBytes, 0, headerLength)) {
-        return m_failure;
-    }
+    if (!ReadHeaderBytes(source, headerLength)) return m_failure;
     m_pHeader = std::make_unique<IndexHeader>(headerLength, ByteView(m_headerBytes));
-    m_shortfall.recordedSize = m_pHeader->FileSizeField();
-    m_shortfall.Reach(m_shortfall.recordedSize);
-    m_shortfall.Reach(headerLength);
-    // No walk when the header claims the whole file or more (or nothing at all).
-    m_qwNext = headerLength == 0 ? m_qwLength : headerLength;
-    if (m_qwNext >= m_qwLength) return Outcome::Success();
     // The walk needs the hash tables before its first piece: they are read where they lie,
-    // and the sequential reads go on after the header.
+    // and the reading goes on after the header.
     try {
-        m_evidence =
-            ReadBlockEvidence(*m_pHeader, m_qwLength, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) {
-                std::size_t got = 0;
-                return m_file.ReadAt(offset, into, count, got) == platform::FileError::None ? got : std::size_t{0};
-            });
+        m_evidence = ReadBlockEvidence(*m_pHeader, source);
     } catch (const std::bad_alloc&) {
         return Outcome::Failure(kMsgFailedToOpen);
     }
+    m_pWalk = std::make_unique<RecordWalk>(source, *m_pHeader, m_evidence,
+                                           WalkReading{.readAhead = kPieceTarget + kPieceSlack, .keepPieces = true});
     return Outcome::Success();
 }
 
-bool IndexStream::ReadMore(ReadBuffer& bytes, std::uint64_t start, std::uint64_t end) {
-    end = std::min(end, m_qwLength);
-    const std::size_t had = bytes.size();
-    // A record whose length claims more than a share of the machine's memory (a few such
-    // are read at once) ends the walk, as does an allocation that fails: never the program.
-    static const std::uint64_t kLargestPiece = platform::UsableMemory() / 4;
-    bool held = end - start <= kLargestPiece;
-    const auto want = static_cast<std::size_t>(end - start - had);
-    try {
-        if (held) bytes.Resize(had + want);
-    } catch (const std::bad_alloc&) {
-        held = false;
+bool IndexStream::ReadHeaderBytes(ByteSource& source, std::uint64_t end) {
+    end = std::min(end, source.Length());
+    if (end <= m_headerBytes.size()) {
+        // A header shorter than the fields that give its length.
+        m_headerBytes.Resize(static_cast<std::size_t>(end));
+        return true;
     }
-    if (!held) {
-        m_failure = ReadFailure(platform::FileError::TooLarge, m_strPath);
-        m_qwLength = start + had;
+    // A header region that claims more than a share of the machine's memory is not read.
+    static const std::uint64_t kLargestHeader = platform::UsableMemory() / 4;
+    const std::size_t had = m_headerBytes.size();
+    const auto want = static_cast<std::size_t>(end - had);
+    try {
+        if (end > kLargestHeader) throw std::bad_alloc();
+        m_headerBytes.Resize(had + want);
+    } catch (const std::bad_alloc&) {
+        m_failure = ReadFailure(platform::FileError::TooLarge, m_strName);
         return false;
     }
     std::size_t got = 0;
-    if (m_file.Read(bytes.data() + had, want, got) != platform::FileError::None) {
-        bytes.Resize(had);
-        m_failure = ReadFailure(platform::FileError::ReadFailed, m_strPath);
-        m_qwLength = start + had;  // no more pieces
+    if (!source.ReadAt(had, m_headerBytes.data() + had, want, got)) {
+        m_failure = ReadFailure(platform::FileError::ReadFailed, m_strName);
         return false;
     }
-    bytes.Resize(had + got);
-    // A file that shrank since it was opened ends where its bytes end.
-    if (got < want) m_qwLength = start + bytes.size();
+    m_headerBytes.Resize(had + got);
     return true;
 }
 
 std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer spare) {
-    if (m_qwNext >= m_qwLength) return std::nullopt;
+    if (!m_pWalk || m_pWalk->AtEnd()) return std::nullopt;
     IndexPiece piece;
-    piece.start = m_qwNext;
-    piece.firstNumber = m_dwNextNumber;
-    piece.bytes = std::move(spare);
-    piece.bytes.Assign(m_readAhead);
-    // Read the piece's worth and a little more at once, so that the record reaching past
-    // its end is mostly there already; then step over whole records until it is full.
-    constexpr std::size_t kSlack = 64 << 10;
-    ReadUpTo(piece.bytes, piece.start, piece.start + target + kSlack);
-    std::uint64_t position = piece.start;
-    std::uint32_t number = piece.firstNumber;
-    while (position < m_qwLength && position - piece.start < target) {
-        if (!ReadUpTo(piece.bytes, piece.start, position + 8) || position >= m_qwLength) break;
-        const auto at = static_cast<std::size_t>(position - piece.start);
-        const ByteView head = ByteView(piece.bytes).subspan(at);
-        const BlockShape claimed = RecogniseBlock(head.first(std::min<std::size_t>(4, head.size())), ReadU32(head, 4));
-        // A record larger than the piece makes the piece larger, never beyond the file.
-        if (!ReadUpTo(piece.bytes, piece.start, position + claimed.lengthInBytes)) break;
-        const auto reach =
-            static_cast<std::size_t>(std::min<std::uint64_t>(claimed.lengthInBytes, piece.bytes.size() - at));
-        BlockShape shape = claimed;
-        if (MayBeCut(m_evidence, position, reach)) {
-            const RecordStep step = CutClaim(m_evidence, position, claimed, ByteView(piece.bytes).subspan(at, reach));
-            shape = step.shape;
-            if (step.partial) piece.cuts.emplace_back(position, shape.lengthInBytes);
-        }
-        m_shortfall.Reach(position + shape.lengthInBytes);
-        position = NextRecordPosition(position, shape);
-        ++number;
-    }
-    const std::uint64_t end = std::min(position, m_qwLength);
-    if (end - piece.start < piece.bytes.size()) {
-        const auto kept = static_cast<std::size_t>(end - piece.start);
-        m_readAhead.Assign(ByteView(piece.bytes).subspan(kept));
-        piece.bytes.Resize(kept);
-    } else {
-        m_readAhead.Resize(0);
-    }
-    m_qwNext = position;
-    m_dwNextNumber = number;
+    piece.start = m_pWalk->Position();
+    piece.records.reserve(std::min<std::size_t>(target, kPieceTarget) / BLOCK_SIZE + 1);
+    m_pWalk->SetReadAhead(target + kPieceSlack);
+    // Whole records until the piece holds `target` bytes: a record larger than that makes
+    // the piece larger, never beyond the file.
+    while (m_pWalk->Position() - piece.start < target && m_pWalk->Next())
+        if (m_pWalk->Record().kind != BlockKind::Unrecognised) piece.records.push_back(m_pWalk->Record());
+    piece.bytes = m_pWalk->TakeBytes(std::move(spare));
+    if (m_pWalk->Failure() != platform::FileError::None) m_failure = ReadFailure(m_pWalk->Failure(), m_strName);
     if (piece.bytes.empty()) return std::nullopt;
     return piece;
 }
 
 void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const {
     const ByteView bytes(piece.bytes);
-    std::uint64_t position = piece.start;
-    std::uint32_t number = piece.firstNumber;
-    auto cut = piece.cuts.begin();
-    while (position - piece.start < bytes.size()) {
-        const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
-        BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
-        // Where a record ends was decided as the piece was read.
-        const bool wasCut = cut != piece.cuts.end() && cut->first == position;
-        if (wasCut) shape.lengthInBytes = (cut++)->second;
+    for (const WalkedRecord& found : piece.records) {
+        const auto at = static_cast<std::size_t>(std::min<std::uint64_t>(found.offset - piece.start, bytes.size()));
         const ByteView held =
-            rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
-        const bool partial = IsPartial(wasCut, shape, held.size());
-        VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes, MarksAt(m_evidence, position, partial),
-                    [&](const IndexRecord& record) { visit(record, position); });
-        ++number;
-        position = NextRecordPosition(position, shape);
+            bytes.subspan(at).first(static_cast<std::size_t>(std::min<std::uint64_t>(found.length, bytes.size() - at)));
+        VisitRecord(found.kind, *m_pHeader, found.number, held, found.length, found.marks,
+                    [&](const IndexRecord& record) { visit(record, found.offset); });
     }
 }
 

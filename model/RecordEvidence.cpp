@@ -4,19 +4,19 @@
 
 #include "model/FatTime.h"
 #include "model/HistoryData.h"
+#include "model/format/UrlRecordLayout.h"
 
 namespace tallowmark {
 
 namespace {
-RecordTime FileTimeAt(ByteView bytes, std::size_t offset) {
-    const FileTime time = ReadU64(bytes, offset);
+RecordTime FromFileTime(FileTime time) {
     if (time == 0) return {};
-    if (time == kFileTimeNever) return {RecordTime::State::Never};
+    if (time == urlrecord::kFileTimeNever) return {RecordTime::State::Never};
     return {RecordTime::State::Set, time};
 }
 
-RecordTime FatTimeAt(ByteView bytes, std::size_t offset) {
-    const FatDateTime decoded = DecodeFatDateTime(ReadU32(bytes, offset));
+RecordTime FromFatTime(std::uint32_t value) {
+    const FatDateTime decoded = DecodeFatDateTime(value);
     switch (decoded.state) {
         case FatDateTime::State::Never: return {RecordTime::State::Never};
         case FatDateTime::State::Set: return {RecordTime::State::Set, decoded.time, true};
@@ -43,38 +43,40 @@ bool CarriesEvidence(const IndexRecord& record) {
 RecordTime RecordEvidence::Time(RecordTimeField field) const {
     if (!m_url) return {};
     const ByteView bytes = m_url->Bytes();
-    const UrlFieldLayout& layout = m_url->FieldLayout();
+    const FormatVersion version = m_url->Version();
     switch (field) {
-        case RecordTimeField::Modified: return FileTimeAt(bytes, kModifiedTimeOffset);
-        case RecordTimeField::Accessed: return FileTimeAt(bytes, kAccessedTimeOffset);
-        case RecordTimeField::Expires:
-            return layout.expiresIsFileTime ? FileTimeAt(bytes, layout.expires) : FatTimeAt(bytes, layout.expires);
-        case RecordTimeField::LastChecked: return FatTimeAt(bytes, layout.lastChecked);
-        case RecordTimeField::CacheFileCreated: return FatTimeAt(bytes, layout.cacheFileCreated);
+        case RecordTimeField::Modified: return FromFileTime(m_url->ModifiedFileTime());
+        case RecordTimeField::Accessed: return FromFileTime(m_url->AccessedFileTime());
+        case RecordTimeField::Expires: {
+            const std::uint64_t value = FieldValue(bytes, urlrecord::kExpires, version);
+            return urlrecord::kExpires.WidthIn(version) == 8 ? FromFileTime(value)
+                                                             : FromFatTime(static_cast<std::uint32_t>(value));
+        }
+        case RecordTimeField::LastChecked: return FromFatTime(ReadU32(bytes, urlrecord::kLastChecked.In(version)));
+        case RecordTimeField::CacheFileCreated:
+            return FromFatTime(ReadU32(bytes, urlrecord::kCacheFileCreated.In(version)));
     }
     return {};
 }
 
 std::optional<std::uint64_t> RecordEvidence::CachedSize() const {
     if (!m_url) return std::nullopt;
-    const UrlFieldLayout& layout = m_url->FieldLayout();
-    return layout.cachedSizeWidth == 8 ? ReadU64(m_url->Bytes(), layout.cachedSize)
-                                       : ReadU32(m_url->Bytes(), layout.cachedSize);
+    return FieldValue(m_url->Bytes(), urlrecord::kCachedSize, m_url->Version());
 }
 
 std::optional<std::uint32_t> RecordEvidence::Hits() const {
     if (!m_url) return std::nullopt;
-    return ReadU32(m_url->Bytes(), m_url->FieldLayout().hits);
+    return ReadU32(m_url->Bytes(), urlrecord::kHits.In(m_url->Version()));
 }
 
 std::optional<std::uint32_t> RecordEvidence::Flags() const {
     if (!m_url) return std::nullopt;
-    return ReadU32(m_url->Bytes(), m_url->FieldLayout().flags);
+    return ReadU32(m_url->Bytes(), urlrecord::kFlags.In(m_url->Version()));
 }
 
 std::optional<std::uint32_t> RecordEvidence::ExemptDelta() const {
-    if (!m_url || m_url->FieldLayout().exemptDelta == 0) return std::nullopt;
-    return ReadU32(m_url->Bytes(), m_url->FieldLayout().exemptDelta);
+    if (!m_url || !urlrecord::kExemptDelta.IsIn(m_url->Version())) return std::nullopt;
+    return ReadU32(m_url->Bytes(), urlrecord::kExemptDelta.In(m_url->Version()));
 }
 
 std::optional<std::uint8_t> RecordEvidence::CacheDirectoryIndex() const {
@@ -82,20 +84,18 @@ std::optional<std::uint8_t> RecordEvidence::CacheDirectoryIndex() const {
     return m_url->CacheDirIndex();
 }
 
-ByteView RecordEvidence::DataArea() const {
-    if (!m_url) return {};
-    const ByteView bytes = m_url->Bytes();
-    const UrlFieldLayout& layout = m_url->FieldLayout();
-    const std::uint32_t offset = ReadU32(bytes, layout.dataOffset), size = ReadU32(bytes, layout.dataSize);
-    // The same rule as the list's texts: past the record's first 8 bytes and inside it.
-    if (offset <= 8 || offset >= bytes.size()) return {};
-    return bytes.subspan(offset, std::min<std::size_t>(size, bytes.size() - offset));
-}
+ByteView RecordEvidence::DataArea() const { return m_url ? m_url->DataArea() : ByteView(); }
 
 std::string_view RecordEvidence::HttpHeaders() const {
     if (Kind() != EntryKind::Cache) return {};
-    const ByteView data = DataArea();
-    return TextAt(data, 0);
+    return TextAt(DataArea(), 0);
+}
+
+std::string_view RecordEvidence::HttpHeadersShown() const {
+    if (!m_url || Kind() != EntryKind::Cache) return {};
+    const std::string_view text = m_url->HttpHeadersText(), cut = HttpHeaders();
+    // The data size ends the headers only where the data begins at the headers' offset.
+    return !cut.empty() && cut.data() == text.data() && cut.size() < text.size() ? cut : text;
 }
 
 bool RecordEvidence::IsHistory() const {

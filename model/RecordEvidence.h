@@ -4,7 +4,9 @@
 // it means for that kind, the cached file's size, hits, flags, and the data area (the
 // HTTP headers of a cached page, the page title and file URI of a visit). The marks are
 // kept with the record; the rest is read from its bytes when asked, so it costs nothing
-// until then. The cells, the details, the timeline and the carver all read it here.
+// until then. The cells, the details, the timeline and the carver all read it here. The
+// fields the record classes read (the list's times, texts, the directory index, the data
+// area) are taken from them; the others are read here, where model/format puts them.
 
 #include <cstdint>
 #include <optional>
@@ -47,6 +49,9 @@ public:
     // The response headers of a cached page, ending at the data size; empty for every
     // other kind, whose data is no header text.
     std::string_view HttpHeaders() const;
+    // The headers as the details show them: the record's header text, ended at the data
+    // size where the data begins with it (the filler after them is no header text).
+    std::string_view HttpHeadersShown() const;
     // UTF-16LE texts of a history entry's data; empty for the other kinds.
     ByteView PageTitle() const;
     ByteView FileUri() const;

@@ -1,7 +1,6 @@
 #include "model/TallowmarkDoc.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 
 #include "model/Digest.h"
@@ -9,7 +8,6 @@
 #include "platform/MemoryLimit.h"
 #include "platform/NativePath.h"
 #include "platform/OutputFile.h"
-#include "platform/ReadOnlyFile.h"
 
 namespace tallowmark {
 
@@ -41,8 +39,7 @@ Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std:
 
 Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
                       const std::function<void(std::ostream&)>& write, const char* cannotOpen,
-                      const platform::OutputFile::WrittenCheck& check,
-                      std::optional<platform::FileIdentity>* written) {
+                      const platform::OutputFile::WrittenCheck& check, std::optional<platform::FileIdentity>* written) {
     platform::OutputFile output;
     const platform::WriteStatus opened = output.Open(path, inputs);
     if (opened.error == platform::WriteError::SameAsInput) return SameFileFailure(path, inputs[opened.input]);
@@ -74,8 +71,8 @@ void TallowmarkDoc::DeleteContents() {
     m_evidence = {};
     m_shortfall = {};
     m_pHeader.reset();
-    m_image.reset();
-    m_imageSize = 0;
+    m_pImage.reset();
+    m_nImageSize = 0;
     m_identity.reset();
 }
 
@@ -86,12 +83,26 @@ std::uint64_t TallowmarkDoc::LargestLoadableFile() {
 
 Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     DeleteContents();
+    const OpenedFileSource file = OpenFileSource(path, platform::ImageFile::Kinds::FilesOnly);
+    if (file.error != platform::FileError::None) return ReadFailure(file.error, path);
+    Outcome loaded = OpenSource(*file.source, path);
+    if (loaded) m_identity = file.identity;
+    return loaded;
+}
+
+Outcome TallowmarkDoc::OpenSource(ByteSource& source, const std::string& name) {
+    DeleteContents();
     try {
-        platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile());
-        if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-        Outcome loaded = OpenImage(std::move(contents.bytes), contents.size, path);
-        if (loaded) m_identity = contents.identity;
-        return loaded;
+        // Refused before anything is allocated or read: more than the machine can hold.
+        const std::uint64_t length = source.Length();
+        if (length > std::min<std::uint64_t>(LargestLoadableFile(), SIZE_MAX))
+            return ReadFailure(platform::FileError::TooLarge, name);
+        const auto size = static_cast<std::size_t>(length);
+        auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(size, 1));
+        // A source that shrank since it was opened gives what it still holds.
+        std::size_t got = 0;
+        if (!source.ReadAt(0, bytes.get(), size, got)) return ReadFailure(platform::FileError::ReadFailed, name);
+        return OpenImage(std::move(bytes), got, name);
     } catch (const std::exception&) {
         DeleteContents();
         return Outcome::Failure(kMsgFailedToOpen);
@@ -101,10 +112,10 @@ Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
 Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
     DeleteContents();
     try {
-        m_image = std::move(bytes);
-        m_imageSize = size;
+        m_pImage = std::move(bytes);
+        m_nImageSize = size;
         // An empty file holds no signature either.
-        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
+        Outcome loaded = LoadIndex(Image());
         if (!loaded) {
             DeleteContents();
             return loaded;
@@ -121,44 +132,29 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
 Outcome TallowmarkDoc::LoadIndex(ByteView file) {
     if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(file);
-    const std::uint64_t length = file.size();
-    m_pHeader = std::make_unique<IndexHeader>(headerLength, file.first(std::min(headerLength, length)));
-    m_shortfall = {m_pHeader->FileSizeField(), 0, length};
-    m_shortfall.Reach(m_shortfall.recordedSize);
-    m_shortfall.Reach(headerLength);
-    if (headerLength == 0 || headerLength >= length) return Outcome::Success();
-    m_evidence = ReadBlockEvidence(
-        *m_pHeader, length, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) -> std::size_t {
-            if (offset >= length) return 0;
-            const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(count, length - offset));
-            std::memcpy(into, file.data() + offset, got);
-            return got;
-        });
-
+    m_pHeader =
+        std::make_unique<IndexHeader>(headerLength, file.first(std::min<std::uint64_t>(headerLength, file.size())));
+    // The records view into the bytes where they lie.
+    MemorySource source(file);
+    m_evidence = ReadBlockEvidence(*m_pHeader, source);
+    RecordWalk walk(source, *m_pHeader, m_evidence);
     // At most one record per block; reserving that bound keeps the walk free of regrowth.
-    m_records.reserve((length - headerLength) / BLOCK_SIZE + 1);
-    std::uint64_t position = headerLength;
-    std::uint32_t number = 0;
-    do {
-        position = ReadRecordAt(file, position, number++);
-    } while (position < length);
+    if (!walk.AtEnd()) m_records.reserve((file.size() - walk.Position()) / BLOCK_SIZE + 1);
+    while (!walk.AtEnd()) ReadRecordAt(walk);
+    m_shortfall = walk.Shortfall();
     return Outcome::Success();
 }
 
-std::uint64_t TallowmarkDoc::ReadRecordAt(ByteView file, std::uint64_t position, std::uint32_t number) {
-    const ByteView rest = file.subspan(position);
-    const BlockShape claimed = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
-    const RecordExtent extent = ExtentOf(m_evidence, position, claimed,
-                                         rest.first(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size())));
-    const ByteView held = rest.first(std::min<std::uint64_t>(extent.shape.lengthInBytes, rest.size()));
-    m_shortfall.Reach(position + extent.shape.lengthInBytes);
-    if (auto record = MakeRecord(extent.shape.kind, *m_pHeader, number, held, extent.shape.lengthInBytes, extent.marks))
+std::uint64_t TallowmarkDoc::ReadRecordAt(RecordWalk& walk) {
+    if (!walk.Next()) return walk.Position();
+    const WalkedRecord& found = walk.Record();
+    if (auto record = MakeRecord(found.kind, *m_pHeader, found.number, walk.Held(), found.length, found.marks))
         m_records.push_back(std::move(record));
-    return NextRecordPosition(position, extent.shape);
+    return walk.Position();
 }
 
 void TallowmarkDoc::Serialize(std::ostream& out) const {
-    out.write(reinterpret_cast<const char*>(m_image.get()), static_cast<std::streamsize>(m_imageSize));
+    out.write(reinterpret_cast<const char*>(m_pImage.get()), static_cast<std::streamsize>(m_nImageSize));
 }
 
 std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string>& openFiles) const {

@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "model/ByteSource.h"
 #include "model/Format.h"
 #include "model/IndexHeader.h"
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
-#include "model/RecordExtent.h"
+#include "model/RecordWalk.h"
 #include "platform/FileIdentity.h"
 #include "platform/OutputFile.h"
 
@@ -27,7 +28,8 @@ inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
 inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
 inline constexpr const char* kMsgDiskFull = "Disk full while accessing %1.";
 inline constexpr const char* kMsgTargetIsOpenDocument = "%1 is the file of the open document %2; nothing was written.";
-inline constexpr const char* kMsgCopyDiffers = "The copy written to %1 did not read back as the file's bytes; nothing was saved.";
+inline constexpr const char* kMsgCopyDiffers =
+    "The copy written to %1 did not read back as the file's bytes; nothing was saved.";
 inline constexpr const char* kMsgSavedCopy = "Saved a copy of %1 (SHA-256 %2)";
 
 // Refuses `target` when it is the file of one of `openFiles` (however its path is written:
@@ -56,6 +58,10 @@ public:
     // title becomes the file name. A file longer than the machine could hold is refused
     // before it is read.
     Outcome OnOpenDocument(const std::string& path);
+    // Reads the whole of `source` (a file of this machine, bytes in memory, a file inside
+    // a disk image) as the file named `name`, which becomes the path name and the title;
+    // refused as a file is when it could not fit.
+    Outcome OpenSource(ByteSource& source, const std::string& name);
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
     Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
     // The longest file whose bytes and records fit in the machine's memory.
@@ -68,7 +74,7 @@ public:
     // file, nor onto any of `openFiles`. Succeeds with the text that tells the user so.
     Outcome SaveAs(const std::string& path, const std::vector<std::string>& openFiles = {});
     // The bytes that were read.
-    ByteView Image() const { return {m_image.get(), m_imageSize}; }
+    ByteView Image() const { return {m_pImage.get(), m_nImageSize}; }
 
     // The files a file written for this document must not be: its own and `openFiles`.
     std::vector<std::string> InputsWith(const std::vector<std::string>& openFiles) const;
@@ -93,14 +99,16 @@ public:
 
 private:
     Outcome LoadIndex(ByteView file);
-    std::uint64_t ReadRecordAt(ByteView file, std::uint64_t position, std::uint32_t number);
+    // One step of `walk`: appends the record it finds, if it is one; returns where the
+    // next step begins.
+    std::uint64_t ReadRecordAt(RecordWalk& walk);
     void DeleteContents();
 
     std::string m_strPathName;
     std::string m_strTitle;
     std::optional<platform::FileIdentity> m_identity;
-    std::unique_ptr<std::uint8_t[]> m_image;  // the file's bytes; header and records view into them
-    std::size_t m_imageSize = 0;
+    std::unique_ptr<std::uint8_t[]> m_pImage;  // the file's bytes; header and records view into them
+    std::size_t m_nImageSize = 0;
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;
     FileShortfall m_shortfall;

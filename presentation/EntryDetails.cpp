@@ -10,16 +10,6 @@
 namespace tallowmark {
 
 namespace {
-// The response headers of a cached page, ending where the data size ends them (the filler
-// after them is no header text); none for the other kinds, whose data is not text.
-std::string_view HeadersShown(const UrlRecord& record) {
-    const RecordEvidence evidence(record);
-    if (evidence.Kind() != EntryKind::Cache) return {};
-    const std::string_view text = record.HttpHeadersText(), cut = evidence.HttpHeaders();
-    // The data size ends the headers only where the data begins at the headers' offset.
-    return !cut.empty() && cut.data() == text.data() && cut.size() < text.size() ? cut : text;
-}
-
 std::string UrlDetails(const UrlRecord& record) {
     std::string text = "Last Modified: " + FormatTime(record.ModifiedTime(), LONG_TIME_FORMAT) +
                        "\nLast Accessed: " + FormatTime(record.AccessedTime(), LONG_TIME_FORMAT);
@@ -29,7 +19,7 @@ std::string UrlDetails(const UrlRecord& record) {
     addLine("\nURL: ", record.UrlText());
     addLine("\nCache Filename: ", record.FileNameText());
     addLine("\nCache Directory: ", record.CacheDirText());
-    addLine("\nHTTP Headers:\n", HeadersShown(record));
+    addLine("\nHTTP Headers:\n", RecordEvidence(record).HttpHeadersShown());
     return text;
 }
 

@@ -30,10 +30,10 @@ const CommandInfo* FindCommand(int id);
 std::string CommandPrompt(const CommandInfo& command);   // the part before the line break
 std::string CommandTooltip(const CommandInfo& command);  // the part after it, or empty
 
-// Menu 128, shown while no document window is open, and 129, while one is active.
+// The main window's menu bar: one while no document window is open, another while one is active.
 const std::vector<MenuInfo>& NoDocumentMenu();
 const std::vector<MenuInfo>& DocumentMenu();
-// Menu 133, the record list's context menu.
+// The record list's context menu.
 const std::vector<MenuItemInfo>& RecordContextMenu();
 
 // The toolbar: command ids, 0 for a separator.

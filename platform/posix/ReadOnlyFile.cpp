@@ -120,7 +120,7 @@ ImageFile::~ImageFile() {
     if (m_handle >= 0) ::close(static_cast<int>(m_handle));
 }
 
-FileError ImageFile::Open(const std::string& path) {
+FileError ImageFile::Open(const std::string& path, Kinds kinds) {
     // O_NONBLOCK keeps a FIFO from stalling the open; it is refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return ErrorFromErrno(errno);
@@ -129,7 +129,7 @@ FileError ImageFile::Open(const std::string& path) {
     if (::fstat(fd, &status) != 0) return ErrorFromErrno(errno);
     if (S_ISREG(status.st_mode)) {
         m_qwLength = static_cast<std::uint64_t>(status.st_size);
-    } else if (S_ISBLK(status.st_mode)) {
+    } else if (S_ISBLK(status.st_mode) && kinds == Kinds::FilesAndDisks) {
         const off_t end = ::lseek(fd, 0, SEEK_END);
         if (end < 0) return ErrorFromErrno(errno);
         m_qwLength = static_cast<std::uint64_t>(end);

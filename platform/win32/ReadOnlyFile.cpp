@@ -21,12 +21,26 @@ FileError ErrorFromLastError(DWORD error) {
     }
 }
 
+// Why `path` could not be opened: Windows refuses to open a folder as a file with "access
+// denied", and a folder is no file.
+FileError OpenError(const std::wstring& path, DWORD error) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return isFolder ? FileError::NotARegularFile : ErrorFromLastError(error);
+}
+
 // Opens a file front to back, sharing it with every other process; its handle stays in
-// `handle` also when it turns out to be no file on a disk.
-FileError OpenToRead(const std::string& path, std::intptr_t& handle, std::uint64_t& length) {
-    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+// `handle` also when it turns out to be no file on a disk. `folderIsNoFile`: a folder is
+// refused as no file rather than as access denied.
+FileError OpenToRead(const std::string& path, std::intptr_t& handle, std::uint64_t& length,
+                     bool folderIsNoFile = false) {
+    const std::wstring widePath = Widen(path);
+    HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return ErrorFromLastError(GetLastError());
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return folderIsNoFile ? OpenError(widePath, error) : ErrorFromLastError(error);
+    }
     handle = reinterpret_cast<std::intptr_t>(file);
     LARGE_INTEGER size{};
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) return FileError::NotARegularFile;
@@ -64,11 +78,7 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        // Windows refuses to open a folder this way with "access denied"; it is no file.
-        const DWORD attributes = GetFileAttributesW(widePath.c_str());
-        const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        contents.error = isFolder ? FileError::NotARegularFile : ErrorFromLastError(error);
+        contents.error = OpenError(widePath, GetLastError());
         return contents;
     }
     LARGE_INTEGER length{};
@@ -129,7 +139,10 @@ ImageFile::~ImageFile() {
     if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
 }
 
-FileError ImageFile::Open(const std::string& path) { return OpenToRead(path, m_handle, m_qwLength); }
+FileError ImageFile::Open(const std::string& path, Kinds kinds) {
+    // Only files on a disk have a length here, so both kinds are files.
+    return OpenToRead(path, m_handle, m_qwLength, kinds == Kinds::FilesOnly);
+}
 
 FileError ImageFile::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) const {
     // The offset travels with each read, so that threads never share a file position.

@@ -2,6 +2,7 @@
 
 #include "model/Format.h"
 #include "model/RecordEvidence.h"
+#include "model/format/UrlRecordLayout.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
 #include "support/DocFixture.h"
@@ -136,7 +137,7 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
               .modified = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6190000,
               .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6190000,
               .dirIndex = -2,
-              .fields = {{0x18, kFatTimeNever},
+              .fields = {{0x18, urlrecord::kFatTimeNever},
                          {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)},
                          {0x54, 7},
                          {0x5C, testing::FatDateTimeOf(2013, 3, 9, 7, 30, 2)}}})
@@ -168,7 +169,7 @@ TEST_F(Cells, DetailsShowHeadersOnlyOfCachedPagesAndOnlyWithinTheirDataSize) {
     builder
         .Url({.url = "http://a/",
               .headers = "HTTP/1.1 200 OK\r\n\r\n\xEF\xBE\xAD\xDE",
-              .fields = {{kUrlFieldsV5.dataSize, 19}}})
+              .fields = {{urlrecord::kDataSize.v52, 19}}})
         .Url({.url = "Visited: ann@http://a/", .headers = "\x01\x02binary"});
     auto loaded = LoadDoc(builder);
     EXPECT_TRUE(EntryDetailsText((*loaded)[0], "p").ends_with("\nHTTP Headers:\nHTTP/1.1 200 OK\r\n\r\n"));
