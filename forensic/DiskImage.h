@@ -1,7 +1,7 @@
 #pragma once
 // The images an examiner holds, opened as byte sources: a raw image (a disk, a partition,
-// unallocated space, a page file, a memory dump) or an Expert Witness (E01) image, where
-// the build has libewf. Read-only; never a byte changed.
+// unallocated space, a page file, a memory dump), whole or split into segments, or an
+// Expert Witness (E01) image, where the build has libewf. Read-only; never a byte changed.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +19,9 @@ struct OpenedImage {
 };
 
 // An E01 image (told by its signature) through libewf, with its further segments found
-// beside it; any other file as a raw image.
+// beside it, refused when one is missing or cut short; a split raw image named by its
+// first segment (NAME.001 or NAME.aa), with the segments that follow it up to the first
+// missing; any other file as a raw image. An Ex01 image is refused.
 OpenedImage OpenImage(const std::string& path);
 
 // Whether this build reads E01 images.

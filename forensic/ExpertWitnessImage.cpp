@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forensic/DiskImage.h"
+#include "forensic/ExpertWitnessSegments.h"
 
 namespace tallowmark {
 
@@ -60,6 +61,10 @@ public:
         for (int i = 0; i < count; ++i) m_names.emplace_back(names[i]);
         libewf_glob_free(names, count, &error);
         if (error) libewf_error_free(&error);
+        // libewf reads zeros where a segment is missing or cut short: such a set is refused.
+        const std::string broken =
+            CheckSegmentChain(m_names, [](const std::string& name) { return OpenFileSource(name).source; });
+        if (!broken.empty()) return broken;
         auto first = std::make_unique<Segments>();
         if (std::string failure = first->Open(m_names); !failure.empty()) return failure;
         size64_t size = 0;
