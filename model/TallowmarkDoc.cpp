@@ -85,6 +85,28 @@ Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     }
 }
 
+Outcome TallowmarkDoc::OpenSource(ByteSource& source, const std::string& name) {
+    DeleteContents();
+    try {
+        const std::uint64_t length = source.Length();
+        if (length > LargestLoadableFile() || length > SIZE_MAX) return Outcome::Failure(kMsgFailedToOpen);
+        auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(length));
+        constexpr std::size_t kPiece = 4 << 20;
+        std::size_t size = 0;
+        while (size < length) {
+            std::size_t got = 0;
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, length - size));
+            if (!source.ReadAt(size, bytes.get() + size, want, got)) return Outcome::Failure(kMsgFailedToOpen);
+            size += got;
+            if (got < want) break;  // the source ends early: what it holds is the file
+        }
+        return OpenImage(std::move(bytes), size, name);
+    } catch (const std::exception&) {
+        DeleteContents();
+        return Outcome::Failure(kMsgFailedToOpen);
+    }
+}
+
 Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
     DeleteContents();
     try {
@@ -147,13 +169,17 @@ void TallowmarkDoc::Serialize(std::ostream& out) const {
 
 std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string>& openFiles) const {
     std::vector<std::string> inputs = openFiles;
-    if (!m_strPathName.empty()) inputs.insert(inputs.begin(), m_strPathName);
+    const std::string& own = m_pOrigin ? m_pOrigin->Place().image : m_strPathName;
+    if (!own.empty()) inputs.insert(inputs.begin(), own);
     return inputs;
 }
 
 Outcome TallowmarkDoc::SaveAs(const std::string& path, const std::vector<std::string>& openFiles) {
     Outcome saved = WriteUserFile(path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); });
-    if (saved) SetPathName(path);
+    if (saved) {
+        SetPathName(path);
+        m_pOrigin.reset();
+    }
     return saved;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/ByteSource.h"
+#include "model/FileInImage.h"
 #include "model/Format.h"
 #include "model/IndexHeader.h"
 #include "model/IndexRecord.h"
@@ -50,6 +52,9 @@ public:
     Outcome OnOpenDocument(const std::string& path);
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
     Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
+    // Reads the whole of `source` (a file inside a disk image) as the file named `name`,
+    // which becomes the path name and the title; refused as a file is when it could not fit.
+    Outcome OpenSource(ByteSource& source, const std::string& name);
     // The longest file whose bytes and records fit in the machine's memory.
     static std::uint64_t LargestLoadableFile();
 
@@ -59,13 +64,23 @@ public:
     // onto the document's own file, nor onto any of `openFiles`.
     Outcome SaveAs(const std::string& path, const std::vector<std::string>& openFiles = {});
 
-    // The files a file written for this document must not be: its own and `openFiles`.
+    // The files a file written for this document must not be: its own (the image, for a
+    // file read from one) and `openFiles`.
     std::vector<std::string> InputsWith(const std::vector<std::string>& openFiles) const;
+
+    // Where in a disk image the document was read from; null for a file of this machine,
+    // and after Save As, which makes the document the copy written.
+    const FileInImage* Origin() const { return m_pOrigin.get(); }
+    void SetOrigin(std::shared_ptr<const FileInImage> origin) { m_pOrigin = std::move(origin); }
 
     // Null for a document read from an empty file.
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
     const RecordList& Records() const { return m_records; }
+    // Where `record`, one of this document's, starts in the file.
+    std::uint64_t OffsetOf(const IndexRecord& record) const {
+        return static_cast<std::uint64_t>(record.Bytes().data() - m_image.get());
+    }
     std::size_t RecordCount() const { return m_records.size(); }
     // The allocation bitmap and the hash tables, as the walk read them.
     const BlockEvidence& Evidence() const { return m_evidence; }
@@ -82,6 +97,7 @@ private:
 
     std::string m_strPathName;
     std::string m_strTitle;
+    std::shared_ptr<const FileInImage> m_pOrigin;
     std::unique_ptr<std::uint8_t[]> m_image;  // the file's bytes; header and records view into them
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;
