@@ -65,6 +65,7 @@ public:
     // A file the desktop asked to open: opened like a dropped file, and the window shown.
     void OnShellOpen(const std::string& path);
     void OnFindFiles();
+    void OnOpenImage();
     // The About box, over the main window.
     std::unique_ptr<AboutDlg> MakeAboutBox();
 

@@ -9,7 +9,9 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -87,26 +89,33 @@ std::string RealFixtures() {
     return fs::exists(folder + "/history-ie5-index.dat") ? folder : std::string();
 }
 
+void MakeFat32(const std::string& path, unsigned megabytes) {
+    setenv("MTOOLS_SKIP_CHECK", "1", 1);
+    {
+        std::ofstream(path, std::ios::binary).close();
+        fs::resize_file(path, std::uint64_t{megabytes} << 20);
+    }
+    Require(RunProgram({"mkfs.fat", "-F", "32", "-s", "1", "-S", "512", "-n", "TEST", path}), "mkfs.fat");
+}
+
+void FatPut(const std::string& image, const std::string& local, const std::string& path) {
+    // The folders made in each image so far: mtools makes one folder at a time.
+    static std::map<std::string, std::set<std::string>> made;
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (made[image].insert(folder).second) Mtools("mmd", image, {"::" + folder});
+    }
+    Mtools("mcopy", image, {local, "::" + path});
+}
+
+void FatDelete(const std::string& image, const std::string& path) { Mtools("mdel", image, {"::" + path}); }
+
 TestImage MakeXpFatImage(const TempDir& dir) {
     const std::string real = RealFixtures();
     TestImage image{dir.Path("xp-fat32.img"), {}};
-    setenv("MTOOLS_SKIP_CHECK", "1", 1);
-    {
-        std::ofstream(image.path, std::ios::binary).close();
-        fs::resize_file(image.path, 40 << 20);
-    }
-    Require(RunProgram({"mkfs.fat", "-F", "32", "-s", "1", "-S", "512", "-n", "XP", image.path}), "mkfs.fat");
+    MakeFat32(image.path, 40);
     const std::string profile = "/Documents and Settings/bob";
-    for (const std::string& folder : std::vector<std::string>{"/Documents and Settings", profile, profile + "/Local Settings", profile + "/Local Settings/History",
-          profile + "/Local Settings/History/History.IE5",
-          profile + "/Local Settings/History/History.IE5/MSHist012013031020130311",
-          profile + "/Local Settings/Temporary Internet Files",
-          profile + "/Local Settings/Temporary Internet Files/Content.IE5", profile + "/Cookies",
-          profile + "/Desktop", "/Documents and Settings/alice", "/Documents and Settings/alice/Cookies"})
-        Mtools("mmd", image.path, {"::" + folder});
-    const auto put = [&](const std::string& local, const std::string& path) {
-        Mtools("mcopy", image.path, {local, "::" + path});
-    };
+    const auto put = [&](const std::string& local, const std::string& path) { FatPut(image.path, local, path); };
     const std::string content = profile + "/Local Settings/Temporary Internet Files/Content.IE5/index.dat";
     const std::string history = profile + "/Local Settings/History/History.IE5/index.dat";
     const std::string daily = profile + "/Local Settings/History/History.IE5/MSHist012013031020130311/index.dat";
@@ -128,13 +137,13 @@ TestImage MakeXpFatImage(const TempDir& dir) {
     const std::string overwritten = dir.Path("overwritten-index.dat");
     builder.WriteTo(overwritten);
     put(overwritten, "/Documents and Settings/alice/Cookies/index.dat");
-    Mtools("mdel", image.path, {"::/Documents and Settings/alice/Cookies/index.dat"});
+    FatDelete(image.path, "/Documents and Settings/alice/Cookies/index.dat");
     const std::size_t urlInImage = ReadText(image.path).find(kOverwrittenUrl);
     Require(urlInImage != std::string::npos, "finding the file to write over");
     WriteAt(image.path, urlInImage - urlOffset - kUrlTextOffset, std::string(512, 'X'));
 
     put(real + "/leaks-index.dat", profile + "/Cookies/index.dat");
-    Mtools("mdel", image.path, {"::" + profile + "/Cookies/index.dat"});
+    FatDelete(image.path, profile + "/Cookies/index.dat");
 
     image.placed = {
         {content, real + "/content-ie5-index.dat"},

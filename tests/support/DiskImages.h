@@ -33,6 +33,12 @@ struct TestImage {
 // The folder of the real samples the images hold, or empty when it is absent.
 std::string RealFixtures();
 
+// A bare FAT32 file system of `megabytes` at `path`; the local file `local` put at `path`
+// in it (its folders made on the way); a file there deleted, as Windows deletes one.
+void MakeFat32(const std::string& path, unsigned megabytes);
+void FatPut(const std::string& image, const std::string& local, const std::string& path);
+void FatDelete(const std::string& image, const std::string& path);
+
 // A Windows XP profile on a bare FAT32 file system: a content, a history and a daily
 // history file, the cookies deleted (their name's first letter lost), another deleted one
 // whose first cluster was written over, a file named INDEX.DAT that is none, and an index
