@@ -15,8 +15,9 @@ void WriteText(std::ostream& out, const FilePropertiesFacts& properties, const C
         << "Location: " << properties.location << "\n"
         << "Version: " << properties.version << "\n"
         << "Size: " << properties.size << "\n"
-        << "Number of records: " << properties.records << "\n"
-        << ContainerFactsText(facts);
+        << "Number of records: " << properties.records << "\n";
+    for (const auto& [label, value] : properties.inImage) out << label << ' ' << value << "\n";
+    out << ContainerFactsText(facts);
 }
 
 class JsonObject {
@@ -47,6 +48,15 @@ void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePrope
     object.Text("version", TextToUtf8(properties.version));
     object.Number("size", document.Header() ? document.Header()->FileSizeField() : 0);
     object.Number("records", properties.records);
+    if (const FileInImage* origin = document.Origin()) {
+        const ImagePlace& place = origin->Place();
+        object.Text("image", TextToUtf8(place.image));
+        object.Number("partition", place.partition);
+        object.Text("path_in_image", place.path);
+        object.Text("file_state", place.state);
+        object.Text("inode", place.inode);
+        object.Text("sha256", place.sha256);
+    }
     object.Number("blocks", facts.blocks);
     object.Number("blocks_in_use", facts.blocksInUse);
     object.Number("cache_limit", facts.cacheLimit);

@@ -7,6 +7,7 @@
 
 #include "forensic/ExpertWitnessSegments.h"
 #include "model/IndexStream.h"
+#include "platform/OutputFile.h"
 
 namespace tallowmark {
 
@@ -121,6 +122,37 @@ OpenedImage OpenImage(const std::string& path) {
     }
     opened.reader = std::move(segments);
     return opened;
+}
+
+bool ExtractBytes(ByteSource& source, const std::string& target, const std::vector<std::string>& inputs,
+                  const std::function<void(const std::string&)>& say) {
+    platform::OutputFile output;
+    const platform::WriteStatus opened = output.Open(target, inputs, platform::Existing::Keep);
+    if (opened.error == platform::WriteError::SameAsInput) {
+        say(target + " was not written: it is the input " + inputs[opened.input]);
+        return false;
+    }
+    if (!opened.ok()) {
+        say(target + " was not written: " + opened.reason);
+        return false;
+    }
+    std::vector<std::uint8_t> piece(1 << 20);
+    for (std::uint64_t done = 0; done < source.Length();) {
+        std::size_t got = 0;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), source.Length() - done));
+        if (!source.ReadAt(done, piece.data(), want, got) || got == 0) {
+            say(target + " was not written: its bytes cannot be read at " + std::to_string(done));
+            return false;  // the output not committed is removed
+        }
+        output.Stream().write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(got));
+        done += got;
+    }
+    const platform::WriteStatus committed = output.Commit();
+    if (!committed.ok()) {
+        say(target + " was not written: " + committed.reason);
+        return false;
+    }
+    return true;
 }
 
 #ifndef TALLOWMARK_HAVE_LIBEWF

@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/ByteSource.h"
 #include "model/Outcome.h"
@@ -23,6 +25,12 @@ struct OpenedImage {
 // first segment (NAME.001 or NAME.aa), with the segments that follow it up to the first
 // missing; any other file as a raw image. An Ex01 image is refused.
 OpenedImage OpenImage(const std::string& path);
+
+// Writes all of `source` to a new file `target` through the output service, never over a
+// file that is there nor onto one of `inputs`; a failure goes to `say` as one line naming
+// the target, and nothing is left behind.
+bool ExtractBytes(ByteSource& source, const std::string& target, const std::vector<std::string>& inputs,
+                  const std::function<void(const std::string&)>& say);
 
 // Whether this build reads E01 images.
 bool ReadsExpertWitnessImages();

@@ -211,6 +211,7 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
             case TimelineExtraField::Form::Text: writer.Text(extra.name, extra.text); break;
             case TimelineExtraField::Form::Number: writer.Number(extra.name, extra.number); break;
             case TimelineExtraField::Form::Hex: writer.Hex(extra.name, extra.number); break;
+            case TimelineExtraField::Form::Null: writer.TextOrNull(extra.name, {}); break;
         }
     }
 }
@@ -309,15 +310,6 @@ private:
     bool m_localTime;
     bool m_first = true;
 };
-
-// RFC 4180: every text between double quotes, a quote inside doubled.
-void AppendCsvEscaped(std::string& out, std::string_view text) {
-    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
-        out.append(text.data(), quote + 1);
-        out += '"';
-    }
-    out.append(text);
-}
 
 // One CSV line; absent values are empty fields.
 class CsvLineWriter {
@@ -583,7 +575,7 @@ void TimelineWriter::AddCarved(const IndexRecord& record, std::uint64_t offset, 
 }
 
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
-                            std::string buffer, std::size_t pieceSize) {
+                            std::string buffer, std::size_t pieceSize, std::span<const TimelineExtraField> extra) {
     FileTimeline timeline;
     timeline.text = std::move(buffer);
     timeline.text.clear();
@@ -593,11 +585,24 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     TimelineWriter writer(options, TextToUtf8(path), timeline.text, handOn, pieceSize);
     try {
         timeline.outcome =
-            stream.Walk([&](const IndexRecord& record, std::uint64_t offset) { writer.Add(record, offset); });
+            stream.Walk([&](const IndexRecord& record, std::uint64_t offset) { writer.Add(record, offset, extra); });
     } catch (const std::bad_alloc&) {
         // The lines made so far still go out; the file is named as failed.
         timeline.outcome = Outcome::Failure(kMsgFailedToOpen);
     }
+    timeline.records = writer.Records();
+    timeline.wallClockTimes = writer.WallClockTimes();
+    return timeline;
+}
+
+FileTimeline TimelineOfDocument(const TallowmarkDoc& document, std::string_view source, const TimelineOptions& options,
+                                const TimelineHandOn& handOn, std::string buffer,
+                                std::span<const TimelineExtraField> extra) {
+    FileTimeline timeline;
+    timeline.text = std::move(buffer);
+    timeline.text.clear();
+    TimelineWriter writer(options, source, timeline.text, handOn);
+    for (const auto& record : document.Records()) writer.Add(*record, document.OffsetOf(*record), extra);
     timeline.records = writer.Records();
     timeline.wallClockTimes = writer.WallClockTimes();
     return timeline;
