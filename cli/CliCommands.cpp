@@ -17,11 +17,14 @@ namespace tallowmark {
 
 namespace {
 constexpr const char* kUsage =
-    "usage: tallowmark-cli export FILE [-o OUT] [--hide-blank] [--hide-badfood]\n"
-    "       tallowmark-cli info FILE [--json]\n"
-    "       tallowmark-cli timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
+    "usage: tallowmark-cli export FILE|--image IMAGE --path PATH [--inode N] [-o OUT] [--hide-blank]\n"
+    "                             [--hide-badfood]\n"
+    "       tallowmark-cli info FILE|--image IMAGE --path PATH [--inode N] [--json]\n"
+    "       tallowmark-cli timeline FILE... [--find ROOT] [--image IMAGE] [--allocated-only]\n"
+    "                               [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
     "                               [--localtime] [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
+    "       tallowmark-cli find --image IMAGE... [--json] [--extract DIR] [--by-content]\n"
     "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv|timesketch] [-o OUT] [--extract DIR]\n"
     "                            [--source-zone ZONE] [--jobs N]\n"
     "       tallowmark-cli --help | --version\n";
@@ -31,17 +34,27 @@ constexpr const char* kHelp =
     "\n"
     "Commands:\n"
     "  export FILE    write every record as CSV to standard output\n"
+    "    --image IMAGE  read the file from inside the disk image IMAGE (raw, split raw from\n"
+    "                   its .001 or .aa, or E01), at --path\n"
+    "    --path PATH    the file's path in the image as find --image prints it, with\n"
+    "                   PARTITION: before it where partitions hold the same path\n"
+    "    --inode N      the file's inode (MFT entry), where a path names several files\n"
     "    -o OUT         write to OUT instead\n"
     "    --hide-blank   leave out blank records\n"
     "    --hide-badfood leave out records filled with 0x0BADF00D\n"
     "  info FILE      name, location, version, recorded size and number of records, then\n"
     "                 the header's blocks, sizes and cache directories, the hash tables,\n"
     "                 and the records by kind and status (live, deleted, unknown)\n"
+    "    --image IMAGE, --path PATH, --inode N  the file inside a disk image, as for export\n"
     "    --json         all of it as one JSON object\n"
     "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
     "                 order given: status, kind, times as true instants in UTC (ISO 8601),\n"
     "                 hits, cached size, page title, headers and the other fields\n"
     "    --find ROOT    also take every index.dat file found under ROOT\n"
+    "    --image IMAGE  also take every index file found in the disk image IMAGE, deleted and\n"
+    "                   orphaned ones too; their lines add image, partition, path_in_image,\n"
+    "                   file_state and inode, and source reads IMAGE:PARTITION:PATH\n"
+    "    --allocated-only  leave out the deleted and orphaned files of --image\n"
     "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime), csv, or\n"
     "                   timesketch (one JSON line per time, for Timesketch to import)\n"
     "    -o OUT         write to OUT instead of standard output\n"
@@ -53,6 +66,14 @@ constexpr const char* kHelp =
     "                 a line; links to directories are never followed\n"
     "    -0             end each path with a NUL byte instead\n"
     "    --quiet        say nothing of directories that cannot be read\n"
+    "    --image IMAGE  the index files inside the disk image IMAGE instead: every partition\n"
+    "                   (NTFS, FAT, exFAT), allocated, deleted and orphaned files, never\n"
+    "                   written to; one line each: state, partition, path, size, SHA-256\n"
+    "    --json         one JSON object per file instead, with its inode, times, user and role\n"
+    "    --extract DIR  write each file that reads to DIR/partition-P-inode-N.dat, with\n"
+    "                   manifest.csv of every file listed, never over a file that is there\n"
+    "    --by-content   also every file whose first bytes are an index file's, whatever its\n"
+    "                   name (reads the start of every file)\n"
     "  carve IMAGE... recover URL, LEAK and REDR records from disk images, unallocated space,\n"
     "                 page files and memory dumps where no index file is left: one timeline\n"
     "                 line per record, in image order, with image_offset and carved_from\n"
@@ -78,11 +99,24 @@ bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     return opened.ok;
 }
 
+// A FILE, or --image with --path: 0, or the exit code of the usage error.
+int CheckFileOrImage(const std::string& file, const ImageFileArgs& inImage, const char* noFile, std::ostream& err) {
+    if (!inImage.Given()) return file.empty() ? UsageError(err, noFile) : 0;
+    if (!file.empty()) return UsageError(err, "a FILE or --image, not both");
+    if (inImage.image.empty() || inImage.path.empty()) return UsageError(err, "--image and --path go together");
+    return 0;
+}
+
 int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment) {
     std::string file, output;
     ViewOptions shown;
+    ImageFileArgs inImage;
     for (std::size_t i = 1; i < args.size(); ++i) {
+        if (const int taken = TakeImageFileOption(args, i, inImage, err); taken >= 0) {
+            if (taken) return taken;
+            continue;
+        }
         const std::string& arg = args[i];
         if (arg == "--hide-blank") shown.viewBlankRecords = false;
         else if (arg == "--hide-badfood")
@@ -97,7 +131,16 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else
             return UsageError(err, "more than one input file");
     }
-    if (file.empty()) return UsageError(err, "export needs a FILE");
+    if (const int usage = CheckFileOrImage(file, inImage, "export needs a FILE", err)) return usage;
+    if (inImage.Given()) {
+        const auto chosen = ChooseImageFile(inImage.image, inImage.path, inImage.inode, err);
+        TallowmarkDoc document;
+        if (!chosen || !LoadFromImage(document, *chosen, err)) return 1;
+        return WriteOutput(output, {inImage.image}, out, err, [&](std::ostream& to) {
+            WriteCsv(to, document, shown);
+            return true;
+        });
+    }
     // One pass over the file, never holding it whole: the same lines as the desktop's
     // export of the loaded document.
     IndexStream stream;
@@ -115,7 +158,12 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string file;
     InfoFormat format = InfoFormat::Text;
+    ImageFileArgs inImage;
     for (std::size_t i = 1; i < args.size(); ++i) {
+        if (const int taken = TakeImageFileOption(args, i, inImage, err); taken >= 0) {
+            if (taken) return taken;
+            continue;
+        }
         if (args[i] == "--json") format = InfoFormat::Json;
         else if (!args[i].empty() && args[i][0] == '-' && args[i] != "-")
             return UsageError(err, "unknown option " + args[i]);
@@ -124,8 +172,14 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         else
             return UsageError(err, "info needs exactly one FILE");
     }
-    if (file.empty()) return UsageError(err, "info needs exactly one FILE");
+    if (const int usage = CheckFileOrImage(file, inImage, "info needs exactly one FILE", err)) return usage;
     TallowmarkDoc document;
+    if (inImage.Given()) {
+        const auto chosen = ChooseImageFile(inImage.image, inImage.path, inImage.inode, err);
+        if (!chosen || !LoadFromImage(document, *chosen, err)) return 1;
+        WriteContainerInfo(out, document, format);
+        return 0;
+    }
     if (!Load(document, file, err)) return 1;
     std::error_code ignored;
     const auto absolute = std::filesystem::absolute(PathFromUtf8(file), ignored);
@@ -195,7 +249,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
-        out << kUsage << "\n" << kHelp << CarveImagesHelp() << kHelpEnd;
+        out << kUsage << "\n" << kHelp << CarveImagesHelp() << ImagesHelp() << kHelpEnd;
         return 0;
     }
     if (command == "--version") {
@@ -205,7 +259,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "export") return Export(args, out, err, environment);
     if (command == "info") return Info(args, out, err);
     if (command == "timeline") return RunTimeline(args, out, err, environment);
-    if (command == "find") return RunFind(args, out, err);
+    if (command == "find") return RunFind(args, out, err, environment);
     if (command == "carve") return RunCarve(args, out, err, environment);
     return UsageError(err, "unknown command " + command);
 }

@@ -1,5 +1,8 @@
+#include <filesystem>
+
 #include "cli/CliSupport.h"
 #include "discovery/IndexFileSearch.h"
+#include "platform/NativePath.h"
 
 namespace tallowmark {
 
@@ -48,19 +51,42 @@ bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostr
     return everyRootListed;
 }
 
-int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const CliEnvironment& environment) {
     std::vector<std::string> roots;
     bool quiet = false;
     char end = '\n';
+    FindInImagesRequest inImages;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "-0") end = '\0';
-        else if (args[i] == "--quiet")
+        const std::string& arg = args[i];
+        if ((arg == "--image" || arg == "--extract") && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
+        if (arg == "-0") end = '\0';
+        else if (arg == "--quiet")
             quiet = true;
-        else if (args[i].size() > 1 && args[i][0] == '-')
-            return UsageError(err, "unknown option " + args[i]);
+        else if (arg == "--image")
+            inImages.images.push_back(args[++i]);
+        else if (arg == "--json")
+            inImages.json = true;
+        else if (arg == "--by-content")
+            inImages.byContent = true;
+        else if (arg == "--extract")
+            inImages.extractFolder = args[++i];
+        else if (arg.size() > 1 && arg[0] == '-')
+            return UsageError(err, "unknown option " + arg);
         else
-            roots.push_back(args[i]);
+            roots.push_back(arg);
     }
+    const bool imageOptions = inImages.json || inImages.byContent || !inImages.extractFolder.empty();
+    if (!inImages.images.empty()) {
+        if (!roots.empty()) return UsageError(err, "find takes ROOTs or --image IMAGEs, not both");
+        if (!inImages.extractFolder.empty()) {
+            std::error_code ignored;
+            if (!std::filesystem::is_directory(PathFromUtf8(inImages.extractFolder), ignored))
+                return UsageError(err, "--extract " + inImages.extractFolder + " is no folder");
+        }
+        return FindInImages(inImages, out, err, environment.stderrIsTerminal);
+    }
+    if (imageOptions) return UsageError(err, "--json, --extract and --by-content go with --image");
     if (roots.empty()) return UsageError(err, "find needs a ROOT");
     const bool listed = FindIndexFiles(roots, quiet, err, [&](std::string path) { out << path << end; });
     out.flush();

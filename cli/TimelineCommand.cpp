@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <mutex>
 #include <ostream>
 #include <thread>
@@ -6,15 +8,39 @@
 #include "cli/CliSupport.h"
 #include "cli/ProgressLine.h"
 #include "model/LocalTimeRules.h"
+#include "presentation/AnsiText.h"
 #include "presentation/OrderedWork.h"
 #include "forensic/Timeline.h"
 
 namespace tallowmark {
 
 namespace {
+// A file to make lines of: one of this machine, or one found in a disk image.
+struct TimelineInput {
+    std::string file;  // the file's path, or for a file in an image IMAGE:PARTITION:PATH
+    std::shared_ptr<ImageFileSystems> image;
+    FoundIndexFile inImage;
+};
+
+// The fields a line of a file read from an image carries after its own.
+constexpr std::string_view kImageFieldNames[] = {"image", "partition", "path_in_image", "file_state", "inode"};
+
+// Those fields without a value, for the CSV row of a file of this machine.
+constexpr auto kNoImage = [] {
+    std::array<TimelineExtraField, std::size(kImageFieldNames)> fields{};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i].name = kImageFieldNames[i];
+        fields[i].form = TimelineExtraField::Form::Null;
+    }
+    return fields;
+}();
+
 struct TimelineRequest {
     std::vector<std::string> files;
     std::vector<std::string> findRoots;
+    std::vector<std::string> images;
+    bool allocatedOnly = false;
+    std::vector<TimelineInput> inputs;  // files, then those found under the roots, then in the images
     std::string output;
     TimelineOptions options;
     unsigned jobs = 0;  // 0: one per core
@@ -24,8 +50,8 @@ struct TimelineRequest {
 int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request, std::ostream& err) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue =
-            arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs" || arg == "--source-zone";
+        const bool takesValue = arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs" ||
+                                arg == "--source-zone" || arg == "--image";
         if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
         if (arg == "--format") {
             if (const int usage = ParseTimelineFormat(args[++i], request.options, err)) return usage;
@@ -35,6 +61,10 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
             request.output = args[++i];
         } else if (arg == "--find") {
             request.findRoots.push_back(args[++i]);
+        } else if (arg == "--image") {
+            request.images.push_back(args[++i]);
+        } else if (arg == "--allocated-only") {
+            request.allocatedOnly = true;
         } else if (arg == "--jobs") {
             if (!ParseJobCount(args[++i], request.jobs)) return UsageError(err, "--jobs needs a number from 1 to 999");
         } else if (arg == "--localtime") {
@@ -45,8 +75,8 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
             request.files.push_back(arg);
         }
     }
-    if (request.files.empty() && request.findRoots.empty())
-        return UsageError(err, "timeline needs a FILE or --find ROOT");
+    if (request.files.empty() && request.findRoots.empty() && request.images.empty())
+        return UsageError(err, "timeline needs a FILE, --find ROOT or --image IMAGE");
     return 0;
 }
 
@@ -54,8 +84,11 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
 // any file failed. A failed file's message names it; the others are still written.
 bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
     const TimelineOptions options = request.options;
-    const std::string header = TimelineHeader(options.format);
-    out << header;
+    const std::vector<TimelineInput>& inputs = request.inputs;
+    // Lines of files in images carry where they lie; a CSV row of another file has those
+    // columns empty.
+    const bool inImages = std::any_of(inputs.begin(), inputs.end(), [](const auto& input) { return input.image; });
+    out << (inImages ? TimelineHeader(options.format, kImageFieldNames) : TimelineHeader(options.format));
 
     // Every thread converts with the same zone table, made once here.
     const auto zone = LocalTimeRules::Current();
@@ -70,12 +103,31 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
     constexpr std::size_t kPiecesWaiting = 2;
     std::size_t i = 0;
     RunInOrderInParts<std::string, FileTimeline>(
-        request.files.size(), jobs, kPiecesWaiting,
+        inputs.size(), jobs, kPiecesWaiting,
         [&](std::size_t file, const auto& handOn) {
             const LocalTimeBatch sameZone(zone);
-            return TimelineOfFile(
-                request.files[file], options,
-                [&](std::string& text) { handOn(std::exchange(text, spareTexts.Take())); }, spareTexts.Take());
+            const TimelineInput& input = inputs[file];
+            const TimelineHandOn handText = [&](std::string& text) { handOn(std::exchange(text, spareTexts.Take())); };
+            if (!input.image) {
+                const bool emptyColumns = inImages && options.format == TimelineFormat::Csv;
+                return TimelineOfFile(input.file, options, handText, spareTexts.Take(), kTimelinePiece,
+                                      emptyColumns ? std::span<const TimelineExtraField>(kNoImage)
+                                                   : std::span<const TimelineExtraField>());
+            }
+            TallowmarkDoc document;
+            const std::unique_ptr<ByteSource> bytes = input.image->OpenFile(input.inImage);
+            FileTimeline failed;
+            failed.outcome = bytes ? document.OpenSource(*bytes, input.file) : Outcome::Failure(kMsgFailedToOpen);
+            if (!failed.outcome) return failed;
+            const std::string image = TextToUtf8(input.image->Name());
+            const std::string_view state = FileStateName(input.inImage.state);
+            const TimelineExtraField where[] = {
+                {kImageFieldNames[0], TimelineExtraField::Form::Text, image},
+                {kImageFieldNames[1], TimelineExtraField::Form::Number, {}, input.inImage.partition.number},
+                {kImageFieldNames[2], TimelineExtraField::Form::Text, input.inImage.path},
+                {kImageFieldNames[3], TimelineExtraField::Form::Text, state},
+                {kImageFieldNames[4], TimelineExtraField::Form::Number, {}, input.inImage.inode}};
+            return TimelineOfDocument(document, TextToUtf8(input.file), options, handText, spareTexts.Take(), where);
         },
         [&](std::string&& text) {
             out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -87,14 +139,14 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
             records += timeline.records;
             if (const std::string notice = WallClockNotice(options.format, timeline.wallClockTimes); !notice.empty()) {
                 progress.Clear();
-                err << "tallowmark-cli: " << request.files[i] << ": " << notice << "\n";
+                err << "tallowmark-cli: " << inputs[i].file << ": " << notice << "\n";
             }
             if (!timeline.outcome) {
                 progress.Clear();
-                err << "tallowmark-cli: " << request.files[i] << ": " << timeline.outcome.message << "\n";
+                err << "tallowmark-cli: " << inputs[i].file << ": " << timeline.outcome.message << "\n";
                 allRead = false;
             }
-            progress.Update(++i, request.files.size(), records);
+            progress.Update(++i, inputs.size(), records);
         });
     out.flush();
     return allRead;
@@ -110,8 +162,29 @@ int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!request.findRoots.empty())
         ok = FindIndexFiles(request.findRoots, false, err,
                             [&](std::string path) { request.files.push_back(std::move(path)); });
+    for (std::string& file : request.files) request.inputs.push_back({std::move(file), nullptr, {}});
+    for (const std::string& path : request.images) {
+        const std::shared_ptr<ImageFileSystems> image = OpenImageFileSystems(path, err);
+        if (!image) {
+            ok = false;
+            continue;
+        }
+        ImageWalkOptions walk;
+        walk.hash = false;
+        for (FoundIndexFile& file : WalkImage(*image, walk, err, environment.stderrIsTerminal, {})) {
+            if (!file.Readable() || (request.allocatedOnly && file.state != FileState::Allocated)) continue;
+            std::string source = ImageSourceText(path, file.partition.number, file.path);
+            request.inputs.push_back({std::move(source), image, std::move(file)});
+        }
+    }
+    // An image refused with nothing else to read: nothing is written.
+    if (request.inputs.empty() && !ok) return 1;
+    std::vector<std::string> outputInputs;
+    for (const TimelineInput& input : request.inputs)
+        if (!input.image) outputInputs.push_back(input.file);
+    outputInputs.insert(outputInputs.end(), request.images.begin(), request.images.end());
 
-    const int written = WriteOutput(request.output, request.files, out, err, [&](std::ostream& to) {
+    const int written = WriteOutput(request.output, outputInputs, out, err, [&](std::ostream& to) {
         return WriteTimeline(request, to, err, environment.stderrIsTerminal);
     });
     return ok || written == 2 ? written : 1;
