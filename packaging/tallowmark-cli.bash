@@ -30,16 +30,17 @@ _tallowmark_cli()
 
     local options folders=
     case ${COMP_WORDS[1]} in
-        export) options="-o --hide-blank --hide-badfood" ;;
-        info) options="--json" ;;
-        timeline) options="--find --format -o --localtime --source-zone --jobs" ;;
-        find) options="-0 --quiet" folders=1 ;;
+        export) options="--image --path --inode -o --hide-blank --hide-badfood" ;;
+        info) options="--image --path --inode --json" ;;
+        timeline) options="--find --image --allocated-only --format -o --localtime --source-zone --jobs" ;;
+        find) options="-0 --quiet --image --json --extract --by-content" folders=1 ;;
         carve) options="--format -o --extract --source-zone --jobs" ;;
         *) return ;;
     esac
 
     case $prev in
-        -o) _tallowmark_cli_paths -f "$cur"; return ;;
+        -o | --image) _tallowmark_cli_paths -f "$cur"; return ;;
+        --path | --inode) return ;;  # inside the image
         --find | --extract) _tallowmark_cli_paths -d "$cur"; return ;;
         --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
         --jobs) return ;;  # a number
