@@ -45,12 +45,13 @@ windows-test: deps
 	scripts/windows-test.sh $(WINDOWS_DIR) $(BUILD_DIR)
 
 bench: deps
-	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine ewf-tools
+	@scripts/install-deps.sh libmsiecf-utils pasco time hyperfine ewf-tools sleuthkit ntfs-3g
 	@$(CONFIGURE_BUILD)
 	cmake --build $(BUILD_DIR)
 	bench/compare.sh $(BUILD_DIR)
 	bench/search-compare.sh $(BUILD_DIR)
 	bench/carve-compare.sh $(BUILD_DIR)
+	bench/image-compare.sh $(BUILD_DIR)
 
 PREFIX ?= /usr/local
 install: build

@@ -7,6 +7,7 @@
 //   put PATH LOCAL               a file holding the bytes of the local file LOCAL
 //   stream PATH NAME LOCAL       an alternate data stream NAME of the file PATH
 //   rm PATH                      removes a file, or an empty folder
+//   tree LOCAL PATH              a folder PATH holding a copy of the local folder LOCAL
 //
 // It links libntfs-3g, which is under the GPL: it is a test tool only, never installed,
 // packaged or linked into anything but itself.
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -132,6 +134,37 @@ bool Remove(ntfs_volume* volume, const std::string& path) {
            Fail(path);
 }
 
+// Copies the local folder `local` into the folder `folder`, open already: the new entries
+// are made through the inodes in hand, never looked up by path.
+bool CopyTree(ntfs_inode* folder, const std::filesystem::path& local) {
+    for (const auto& entry : std::filesystem::directory_iterator(local)) {
+        const NtfsName name(entry.path().filename().string());
+        const bool isFolder = entry.is_directory();
+        ntfs_inode* created = ntfs_create(folder, const_cpu_to_le32(0), name.text, static_cast<u8>(name.length),
+                                          isFolder ? S_IFDIR : S_IFREG);
+        if (!created) return Fail(entry.path().string());
+        bool ok = true;
+        if (isFolder) {
+            ok = CopyTree(created, entry.path());
+        } else if (entry.file_size() > 0) {
+            ntfs_attr* data = ntfs_attr_open(created, AT_DATA, AT_UNNAMED, 0);
+            ok = data && Write(data, ReadLocal(entry.path().string()));
+        }
+        ntfs_inode_close(created);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+bool Tree(ntfs_volume* volume, const std::string& local, const std::string& path) {
+    if (!Create(volume, path, S_IFDIR, {})) return false;
+    ntfs_inode* folder = ntfs_pathname_to_inode(volume, nullptr, path.c_str());
+    if (!folder) return Fail(path);
+    const bool ok = CopyTree(folder, local);
+    ntfs_inode_close(folder);
+    return ok;
+}
+
 bool Run(ntfs_volume* volume, const std::vector<std::string>& fields) {
     const std::string& command = fields[0];
     if (command == "mkdir" && fields.size() == 2) return Create(volume, fields[1], S_IFDIR, {});
@@ -140,6 +173,7 @@ bool Run(ntfs_volume* volume, const std::vector<std::string>& fields) {
     if (command == "put" && fields.size() == 3) return Create(volume, fields[1], S_IFREG, fields[2]);
     if (command == "stream" && fields.size() == 4) return AddStream(volume, fields[1], fields[2], fields[3]);
     if (command == "rm" && fields.size() == 2) return Remove(volume, fields[1]);
+    if (command == "tree" && fields.size() == 3) return Tree(volume, fields[1], fields[2]);
     std::cerr << "ntfs helper: bad command " << command << "\n";
     return false;
 }
