@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <mutex>
@@ -13,6 +12,7 @@
 
 #include "discovery/ImageFileList.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/ScreenPace.h"
 
 namespace tallowmark {
 
@@ -113,9 +113,7 @@ void OpenImageDlg::showEvent(QShowEvent* event) {
 
 void OpenImageDlg::StartWalk() {
     m_bWalkStarted = true;
-    const QScreen* shown = screen();
-    const qreal rate = shown && shown->refreshRate() > 1 ? shown->refreshRate() : 60;
-    m_statusTimer.start(static_cast<int>(1000 / rate));
+    StartAtScreenPace(m_statusTimer, *this);
     m_bStop = false;
     m_workerThread = std::thread([this] {
         ImageWalkOptions options;

@@ -176,12 +176,18 @@ TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
     return m_pMainFrame ? m_pMainFrame->Documents().OpenDocumentFile(path) : nullptr;
 }
 
-void TallowmarkApp::OnFileOpen() {
+QString TallowmarkApp::AskOpenPathFrom(const char* filter, const char* folderKey) {
     QSettings settings;
-    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter),
-                                                 settings.value(QLatin1String(kLastFolderKey)).toString());
+    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(filter),
+                                                 settings.value(QLatin1String(folderKey)).toString());
+    if (!path.isEmpty())
+        settings.setValue(QLatin1String(folderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    return path;
+}
+
+void TallowmarkApp::OnFileOpen() {
+    const QString path = AskOpenPathFrom(kOpenFilter, kLastFolderKey);
     if (path.isEmpty()) return;
-    settings.setValue(QLatin1String(kLastFolderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
     if (!document) return;
     document->SetTitle(document->PathName());
@@ -203,11 +209,8 @@ void TallowmarkApp::OnFindFiles() {
 // Opens the image the user names, runs the Open Image dialog over its file systems and
 // opens every file picked, read from the image; an image that cannot be read says why.
 void TallowmarkApp::OnOpenImage() {
-    QSettings settings;
-    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kImageFilter),
-                                                 settings.value(QLatin1String(kLastImageFolderKey)).toString());
+    const QString path = AskOpenPathFrom(kImageFilter, kLastImageFolderKey);
     if (path.isEmpty()) return;
-    settings.setValue(QLatin1String(kLastImageFolderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     const std::string imagePath = NativeSeparators(QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     OpenedImage image = OpenImage(imagePath);

@@ -77,6 +77,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
+    // A file to open, the dialog starting where the last one under `folderKey` was found.
+    QString AskOpenPathFrom(const char* filter, const char* folderKey);
     void OpenRecentFile(std::size_t index);
     void LoadRecentFiles();
     void SaveRecentFiles() const;
