@@ -113,6 +113,7 @@ TEST_F(OpenImageTest, TheWalkIsListedAndThePickedFilesOpenFromTheImage) {
     std::map<QString, QString> shown;
     Prompts().onModal = [&](QDialog& sheet) {
         for (QLineEdit* field : sheet.findChildren<QLineEdit*>()) shown[field->objectName()] = field->text();
+        sheet.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/image-file-properties.png"));
     };
     Frame().RouteCommand(cmd::FileProperties);
     EXPECT_EQ(shown["Image:"].toStdString(), m_image);
