@@ -28,7 +28,8 @@ test: build
 asan-test: deps
 	@scripts/configure.sh $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTALLOWMARK_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_DIR)
-	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2 -LE package
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-suppressions.txt ctest --output-on-failure -j 2 -LE package
 
 # The sanitizers' run includes the damaged disk images (label mutation), which make test
 # leaves out for their time.
