@@ -53,7 +53,8 @@ public:
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
     Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
     // Reads the whole of `source` (a file inside a disk image) as the file named `name`,
-    // which becomes the path name and the title; refused as a file is when it could not fit.
+    // which becomes the path name (and its last name the title); refused as a file is when
+    // it could not fit.
     Outcome OpenSource(ByteSource& source, const std::string& name);
     // The longest file whose bytes and records fit in the machine's memory.
     static std::uint64_t LargestLoadableFile();
