@@ -15,6 +15,8 @@ std::string BootDeletionMessage(const platform::BootDeletionResult& result, cons
         case platform::BootDeletionError::BadName: pattern = kBootDeletionBadName; break;
         case platform::BootDeletionError::ChangeableFolder: pattern = kBootDeletionChangeableFolder; break;
         case platform::BootDeletionError::LinkOnPath: pattern = kBootDeletionLinkOnPath; break;
+        case platform::BootDeletionError::ChangeableLink: pattern = kBootDeletionChangeableLink; break;
+        case platform::BootDeletionError::NotTheFileOpened: pattern = kBootDeletionNotTheFileOpened; break;
     }
     return FormatMessage(pattern, {PathDisplayText(NativeSeparators(path)), PathDisplayText(result.folder),
                                    PathDisplayText(result.owner)});
@@ -25,13 +27,18 @@ std::string FileToDeleteOnRestart(const std::string& documentPath) {
     return canonical.empty() ? documentPath : NativeSeparators(canonical);
 }
 
-std::string ScheduleDeleteOnRestart(const std::string& documentPath, const std::string& root) {
-    const std::string path = FileToDeleteOnRestart(documentPath);
-    return BootDeletionMessage(platform::ScheduleDeletionAtBoot(path, root), path);
+std::string ScheduleDeleteOnRestart(const std::string& documentPath,
+                                    const std::optional<platform::FileIdentity>& identity, const std::string& root) {
+    const platform::OpenedFile opened = platform::ResolveOpenedFile(AbsolutePath(documentPath), identity);
+    if (!opened.result) return BootDeletionMessage(opened.result, documentPath);
+    const std::string entry = platform::BootEntryFor(opened.file, root);
+    if (entry.empty()) return BootDeletionMessage({platform::BootDeletionError::Failed}, opened.file);
+    return BootDeletionMessage(platform::ScheduleDeletionAtBoot(entry, root), opened.file);
 }
 
 bool IsDeleteOnRestartScheduled(const std::string& documentPath, const std::string& root) {
-    return platform::IsScheduledForDeletionAtBoot(FileToDeleteOnRestart(documentPath), root);
+    const std::string entry = platform::BootEntryFor(FileToDeleteOnRestart(documentPath), root);
+    return !entry.empty() && platform::IsScheduledForDeletionAtBoot(entry, root);
 }
 
 }  // namespace tallowmark

@@ -2,6 +2,7 @@
 // Delete on Restart of an open document's file: what is scheduled, and what the user
 // reads when the system did not take the request.
 
+#include <optional>
 #include <string>
 
 #include "platform/BootDeletion.h"
@@ -20,6 +21,11 @@ inline constexpr const char* kBootDeletionChangeableFolder =
 inline constexpr const char* kBootDeletionLinkOnPath =
     "%1 could not be scheduled for deletion when the system restarts: %2 on its path is a link, through which "
     "another file could be deleted in its place.";
+inline constexpr const char* kBootDeletionChangeableLink =
+    "%1 could not be scheduled for deletion when the system restarts: %2 on its path is a link that users other "
+    "than root can change, who could have another file deleted in its place.";
+inline constexpr const char* kBootDeletionNotTheFileOpened =
+    "%1 could not be scheduled for deletion when the system restarts: it no longer names the file that was opened.";
 
 // The message for `path` (as the system spells it) refused with `result`; empty when
 // the request was recorded.
@@ -29,9 +35,11 @@ std::string BootDeletionMessage(const platform::BootDeletionResult& result, cons
 // link to it, since removing a link would leave the file in place. The bytes of its name
 // as they are, UTF-8 or not.
 std::string FileToDeleteOnRestart(const std::string& documentPath);
-// Schedules the document's file below `root` (see platform/BootDeletion.h); the message
-// when the system refused, else empty.
-std::string ScheduleDeleteOnRestart(const std::string& documentPath, const std::string& root);
+// Schedules the document's file below `root` (see platform/BootDeletion.h), only while
+// `documentPath` names `identity`, the file the document read, through no link that others
+// could change; the message when refused, else empty.
+std::string ScheduleDeleteOnRestart(const std::string& documentPath,
+                                    const std::optional<platform::FileIdentity>& identity, const std::string& root);
 bool IsDeleteOnRestartScheduled(const std::string& documentPath, const std::string& root);
 
 }  // namespace tallowmark

@@ -27,6 +27,7 @@ FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document) {
 
 std::string ContainerFactsText(const ContainerFacts& facts) {
     std::ostringstream out;
+    if (facts.shortfall.Missing() != 0) out << "Truncated: " << ShortfallText(facts.shortfall) << "\n";
     out << "Blocks: " << facts.blocks << ", " << facts.blocksInUse << " in use\n"
         << "Cache limit: " << facts.cacheLimit << " bytes\n"
         << "Cache size: " << facts.cacheSize << " bytes\n"

@@ -28,7 +28,8 @@ inline constexpr const char* kSizeFormat = "%1 bytes";
 FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document);
 
 struct ContainerFacts;
-// The facts of the whole file as lines of "Name: value": the blocks in the area and in
+// The facts of the whole file as lines of "Name: value": how much of it is missing when
+// it was cut short, the blocks in the area and in
 // use, the cache limit and size, the exempt size, the cache directories with their file
 // counts, the hash tables and entries in use, the entries by kind and status, and the
 // partial ones. Names as the header holds them, in the code page of the file's texts.

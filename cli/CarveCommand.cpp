@@ -18,27 +18,30 @@ struct CarveRequest {
     unsigned jobs = 0;  // 0: one per core
 };
 
-// Parses the arguments after "carve"; returns 0 when they are good, else the exit code.
-int ParseCarve(const std::vector<std::string>& args, CarveRequest& request, std::ostream& err) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool takesValue =
-            arg == "--format" || arg == "-o" || arg == "--extract" || arg == "--source-zone" || arg == "--jobs";
-        if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
-        if (arg == "--format") {
-            if (const int usage = ParseTimelineFormat(args[++i], request.options.timeline, err)) return usage;
-        } else if (arg == "-o") {
-            request.output = args[++i];
-        } else if (arg == "--extract") {
-            request.options.extractFolder = args[++i];
-        } else if (arg == "--source-zone") {
-            if (const int usage = ParseSourceZone(args[++i], request.options.timeline, err)) return usage;
-        } else if (arg == "--jobs") {
-            if (!ParseJobCount(args[++i], request.jobs)) return UsageError(err, "--jobs needs a number from 1 to 999");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(err, "unknown option " + arg);
-        } else {
+// Parses the arguments after "carve"; returns 0 when they are good, kHelpShown when the
+// help was asked for and written, else the exit code.
+int ParseCarve(const std::vector<std::string>& args, CarveRequest& request, std::ostream& out, std::ostream& err) {
+    for (CommandArguments arguments(args); arguments.Next();) {
+        const std::string arg = arguments.Current();
+        if (arguments.IsHelp()) return ShowCommandHelp(out, "carve");
+        if (!arguments.IsOption()) {
             request.images.push_back(arg);
+            continue;
+        }
+        if (arg != "--format" && arg != "-o" && arg != "--extract" && arg != "--source-zone" && arg != "--jobs")
+            return UsageError(err, "unknown option " + arg);
+        const std::string* value = arguments.Value();
+        if (!value) return UsageError(err, arg + " needs a value");
+        if (arg == "--format") {
+            if (const int usage = ParseTimelineFormat(*value, request.options.timeline, err)) return usage;
+        } else if (arg == "-o") {
+            request.output = *value;
+        } else if (arg == "--extract") {
+            request.options.extractFolder = *value;
+        } else if (arg == "--source-zone") {
+            if (const int usage = ParseSourceZone(*value, request.options.timeline, err)) return usage;
+        } else if (!ParseJobCount(*value, request.jobs)) {
+            return UsageError(err, "--jobs needs a number from 1 to 999");
         }
     }
     if (request.images.empty()) return UsageError(err, "carve needs an IMAGE");
@@ -65,7 +68,7 @@ bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& er
     for (const std::string& path : request.images) {
         OpenedImage opened = OpenImage(path);
         if (!opened.reader) {
-            say(opened.outcome.message);
+            say(FileProblem(path, opened.outcome));
             ok = false;
         } else {
             total += opened.reader->Length();
@@ -73,7 +76,7 @@ bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& er
         images.push_back(std::move(opened.reader));
     }
     std::uint64_t done = 0;
-    std::size_t records = 0;
+    std::size_t records = 0, wallClockTimes = 0, wallClockImages = 0;
     for (std::size_t i = 0; i < images.size(); ++i) {
         if (!images[i]) continue;
         const CarveResult result = CarveImage(
@@ -81,12 +84,13 @@ bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& er
             [&](const CarveProgress& at) { progress.UpdateBytes(done + at.bytesDone, total, records + at.records); });
         done += images[i]->Length();
         records += result.records;
-        if (const std::string notice = WallClockNotice(request.options.timeline.format, result.wallClockTimes);
-            !notice.empty())
-            say(request.images[i] + ": " + notice);
+        wallClockTimes += result.wallClockTimes;
+        wallClockImages += result.wallClockTimes != 0;
         ok = ok && result.allRead && result.allExtracted;
     }
     out.flush();
+    if (const std::string summary = WallClockSummary(wallClockTimes, wallClockImages, "image"); !summary.empty())
+        say(summary);
     return ok;
 }
 }  // namespace
@@ -102,7 +106,7 @@ std::string CarveImagesHelp() {
 int RunCarve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
              const CliEnvironment& environment) {
     CarveRequest request;
-    if (const int usage = ParseCarve(args, request, err)) return usage;
+    if (const int usage = ParseCarve(args, request, out, err)) return usage;
     const unsigned jobs = request.jobs ? request.jobs : environment.threads;
     request.options.jobs = jobs ? jobs : std::max(1u, std::thread::hardware_concurrency());
     request.options.inputs = request.images;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "forensic/ContainerInfo.h"
+#include "model/Digest.h"
 #include "model/IndexStream.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
@@ -16,86 +17,116 @@
 namespace tallowmark {
 
 namespace {
-constexpr const char* kUsage =
-    "usage: tallowmark-cli export FILE|--image IMAGE --path PATH [--inode N] [-o OUT] [--hide-blank]\n"
-    "                             [--hide-badfood]\n"
-    "       tallowmark-cli info FILE|--image IMAGE --path PATH [--inode N] [--json]\n"
-    "       tallowmark-cli timeline FILE... [--find ROOT] [--image IMAGE] [--allocated-only]\n"
-    "                               [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
-    "                               [--localtime] [--source-zone ZONE] [--jobs N]\n"
-    "       tallowmark-cli find ROOT... [-0] [--quiet]\n"
-    "       tallowmark-cli find --image IMAGE... [--json] [--extract DIR] [--by-content]\n"
-    "       tallowmark-cli carve IMAGE... [--format jsonl|bodyfile|csv|timesketch] [-o OUT] [--extract DIR]\n"
-    "                            [--source-zone ZONE] [--jobs N]\n"
-    "       tallowmark-cli --help | --version\n";
+// Each command's usage (after "tallowmark-cli ", its second line lined up with "usage: ")
+// and its lines of the help, options indented by four.
+struct CommandHelp {
+    std::string_view name, usage, help;
+};
+constexpr CommandHelp kCommands[] = {
+    {"export", "export FILE|--image IMAGE --path PATH [--inode N] [-o OUT] [--hide-blank] [--hide-badfood]\n",
+     "  export FILE    write every record as CSV to standard output\n"
+     "    --image IMAGE  read the file from inside the disk image IMAGE (raw, split raw from\n"
+     "                   its .001 or .aa, or E01), at --path\n"
+     "    --path PATH    the file's path in the image as find --image prints it, with\n"
+     "                   PARTITION: before it where partitions hold the same path\n"
+     "    --inode N      the file's inode (MFT entry), where a path names several files\n"
+     "    -o OUT         write to OUT instead\n"
+     "    --hide-blank   leave out blank records\n"
+     "    --hide-badfood leave out records filled with 0x0BADF00D\n"},
+    {"info", "info FILE|--image IMAGE --path PATH [--inode N] [--json]\n",
+     "  info FILE      name, location, version, recorded size and number of records, the\n"
+     "                 file's SHA-256 and MD5, how much of it is missing if it was cut\n"
+     "                 short, then the header's blocks, sizes and cache directories, the\n"
+     "                 hash tables, and the records by kind and status (live, deleted,\n"
+     "                 unknown)\n"
+     "    --image IMAGE, --path PATH, --inode N  the file inside a disk image, as for export\n"
+     "    --json         all of it as one JSON object\n"},
+    {"timeline",
+     "timeline FILE... [--find ROOT] [--image IMAGE] [--allocated-only]\n"
+     "                               [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
+     "                               [--localtime] [--source-zone ZONE] [--jobs N]\n",
+     "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
+     "                 order given: status, kind, times as true instants in UTC (ISO 8601),\n"
+     "                 hits, cached size, page title, headers and the other fields\n"
+     "    --find ROOT    also take every index.dat file found under ROOT\n"
+     "    --image IMAGE  also take every index file found in the disk image IMAGE, deleted and\n"
+     "                   orphaned ones too; their lines add image, partition, path_in_image,\n"
+     "                   file_state and inode, and source reads IMAGE:PARTITION:PATH\n"
+     "    --allocated-only  leave out the deleted and orphaned files of --image\n"
+     "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime), csv, or\n"
+     "                   timesketch (one JSON line per time, for Timesketch to import)\n"
+     "    -o OUT         write to OUT instead of standard output\n"
+     "    --localtime    local time with the offset in force at each date\n"
+     "    --source-zone ZONE  the zone of the machine the files came from (Europe/Amsterdam,\n"
+     "                   +01:00), which daily and weekly history keep visit times in\n"
+     "    --jobs N       files read at once (default: one per core)\n"},
+    {"find",
+     "find ROOT... [-0] [--quiet]\n"
+     "       tallowmark-cli find --image IMAGE... [--json] [--extract DIR] [--by-content]\n",
+     "  find ROOT...   every file named index.dat (any letter case) under each ROOT, one path\n"
+     "                 a line, sorted by path; links to directories are never followed\n"
+     "    -0             end each path with a NUL byte instead\n"
+     "    --quiet        say nothing of directories that cannot be read\n"
+     "    --image IMAGE  the index files inside the disk image IMAGE instead: every partition\n"
+     "                   (NTFS, FAT, exFAT), allocated, deleted and orphaned files, never\n"
+     "                   written to; one line each: state, partition, path, size, SHA-256\n"
+     "    --json         one JSON object per file instead, with its inode, times, user and role\n"
+     "    --extract DIR  write each file that reads to DIR/partition-P-inode-N.dat, with\n"
+     "                   manifest.csv of every file listed, never over a file that is there\n"
+     "    --by-content   also every file whose first bytes are an index file's, whatever its\n"
+     "                   name (reads the start of every file)\n"},
+    {"carve",
+     "carve IMAGE... [--format jsonl|bodyfile|csv|timesketch] [-o OUT] [--extract DIR]\n"
+     "                            [--source-zone ZONE] [--jobs N]\n",
+     "  carve IMAGE... recover URL, LEAK and REDR records from disk images, unallocated space,\n"
+     "                 page files and memory dumps where no index file is left: one timeline\n"
+     "                 line per record, in image order, with image_offset and carved_from\n"
+     "                 (\"file 0x...\" for a record of a whole index file found in the image,\n"
+     "                 whose status its bitmap gives, else \"loose\")\n"
+     "    --format F     jsonl (the default), bodyfile, csv or timesketch, as for timeline\n"
+     "    -o OUT         write to OUT instead of standard output\n"
+     "    --extract DIR  write each whole index file found to DIR/index-OFFSET.dat, never\n"
+     "                   over a file that is there\n"
+     "    --source-zone ZONE  the time zone of the machine the image came from\n"
+     "    --jobs N       threads reading the image (default: one per core)\n"},
+};
 
-constexpr const char* kHelp =
-    "Reads Windows cache index files (index.dat) and shows what they record.\n"
-    "\n"
-    "Commands:\n"
-    "  export FILE    write every record as CSV to standard output\n"
-    "    --image IMAGE  read the file from inside the disk image IMAGE (raw, split raw from\n"
-    "                   its .001 or .aa, or E01), at --path\n"
-    "    --path PATH    the file's path in the image as find --image prints it, with\n"
-    "                   PARTITION: before it where partitions hold the same path\n"
-    "    --inode N      the file's inode (MFT entry), where a path names several files\n"
-    "    -o OUT         write to OUT instead\n"
-    "    --hide-blank   leave out blank records\n"
-    "    --hide-badfood leave out records filled with 0x0BADF00D\n"
-    "  info FILE      name, location, version, recorded size and number of records, then\n"
-    "                 the header's blocks, sizes and cache directories, the hash tables,\n"
-    "                 and the records by kind and status (live, deleted, unknown)\n"
-    "    --image IMAGE, --path PATH, --inode N  the file inside a disk image, as for export\n"
-    "    --json         all of it as one JSON object\n"
-    "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
-    "                 order given: status, kind, times as true instants in UTC (ISO 8601),\n"
-    "                 hits, cached size, page title, headers and the other fields\n"
-    "    --find ROOT    also take every index.dat file found under ROOT\n"
-    "    --image IMAGE  also take every index file found in the disk image IMAGE, deleted and\n"
-    "                   orphaned ones too; their lines add image, partition, path_in_image,\n"
-    "                   file_state and inode, and source reads IMAGE:PARTITION:PATH\n"
-    "    --allocated-only  leave out the deleted and orphaned files of --image\n"
-    "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime), csv, or\n"
-    "                   timesketch (one JSON line per time, for Timesketch to import)\n"
-    "    -o OUT         write to OUT instead of standard output\n"
-    "    --localtime    local time with the offset in force at each date\n"
-    "    --source-zone ZONE  the zone of the machine the files came from (Europe/Amsterdam,\n"
-    "                   +01:00), which daily and weekly history keep visit times in\n"
-    "    --jobs N       files read at once (default: one per core)\n"
-    "  find ROOT...   every file named index.dat (any letter case) under each ROOT, one path\n"
-    "                 a line; links to directories are never followed\n"
-    "    -0             end each path with a NUL byte instead\n"
-    "    --quiet        say nothing of directories that cannot be read\n"
-    "    --image IMAGE  the index files inside the disk image IMAGE instead: every partition\n"
-    "                   (NTFS, FAT, exFAT), allocated, deleted and orphaned files, never\n"
-    "                   written to; one line each: state, partition, path, size, SHA-256\n"
-    "    --json         one JSON object per file instead, with its inode, times, user and role\n"
-    "    --extract DIR  write each file that reads to DIR/partition-P-inode-N.dat, with\n"
-    "                   manifest.csv of every file listed, never over a file that is there\n"
-    "    --by-content   also every file whose first bytes are an index file's, whatever its\n"
-    "                   name (reads the start of every file)\n"
-    "  carve IMAGE... recover URL, LEAK and REDR records from disk images, unallocated space,\n"
-    "                 page files and memory dumps where no index file is left: one timeline\n"
-    "                 line per record, in image order, with image_offset and carved_from\n"
-    "                 (\"file 0x...\" for a record of a whole index file found in the image,\n"
-    "                 whose status its bitmap gives, else \"loose\")\n"
-    "    --format F     jsonl (the default), bodyfile, csv or timesketch, as for timeline\n"
-    "    -o OUT         write to OUT instead of standard output\n"
-    "    --extract DIR  write each whole index file found to DIR/index-OFFSET.dat, never\n"
-    "                   over a file that is there\n"
-    "    --source-zone ZONE  the time zone of the machine the image came from\n"
-    "    --jobs N       threads reading the image (default: one per core)\n";
+constexpr const char* kHelpStart = "Reads Windows cache index files (index.dat) and shows what they record.\n";
 
 constexpr const char* kHelpEnd =
+    "\n"
+    "COMMAND --help (or -h) shows the usage and options of that command alone; \"--\" ends\n"
+    "the options, so that the arguments after it are files even when they start with \"-\".\n"
     "\n"
     "An output file (-o) is written whole or not at all, and never onto an input.\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or an input\n"
     "given as the output.\n";
 
+// The usage lines of every command, or of one.
+std::string UsageText(std::string_view only = {}) {
+    std::string text;
+    for (const CommandHelp& command : kCommands) {
+        if (!only.empty() && command.name != only) continue;
+        text += text.empty() ? "usage: " : "       ";
+        text += "tallowmark-cli ";
+        text += command.usage;
+    }
+    if (only.empty()) text += "       tallowmark-cli --help | --version | COMMAND --help\n";
+    return text;
+}
+
+// A command's lines of the help; the carve command's say which images this build reads.
+std::string HelpOf(const CommandHelp& command) {
+    std::string text(command.help);
+    if (command.name == "carve") text += CarveImagesHelp();
+    if (command.name == "find") text += ImagesHelp();
+    return text;
+}
+
 bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     const Outcome opened = document.OnOpenDocument(path);
-    if (!opened) err << "tallowmark-cli: " << path << ": " << opened.message << "\n";
+    if (!opened) err << "tallowmark-cli: " << FileProblem(path, opened, kListFolderHint) << "\n";
     return opened.ok;
 }
 
@@ -112,24 +143,27 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string file, output;
     ViewOptions shown;
     ImageFileArgs inImage;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (const int taken = TakeImageFileOption(args, i, inImage, err); taken >= 0) {
+    for (CommandArguments arguments(args); arguments.Next();) {
+        const std::string& arg = arguments.Current();
+        if (arguments.IsHelp()) return ShowCommandHelp(out, "export");
+        if (const int taken = TakeImageFileOption(arguments, inImage, err); taken != kNotImageOption) {
             if (taken) return taken;
             continue;
         }
-        const std::string& arg = args[i];
-        if (arg == "--hide-blank") shown.viewBlankRecords = false;
-        else if (arg == "--hide-badfood")
-            shown.viewBadfoodRecords = false;
-        else if (arg == "-o") {
-            if (++i == args.size()) return UsageError(err, "-o needs a file name");
-            output = args[i];
-        } else if (!arg.empty() && arg[0] == '-' && arg != "-")
-            return UsageError(err, "unknown option " + arg);
-        else if (file.empty())
+        if (!arguments.IsOption()) {
+            if (!file.empty()) return UsageError(err, "more than one input file");
             file = arg;
-        else
-            return UsageError(err, "more than one input file");
+        } else if (arg == "--hide-blank") {
+            shown.viewBlankRecords = false;
+        } else if (arg == "--hide-badfood") {
+            shown.viewBadfoodRecords = false;
+        } else if (arg == "-o") {
+            const std::string* value = arguments.Value();
+            if (!value) return UsageError(err, "-o needs a file name");
+            output = *value;
+        } else {
+            return UsageError(err, "unknown option " + arg);
+        }
     }
     if (const int usage = CheckFileOrImage(file, inImage, "export needs a FILE", err)) return usage;
     if (inImage.Given()) {
@@ -138,6 +172,7 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (!chosen || !LoadFromImage(document, *chosen, err)) return 1;
         return WriteOutput(output, {inImage.image}, out, err, [&](std::ostream& to) {
             WriteCsv(to, document, shown);
+            SayShortfall(err, document.PathName(), document.Shortfall());
             return true;
         });
     }
@@ -145,12 +180,14 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // export of the loaded document.
     IndexStream stream;
     if (const Outcome opened = stream.Open(file); !opened) {
-        err << "tallowmark-cli: " << file << ": " << opened.message << "\n";
+        err << "tallowmark-cli: " << FileProblem(file, opened, kListFolderHint) << "\n";
         return 1;
     }
     return WriteOutput(output, {file}, out, err, [&](std::ostream& to) {
         const Outcome walked = StreamCsv(stream, to, shown, environment.threads);
-        if (!walked) err << "tallowmark-cli: " << file << ": " << walked.message << "\n";
+        if (!walked) err << "tallowmark-cli: " << FileProblem(file, walked) << "\n";
+        else
+            SayShortfall(err, file, stream.Shortfall());
         return walked.ok;
     });
 }
@@ -159,39 +196,81 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     std::string file;
     InfoFormat format = InfoFormat::Text;
     ImageFileArgs inImage;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (const int taken = TakeImageFileOption(args, i, inImage, err); taken >= 0) {
+    for (CommandArguments arguments(args); arguments.Next();) {
+        if (arguments.IsHelp()) return ShowCommandHelp(out, "info");
+        if (const int taken = TakeImageFileOption(arguments, inImage, err); taken != kNotImageOption) {
             if (taken) return taken;
             continue;
         }
-        if (args[i] == "--json") format = InfoFormat::Json;
-        else if (!args[i].empty() && args[i][0] == '-' && args[i] != "-")
-            return UsageError(err, "unknown option " + args[i]);
-        else if (file.empty())
-            file = args[i];
-        else
-            return UsageError(err, "info needs exactly one FILE");
+        if (!arguments.IsOption()) {
+            if (!file.empty()) return UsageError(err, "info needs exactly one FILE");
+            file = arguments.Current();
+        } else if (arguments.Current() == "--json") {
+            format = InfoFormat::Json;
+        } else {
+            return UsageError(err, "unknown option " + arguments.Current());
+        }
     }
     if (const int usage = CheckFileOrImage(file, inImage, "info needs exactly one FILE", err)) return usage;
     TallowmarkDoc document;
     if (inImage.Given()) {
         const auto chosen = ChooseImageFile(inImage.image, inImage.path, inImage.inode, err);
         if (!chosen || !LoadFromImage(document, *chosen, err)) return 1;
-        WriteContainerInfo(out, document, format);
+        SayShortfall(err, document.PathName(), document.Shortfall());
+        WriteContainerInfo(out, document, format, DigestsOf(document.Image()));
         return 0;
     }
     if (!Load(document, file, err)) return 1;
+    // The digests of the bytes on the disk, read once more from the start.
+    const FileDigests digests = DigestsOfFile(file);
+    if (digests.error != platform::FileError::None) {
+        err << "tallowmark-cli: " << FileProblem(file, ReadFailure(digests.error, file)) << "\n";
+        return 1;
+    }
+    SayShortfall(err, file, document.Shortfall());
     std::error_code ignored;
     const auto absolute = std::filesystem::absolute(PathFromUtf8(file), ignored);
     if (!ignored) document.SetPathName(NativeSeparators(Utf8FromPath(absolute)));
-    WriteContainerInfo(out, document, format);
+    WriteContainerInfo(out, document, format, digests);
     return 0;
 }
 }  // namespace
 
 int UsageError(std::ostream& err, const std::string& problem) {
-    err << "tallowmark-cli: " << problem << "\n" << kUsage;
+    err << "tallowmark-cli: " << problem << "\n" << UsageText();
     return 2;
+}
+
+int ShowCommandHelp(std::ostream& out, std::string_view command) {
+    for (const CommandHelp& help : kCommands)
+        if (help.name == command) out << UsageText(command) << "\n" << HelpOf(help);
+    return kHelpShown;
+}
+
+bool CommandArguments::Next() {
+    while (++m_at < m_args.size()) {
+        if (m_bOperandsOnly || m_args[m_at] != "--") return true;
+        m_bOperandsOnly = true;
+    }
+    return false;
+}
+
+std::string FileProblem(const std::string& path, const Outcome& failure, std::string_view folderHint) {
+    switch (failure.cause) {
+        case FailureCause::NotFound: return path + " was not found";
+        case FailureCause::NotAnIndexFile: return path + " is not a cache index file";
+        case FailureCause::Other: break;
+    }
+    std::error_code ignored;
+    if (!folderHint.empty() && std::filesystem::is_directory(PathFromUtf8(path), ignored))
+        return path + " is a folder; " + FormatMessage(folderHint, {path});
+    // The loader's messages that name the file already ("Access to X was denied.").
+    if (failure.message.find(path) != std::string::npos) return failure.message;
+    return path + ": " + failure.message;
+}
+
+void SayShortfall(std::ostream& err, const std::string& path, const FileShortfall& shortfall) {
+    if (shortfall.Missing() != 0) err << "tallowmark-cli: " << ShortfallNotice(path, shortfall) << "\n";
 }
 
 bool ParseJobCount(const std::string& value, unsigned& jobs) {
@@ -249,19 +328,28 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
-        out << kUsage << "\n" << kHelp << CarveImagesHelp() << ImagesHelp() << kHelpEnd;
+        out << UsageText() << "\n" << kHelpStart << "\nCommands:\n";
+        for (const CommandHelp& help : kCommands) out << HelpOf(help);
+        out << kHelpEnd;
         return 0;
     }
     if (command == "--version") {
         out << kProductName << " " << kProductVersion << "\n";
         return 0;
     }
-    if (command == "export") return Export(args, out, err, environment);
-    if (command == "info") return Info(args, out, err);
-    if (command == "timeline") return RunTimeline(args, out, err, environment);
-    if (command == "find") return RunFind(args, out, err, environment);
-    if (command == "carve") return RunCarve(args, out, err, environment);
-    return UsageError(err, "unknown command " + command);
+    int code = 0;
+    if (command == "export") code = Export(args, out, err, environment);
+    else if (command == "info")
+        code = Info(args, out, err);
+    else if (command == "timeline")
+        code = RunTimeline(args, out, err, environment);
+    else if (command == "find")
+        code = RunFind(args, out, err, environment);
+    else if (command == "carve")
+        code = RunCarve(args, out, err, environment);
+    else
+        return UsageError(err, "unknown command " + command);
+    return code == kHelpShown ? 0 : code;
 }
 
 }  // namespace tallowmark

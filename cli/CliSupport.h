@@ -7,18 +7,60 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/CliCommands.h"
 #include "discovery/ImageFileSystems.h"
 #include "forensic/DiskImage.h"
 #include "forensic/Timeline.h"
+#include "model/Outcome.h"
+#include "model/RecordExtent.h"
 #include "model/TallowmarkDoc.h"
 
 namespace tallowmark {
 
 // Reports bad usage with the usage text; returns the exit code 2.
 int UsageError(std::ostream& err, const std::string& problem);
+
+// What a command's parser returns when it wrote the command's help: the command then ends
+// with status 0.
+inline constexpr int kHelpShown = -1;
+// Writes the usage and options of `command`; returns kHelpShown.
+int ShowCommandHelp(std::ostream& out, std::string_view command);
+
+// The arguments of one command, read left to right: its options, each option's value,
+// and the operands. "--" ends the options, so that a file named "-x.dat" can be given.
+class CommandArguments {
+public:
+    // `args` as RunCli has them: the command first.
+    explicit CommandArguments(const std::vector<std::string>& args) : m_args(args) {}
+    // Steps to the next argument; false after the last.
+    bool Next();
+    const std::string& Current() const { return m_args[m_at]; }
+    // An option: a word starting with "-" (not "-" alone, which names standard input to
+    // some tools and is taken as a file name), before any "--".
+    bool IsOption() const { return !m_bOperandsOnly && Current().size() > 1 && Current()[0] == '-'; }
+    bool IsHelp() const { return IsOption() && (Current() == "--help" || Current() == "-h"); }
+    // The value of the current option: the argument after it, taken; null when there is none.
+    const std::string* Value() { return m_at + 1 < m_args.size() ? &m_args[++m_at] : nullptr; }
+
+private:
+    const std::vector<std::string>& m_args;
+    std::size_t m_at = 0;
+    bool m_bOperandsOnly = false;
+};
+
+// What a command that takes index files says of a folder given as one, %1 the folder.
+inline constexpr std::string_view kFindFolderHint = "give an index file, or use --find %1";
+inline constexpr std::string_view kListFolderHint = "give an index file (tallowmark-cli find %1 lists those in it)";
+
+// What goes wrong with a file or image given on the command line, worded once: "X was not
+// found", "X is not a cache index file", "X is a folder; " and `folderHint` (when given),
+// or the loader's own message where it names X already, else "X: message".
+std::string FileProblem(const std::string& path, const Outcome& failure, std::string_view folderHint = {});
+// Says on `err` that `path` was cut short, when it was.
+void SayShortfall(std::ostream& err, const std::string& path, const FileShortfall& shortfall);
 
 // Calls `write` with standard output, or with the file at `path` when it is not empty,
 // which replaces an existing file only once every byte is written, and reports a file
@@ -37,10 +79,11 @@ int ParseTimelineFormat(const std::string& value, TimelineOptions& options, std:
 int ParseSourceZone(const std::string& value, TimelineOptions& options, std::ostream& err);
 
 // Walks each root for files named index.dat, never entering links to directories, and
-// calls `found` with each path as it turns up. A directory that can't be listed gets one
-// line on `err` unless `quiet`. False if a root itself could not be listed.
+// adds each path to `found`, sorted by its bytes (so that two runs compare). A directory
+// that can't be listed gets one line on `err` unless `quiet`. False if a root itself
+// could not be listed.
 bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostream& err,
-                    const std::function<void(std::string)>& found);
+                    std::vector<std::string>& found);
 
 // Opens the image at `path` and its file systems: null, after saying why, when it cannot
 // be read; each partition passed over is named on `err`.
@@ -66,9 +109,10 @@ struct ImageFileArgs {
     std::optional<std::uint64_t> inode;
     bool Given() const { return !image.empty() || !path.empty() || inode; }
 };
-// Takes the option at args[i] (and its value) when it is one of these: 0, or the exit code
-// of its usage error; -1 when it is none of them.
-int TakeImageFileOption(const std::vector<std::string>& args, std::size_t& i, ImageFileArgs& into, std::ostream& err);
+// Takes the current option (and its value) when it is one of these: 0, or the exit code of
+// its usage error; kNotImageOption when it is none of them.
+inline constexpr int kNotImageOption = -2;
+int TakeImageFileOption(CommandArguments& arguments, ImageFileArgs& into, std::ostream& err);
 struct ImageFileChoice {
     std::shared_ptr<ImageFileSystems> image;
     FoundIndexFile file;

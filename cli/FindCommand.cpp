@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 
 #include "cli/CliSupport.h"
@@ -9,7 +10,7 @@ namespace tallowmark {
 namespace {
 class IndexFileLister : public FindFilesSink {
 public:
-    IndexFileLister(bool quiet, std::ostream& err, const std::function<void(std::string)>& found)
+    IndexFileLister(bool quiet, std::ostream& err, std::vector<std::string>& found)
         : m_bQuiet(quiet), m_err(err), m_found(found) {}
 
     void StartRoot() {
@@ -21,7 +22,7 @@ public:
     void Send(FindFilesMessage message, std::string text) override {
         if (message == WM_FINDFILES_STATUS) ++m_directoriesSeen;
         else if (message == WM_FINDFILES_FOUND)
-            m_found(std::move(text));
+            m_found.push_back(std::move(text));
     }
     void PassedOver(const std::string& directory, const std::string& reason) override {
         // A root that can't be listed at all is always reported: the walk did not run.
@@ -32,14 +33,15 @@ public:
 private:
     const bool m_bQuiet;
     std::ostream& m_err;
-    const std::function<void(std::string)>& m_found;
+    std::vector<std::string>& m_found;
     std::size_t m_directoriesSeen = 0;
     bool m_bRootFailed = false;
 };
 }  // namespace
 
 bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostream& err,
-                    const std::function<void(std::string)>& found) {
+                    std::vector<std::string>& found) {
+    const std::size_t before = found.size();
     IndexFileLister lister(quiet, err, found);
     g_bStopSearch = false;
     bool everyRootListed = true;
@@ -48,6 +50,8 @@ bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostr
         SearchDirectory(root, lister);
         if (lister.RootFailed()) everyRootListed = false;
     }
+    // The walk's order is the file system's; sorted by bytes, two runs compare.
+    std::sort(found.begin() + static_cast<std::ptrdiff_t>(before), found.end());
     return everyRootListed;
 }
 
@@ -57,24 +61,28 @@ int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     bool quiet = false;
     char end = '\n';
     FindInImagesRequest inImages;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if ((arg == "--image" || arg == "--extract") && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
-        if (arg == "-0") end = '\0';
-        else if (arg == "--quiet")
-            quiet = true;
-        else if (arg == "--image")
-            inImages.images.push_back(args[++i]);
-        else if (arg == "--json")
-            inImages.json = true;
-        else if (arg == "--by-content")
-            inImages.byContent = true;
-        else if (arg == "--extract")
-            inImages.extractFolder = args[++i];
-        else if (arg.size() > 1 && arg[0] == '-')
-            return UsageError(err, "unknown option " + arg);
-        else
+    for (CommandArguments arguments(args); arguments.Next();) {
+        const std::string& arg = arguments.Current();
+        if (arguments.IsHelp()) return ShowCommandHelp(out, "find");
+        if (!arguments.IsOption()) {
             roots.push_back(arg);
+        } else if (arg == "-0") {
+            end = '\0';
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else if (arg == "--json") {
+            inImages.json = true;
+        } else if (arg == "--by-content") {
+            inImages.byContent = true;
+        } else if (arg == "--image" || arg == "--extract") {
+            const std::string* value = arguments.Value();
+            if (!value) return UsageError(err, arg + " needs a value");
+            if (arg == "--image") inImages.images.push_back(*value);
+            else
+                inImages.extractFolder = *value;
+        } else {
+            return UsageError(err, "unknown option " + arg);
+        }
     }
     const bool imageOptions = inImages.json || inImages.byContent || !inImages.extractFolder.empty();
     if (!inImages.images.empty()) {
@@ -88,7 +96,9 @@ int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     if (imageOptions) return UsageError(err, "--json, --extract and --by-content go with --image");
     if (roots.empty()) return UsageError(err, "find needs a ROOT");
-    const bool listed = FindIndexFiles(roots, quiet, err, [&](std::string path) { out << path << end; });
+    std::vector<std::string> found;
+    const bool listed = FindIndexFiles(roots, quiet, err, found);
+    for (const std::string& path : found) out << path << end;
     out.flush();
     if (!out) return 1;
     return listed ? 0 : 1;

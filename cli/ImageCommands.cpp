@@ -270,18 +270,19 @@ bool LoadFromImage(TallowmarkDoc& document, const ImageFileChoice& choice, std::
     return true;
 }
 
-int TakeImageFileOption(const std::vector<std::string>& args, std::size_t& i, ImageFileArgs& into, std::ostream& err) {
-    const std::string& option = args[i];
-    if (option != "--image" && option != "--path" && option != "--inode") return -1;
-    if (i + 1 == args.size()) return UsageError(err, option + " needs a value");
-    const std::string& value = args[++i];
-    if (option == "--image") into.image = value;
+int TakeImageFileOption(CommandArguments& arguments, ImageFileArgs& into, std::ostream& err) {
+    if (!arguments.IsOption()) return kNotImageOption;
+    const std::string option = arguments.Current();
+    if (option != "--image" && option != "--path" && option != "--inode") return kNotImageOption;
+    const std::string* value = arguments.Value();
+    if (!value) return UsageError(err, option + " needs a value");
+    if (option == "--image") into.image = *value;
     else if (option == "--path")
-        into.path = value;
-    else if (value.empty() || value.size() > 19 || value.find_first_not_of("0123456789") != std::string::npos)
+        into.path = *value;
+    else if (value->empty() || value->size() > 19 || value->find_first_not_of("0123456789") != std::string::npos)
         return UsageError(err, "--inode needs a number");
     else
-        into.inode = std::stoull(value);
+        into.inode = std::stoull(*value);
     return 0;
 }
 

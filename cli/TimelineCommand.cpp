@@ -46,33 +46,38 @@ struct TimelineRequest {
     unsigned jobs = 0;  // 0: one per core
 };
 
-// Parses the arguments after "timeline"; returns 0 when they are good, else the exit code.
-int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request, std::ostream& err) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool takesValue = arg == "--format" || arg == "-o" || arg == "--find" || arg == "--jobs" ||
-                                arg == "--source-zone" || arg == "--image";
-        if (takesValue && i + 1 == args.size()) return UsageError(err, arg + " needs a value");
-        if (arg == "--format") {
-            if (const int usage = ParseTimelineFormat(args[++i], request.options, err)) return usage;
-        } else if (arg == "--source-zone") {
-            if (const int usage = ParseSourceZone(args[++i], request.options, err)) return usage;
-        } else if (arg == "-o") {
-            request.output = args[++i];
-        } else if (arg == "--find") {
-            request.findRoots.push_back(args[++i]);
-        } else if (arg == "--image") {
-            request.images.push_back(args[++i]);
-        } else if (arg == "--allocated-only") {
-            request.allocatedOnly = true;
-        } else if (arg == "--jobs") {
-            if (!ParseJobCount(args[++i], request.jobs)) return UsageError(err, "--jobs needs a number from 1 to 999");
-        } else if (arg == "--localtime") {
-            request.options.localTime = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(err, "unknown option " + arg);
-        } else {
+// Parses the arguments after "timeline"; returns 0 when they are good, kHelpShown when
+// the help was asked for and written, else the exit code.
+int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request, std::ostream& out,
+                  std::ostream& err) {
+    for (CommandArguments arguments(args); arguments.Next();) {
+        const std::string arg = arguments.Current();
+        if (arguments.IsHelp()) return ShowCommandHelp(out, "timeline");
+        if (!arguments.IsOption()) {
             request.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--localtime" || arg == "--allocated-only") {
+            (arg == "--localtime" ? request.options.localTime : request.allocatedOnly) = true;
+            continue;
+        }
+        if (arg != "--format" && arg != "-o" && arg != "--find" && arg != "--jobs" && arg != "--source-zone" &&
+            arg != "--image")
+            return UsageError(err, "unknown option " + arg);
+        const std::string* value = arguments.Value();
+        if (!value) return UsageError(err, arg + " needs a value");
+        if (arg == "--format") {
+            if (const int usage = ParseTimelineFormat(*value, request.options, err)) return usage;
+        } else if (arg == "--source-zone") {
+            if (const int usage = ParseSourceZone(*value, request.options, err)) return usage;
+        } else if (arg == "-o") {
+            request.output = *value;
+        } else if (arg == "--find") {
+            request.findRoots.push_back(*value);
+        } else if (arg == "--image") {
+            request.images.push_back(*value);
+        } else if (!ParseJobCount(*value, request.jobs)) {
+            return UsageError(err, "--jobs needs a number from 1 to 999");
         }
     }
     if (request.files.empty() && request.findRoots.empty() && request.images.empty())
@@ -96,6 +101,7 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
     ProgressLine progress(err, atTerminal);
     std::size_t records = 0;
     bool allRead = true;
+    std::size_t wallClockTimes = 0, wallClockFiles = 0;
     // Each file's lines come in pieces of about a megabyte, a few waiting per file, so
     // memory stays bounded however large a file or one of its lines; the texts written go
     // back for the next pieces, as growing a fresh one costs more than making its lines.
@@ -137,18 +143,26 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
             out.write(timeline.text.data(), static_cast<std::streamsize>(timeline.text.size()));
             spareTexts.GiveBack(std::move(timeline.text));
             records += timeline.records;
-            if (const std::string notice = WallClockNotice(options.format, timeline.wallClockTimes); !notice.empty()) {
-                progress.Clear();
-                err << "tallowmark-cli: " << inputs[i].file << ": " << notice << "\n";
-            }
+            wallClockTimes += timeline.wallClockTimes;
+            wallClockFiles += timeline.wallClockTimes != 0;
             if (!timeline.outcome) {
                 progress.Clear();
-                err << "tallowmark-cli: " << inputs[i].file << ": " << timeline.outcome.message << "\n";
+                err << "tallowmark-cli: "
+                    << (inputs[i].image ? inputs[i].file + ": " + timeline.outcome.message
+                                        : FileProblem(inputs[i].file, timeline.outcome, kFindFolderHint))
+                    << "\n";
                 allRead = false;
+            } else if (timeline.shortfall.Missing() != 0) {
+                progress.Clear();
+                SayShortfall(err, inputs[i].file, timeline.shortfall);
             }
             progress.Update(++i, inputs.size(), records);
         });
     out.flush();
+    if (const std::string summary = WallClockSummary(wallClockTimes, wallClockFiles); !summary.empty()) {
+        progress.Clear();
+        err << "tallowmark-cli: " << summary << "\n";
+    }
     return allRead;
 }
 }  // namespace
@@ -156,12 +170,10 @@ bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostre
 int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 const CliEnvironment& environment) {
     TimelineRequest request;
-    if (const int usage = ParseTimeline(args, request, err)) return usage;
+    if (const int usage = ParseTimeline(args, request, out, err)) return usage;
     if (request.jobs == 0) request.jobs = environment.threads;
     bool ok = true;
-    if (!request.findRoots.empty())
-        ok = FindIndexFiles(request.findRoots, false, err,
-                            [&](std::string path) { request.files.push_back(std::move(path)); });
+    if (!request.findRoots.empty()) ok = FindIndexFiles(request.findRoots, false, err, request.files);
     for (std::string& file : request.files) request.inputs.push_back({std::move(file), nullptr, {}});
     for (const std::string& path : request.images) {
         const std::shared_ptr<ImageFileSystems> image = OpenImageFileSystems(path, err);

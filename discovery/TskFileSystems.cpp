@@ -318,6 +318,13 @@ ImageFileSystems::ImageFileSystems(std::shared_ptr<Impl> impl) : m_impl(std::mov
 ImageFileSystems::~ImageFileSystems() = default;
 
 ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource> image, const std::string& name) {
+    // An E01 set with a segment missing or cut short reads as zeros where it is: a file
+    // system walked over that would tell of files that are not there, so it is refused.
+    if (const std::vector<std::string> damage = image->Damage(); !damage.empty()) {
+        std::string message = name + ": ";
+        for (const std::string& line : damage) message += line + (&line == &damage.back() ? "" : "; ");
+        return {Outcome::Failure(message), nullptr};
+    }
     auto impl = std::make_shared<Impl>();
     impl->image = std::move(image);
     impl->name = name;

@@ -105,7 +105,8 @@ bool CheckUrlFields(ByteView record, Candidate& candidate, bool whole) {
             hasName = true;
         }
     }
-    if (leak && !hasName) return false;
+    // A LEAK is proven by its file name, or by the start of one its proven blocks cut.
+    if (leak && !hasName && !candidate.fileNameCut) return false;
 
     // The headers: none, or data inside the record; version 5 says how long.
     const std::uint32_t headersAt = ReadU32(record, kHttpHeadersOffsetField);
@@ -152,12 +153,11 @@ std::optional<Candidate> CheckCandidate(ByteView bytes, std::size_t together) {
     Candidate candidate;
     candidate.kind = shape.kind;
     candidate.size = shape.lengthInBytes;
-    if (candidate.size <= bytes.size())
-        if (auto whole = CheckFields(bytes.first(candidate.size), candidate, true)) return whole;
-    // Failed whole, or cut off by the end of the image: the blocks known to lie together
-    // with the first may still prove a record that continues elsewhere.
     together = std::min(together, bytes.size()) / BLOCK_SIZE * BLOCK_SIZE;
-    if (together == 0 || together >= candidate.size) return std::nullopt;
+    if (together == 0) return std::nullopt;
+    if (candidate.size <= together) return CheckFields(bytes.first(candidate.size), candidate, true);
+    // Its later blocks may lie elsewhere, or past the end of the image: the blocks known
+    // to lie together with the first prove what they hold of a record that continues.
     return CheckFields(bytes.first(together), candidate, false);
 }
 

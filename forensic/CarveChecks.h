@@ -26,9 +26,9 @@ struct Candidate {
 
 // The record whose first block starts `bytes`, if it is one. `bytes` reach as far as the
 // image is at hand; only their first `together` bytes (at least one block) are known to
-// lie side by side with the first block. A record that passes every check whole is
-// whole; one that fails but reaches past `together` is judged by the blocks before that
-// and is partial when those pass.
+// lie side by side with the first block, and only they are read. A record that lies
+// within them is whole when it passes every check; one that reaches past them is judged
+// by the blocks before that and is partial when those pass.
 std::optional<Candidate> CheckCandidate(ByteView bytes, std::size_t together);
 
 // The proven bytes of `candidate` as a record can be built over them: a partial record's

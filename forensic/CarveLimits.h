@@ -43,8 +43,9 @@ inline constexpr std::uint64_t kSectorSize = 512;
 // Bytes that certainly lie side by side in an image: a sector's. Files get clusters of
 // 4 KiB (NTFS's default and most others'), but counted from their partition's start,
 // which need not lie at a multiple of 4 KiB in the image (a partition at sector 63); only
-// sectors are sure. A record reaching past its first sector may continue elsewhere: what
-// lies inside that sector is what its first blocks prove.
+// sectors are sure. A loose record reaching past its first sector may continue
+// elsewhere: it is partial, as long as the part inside that sector, and nothing past it
+// is read.
 inline constexpr std::uint64_t kContiguousUnit = kSectorSize;
 
 // Within a found file, clusters count from its start: the unit in which a file's blocks
@@ -57,12 +58,6 @@ inline constexpr std::uint32_t kMostHeaderLength = 0x10000;
 // The version text ("Client UrlCache MMF Ver 5.2") ends with its NUL before the file-size
 // field at 0x1C.
 inline constexpr std::size_t kVersionTextEnd = kFileSizeFieldOffset;
-
-// A found file's clusters whose bitmap bits are all clear prove nothing by themselves:
-// they are its own once a later cluster shows blocks in use where they should be. The
-// walk goes at most this far past the last cluster so proven, and ends at that cluster
-// when nothing proves the rest. (The real files' free clusters are all at their ends.)
-inline constexpr std::uint64_t kMostUnprovenBytes = 1 << 20;
 
 // How much of an image one piece of work reads: small enough that the bytes the system
 // has just copied in are still in the core's cache when they are judged (reading 2 GiB

@@ -33,20 +33,21 @@ const IndexHeader& LooseHeader(Layout layout) {
     return layout == Layout::Version4 ? v4 : v5;
 }
 
-// Calls `line` with the record `candidate` proves over `bytes`: built over them as they
-// are, `size` bytes long as the walk measured it, when they are all proven; else over a
-// copy of the proven bytes, as long as its block count claims. Marked partial when only
-// its first blocks were proven or the walk cut it short.
+// Calls `line` with the record `candidate` proves over `bytes`, `size` bytes long: built
+// over its proven bytes as they are, or, where blocks after them may belong to something
+// else (`elsewhere`), over a copy that drops the texts they do not hold whole. Marked
+// partial when only its first blocks were proven or the walk cut it short.
 template <class Line>
-void WithRecord(ByteView bytes, std::uint64_t size, const Candidate& candidate, const IndexHeader& header,
-                std::uint32_t number, RecordMarks marks, Line&& line) {
+void WithRecord(ByteView bytes, std::uint64_t size, const Candidate& candidate, bool elsewhere,
+                const IndexHeader& header, std::uint32_t number, RecordMarks marks, Line&& line) {
     marks = RecordMarks(marks.Status(), marks.Hashed(), candidate.Partial());
-    if (candidate.proven == bytes.size()) {
-        VisitRecord(candidate.kind, header, number, bytes, size, marks, line);
+    if (!elsewhere || (!candidate.fileNameCut && !candidate.headersCut)) {
+        VisitRecord(candidate.kind, header, number, bytes.first(std::min(bytes.size(), candidate.proven)), size, marks,
+                    line);
         return;
     }
     const std::vector<std::uint8_t> proven = ProvenBytes(bytes, candidate);
-    VisitRecord(candidate.kind, header, number, ByteView(proven), candidate.size, marks, line);
+    VisitRecord(candidate.kind, header, number, ByteView(proven), size, marks, line);
 }
 
 // What one piece of the image holds, in image order: loose records (their lines made
@@ -98,7 +99,8 @@ private:
 
 // A whole index file found in the image: walked as the loader walks a file, with the
 // status, hash entries and cuts its own bitmap and hash tables give, judged record by
-// record, and only as far as that evidence says its blocks are its own.
+// record, up to the length its header records (within the image), unless its evidence
+// shows a block there that is not its own.
 class FoundFile {
 public:
     FoundFile(ByteSource& image, std::uint64_t start, const FoundHeader& found, ByteView headerBytes)
@@ -115,10 +117,9 @@ public:
     template <class Line>
     std::uint64_t Walk(Line&& line) {
         ReadEvidence();
-        m_provenEnd = m_found.headerLength;
         std::uint64_t position = m_found.headerLength;
         std::uint32_t number = 0;
-        while (position < m_limit && position < m_provenEnd + kMostUnprovenBytes) {
+        while (position < m_limit) {
             const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(m_limit - position, kMostRecordBytes));
             const ByteView bytes = m_window.At(position, room);
             if (bytes.size() < BLOCK_SIZE) break;
@@ -140,7 +141,6 @@ public:
                                              std::vector<std::uint8_t>(held.begin(), held.end()),
                                              MarksAt(m_evidence, position, false)});
                         step = cut.shape.lengthInBytes;
-                        if (state == BlockState::InUse) Proven(position + step);
                     } else {
                         Junk(position, state);
                     }
@@ -150,7 +150,6 @@ public:
                     const std::uint32_t count = ReadU32(bytes, 4);
                     if (count >= 1 && count <= kMostRecordBlocks) {
                         step = claimed.lengthInBytes;
-                        if (state == BlockState::InUse) Proven(position + step);
                     } else {
                         Junk(position, state);
                     }
@@ -179,8 +178,6 @@ public:
             position += step;
             Flush(line, position);
         }
-        // Clusters after the last one proven are not the file's.
-        m_limit = std::min(m_limit, m_provenEnd);
         Flush(line, std::nullopt);
         return m_limit;
     }
@@ -221,11 +218,6 @@ private:
         if (state != BlockState::Free || !ClusterInUse(offset)) Contradiction(offset);
     }
 
-    // The file's blocks reach at least to `end`: the clusters up to there are its own.
-    void Proven(std::uint64_t end) {
-        m_provenEnd = std::max(m_provenEnd, RoundDown(end - 1, kClusterSize) + kClusterSize);
-    }
-
     // The bytes from the cluster of `offset` on are not the file's.
     void Contradiction(std::uint64_t offset) {
         m_limit = std::min(m_limit, std::max<std::uint64_t>(m_found.headerLength, RoundDown(offset, kClusterSize)));
@@ -238,10 +230,14 @@ private:
         while (!m_pending.empty()) {
             Pending& first = m_pending.front();
             const std::uint64_t end = first.offset + first.candidate.proven;
-            if (position && (end + kMostRecordBytes + kClusterSize > *position || end > m_provenEnd)) break;
+            if (position && end + kMostRecordBytes + kClusterSize > *position) break;
             if (first.offset < m_limit) {
                 Candidate candidate = first.candidate;
-                if (first.offset + candidate.proven > m_limit) {
+                std::uint64_t size = first.size;
+                // A record the walk cut ends where another begins; one the file's limit
+                // cuts goes on in blocks that are not the file's.
+                const bool pastTheLimit = first.offset + candidate.proven > m_limit;
+                if (pastTheLimit) {
                     // Its end lies in blocks that are not the file's: judged by those before.
                     const auto together = static_cast<std::size_t>(m_limit - first.offset);
                     const auto cut = CheckCandidate(ByteView(first.bytes).first(together), together);
@@ -250,8 +246,9 @@ private:
                         continue;
                     }
                     candidate = *cut;
+                    size = candidate.size;
                 }
-                WithRecord(first.bytes, first.size, candidate, m_header, first.number, first.marks,
+                WithRecord(first.bytes, size, candidate, pastTheLimit, m_header, first.number, first.marks,
                            [&](const IndexRecord& record) {
                                line(record, first.offset, CarvedPlace{m_start + first.offset, m_start});
                            });
@@ -267,7 +264,6 @@ private:
     ImageWindow m_window;
     BlockEvidence m_evidence;
     std::uint64_t m_limit = 0;
-    std::uint64_t m_provenEnd = 0;  // the clusters before are the file's
     std::deque<Pending> m_pending;
 };
 
@@ -311,13 +307,14 @@ PieceResult CarvePiece(ByteSource& image, std::uint64_t start, std::size_t piece
         if (!HoldsEntrySignature(ByteView(block, 4))) continue;
         const std::uint32_t count = ReadU32(bytes, at + 4);
         if (count == 0 || count > kMostRecordBlocks) continue;
+        // Only the record's first sector is sure to be its own: nothing past it is read.
         const auto together = static_cast<std::size_t>(RoundDown(offset, kContiguousUnit) + kContiguousUnit - offset);
-        const ByteView rest = from(at, count * std::size_t{BLOCK_SIZE});
+        const ByteView rest = from(at, std::min<std::size_t>(count * std::size_t{BLOCK_SIZE}, together));
         const auto candidate = CheckCandidate(rest, together);
         if (!candidate) continue;
         Finding finding{offset, false, result.text.size()};
         const std::size_t wallClockTimes = lines.WallClockTimes();
-        WithRecord(rest.first(std::min<std::uint64_t>(rest.size(), candidate->size)), candidate->size, *candidate,
+        WithRecord(rest.first(std::min<std::uint64_t>(rest.size(), candidate->proven)), candidate->proven, *candidate, true,
                    LooseHeader(candidate->layout), 0, RecordMarks(RecordStatus::Unknown, false, false),
                    [&](const IndexRecord& record) {
                        lines.AddCarved(record, offset, CarvedPlace{offset, std::nullopt});
@@ -412,6 +409,10 @@ CarveResult CarveImage(ByteSource& image, const std::string& source, const Carve
             if (progress) progress({piece.end, length, result.records});
         });
     result.wallClockTimes += fileWriter.WallClockTimes();
+    for (const std::string& damage : image.Damage()) {
+        say(source + ": " + damage);
+        result.allRead = false;
+    }
     out.flush();
     return result;
 }

@@ -10,13 +10,17 @@
 namespace tallowmark {
 
 namespace {
-void WriteText(std::ostream& out, const FilePropertiesFacts& properties, const ContainerFacts& facts) {
+void WriteText(std::ostream& out, const FilePropertiesFacts& properties, const ContainerFacts& facts,
+               const FileDigests& digests) {
     out << "Name: " << properties.name << "\n"
         << "Location: " << properties.location << "\n"
         << "Version: " << properties.version << "\n"
         << "Size: " << properties.size << "\n"
         << "Number of records: " << properties.records << "\n";
-    for (const auto& [label, value] : properties.inImage) out << label << ' ' << value << "\n";
+    // A file read from an image has its SHA-256 among its place's facts, unless given here.
+    for (const auto& [label, value] : properties.inImage)
+        if (digests.sha256.empty() || label != "SHA-256:") out << label << ' ' << value << "\n";
+    if (!digests.sha256.empty()) out << "SHA-256: " << digests.sha256 << "\nMD5: " << digests.md5 << "\n";
     out << ContainerFactsText(facts);
 }
 
@@ -40,12 +44,18 @@ private:
 };
 
 void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePropertiesFacts& properties,
-               const ContainerFacts& facts) {
+               const ContainerFacts& facts, const FileDigests& digests) {
     std::string text;
     JsonObject object(text);
     object.Text("name", properties.name);
     object.Text("location", properties.location);
     object.Text("version", TextToUtf8(properties.version));
+    if (!digests.sha256.empty()) {
+        object.Text("sha256", digests.sha256);
+        object.Text("md5", digests.md5);
+    }
+    object.Number("file_holds", facts.shortfall.length);
+    object.Number("missing_bytes", facts.shortfall.Missing());
     object.Number("size", document.Header() ? document.Header()->FileSizeField() : 0);
     object.Number("records", properties.records);
     if (const FileInImage* origin = document.Origin()) {
@@ -55,7 +65,7 @@ void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePrope
         object.Text("path_in_image", place.path);
         object.Text("file_state", place.state);
         object.Text("inode", place.inode);
-        object.Text("sha256", place.sha256);
+        if (digests.sha256.empty()) object.Text("sha256", place.sha256);
     }
     object.Number("blocks", facts.blocks);
     object.Number("blocks_in_use", facts.blocksInUse);
@@ -92,12 +102,13 @@ void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePrope
 }
 }  // namespace
 
-void WriteContainerInfo(std::ostream& out, const TallowmarkDoc& document, InfoFormat format) {
+void WriteContainerInfo(std::ostream& out, const TallowmarkDoc& document, InfoFormat format,
+                        const FileDigests& digests) {
     const FilePropertiesFacts properties = PropertiesOf(document);
     const ContainerFacts facts = ContainerFactsOf(document);
-    if (format == InfoFormat::Json) WriteJson(out, document, properties, facts);
+    if (format == InfoFormat::Json) WriteJson(out, document, properties, facts, digests);
     else
-        WriteText(out, properties, facts);
+        WriteText(out, properties, facts, digests);
 }
 
 }  // namespace tallowmark

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "forensic/ExpertWitnessSegments.h"
 #include "model/IndexStream.h"
 #include "platform/OutputFile.h"
 
@@ -68,6 +67,11 @@ std::string NextRawSegmentName(const std::string& name) {
         c = digits ? '0' : 'a';
     }
     return {};
+}
+
+// The newer Expert Witness format (Ex01) starts "EVF2"; libewf does not read it.
+bool IsExpertWitness2Signature(const std::uint8_t* start, std::size_t size) {
+    return size >= 4 && std::memcmp(start, "EVF2", 4) == 0;
 }
 
 bool IsFirstRawSegment(const std::string& path) {

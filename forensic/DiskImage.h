@@ -21,7 +21,7 @@ struct OpenedImage {
 };
 
 // An E01 image (told by its signature) through libewf, with its further segments found
-// beside it, refused when one is missing or cut short; a split raw image named by its
+// beside it (what is wrong with the set in its Damage()); a split raw image named by its
 // first segment (NAME.001 or NAME.aa), with the segments that follow it up to the first
 // missing; any other file as a raw image. An Ex01 image is refused.
 OpenedImage OpenImage(const std::string& path);

@@ -91,6 +91,8 @@ struct TimelineFields {
     std::array<const TimeMeaning*, kRecordTimeFields.size()> meanings{};
     std::optional<std::uint64_t> cachedSize;
     std::optional<std::uint32_t> hits, flags;
+    std::optional<std::uint8_t> cacheDirectoryIndex;
+    std::string_view dataType;  // Timesketch's name for the kind of record
     std::span<const TimelineExtraField> extra;
     const CarvedPlace* carved = nullptr;  // set for a record carved from an image
 };
@@ -109,6 +111,15 @@ TimelineTime TimeOf(const RecordTime& stored, const TimeMeaning& meaning, const 
     }
     const std::optional<FileTime> instant = InstantOfWallClock(stored.time, *options.sourceZone);
     return instant ? TimelineTime{TimelineTime::Form::Instant, *instant, stored.twoSecond} : TimelineTime{};
+}
+
+// The names the Timesketch analysers and the other tools of the field give these records.
+std::string_view DataTypeOf(BlockKind kind) {
+    switch (kind) {
+        case BlockKind::Leak: return "msiecf:leak";
+        case BlockKind::Redirect: return "msiecf:redirected";
+        default: return "msiecf:url";
+    }
 }
 
 TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std::uint64_t offset,
@@ -140,6 +151,8 @@ TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std:
     fields.cachedSize = evidence.CachedSize();
     fields.hits = evidence.Hits();
     fields.flags = evidence.Flags();
+    fields.cacheDirectoryIndex = evidence.CacheDirectoryIndex();
+    fields.dataType = DataTypeOf(record.Kind());
     return fields;
 }
 
@@ -196,9 +209,10 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
     writer.TextOrNull("user", fields.user);
     writer.Text("url", fields.url);
     static constexpr std::array<std::string_view, kRecordTimeFields.size()> kTimeNames = {
-        "modified", "accessed", "expires", "last_checked", "last_synced"};
+        "modified", "accessed", "expires", "last_checked", "cache_file_created"};
     for (std::size_t i = 0; i < kTimeNames.size(); ++i) writer.Time(kTimeNames[i], fields.times[i]);
     writer.Text("cache_directory", fields.cacheDirectory);
+    writer.Number("cache_directory_index", fields.cacheDirectoryIndex);
     writer.Text("cache_file", fields.cacheFile);
     writer.Number("cached_size", fields.cachedSize);
     writer.Number("hits", fields.hits);
@@ -220,7 +234,9 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
 // values null.
 class JsonLineWriter {
 public:
-    JsonLineWriter(PieceSink& out, bool localTime) : m_out(out), m_localTime(localTime) {}
+    // `continuing`: the line's first fields are written already.
+    JsonLineWriter(PieceSink& out, bool localTime, bool continuing = false)
+        : m_out(out), m_localTime(localTime), m_first(!continuing) {}
     // A text that needs no escape: our own names, or one escaped already.
     void Word(std::string_view name, std::string_view text) {
         std::string& out = Name(name);
@@ -253,6 +269,7 @@ public:
         m_out.Text() += '"';
     }
     void Number(std::string_view name, std::uint64_t value) { AppendUnsigned(Name(name), value); }
+    void Signed(std::string_view name, std::int64_t value) { AppendDecimal(Name(name), value); }
     template <class Value>
     void Number(std::string_view name, const std::optional<Value>& value) {
         if (value) Number(name, static_cast<std::uint64_t>(*value));
@@ -308,7 +325,7 @@ private:
     }
     PieceSink& m_out;
     bool m_localTime;
-    bool m_first = true;
+    bool m_first;
 };
 
 // One CSV line; absent values are empty fields.
@@ -398,8 +415,13 @@ void AppendLine(PieceSink& out, const TimelineFields& fields, bool localTime) {
 }
 
 // One line per time that is an instant, each with the record's fields; a time that
-// repeats an earlier one of the record with the same meaning adds nothing.
+// repeats an earlier one of the record with the same meaning adds nothing. The summary and
+// the fields are the same on each of a record's lines: escaped once where they are small,
+// and afresh for each line where they are not, so that memory stays bounded.
 void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool localTime) {
+    constexpr std::size_t kMostKept = 64 << 10;
+    thread_local std::string message, rest;
+    enum class Kept : std::uint8_t { NotYet, Yes, TooLarge } kept = Kept::NotYet;
     for (std::size_t i = 0; i < fields.times.size(); ++i) {
         const TimelineTime& time = fields.times[i];
         if (time.form != TimelineTime::Form::Instant) continue;
@@ -410,12 +432,33 @@ void AppendTimesketchLines(PieceSink& out, const TimelineFields& fields, bool lo
                 repeated || (fields.times[j].form == TimelineTime::Form::Instant && fields.times[j].time == time.time &&
                              fields.meanings[j]->timesketchDescription == description);
         std::string datetime;
-        if (repeated || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc)) continue;
-        JsonLineWriter writer(out, localTime);
-        writer.Message(fields);
+        const std::optional<std::int64_t> microseconds = MicrosecondsOf(time.time);
+        if (repeated || !microseconds || !AppendPreciseIsoTime(datetime, time.time, !time.twoSecond, IsoSuffix::Utc))
+            continue;
+        if (kept == Kept::NotYet) {
+            bool tooLarge = false;
+            const TimelineHandOn overflow = [&](std::string& text) {
+                tooLarge = true;
+                text.clear();
+            };
+            message.clear();
+            rest.clear();
+            PieceSink messageSink(message, kMostKept, overflow), restSink(rest, kMostKept, overflow);
+            JsonLineWriter(messageSink, localTime).Message(fields);
+            JsonLineWriter restWriter(restSink, localTime, true);
+            WriteFields(restWriter, fields);
+            kept = tooLarge ? Kept::TooLarge : Kept::Yes;
+        }
+        if (kept == Kept::Yes) out.Text() += message;
+        JsonLineWriter writer(out, localTime, kept == Kept::Yes);
+        if (kept != Kept::Yes) writer.Message(fields);
         writer.Word("datetime", datetime);
+        writer.Signed("timestamp", *microseconds);
         writer.Word("timestamp_desc", description);
-        WriteFields(writer, fields);
+        writer.Word("data_type", fields.dataType);
+        if (kept == Kept::Yes) out.Text() += rest;
+        else
+            WriteFields(writer, fields);
         writer.End();
         out.Check();
     }
@@ -592,6 +635,7 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     }
     timeline.records = writer.Records();
     timeline.wallClockTimes = writer.WallClockTimes();
+    timeline.shortfall = stream.Shortfall();
     return timeline;
 }
 
@@ -605,16 +649,15 @@ FileTimeline TimelineOfDocument(const TallowmarkDoc& document, std::string_view 
     for (const auto& record : document.Records()) writer.Add(*record, document.OffsetOf(*record), extra);
     timeline.records = writer.Records();
     timeline.wallClockTimes = writer.WallClockTimes();
+    timeline.shortfall = document.Shortfall();
     return timeline;
 }
 
-std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes) {
+std::string WallClockSummary(std::size_t wallClockTimes, std::size_t sources, std::string_view noun) {
     if (wallClockTimes == 0) return {};
-    const bool leftOut = format == TimelineFormat::Bodyfile || format == TimelineFormat::Timesketch;
-    return std::to_string(wallClockTimes) + (wallClockTimes == 1 ? " time is" : " times are") +
-           " on the wall clock of the machine the file came from (daily and weekly history), whose zone "
-           "the file does not record: " +
-           (leftOut ? "left out" : "written as local time without a zone") + "; --source-zone ZONE makes them instants";
+    return std::to_string(wallClockTimes) + (wallClockTimes == 1 ? " wall-clock time in " : " wall-clock times in ") +
+           std::to_string(sources) + " " + std::string(noun) + (sources == 1 ? "" : "s") +
+           " stayed unconverted: give --source-zone ZONE";
 }
 
 }  // namespace tallowmark

@@ -17,6 +17,7 @@
 
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
+#include "model/RecordExtent.h"
 #include "model/TallowmarkDoc.h"
 #include "model/ZoneRules.h"
 
@@ -102,6 +103,7 @@ struct FileTimeline {
     std::string text;                // the last lines, after those handed on
     std::size_t records = 0;         // how many records had lines
     std::size_t wallClockTimes = 0;  // times left on the source's wall clock, for want of its zone
+    FileShortfall shortfall;         // what the file lacks of what it says of itself
 };
 
 // Reads the file at `path` in one pass and makes its lines in file order, in `buffer`
@@ -118,8 +120,8 @@ FileTimeline TimelineOfDocument(const TallowmarkDoc& document, std::string_view 
                                 const TimelineHandOn& handOn, std::string buffer = {},
                                 std::span<const TimelineExtraField> extra = {});
 
-// The line a batch writes to stderr for a file whose wall-clock times had no zone, or
-// empty when it had none.
-std::string WallClockNotice(TimelineFormat format, std::size_t wallClockTimes);
+// The one line a batch writes to stderr at its end when times of `sources` files (or
+// images: `noun`) stayed on their source's wall clock for want of its zone; empty when none did.
+std::string WallClockSummary(std::size_t wallClockTimes, std::size_t sources, std::string_view noun = "file");
 
 }  // namespace tallowmark

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/Format.h"
 #include "platform/ReadOnlyFile.h"
@@ -21,6 +22,10 @@ public:
     // Up to `count` bytes at `offset` into `into`; fewer only at the end. False when the
     // source cannot be read there (`got` says how much was). Safe on several threads at once.
     virtual bool ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t count, std::size_t& got) = 0;
+    // What a source that knows its own damage (an E01 image: a segment missing or cut
+    // short, chunks it reads as zeros) found so far, one line each naming the segment or
+    // the byte range; asked once reading is done. Empty for most sources.
+    virtual std::vector<std::string> Damage() const { return {}; }
 };
 
 // Bytes held by someone else, who keeps them for as long as the source is read.

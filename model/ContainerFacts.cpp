@@ -9,6 +9,7 @@ namespace tallowmark {
 
 ContainerFacts ContainerFactsOf(const TallowmarkDoc& document) {
     ContainerFacts facts;
+    facts.shortfall = document.Shortfall();
     if (const IndexHeader* header = document.Header()) {
         const ByteView bytes = header->Bytes();
         facts.blocks = ReadU32(bytes, kBlockCountOffset);

@@ -11,6 +11,7 @@
 
 #include "model/EntryKind.h"
 #include "model/HashTables.h"
+#include "model/RecordExtent.h"
 #include "model/RecordMarks.h"
 
 namespace tallowmark {
@@ -22,6 +23,7 @@ inline constexpr std::array<RecordStatus, 3> kEntryStatuses = {RecordStatus::Liv
                                                                RecordStatus::Unknown};
 
 struct ContainerFacts {
+    FileShortfall shortfall;                                      // what the file lacks of its recorded size
     std::uint32_t blocks = 0;                                     // in the block area
     std::uint32_t blocksInUse = 0;                                // as the header counts them
     std::uint64_t cacheLimit = 0, cacheSize = 0, exemptSize = 0;  // bytes

@@ -1,5 +1,5 @@
 #pragma once
-// FAT date-times, as URL records keep their expiry, last-checked and last-synchronised
+// FAT date-times, as URL records keep their expiry, last-checked and cached-file creation
 // times: a u32 with the date in its low half (day, month, years since 1980) and the time
 // of day in its high half (seconds / 2, minutes, hours), to two seconds.
 

@@ -53,7 +53,11 @@ inline constexpr std::size_t kRedirectUrlOffset = 0x10;
 inline constexpr std::size_t kHashNextTableOffset = 0x08;
 inline constexpr std::size_t kHashEntriesOffset = 0x10;
 inline constexpr std::size_t kHashEntrySize = 8;  // u32 hash value, u32 record offset
-inline constexpr std::uint32_t kHashUnusedBit = 0x01;
+// The low six bits of an entry's hash value are one code: 1 (deleted) and 3 (free) mark an
+// unused entry; 0, 2 (locked), 5 (a redirect) and 8 are in use.
+inline constexpr std::uint32_t kHashCodeMask = 0x3F;
+inline constexpr std::uint32_t kHashCodeDeleted = 1;
+inline constexpr std::uint32_t kHashCodeFree = 3;
 inline constexpr std::uint32_t kHashFreeDeadBeef = 0xDEADBEEF;
 
 // The fields of a URL record past the list's, where each layout keeps them; 0 where a
@@ -69,14 +73,11 @@ struct UrlFieldLayout {
     std::size_t dataSize;          // u32
     std::size_t lastChecked;       // FAT date-time
     std::size_t hits;              // u32
-    std::size_t lastSynchronised;  // FAT date-time
+    std::size_t cacheFileCreated;  // FAT date-time: when the cached copy was written
 };
 inline constexpr UrlFieldLayout kUrlFieldsV5{0x18, false, 0x20, 8, 0x2C, 0x40, 0x44, 0x48, 0x50, 0x54, 0x5C};
 // As published for 4.7; no real file of that version has been at hand to check them.
 inline constexpr UrlFieldLayout kUrlFieldsV4{0x18, true, 0x20, 4, 0, 0x44, 0x48, 0x4C, 0x54, 0x58, 0x60};
-// LEAK records keep only these of them, in either version.
-inline constexpr std::size_t kLeakCachedSizeOffset = 0x20;  // u32
-inline constexpr std::size_t kLeakLastSynchronisedOffset = 0x5C;
 inline constexpr std::uint32_t kFatTimeNever = 0xFFFFFFFF;
 inline constexpr std::uint64_t kFileTimeNever = 0x7FFFFFFFFFFFFFFF;
 

@@ -60,9 +60,11 @@ public:
     std::uint64_t EndTable() const { return m_qwEndTable; }
 
     // Whether an entry is in use: not when its value equals its offset, is one of the
-    // fillers, or has its low bit set.
+    // fillers, or its code says deleted or free.
     static bool EntryInUse(std::uint32_t hash, std::uint32_t offset) {
-        return offset != hash && hash != BAD_FOOD_PATTERN && hash != kHashFreeDeadBeef && !(hash & kHashUnusedBit);
+        const std::uint32_t code = hash & kHashCodeMask;
+        return offset != hash && hash != BAD_FOOD_PATTERN && hash != kHashFreeDeadBeef && code != kHashCodeDeleted &&
+               code != kHashCodeFree;
     }
 
 private:

@@ -74,10 +74,13 @@ std::string_view UrlRecord::FileNameText() const { return TextAtOffsetField(kFil
 
 std::string_view UrlRecord::HttpHeadersText() const { return TextAtOffsetField(kHttpHeadersOffsetField); }
 
-std::string_view UrlRecord::CacheDirText() const {
+std::uint8_t UrlRecord::CacheDirIndex() const {
     const std::size_t field = Header().IsVersion4() ? kCacheDirIndexV4 : kCacheDirIndexV5;
-    const auto index = static_cast<std::int8_t>(ReadU32(Bytes(), field) & 0xFF);
-    return Header().CacheDirName(index);
+    return static_cast<std::uint8_t>(ReadU32(Bytes(), field) & 0xFF);
+}
+
+std::string_view UrlRecord::CacheDirText() const {
+    return Header().CacheDirName(static_cast<std::int8_t>(CacheDirIndex()));
 }
 
 LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,

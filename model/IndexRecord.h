@@ -102,6 +102,8 @@ public:
     std::string_view FileNameText() const;
     std::string_view HttpHeadersText() const;
     std::string_view CacheDirText() const;
+    // The byte that CacheDirText reads, as it stands (values from 0x80 name no directory).
+    std::uint8_t CacheDirIndex() const;
     // Where the fields past the list's lie in this file's version (see RecordEvidence).
     const UrlFieldLayout& FieldLayout() const { return Header().IsVersion4() ? kUrlFieldsV4 : kUrlFieldsV5; }
 

@@ -11,7 +11,8 @@ namespace tallowmark {
 
 Outcome ReadFailure(platform::FileError error, const std::string& path) {
     switch (error) {
-        case platform::FileError::NotFound: return Outcome::Failure(FormatMessage(kMsgNotFound, path));
+        case platform::FileError::NotFound:
+            return Outcome::Failure(FormatMessage(kMsgNotFound, path), FailureCause::NotFound);
         case platform::FileError::AccessDenied: return Outcome::Failure(FormatMessage(kMsgAccessDenied, path));
         case platform::FileError::SharingViolation: return Outcome::Failure(FormatMessage(kMsgSharingViolation, path));
         default: return Outcome::Failure(kMsgFailedToOpen);
@@ -38,10 +39,9 @@ Outcome IndexStream::Open(const std::string& path) {
     const platform::FileError opened = m_file.Open(path);
     if (opened != platform::FileError::None) return ReadFailure(opened, path);
     m_qwLength = m_file.Length();
-    if (m_qwLength == 0) return Outcome::Success();
-
     if (!ReadUpTo(m_headerBytes, 0, kHeaderFieldsEnd)) return m_failure;
-    if (!HasHeaderSignature(m_headerBytes)) return Outcome::Failure(kMsgUnexpectedFormat);
+    // An empty file holds no signature either.
+    if (!HasHeaderSignature(m_headerBytes)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(m_headerBytes);
     if (headerLength < m_headerBytes.size()) {
         // The bytes read past a short header belong to the block area.
@@ -51,6 +51,9 @@ Outcome IndexStream::Open(const std::string& path) {
         return m_failure;
     }
     m_pHeader = std::make_unique<IndexHeader>(headerLength, ByteView(m_headerBytes));
+    m_shortfall.recordedSize = m_pHeader->FileSizeField();
+    m_shortfall.Reach(m_shortfall.recordedSize);
+    m_shortfall.Reach(headerLength);
     // No walk when the header claims the whole file or more (or nothing at all).
     m_qwNext = headerLength == 0 ? m_qwLength : headerLength;
     if (m_qwNext >= m_qwLength) return Outcome::Success();
@@ -127,6 +130,7 @@ std::optional<IndexPiece> IndexStream::NextPiece(std::size_t target, ReadBuffer 
             shape = step.shape;
             if (step.partial) piece.cuts.emplace_back(position, shape.lengthInBytes);
         }
+        m_shortfall.Reach(position + shape.lengthInBytes);
         position = NextRecordPosition(position, shape);
         ++number;
     }
@@ -153,10 +157,11 @@ void IndexStream::WalkPiece(const IndexPiece& piece, const Visitor& visit) const
         const ByteView rest = bytes.subspan(static_cast<std::size_t>(position - piece.start));
         BlockShape shape = RecogniseBlock(rest.first(std::min<std::size_t>(4, rest.size())), ReadU32(rest, 4));
         // Where a record ends was decided as the piece was read.
-        const bool partial = cut != piece.cuts.end() && cut->first == position;
-        if (partial) shape.lengthInBytes = (cut++)->second;
+        const bool wasCut = cut != piece.cuts.end() && cut->first == position;
+        if (wasCut) shape.lengthInBytes = (cut++)->second;
         const ByteView held =
             rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(shape.lengthInBytes, rest.size())));
+        const bool partial = IsPartial(wasCut, shape, held.size());
         VisitRecord(shape.kind, *m_pHeader, number, held, shape.lengthInBytes, MarksAt(m_evidence, position, partial),
                     [&](const IndexRecord& record) { visit(record, position); });
         ++number;

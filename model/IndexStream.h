@@ -77,6 +77,13 @@ public:
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
     // The allocation bitmap and the hash tables, read at Open.
     const BlockEvidence& Evidence() const { return m_evidence; }
+    // How much of what the file says of itself it does not hold: known once every piece
+    // was read.
+    FileShortfall Shortfall() const {
+        FileShortfall shortfall = m_shortfall;
+        shortfall.length = m_qwLength;
+        return shortfall;
+    }
 
     static constexpr std::size_t kPieceTarget = 1 << 20;
     // The next records, about `target` bytes of them (more if one record is larger);
@@ -107,6 +114,7 @@ private:
     ReadBuffer m_headerBytes;
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;
+    FileShortfall m_shortfall;
     std::uint64_t m_qwNext = 0;  // where the next piece starts
     std::uint32_t m_dwNextNumber = 0;
     ReadBuffer m_readAhead;  // bytes from m_qwNext on, read already

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -7,13 +8,20 @@
 
 namespace tallowmark {
 
-// Success, or a failure with the message the user is shown.
+// Why a file could not be read, for a caller that words it its own way (the command line).
+enum class FailureCause : std::uint8_t { Other, NotFound, NotAnIndexFile };
+
+// Success, or a failure with the message the user is shown; a success may carry a
+// message of its own for the user, such as a status line.
 struct Outcome {
     bool ok = true;
     std::string message;
+    FailureCause cause = FailureCause::Other;
 
     static Outcome Success() { return {}; }
-    static Outcome Failure(std::string text) { return {false, std::move(text)}; }
+    static Outcome Failure(std::string text, FailureCause cause = FailureCause::Other) {
+        return {false, std::move(text), cause};
+    }
     explicit operator bool() const { return ok; }
 };
 

@@ -43,42 +43,43 @@ bool CarriesEvidence(const IndexRecord& record) {
 RecordTime RecordEvidence::Time(RecordTimeField field) const {
     if (!m_url) return {};
     const ByteView bytes = m_url->Bytes();
-    const bool leak = m_record.Kind() == BlockKind::Leak;
     const UrlFieldLayout& layout = m_url->FieldLayout();
     switch (field) {
         case RecordTimeField::Modified: return FileTimeAt(bytes, kModifiedTimeOffset);
         case RecordTimeField::Accessed: return FileTimeAt(bytes, kAccessedTimeOffset);
         case RecordTimeField::Expires:
-            if (leak) return {};
             return layout.expiresIsFileTime ? FileTimeAt(bytes, layout.expires) : FatTimeAt(bytes, layout.expires);
-        case RecordTimeField::LastChecked: return leak ? RecordTime{} : FatTimeAt(bytes, layout.lastChecked);
-        case RecordTimeField::LastSynchronised:
-            return FatTimeAt(bytes, leak ? kLeakLastSynchronisedOffset : layout.lastSynchronised);
+        case RecordTimeField::LastChecked: return FatTimeAt(bytes, layout.lastChecked);
+        case RecordTimeField::CacheFileCreated: return FatTimeAt(bytes, layout.cacheFileCreated);
     }
     return {};
 }
 
 std::optional<std::uint64_t> RecordEvidence::CachedSize() const {
     if (!m_url) return std::nullopt;
-    if (m_record.Kind() == BlockKind::Leak) return ReadU32(m_url->Bytes(), kLeakCachedSizeOffset);
     const UrlFieldLayout& layout = m_url->FieldLayout();
     return layout.cachedSizeWidth == 8 ? ReadU64(m_url->Bytes(), layout.cachedSize)
                                        : ReadU32(m_url->Bytes(), layout.cachedSize);
 }
 
 std::optional<std::uint32_t> RecordEvidence::Hits() const {
-    if (!m_url || m_record.Kind() != BlockKind::Url) return std::nullopt;
+    if (!m_url) return std::nullopt;
     return ReadU32(m_url->Bytes(), m_url->FieldLayout().hits);
 }
 
 std::optional<std::uint32_t> RecordEvidence::Flags() const {
-    if (!m_url || m_record.Kind() != BlockKind::Url) return std::nullopt;
+    if (!m_url) return std::nullopt;
     return ReadU32(m_url->Bytes(), m_url->FieldLayout().flags);
 }
 
 std::optional<std::uint32_t> RecordEvidence::ExemptDelta() const {
-    if (!m_url || m_record.Kind() != BlockKind::Url || m_url->FieldLayout().exemptDelta == 0) return std::nullopt;
+    if (!m_url || m_url->FieldLayout().exemptDelta == 0) return std::nullopt;
     return ReadU32(m_url->Bytes(), m_url->FieldLayout().exemptDelta);
+}
+
+std::optional<std::uint8_t> RecordEvidence::CacheDirectoryIndex() const {
+    if (!m_url) return std::nullopt;
+    return m_url->CacheDirIndex();
 }
 
 ByteView RecordEvidence::DataArea() const {

@@ -29,15 +29,18 @@ public:
     EntryKind Kind() const { return m_record.Marks().Kind(); }
     std::string_view User() const { return UserOf(m_record.UrlText(), Kind()); }
 
-    // Modified (0x08) and accessed (0x10) of URL and LEAK records, the others of URL
-    // records; last synchronised of LEAK records too.
+    // The times of URL and LEAK records (a LEAK keeps the URL record's layout); each is
+    // absent where its value does not decode.
     RecordTime Time(RecordTimeField field) const;
     const TimeMeaning& Meaning(RecordTimeField field) const { return MeaningOf(Kind(), field); }
 
-    std::optional<std::uint64_t> CachedSize() const;   // URL and LEAK records
-    std::optional<std::uint32_t> Hits() const;         // URL records
-    std::optional<std::uint32_t> Flags() const;        // URL records
-    std::optional<std::uint32_t> ExemptDelta() const;  // URL records of version 5
+    // These of URL and LEAK records alike.
+    std::optional<std::uint64_t> CachedSize() const;
+    std::optional<std::uint32_t> Hits() const;
+    std::optional<std::uint32_t> Flags() const;
+    std::optional<std::uint32_t> ExemptDelta() const;  // version 5 only
+    // The raw byte that names the cache directory, also where it names none (0xFE, 0xFF).
+    std::optional<std::uint8_t> CacheDirectoryIndex() const;
 
     // The data area, within the record, as long as its data size says.
     ByteView DataArea() const;

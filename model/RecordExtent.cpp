@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/TimeText.h"
+
 namespace tallowmark {
 
 BlockEvidence ReadBlockEvidence(const IndexHeader& header, std::uint64_t fileLength, const HashTables::ReadAt& readAt) {
@@ -10,6 +12,17 @@ BlockEvidence ReadBlockEvidence(const IndexHeader& header, std::uint64_t fileLen
     evidence.hashTables =
         HashTables::Read(readAt, fileLength, ReadU32(header.Bytes(), kFirstHashTableOffset), header.ClaimedLength());
     return evidence;
+}
+
+std::string ShortfallText(const FileShortfall& shortfall) {
+    const std::string holds = ", file holds " + GroupedDigits(shortfall.length);
+    if (shortfall.reach > shortfall.recordedSize) return "its records reach " + GroupedDigits(shortfall.reach) + holds;
+    return "recorded size " + GroupedDigits(shortfall.recordedSize) + holds;
+}
+
+std::string ShortfallNotice(const std::string& path, const FileShortfall& shortfall) {
+    return path + ": " + GroupedDigits(shortfall.Missing()) + " bytes are missing (" + ShortfallText(shortfall) +
+           "); the file was read as far as it goes";
 }
 
 RecordStep CutClaim(const BlockEvidence& evidence, std::uint64_t position, const BlockShape& claimed, ByteView held) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "model/AllocationBitmap.h"
 #include "model/Format.h"
@@ -62,11 +63,33 @@ inline RecordMarks MarksAt(const BlockEvidence& evidence, std::uint64_t position
     return RecordMarks(status, evidence.hashTables.PointsAt(position), partial);
 }
 
+// Whether a record of `shape`, of which `held` bytes are at hand, is partial: cut short of
+// its claim by the walk (`cut`), or by the end of the file.
+inline bool IsPartial(bool cut, const BlockShape& shape, std::size_t held) { return cut || held < shape.lengthInBytes; }
+
 // Both at once, for a walk that builds the record as it steps over it.
 inline RecordExtent ExtentOf(const BlockEvidence& evidence, std::uint64_t position, const BlockShape& claimed,
                              ByteView held) {
     const RecordStep step = StepOf(evidence, position, claimed, held);
-    return {step.shape, MarksAt(evidence, position, step.partial)};
+    const std::size_t heldOfStep = static_cast<std::size_t>(std::min<std::uint64_t>(held.size(), step.shape.lengthInBytes));
+    return {step.shape, MarksAt(evidence, position, IsPartial(step.partial, step.shape, heldOfStep))};
 }
+
+// How far a file falls short of what it says of itself: its header records its size, and
+// its header region and last record claim bytes up to some offset. A file that holds less
+// was cut; it is read as far as it goes, and both walks find the same.
+struct FileShortfall {
+    std::uint64_t recordedSize = 0;  // the header's file-size field
+    std::uint64_t reach = 0;         // the furthest of that, the header's end and the last record's claim
+    std::uint64_t length = 0;        // what the file holds
+    std::uint64_t Missing() const { return reach > length ? reach - length : 0; }
+    // Widens the reach to `end` (a record's or the header's).
+    void Reach(std::uint64_t end) { reach = std::max(reach, end); }
+};
+// "recorded size 491,520, file holds 100,000", or where the last record reaches when
+// that is further than the recorded size.
+std::string ShortfallText(const FileShortfall& shortfall);
+// The line naming `path` that a command writes to stderr for a file that was cut.
+std::string ShortfallNotice(const std::string& path, const FileShortfall& shortfall);
 
 }  // namespace tallowmark

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "model/Digest.h"
 #include "model/IndexStream.h"
 #include "platform/MemoryLimit.h"
 #include "platform/NativePath.h"
@@ -39,7 +40,9 @@ Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std:
 }
 
 Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
-                      const std::function<void(std::ostream&)>& write, const char* cannotOpen) {
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen,
+                      const platform::OutputFile::WrittenCheck& check,
+                      std::optional<platform::FileIdentity>* written) {
     platform::OutputFile output;
     const platform::WriteStatus opened = output.Open(path, inputs);
     if (opened.error == platform::WriteError::SameAsInput) return SameFileFailure(path, inputs[opened.input]);
@@ -49,8 +52,13 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
         return SaveFailure(opened.error, path);
     }
     write(output.Stream());
-    const platform::WriteStatus committed = output.Commit();
-    if (committed.ok()) return Outcome::Success();
+    const platform::WriteStatus committed = output.Commit(check);
+    if (committed.ok()) {
+        if (written) *written = committed.written;
+        return Outcome::Success();
+    }
+    if (committed.error == platform::WriteError::NotAsWritten)
+        return Outcome::Failure(FormatMessage(kMsgCopyDiffers, path));
     // Only a full disk has a message of its own once the file was made.
     return committed.error == platform::WriteError::DiskFull ? SaveFailure(committed.error, path)
                                                              : Outcome::Failure(kMsgFailedToSave);
@@ -64,8 +72,11 @@ void TallowmarkDoc::SetPathName(const std::string& path) {
 void TallowmarkDoc::DeleteContents() {
     m_records.clear();
     m_evidence = {};
+    m_shortfall = {};
     m_pHeader.reset();
     m_image.reset();
+    m_imageSize = 0;
+    m_identity.reset();
 }
 
 std::uint64_t TallowmarkDoc::LargestLoadableFile() {
@@ -78,7 +89,9 @@ Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     try {
         platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile());
         if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-        return OpenImage(std::move(contents.bytes), contents.size, path);
+        Outcome loaded = OpenImage(std::move(contents.bytes), contents.size, path);
+        if (loaded) m_identity = contents.identity;
+        return loaded;
     } catch (const std::exception&) {
         DeleteContents();
         return Outcome::Failure(kMsgFailedToOpen);
@@ -111,12 +124,12 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
     DeleteContents();
     try {
         m_image = std::move(bytes);
-        if (size != 0) {
-            Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
-            if (!loaded) {
-                DeleteContents();
-                return loaded;
-            }
+        m_imageSize = size;
+        // An empty file holds no signature either.
+        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
+        if (!loaded) {
+            DeleteContents();
+            return loaded;
         }
         SetPathName(path);
     } catch (const std::exception&) {
@@ -128,10 +141,13 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
 }
 
 Outcome TallowmarkDoc::LoadIndex(ByteView file) {
-    if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat);
+    if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(file);
     const std::uint64_t length = file.size();
     m_pHeader = std::make_unique<IndexHeader>(headerLength, file.first(std::min(headerLength, length)));
+    m_shortfall = {m_pHeader->FileSizeField(), 0, length};
+    m_shortfall.Reach(m_shortfall.recordedSize);
+    m_shortfall.Reach(headerLength);
     if (headerLength == 0 || headerLength >= length) return Outcome::Success();
     m_evidence = ReadBlockEvidence(
         *m_pHeader, length, [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) -> std::size_t {
@@ -157,14 +173,14 @@ std::uint64_t TallowmarkDoc::ReadRecordAt(ByteView file, std::uint64_t position,
     const RecordExtent extent = ExtentOf(m_evidence, position, claimed,
                                          rest.first(std::min<std::uint64_t>(claimed.lengthInBytes, rest.size())));
     const ByteView held = rest.first(std::min<std::uint64_t>(extent.shape.lengthInBytes, rest.size()));
+    m_shortfall.Reach(position + extent.shape.lengthInBytes);
     if (auto record = MakeRecord(extent.shape.kind, *m_pHeader, number, held, extent.shape.lengthInBytes, extent.marks))
         m_records.push_back(std::move(record));
     return NextRecordPosition(position, extent.shape);
 }
 
 void TallowmarkDoc::Serialize(std::ostream& out) const {
-    if (m_pHeader) m_pHeader->Write(out);
-    for (const auto& record : m_records) record->Write(out);
+    out.write(reinterpret_cast<const char*>(m_image.get()), static_cast<std::streamsize>(m_imageSize));
 }
 
 std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string>& openFiles) const {
@@ -175,12 +191,23 @@ std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string
 }
 
 Outcome TallowmarkDoc::SaveAs(const std::string& path, const std::vector<std::string>& openFiles) {
-    Outcome saved = WriteUserFile(path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); });
-    if (saved) {
-        SetPathName(path);
-        m_pOrigin.reset();
-    }
-    return saved;
+    // A copy of evidence that told another story would be worse than none: what reached
+    // the disk is read back and must hash as the bytes that were read.
+    const std::string sha256 = Sha256Of(Image());
+    std::optional<platform::FileIdentity> written;
+    const Outcome saved = WriteUserFile(
+        path, InputsWith(openFiles), [&](std::ostream& out) { Serialize(out); }, nullptr,
+        [&](const std::string& copy) {
+            const FileDigests digests = DigestsOfFile(copy, false);
+            return digests.error == platform::FileError::None && digests.sha256 == sha256;
+        },
+        &written);
+    if (!saved) return saved;
+    const std::string original = FileNameOf(m_strPathName);
+    SetPathName(path);
+    m_identity = written;
+    m_pOrigin.reset();
+    return {true, FormatMessage(kMsgSavedCopy, {original, sha256})};
 }
 
 }  // namespace tallowmark

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
 #include "model/RecordExtent.h"
+#include "platform/FileIdentity.h"
+#include "platform/OutputFile.h"
 
 namespace tallowmark {
 
@@ -26,6 +29,8 @@ inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
 inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
 inline constexpr const char* kMsgDiskFull = "Disk full while accessing %1.";
 inline constexpr const char* kMsgTargetIsOpenDocument = "%1 is the file of the open document %2; nothing was written.";
+inline constexpr const char* kMsgCopyDiffers = "The copy written to %1 did not read back as the file's bytes; nothing was saved.";
+inline constexpr const char* kMsgSavedCopy = "Saved a copy of %1 (SHA-256 %2)";
 
 // Refuses `target` when it is the file of one of `openFiles` (however its path is written:
 // a hard link, a symbolic link), with the message that names both; success otherwise.
@@ -33,10 +38,13 @@ Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std:
 
 // Writes a file for the user through the output service: refused when `path` is one of
 // `inputs`; `write` makes the bytes, which replace an existing file only once all are on
-// the disk. A target that cannot be made gets `cannotOpen` when one is given, else the
-// file error's own message.
+// the disk (and `check`, when given, approved them as read back). A target that cannot be
+// made gets `cannotOpen` when one is given, else the file error's own message. `written`,
+// when given, gets the identity of the file made.
 Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& inputs,
-                      const std::function<void(std::ostream&)>& write, const char* cannotOpen = nullptr);
+                      const std::function<void(std::ostream&)>& write, const char* cannotOpen = nullptr,
+                      const platform::OutputFile::WrittenCheck& check = {},
+                      std::optional<platform::FileIdentity>* written = nullptr);
 
 class TallowmarkDoc {
 public:
@@ -59,11 +67,14 @@ public:
     // The longest file whose bytes and records fit in the machine's memory.
     static std::uint64_t LargestLoadableFile();
 
-    // Writes the copy of the file: the header's bytes, then every record's bytes.
+    // Writes the copy of the file: every byte that was read, as it was read.
     void Serialize(std::ostream& out) const;
-    // Save As: writes the copy to `path`, which the document then takes as its own. Never
-    // onto the document's own file, nor onto any of `openFiles`.
+    // Save As: writes the copy to `path`, which the document then takes as its own, once
+    // the written file's SHA-256 is that of the bytes read. Never onto the document's own
+    // file, nor onto any of `openFiles`. Succeeds with the text that tells the user so.
     Outcome SaveAs(const std::string& path, const std::vector<std::string>& openFiles = {});
+    // The bytes that were read.
+    ByteView Image() const { return {m_image.get(), m_imageSize}; }
 
     // The files a file written for this document must not be: its own (the image, for a
     // file read from one) and `openFiles`.
@@ -85,8 +96,13 @@ public:
     std::size_t RecordCount() const { return m_records.size(); }
     // The allocation bitmap and the hash tables, as the walk read them.
     const BlockEvidence& Evidence() const { return m_evidence; }
+    // How much of what the file says of itself it does not hold.
+    const FileShortfall& Shortfall() const { return m_shortfall; }
 
     const std::string& PathName() const { return m_strPathName; }
+    // The file that was read (or written by Save As), whatever its path names now;
+    // nothing for bytes that came from no file.
+    const std::optional<platform::FileIdentity>& Identity() const { return m_identity; }
     const std::string& Title() const { return m_strTitle; }
     void SetPathName(const std::string& path);  // also sets the title to the file name
     void SetTitle(const std::string& title) { m_strTitle = title; }
@@ -99,9 +115,12 @@ private:
     std::string m_strPathName;
     std::string m_strTitle;
     std::shared_ptr<const FileInImage> m_pOrigin;
+    std::optional<platform::FileIdentity> m_identity;
     std::unique_ptr<std::uint8_t[]> m_image;  // the file's bytes; header and records view into them
+    std::size_t m_imageSize = 0;
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;
+    FileShortfall m_shortfall;
     RecordList m_records;  // declared after the header so records go first
 };
 

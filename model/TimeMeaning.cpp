@@ -7,7 +7,8 @@ using Fields = std::array<TimeMeaning, kRecordTimeFields.size()>;
 
 constexpr TimeMeaning kExpires{"Expires", TimeClock::Utc, BodyColumn::None, "Expires"};
 constexpr TimeMeaning kLastChecked{"Last checked", TimeClock::Utc, BodyColumn::Changed, "Last Checked"};
-constexpr TimeMeaning kLastSynchronised{"Last synchronised", TimeClock::Utc, BodyColumn::Born, "Last Synchronized"};
+// When the cached copy of the entry was written (0 where there is none).
+constexpr TimeMeaning kCacheFileCreated{"Cached file created", TimeClock::Utc, BodyColumn::Born, "Cached File Created"};
 constexpr TimeMeaning kLastAccessed{"Last accessed", TimeClock::Utc, BodyColumn::Accessed, "Last Accessed"};
 constexpr TimeMeaning kLastVisited{"Last visited", TimeClock::Utc, BodyColumn::Accessed, "Last Visited"};
 constexpr TimeMeaning kVisitedWallClock{"Last visited (local clock of the source machine)", TimeClock::SourceWallClock,
@@ -15,8 +16,8 @@ constexpr TimeMeaning kVisitedWallClock{"Last visited (local clock of the source
 
 // The three FAT date-times mean the same for every kind, but where a kind's own times
 // take their body-file column.
-constexpr Fields TimesOf(TimeMeaning modified, TimeMeaning accessed, TimeMeaning synchronised = kLastSynchronised) {
-    return {{modified, accessed, kExpires, kLastChecked, synchronised}};
+constexpr Fields TimesOf(TimeMeaning modified, TimeMeaning accessed, TimeMeaning created = kCacheFileCreated) {
+    return {{modified, accessed, kExpires, kLastChecked, created}};
 }
 
 // Cookies and the browser's other stores, and cached pages.
@@ -35,7 +36,7 @@ constexpr Fields kDailyTimes = TimesOf(kVisitedWallClock, kLastVisited);
 constexpr Fields kWeeklyTimes =
     TimesOf({kVisitedWallClock.label, TimeClock::SourceWallClock, BodyColumn::Accessed, "Last Visited"},
             {"File created", TimeClock::Utc, BodyColumn::Born, "File Created"},
-            {kLastSynchronised.label, TimeClock::Utc, BodyColumn::None, kLastSynchronised.timesketchDescription});
+            {kCacheFileCreated.label, TimeClock::Utc, BodyColumn::None, kCacheFileCreated.timesketchDescription});
 
 constexpr std::array<const Fields*, kEntryKindCount> kMeanings = {
     &kCacheTimes,    // cache

@@ -13,10 +13,10 @@
 namespace tallowmark {
 
 // In the order the timeline writes them.
-enum class RecordTimeField : std::uint8_t { Modified, Accessed, Expires, LastChecked, LastSynchronised };
+enum class RecordTimeField : std::uint8_t { Modified, Accessed, Expires, LastChecked, CacheFileCreated };
 inline constexpr std::array<RecordTimeField, 5> kRecordTimeFields = {
     RecordTimeField::Modified, RecordTimeField::Accessed, RecordTimeField::Expires, RecordTimeField::LastChecked,
-    RecordTimeField::LastSynchronised};
+    RecordTimeField::CacheFileCreated};
 
 enum class TimeClock : std::uint8_t { Utc, SourceWallClock };
 

@@ -149,11 +149,22 @@ std::optional<std::int64_t> InstantOf(FileTime fileTime) {
     return static_cast<std::int64_t>(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970;
 }
 
+std::optional<std::int64_t> MicrosecondsOf(FileTime fileTime) {
+    if (!InstantOf(fileTime)) return std::nullopt;
+    return static_cast<std::int64_t>(fileTime / 10) - kSecondsFrom1601To1970 * 1'000'000;
+}
+
 bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
     if (!InstantOf(fileTime)) return false;
     return AppendPreciseInstant(out, fileTime - fileTime % kTicksPerSecond, false, localTime);
 }
 
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
+
+std::string GroupedDigits(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+    return digits;
+}
 
 }  // namespace tallowmark

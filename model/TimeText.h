@@ -69,6 +69,8 @@ private:
 // The true instant a stored time names, in seconds since 1970 (cut to the second);
 // nullopt for a zero time and for one past the end of the year 9999.
 std::optional<std::int64_t> InstantOf(FileTime fileTime);
+// The same in whole microseconds since 1970, as Timesketch's timestamps count.
+std::optional<std::int64_t> MicrosecondsOf(FileTime fileTime);
 
 // The instant as ISO 8601 with seconds: "2008-03-05T14:07:59Z", or with `localTime` the
 // local time with the offset in force at that instant ("2008-03-05T15:07:59+01:00").
@@ -83,5 +85,7 @@ std::int64_t PresentTime();
 
 // A record size as an unsigned decimal.
 std::string SizeText(std::uint64_t size);
+// A count of bytes with its thousands set apart, "491,520", where a reader compares two.
+std::string GroupedDigits(std::uint64_t value);
 
 }  // namespace tallowmark

@@ -30,11 +30,11 @@ _tallowmark_cli()
 
     local options folders=
     case ${COMP_WORDS[1]} in
-        export) options="--image --path --inode -o --hide-blank --hide-badfood" ;;
-        info) options="--image --path --inode --json" ;;
-        timeline) options="--find --image --allocated-only --format -o --localtime --source-zone --jobs" ;;
-        find) options="-0 --quiet --image --json --extract --by-content" folders=1 ;;
-        carve) options="--format -o --extract --source-zone --jobs" ;;
+        export) options="--image --path --inode -o --hide-blank --hide-badfood --help" ;;
+        info) options="--image --path --inode --json --help" ;;
+        timeline) options="--find --image --allocated-only --format -o --localtime --source-zone --jobs --help" ;;
+        find) options="-0 --quiet --image --json --extract --by-content --help" folders=1 ;;
+        carve) options="--format -o --extract --source-zone --jobs --help" ;;
         *) return ;;
     esac
 

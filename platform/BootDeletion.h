@@ -8,8 +8,11 @@
 // below ROOT, as that service takes it. On Windows it is the path of a registry key
 // under HKEY_LOCAL_MACHINE whose value "PendingFileRenameOperations" holds the requests.
 
+#include <optional>
 #include <string>
 #include <utility>
+
+#include "platform/FileIdentity.h"
 
 namespace tallowmark::platform {
 
@@ -23,6 +26,10 @@ enum class BootDeletionError {
     // so swap a folder of the path for a link before the boot's removal follows it.
     ChangeableFolder,
     LinkOnPath,  // `folder` on the path is a link, which the boot's removal would follow
+    // `folder`, a link on the path the document was read from, could be pointed at
+    // another file by someone other than root (or whoever asks).
+    ChangeableLink,
+    NotTheFileOpened,  // the path no longer names the file that was read
 };
 
 struct BootDeletionResult {
@@ -31,13 +38,28 @@ struct BootDeletionResult {
         : error(kind), folder(std::move(folderName)), owner(std::move(ownerName)) {}
 
     BootDeletionError error = BootDeletionError::None;
-    std::string folder;  // ChangeableFolder, LinkOnPath: the folder as the path names it
+    std::string folder;  // ChangeableFolder, LinkOnPath, ChangeableLink: the folder or link as the path names it
     std::string owner;   // ChangeableFolder: its owner's name (the number when it has none)
     explicit operator bool() const { return error == BootDeletionError::None; }
 };
 
 // The place the running system reads at boot ("/" here; the Session Manager key on Windows).
 std::string SystemBootDeletionRoot();
+
+// The file a document read from `path` (absolute) is now, every link on the way followed:
+// the file to delete for it. Refused with ChangeableLink when the path runs through a link
+// that someone other than root (or whoever asks) could point elsewhere, the link itself or
+// a folder above it being theirs to change; with NotTheFileOpened when the file found is
+// not `identity`, the one that was read, or when there is none. `file` is set on success.
+struct OpenedFile {
+    BootDeletionResult result;
+    std::string file = {};
+};
+OpenedFile ResolveOpenedFile(const std::string& path, const std::optional<FileIdentity>& identity);
+
+// How the entries below `root` name `file` (a path of this machine): on Windows the path
+// itself; here the part of it below ROOT, the whole path for "/". Empty for a file outside.
+std::string BootEntryFor(const std::string& file, const std::string& root);
 
 // Adds an entry that deletes exactly `path` (UTF-8 on Windows, the system's bytes here;
 // absolute) at the next boot, keeping every entry already there, also when several

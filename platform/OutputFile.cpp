@@ -22,7 +22,6 @@ OutputFile::OutputFile() : m_buffer(*this), m_stream(&m_buffer) {}
 
 void OutputFile::Abandon() {
     CloseAndRemove();
-    m_bRegistered = false;
     m_strTemporary.clear();
     m_nSystemError = 0;
     m_buffer.Discard();

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -18,9 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileIdentity.h"
+
 namespace tallowmark::platform {
 
-enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, Other };
+struct PendingPlace;
+
+enum class WriteError { None, SameAsInput, NotFound, AccessDenied, DiskFull, NotAsWritten, Other };
 
 // What becomes of a target that exists: replaced, or kept (the output then fails, also
 // when the target turns up while the output is being written).
@@ -30,17 +35,10 @@ struct WriteStatus {
     WriteError error = WriteError::None;
     std::string reason;     // the system's own words for the failure
     std::size_t input = 0;  // SameAsInput: which of the inputs the target is
+    // Commit: the file the target now is.
+    std::optional<FileIdentity> written = std::nullopt;
     bool ok() const { return error == WriteError::None; }
 };
-
-// What makes a file the same file whatever it is called: device and inode, on Windows
-// the volume serial number and file index; links followed. Nothing for a path that names
-// no file (or none the system will say of).
-struct FileIdentity {
-    std::uint64_t volume, index;
-    bool operator==(const FileIdentity&) const = default;
-};
-std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // The first of `inputs` that `target` is the same file as, compared by identity; nothing
 // when the target does not exist or is none of them.
@@ -59,9 +57,14 @@ public:
                      Existing existing = Existing::Replace);
     // Where the bytes go, once Open succeeded. A failed write shows in Commit.
     std::ostream& Stream() { return m_stream; }
+    // Given the path of the new file, written whole, flushed and closed: whether it
+    // holds what was meant to be written (read back from the disk).
+    using WrittenCheck = std::function<bool(const std::string& written)>;
     // Writes out what is buffered, flushes it to the disk and puts the file in the
-    // target's place; on failure the target stays as it was.
-    WriteStatus Commit();
+    // target's place, once `check` (when given) approved it: a file it refuses is removed
+    // (NotAsWritten). On failure the target stays as it was. A target written in place
+    // (a device, a pipe) cannot be read back and is not checked.
+    WriteStatus Commit(const WrittenCheck& check = {});
 
 private:
     // Hands the stream's bytes to the file in large writes and keeps the first failure.
@@ -94,7 +97,7 @@ private:
     std::string m_strTemporary;  // empty when writing in place
     int m_nSystemError = 0;      // the first failure while writing
     bool m_bKeepExisting = false;
-    bool m_bRegistered = false;  // the temporary is removed if a signal ends the program
+    PendingPlace* m_pPending = nullptr;  // where a signal that ends the program finds the temporary
     Buffer m_buffer;
     std::ostream m_stream;
 };
@@ -104,8 +107,9 @@ private:
 std::string UniqueSuffix();
 
 // From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (Ctrl+C and closing the console on
-// Windows) first remove an output not yet committed, then end the program as they would
-// have. For the command line; a window program ends its own way.
+// Windows) first remove every output not yet committed, on whichever thread it is being
+// written, then end the program as they would have. For the command line; a window
+// program ends its own way.
 void RemoveUnfinishedOutputOnSignals();
 
 }  // namespace tallowmark::platform

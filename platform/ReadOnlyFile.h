@@ -5,7 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/FileIdentity.h"
 
 namespace tallowmark::platform {
 
@@ -15,6 +18,8 @@ struct FileContents {
     FileError error = FileError::None;
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
+    // The very file that was read, asked of the open file itself: whatever its path names later.
+    std::optional<FileIdentity> identity;
 };
 
 // The file's length is asked once; a file that shrinks meanwhile gives what is there. A

@@ -126,8 +126,9 @@ void WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptions show
     CsvLineWriter writer(out, shown);
     const bool isVersion4 = document.IsVersion4();
     const bool everyRecord = filter.IsEmpty();
+    const SearchedColumns searched(isVersion4, {});
     for (const auto& record : document.Records())
-        if (everyRecord || filter.Matches(*record, isVersion4)) writer.Add(*record, isVersion4);
+        if (everyRecord || filter.Matches(*record, searched)) writer.Add(*record, isVersion4);
 }
 
 Outcome ExportCsv(const std::string& path, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter,

@@ -82,6 +82,7 @@ std::string EvidenceDetails(const IndexRecord& record) {
         const TimeMeaning& meaning = evidence.Meaning(field);
         addLine(meaning.label, DetailTime(time, meaning.clock));
     }
+    if (const auto index = evidence.CacheDirectoryIndex()) addLine("Cache directory index", std::to_string(*index));
     if (const auto size = evidence.CachedSize()) addLine("Cached file size", SizeText(*size) + " bytes");
     if (const auto hits = evidence.Hits()) addLine("Hits", std::to_string(*hits));
     if (const auto flags = evidence.Flags()) {

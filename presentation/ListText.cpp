@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/LocalTimeRules.h"
+#include "presentation/AnsiText.h"
 #include "presentation/RecordCells.h"
 
 namespace tallowmark {
@@ -18,7 +19,8 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
     std::string out;
     const char* separator = "";
     for (int column : columns) {
-        out.append(separator).append(kRecordColumns.at(static_cast<std::size_t>(column)).title);
+        const Column* info = ColumnOf(column);
+        out.append(separator).append(info ? info->title : "");
         separator = "\t";
     }
     out += '\n';
@@ -56,6 +58,17 @@ CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord
         if (names.size() > count) names.pop_back();
     }
     return {{dirs.begin(), dirs.end()}, {names.begin(), names.end()}};
+}
+
+std::vector<std::vector<std::string>> TextsToFit(const TallowmarkDoc& document, std::size_t count) {
+    std::vector<std::vector<std::string>> texts(kRecordColumns.size());
+    const auto& records = document.Records();
+    texts[kColumnNumber] = {MarksOfAny(records).NumberMark() + WidestNumberText(records, kColumnNumber)};
+    texts[kColumnSize] = {WidestNumberText(records, kColumnSize)};
+    const CacheNameTexts names = CacheNameCandidates(records, document.IsVersion4(), count);
+    for (const std::string& dir : names.cacheDirs) texts[kColumnCacheDir].push_back(AnsiToUtf8(dir));
+    for (const std::string& name : names.fileNames) texts[kColumnFileName].push_back(AnsiToUtf8(name));
+    return texts;
 }
 
 std::string RecordCountText(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }

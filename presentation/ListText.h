@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/TallowmarkDoc.h"
 #include "presentation/RecordSort.h"
 
 namespace tallowmark {
@@ -25,6 +26,10 @@ struct CacheNameTexts {
 };
 CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
                                    std::size_t count);
+// The texts a list widens its columns to show in full, by column, in UTF-8: in "No." the
+// largest number after the widest marks the document's records carry, in "Size" the
+// largest size, and the cache names above (`count` file names). None for other columns.
+std::vector<std::vector<std::string>> TextsToFit(const TallowmarkDoc& document, std::size_t count);
 
 // "1 record", "N records".
 std::string RecordCountText(std::size_t count);

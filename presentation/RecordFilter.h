@@ -1,7 +1,8 @@
 #pragma once
 // Which rows a list keeps while the user filters it: those whose URL, cache file name,
-// cache directory or type, as the list shows them, contain the filter's text without
-// regard to letter case; when the filter names a timeline period, whose time falls in it;
+// cache directory or type, or one of the extra columns shown (the columns the table marks
+// searched), as the list shows them, contain the filter's text without regard to letter
+// case; when the filter names a timeline period, whose time falls in it;
 // and when it names statuses ("status:deleted") or kinds of entry ("kind:cookie"), the
 // URL, LEAK and REDR records of one of those statuses and one of those kinds.
 
@@ -9,12 +10,27 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "presentation/RecordCells.h"
+#include "presentation/Columns.h"
 #include "presentation/RecordSort.h"
 #include "presentation/TimePeriod.h"
 
 namespace tallowmark {
+
+// The columns whose cells a list's filter searches, worked out once for many records.
+struct SearchedColumns {
+    SearchedColumns(bool isVersion4, ExtraColumns extras);
+
+    struct Searched {
+        CellTextOf text;
+        std::uint32_t kinds;  // KindsHeld
+    };
+    // The widest first: their longer texts hold the filter's text more often, which ends
+    // the search of a record sooner.
+    std::vector<Searched> columns;
+    mutable std::string scratch;  // a cell's text the record does not hold as it is
+};
 
 class RecordFilter {
 public:
@@ -30,10 +46,9 @@ public:
     }
     const std::optional<TimePeriod>& Period() const { return m_period; }
 
-    // The text alone, the period and terms aside. The text is looked for in the shown
-    // text of the extra columns `extras` too.
-    bool MatchesText(const IndexRecord& record, bool isVersion4, ExtraColumns extras = 0) const;
-    bool Matches(const IndexRecord& record, bool isVersion4, ExtraColumns extras = 0) const;
+    // The text alone, the period and terms aside, looked for in the cells of `columns`.
+    bool MatchesText(const IndexRecord& record, const SearchedColumns& columns) const;
+    bool Matches(const IndexRecord& record, const SearchedColumns& columns) const;
     // Whether every record this filter keeps was also kept by `previous`, so that the
     // previous rows can be filtered again instead of all of them.
     bool Narrows(const RecordFilter& previous) const;
@@ -59,6 +74,6 @@ std::string WithPeriodTerm(std::string_view fieldText, const std::optional<TimeP
 std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clicked);
 
 // The rows of `ordered` that the filter keeps, in the same order.
-RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras = 0);
+RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras = {});
 
 }  // namespace tallowmark

@@ -1,12 +1,14 @@
 #include "presentation/RecordRows.h"
 
+#include <algorithm>
+
 #include "model/RecordEvidence.h"
 #include "presentation/ListText.h"
 
 namespace tallowmark {
 
-RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options)
-    : m_pDocument(&document), m_bVersion4(document.IsVersion4()), m_options(options) {
+RecordRows::RecordRows(const TallowmarkDoc& document, ViewOptions options, SortToggle& sortToggle)
+    : m_pDocument(&document), m_sortToggle(sortToggle), m_bVersion4(document.IsVersion4()), m_options(options) {
     m_columns = ShownColumns(m_bVersion4, options.extraColumns);
     Refill();
 }
@@ -15,6 +17,11 @@ int RecordRows::ColumnAt(int section) const {
     return section >= 0 && static_cast<std::size_t>(section) < m_columns.size()
                ? m_columns[static_cast<std::size_t>(section)]
                : -1;
+}
+
+int RecordRows::SectionOf(int column) const {
+    const auto at = std::find(m_columns.begin(), m_columns.end(), column);
+    return at == m_columns.end() ? -1 : static_cast<int>(at - m_columns.begin());
 }
 
 bool RecordRows::SetOptions(ViewOptions options) {
@@ -55,7 +62,7 @@ RowLook RecordRows::LookAt(int row) const {
 }
 
 void RecordRows::SortByColumn(int column) {
-    OnColumnClick(m_ordered, column);
+    m_sortToggle.OnColumnClick(m_ordered, column);
     Refilter();
 }
 
@@ -74,6 +81,23 @@ bool RecordRows::SetFilterText(const std::string& text) {
 const IndexRecord* RecordRows::At(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= m_visible.size()) return nullptr;
     return m_visible[static_cast<std::size_t>(row)];
+}
+
+RecordRows::RowRuns RecordRows::RowsHolding(const std::unordered_set<const IndexRecord*>& records,
+                                            const IndexRecord* current) const {
+    RowRuns found;
+    if (records.empty() && !current) return found;
+    for (std::size_t i = 0; i < m_visible.size(); ++i) {
+        if (m_visible[i] == current) found.currentRow = static_cast<int>(i);
+        if (!records.count(m_visible[i])) continue;
+        std::size_t end = i;
+        while (end + 1 < m_visible.size() && records.count(m_visible[end + 1])) {
+            if (m_visible[++end] == current) found.currentRow = static_cast<int>(end);
+        }
+        found.runs.emplace_back(static_cast<int>(i), static_cast<int>(end));
+        i = end;
+    }
+    return found;
 }
 
 std::string RecordRows::CountText() const {

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "model/TallowmarkDoc.h"
@@ -17,8 +19,9 @@ namespace tallowmark {
 
 class RecordRows {
 public:
-    // Every record the options let through, in file order. `document` outlives the rows.
-    RecordRows(const TallowmarkDoc& document, ViewOptions options);
+    // Every record the options let through, in file order. `document` outlives the rows;
+    // `sortToggle`, which turns the way of each click on a header, outlives them too.
+    RecordRows(const TallowmarkDoc& document, ViewOptions options, SortToggle& sortToggle = SortToggle::Program());
 
     const TallowmarkDoc& Document() const { return *m_pDocument; }
     bool IsVersion4() const { return m_bVersion4; }
@@ -31,14 +34,16 @@ public:
     const std::vector<int>& Columns() const { return m_columns; }
     // The column of the section `section`, or -1.
     int ColumnAt(int section) const;
+    // The section of the column `column`, or -1 when the list does not show it.
+    int SectionOf(int column) const;
     // How the shown row `row` is drawn.
     RowLook LookAt(int row) const;
 
-    // A click on the column's header, with the toggle every list shares. The whole list is
+    // A click on the column's header, with the toggle the lists share. The whole list is
     // sorted, so that a wider filter later brings rows back in that order too.
     void SortByColumn(int column);
-    // Whether the last sort was ascending by `column`.
-    static bool SortedAscendingBy(int column) { return g_lastSortColumn == column; }
+    // Whether the last sort of any list sharing the toggle was ascending by `column`.
+    bool SortedAscendingBy(int column) const { return m_sortToggle.SortedAscendingBy(column); }
 
     // The filter field's text (UTF-8); false when it is the text in force already.
     bool SetFilterText(const std::string& text);
@@ -49,6 +54,14 @@ public:
     const RowList& Visible() const { return m_visible; }
     // The record of the shown row `row`, or null.
     const IndexRecord* At(int row) const;
+    // Where records are shown now, so that a selection follows them: the runs of
+    // consecutive rows that hold one of `records` (first and last row), and the row of
+    // `current` (-1 when it is not shown).
+    struct RowRuns {
+        std::vector<std::pair<int, int>> runs;
+        int currentRow = -1;
+    };
+    RowRuns RowsHolding(const std::unordered_set<const IndexRecord*>& records, const IndexRecord* current) const;
     // "N records" or "N of M records", then ", D deleted" while the list marks deleted
     // records and D of the shown rows are.
     std::string CountText() const;
@@ -61,6 +74,7 @@ private:
     void SetVisible(RowList rows);
 
     const TallowmarkDoc* m_pDocument;
+    SortToggle& m_sortToggle;
     bool m_bVersion4;
     ViewOptions m_options;
     std::vector<int> m_columns;

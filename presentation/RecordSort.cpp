@@ -2,82 +2,33 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <string_view>
 
-#include "model/HistoryData.h"
-#include "model/RecordEvidence.h"
-#include "presentation/RecordCells.h"
+#include "presentation/Columns.h"
 
 namespace tallowmark {
-
-int g_lastSortColumn = 0;
 
 namespace {
 bool InTimeGroup(const IndexRecord& record) { return AsUrlRecord(record) != nullptr; }
 
-bool IsColumn(int column) { return column >= 0 && column < static_cast<int>(kRecordColumns.size()); }
-
-// The extra columns' numbers and times; -1 where the cell is empty, so that empty cells
-// come first, and a time that is "never" after every other.
-std::int64_t TimeKey(const RecordTime& time) {
-    switch (time.state) {
-        case RecordTime::State::Set: return static_cast<std::int64_t>(time.time & 0x7FFFFFFFFFFFFFFFu);
-        case RecordTime::State::Never: return INT64_MAX;
-        case RecordTime::State::Absent: break;
-    }
-    return -1;
+// Whether the sort asks the column for the record's key: in a grouped column only a
+// member of the group has one, elsewhere a record whose cell the column fills in any file.
+// (An empty cell's key is -1 or the empty text, so that those cells come first.)
+bool HasKey(const Column& column, const IndexRecord& record, bool inGroup) {
+    return column.grouped ? inGroup : Fills(column, record, false);
 }
 
-std::int64_t ExtraNumberKey(const IndexRecord& record, int column) {
-    if (!CarriesEvidence(record)) return -1;
-    const RecordEvidence evidence(record);
-    switch (column) {
-        case kColumnHits: return evidence.Hits() ? std::int64_t{*evidence.Hits()} : -1;
-        case kColumnCachedSize:
-            return evidence.CachedSize() ? static_cast<std::int64_t>(*evidence.CachedSize() & 0x7FFFFFFFFFFFFFFFu) : -1;
-        case kColumnExpires: return TimeKey(evidence.Time(RecordTimeField::Expires));
-        case kColumnLastChecked: return TimeKey(evidence.Time(RecordTimeField::LastChecked));
-        default: return -1;
-    }
+std::int64_t NumberKey(const Column& column, const IndexRecord& record, bool inGroup) {
+    return HasKey(column, record, inGroup) ? column.numberKey(record) : -1;
 }
 
-std::int64_t NumberKey(const IndexRecord& record, int column) {
-    if (column >= kFirstExtraColumn) return ExtraNumberKey(record, column);
-    if (column == kColumnNumber) return record.RecordNumber();
-    if (column == kColumnSize) return static_cast<std::int64_t>(record.Size());
-    const UrlRecord* url = AsUrlRecord(record);
-    if (!url) return 0;
-    return column == kColumnModified ? url->ModifiedTime() : url->AccessedTime();
+// `scratch` holds a text no record holds as it is sorted, such as a page title in UTF-8.
+std::string_view TextKey(const Column& column, const IndexRecord& record, bool inGroup, std::string& scratch) {
+    if (!HasKey(column, record, inGroup)) return {};
+    return (column.textKey ? column.textKey : column.text)(record, scratch);
 }
-
-// `scratch` holds a text no record holds as it is sorted: a page title in UTF-8.
-std::string_view ExtraTextKey(const IndexRecord& record, int column, std::string& scratch) {
-    if (!CarriesEvidence(record)) return {};
-    const RecordEvidence evidence(record);
-    switch (column) {
-        case kColumnStatus: return StatusName(evidence.Status());
-        case kColumnKind: return EntryKindName(evidence.Kind());
-        case kColumnUser: return evidence.User();
-        case kColumnPageTitle: return scratch = Utf16ToUtf8(evidence.PageTitle());
-        default: return {};
-    }
-}
-
-std::string_view TextKey(const IndexRecord& record, int column, std::string& scratch) {
-    if (column >= kFirstExtraColumn) return ExtraTextKey(record, column, scratch);
-    if (column == kColumnType) return record.TypeName();
-    if (column == kColumnData) return record.UrlText();
-    const UrlRecord* url = AsUrlRecord(record);
-    if (!url) return {};
-    return column == kColumnCacheDir ? url->CacheDirText() : url->FileNameText();
-}
-
-bool IsTextColumn(int column) {
-    return column == kColumnType || column == kColumnData || column == kColumnCacheDir || column == kColumnFileName ||
-           column == kColumnStatus || column == kColumnKind || column == kColumnUser || column == kColumnPageTitle;
-}
-// The time and cache columns, which only URL and LEAK records fill.
-bool IsGroupedColumn(int column) { return column >= kColumnModified && column <= kColumnFileName; }
 
 // The three-way core of CompareRecords once the keys are known.
 template <class Key>
@@ -119,15 +70,16 @@ struct KeyedRow {
 
 int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column) {
     if (first == second) return 0;
-    if (!IsColumn(column)) return 0;
-    const bool grouped = IsGroupedColumn(column);
+    const Column* info = ColumnOf(column);
+    if (!info) return 0;
     const bool firstIn = InTimeGroup(*first), secondIn = InTimeGroup(*second);
-    if (IsTextColumn(column)) {
+    if (info->kind == ColumnKind::Text) {
         std::string firstScratch, secondScratch;
-        return CompareKeys(firstIn, secondIn, TextKey(*first, column, firstScratch),
-                           TextKey(*second, column, secondScratch), grouped);
+        return CompareKeys(firstIn, secondIn, TextKey(*info, *first, firstIn, firstScratch),
+                           TextKey(*info, *second, secondIn, secondScratch), info->grouped);
     }
-    return CompareKeys(firstIn, secondIn, NumberKey(*first, column), NumberKey(*second, column), grouped);
+    return CompareKeys(firstIn, secondIn, NumberKey(*info, *first, firstIn), NumberKey(*info, *second, secondIn),
+                       info->grouped);
 }
 
 int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column) {
@@ -141,22 +93,31 @@ void SortRowsByCompare(RowList& rows, int column, bool reversed) {
 }
 
 void SortRows(RowList& rows, int column, bool reversed) {
-    if (!IsColumn(column)) {
+    const Column* info = ColumnOf(column);
+    if (!info) {
         // Every comparison answers 0: ascending keeps the order, descending takes the right run each time.
         if (reversed) SortRowsByCompare(rows, column, reversed);
         return;
     }
-    const bool text = IsTextColumn(column), grouped = IsGroupedColumn(column);
+    const bool text = info->kind == ColumnKind::Text, grouped = info->grouped;
     std::vector<KeyedRow> keyed(rows.size());
-    // The texts the keys view that no record holds as they are sorted; none in the classic columns.
-    std::vector<std::string> scratch(column == kColumnPageTitle ? rows.size() : 1);
+    // The texts the keys view that no record holds as they are sorted; where they stay put.
+    std::deque<std::string> made;
+    std::string scratch;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         KeyedRow& entry = keyed[i];
         entry.row = rows[i];
         entry.inGroup = InTimeGroup(*rows[i]);
-        if (text) entry.text = TextKey16(TextKey(*rows[i], column, scratch[column == kColumnPageTitle ? i : 0]));
-        else
-            entry.number = NumberKey(*rows[i], column);
+        if (!text) {
+            entry.number = NumberKey(*info, *rows[i], entry.inGroup);
+            continue;
+        }
+        std::string_view key = TextKey(*info, *rows[i], entry.inGroup, scratch);
+        if (!scratch.empty()) {
+            key = made.emplace_back(std::move(scratch));
+            scratch.clear();
+        }
+        entry.text = TextKey16(key);
     }
     auto compare = [text, grouped](const KeyedRow& left, const KeyedRow& right) {
         return text ? CompareKeys(left.inGroup, right.inGroup, left.text, right.text, grouped)
@@ -181,14 +142,17 @@ void SortRows(RowList& rows, int column, bool reversed) {
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
 }
 
-void OnColumnClick(RowList& rows, int column) {
-    if (column == g_lastSortColumn) {
-        SortRows(rows, column, true);
-        g_lastSortColumn = -1;
-    } else {
-        SortRows(rows, column, false);
-        g_lastSortColumn = column;
-    }
+SortToggle& SortToggle::Program() {
+    static SortToggle toggle;
+    return toggle;
+}
+
+int& g_lastSortColumn = SortToggle::Program().lastColumn;
+
+void SortToggle::OnColumnClick(RowList& rows, int column) {
+    const bool descending = column == lastColumn;
+    SortRows(rows, column, descending);
+    lastColumn = descending ? -1 : column;
 }
 
 }  // namespace tallowmark

@@ -11,13 +11,9 @@ namespace tallowmark {
 
 using RowList = std::vector<const IndexRecord*>;
 
-// The column by which some view was last sorted ascending, or -1 after a descending
-// sort. One for the whole program, shared by every view; 0 at start.
-extern int g_lastSortColumn;
-
-// Whether `first` belongs after `second`: 1 if so, else 0. In the time and cache columns
-// (kColumnModified to kColumnFileName), "URL" and "LEAK" records form a group that comes
-// first: -1 when only `first` is in it.
+// Whether `first` belongs after `second`: 1 if so, else 0. In the grouped columns (the
+// time and cache columns), "URL" and "LEAK" records form a group that comes first: -1 when
+// only `first` is in it. 0 for a column the table lacks.
 int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column);
 // 1 where CompareRecords answers 0, else 0.
 int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column);
@@ -53,8 +49,24 @@ void SortRowsByCompare(RowList& rows, int column, bool reversed);
 // The same order, with each row's key computed once.
 void SortRows(RowList& rows, int column, bool reversed);
 
-// A click on a column header: ascending, or descending when `column` equals
-// g_lastSortColumn; updates g_lastSortColumn.
-void OnColumnClick(RowList& rows, int column);
+// Which way a click on a column's header sorts: ascending, or descending when the column
+// is the one some list was last sorted ascending by. The lists of one program share one
+// toggle, so that a click in one turns the way of the next click in every other.
+struct SortToggle {
+    // The column of the last ascending sort, or -1 after a descending one.
+    int lastColumn = 0;
+
+    // The toggle every list of the program shares.
+    static SortToggle& Program();
+
+    // A click on the column's header: sorts `rows` and turns the toggle.
+    void OnColumnClick(RowList& rows, int column);
+    bool SortedAscendingBy(int column) const { return lastColumn == column; }
+};
+
+// The program toggle's column, for the callers that read or set it outright.
+extern int& g_lastSortColumn;
+// A click on the column's header with the program's toggle.
+inline void OnColumnClick(RowList& rows, int column) { SortToggle::Program().OnColumnClick(rows, column); }
 
 }  // namespace tallowmark

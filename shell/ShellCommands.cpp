@@ -1,5 +1,8 @@
 #include "shell/ShellCommands.h"
 
+#include "model/Outcome.h"
+#include "presentation/PathText.h"
+
 namespace tallowmark {
 
 namespace {
@@ -58,6 +61,20 @@ std::vector<std::string> ParseOpenCommands(std::string_view text) {
         start = at + kOpenEnd.size();
     }
     return paths;
+}
+
+std::string FilesNotOpenedText(const std::vector<FileNotOpened>& files, std::size_t mostLines) {
+    if (files.empty()) return {};
+    if (files.size() == 1) return PathDisplayText(files.front().message);
+    std::string text;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (i == mostLines) return text + FormatMessage(kMsgMoreFilesNotOpened, std::to_string(files.size() - i));
+        const FileNotOpened& file = files[i];
+        const bool named = file.message.find(file.path) != std::string::npos;
+        text += PathDisplayText(named ? file.message : file.path + ": " + file.message) + '\n';
+    }
+    text.pop_back();
+    return text;
 }
 
 }  // namespace tallowmark

@@ -23,4 +23,16 @@ std::string OpenCommand(std::string_view path);
 // commands, broken brackets or quotes, empty paths, zero bytes) is skipped.
 std::vector<std::string> ParseOpenCommands(std::string_view text);
 
+inline constexpr const char* kMsgMoreFilesNotOpened = "%1 more files could not be opened.";
+// A file handed over to be opened that could not be, with the message its loading gave.
+struct FileNotOpened {
+    std::string path;
+    std::string message;
+};
+// One message for the files handed over at once that could not be opened: the file's
+// own message for one; for several, a line each, with the path in front of a message that
+// does not name it, and past `mostLines` lines how many more there were. Every line reads
+// as one line, whatever the names hold.
+std::string FilesNotOpenedText(const std::vector<FileNotOpened>& files, std::size_t mostLines = 20);
+
 }  // namespace tallowmark

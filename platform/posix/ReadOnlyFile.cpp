@@ -69,6 +69,7 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
         contents.error = FileError::NotARegularFile;
         return contents;
     }
+    contents.identity = IdentityOfOpenFile(file.get());
     // Refused before anything is allocated or read: more than the caller can hold.
     if (static_cast<std::uint64_t>(status.st_size) > std::min<std::uint64_t>(mostBytes, SIZE_MAX)) {
         contents.error = FileError::TooLarge;

@@ -78,6 +78,15 @@ BootDeletionResult AddDeleteEntry(const std::wstring& path, const std::string& r
 
 std::string SystemBootDeletionRoot() { return kSessionManager; }
 
+// Only an administrator makes links here: what matters is that the path still names the file read.
+OpenedFile ResolveOpenedFile(const std::string& path, const std::optional<FileIdentity>& identity) {
+    const std::string file = CanonicalPath(path);
+    if (file.empty() || !identity || IdentityOf(file) != identity) return {{BootDeletionError::NotTheFileOpened}};
+    return {{}, WithWindowsSeparators(file)};
+}
+
+std::string BootEntryFor(const std::string& file, const std::string&) { return file; }
+
 BootDeletionResult ScheduleDeletionAtBoot(const std::string& path, const std::string& root) {
     if (HoldsControlCharacter(path)) return {BootDeletionError::BadName};
     const std::wstring wide = Widen(WithWindowsSeparators(path));

@@ -1,10 +1,9 @@
 #include "platform/OutputFile.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cwchar>
 #include <utility>
 
+#include "platform/PendingTemporaries.h"
 #include "platform/win32/WideText.h"
 
 namespace tallowmark::platform {
@@ -44,6 +43,9 @@ std::string SystemText(DWORD error) {
 
 WriteStatus Failure(DWORD error) { return {ErrorFromLastError(error), SystemText(error)}; }
 
+// A written file that its check refused.
+WriteStatus NotAsWritten() { return {WriteError::NotAsWritten, "the file written does not read back as written"}; }
+
 // Whether `path` names a device or a pipe (NUL, CON, \\.\pipe\...) rather than a file.
 bool IsDeviceOrPipe(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -54,24 +56,14 @@ bool IsDeviceOrPipe(const std::wstring& path) {
     return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 
-// The temporary file Ctrl+C must remove: one at a time, in storage that stays put.
-// 0 free, 1 being set, 2 armed.
-std::atomic<int> g_nTemporaryState{0};
-wchar_t g_szTemporary[32768];
+// Every temporary file open now, on any thread: what Ctrl+C removes.
+PendingTemporaries g_pending;
 
-bool RegisterTemporary(const std::wstring& path) {
-    if (path.size() >= std::size(g_szTemporary)) return false;
-    int expected = 0;
-    if (!g_nTemporaryState.compare_exchange_strong(expected, 1)) return false;
-    std::wmemcpy(g_szTemporary, path.c_str(), path.size() + 1);
-    g_nTemporaryState.store(2);
-    return true;
-}
-
-BOOL WINAPI RemoveTemporaryAndEnd(DWORD event) {
-    // The file was opened sharing deletion: it goes when the ending program closes it.
+BOOL WINAPI RemoveTemporariesAndEnd(DWORD event) {
+    // The files were opened sharing deletion: they go when the ending program closes them.
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
-    if (g_nTemporaryState.load() == 2) DeleteFileW(g_szTemporary);
+    // The handler runs on a thread of its own; a file being made is waited for, up to two seconds.
+    g_pending.RemoveAll([](const wchar_t* name) { DeleteFileW(name); }, [] { Sleep(1); }, 2000);
     return FALSE;  // the next handler, in the end the system's, ends the program
 }
 
@@ -82,10 +74,14 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     HANDLE file = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(file, &info);
+    const std::optional<FileIdentity> identity = IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file));
     CloseHandle(file);
-    if (!known) return std::nullopt;
+    return identity;
+}
+
+std::optional<FileIdentity> IdentityOfOpenFile(std::intptr_t handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &info)) return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
@@ -118,17 +114,20 @@ WriteStatus OutputFile::Open(const std::string& target, const std::vector<std::s
     const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::wstring temporary = Widen(folder + "." + name + "." + UniqueSuffix());
+        m_pPending = g_pending.Claim(temporary.c_str(), temporary.size());
+        if (!m_pPending && g_pending.Ending()) return Failure(ERROR_OPERATION_ABORTED);
         // Shared for deletion, so that Ctrl+C can remove it while it is open.
         HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
+            PendingTemporaries::Arm(m_pPending);
             m_handle = reinterpret_cast<std::intptr_t>(file);
             m_strTemporary = Narrow(temporary);
-            m_bRegistered = RegisterTemporary(temporary);
             return {};
         }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
-            return Failure(GetLastError());
+        const DWORD error = GetLastError();
+        PendingTemporaries::Release(m_pPending);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Failure(error);
     }
     return Failure(ERROR_FILE_EXISTS);
 }
@@ -148,14 +147,19 @@ bool OutputFile::WriteOut(const char* data, std::size_t size) {
     return true;
 }
 
-WriteStatus OutputFile::Commit() {
+WriteStatus OutputFile::Commit(const WrittenCheck& check) {
     if (m_handle == -1) return Failure(ERROR_INVALID_HANDLE);
     m_buffer.Drain();
     HANDLE file = reinterpret_cast<HANDLE>(std::exchange(m_handle, -1));
     auto error = static_cast<DWORD>(m_nSystemError);
     const bool inPlace = m_strTemporary.empty();
+    const std::optional<FileIdentity> made = IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file));
     if (!error && !inPlace && !FlushFileBuffers(file)) error = GetLastError();
     if (!CloseHandle(file) && !error) error = GetLastError();
+    if (!error && !inPlace && check && !check(m_strTemporary)) {
+        Abandon();
+        return NotAsWritten();
+    }
     if (!error && !inPlace) {
         const std::wstring temporary = Widen(m_strTemporary), wideTarget = Widen(m_strTarget);
         // The new file takes the old target's attributes (hidden, system, archive); its
@@ -170,15 +174,18 @@ WriteStatus OutputFile::Commit() {
             error = GetLastError();
     }
     Abandon();
-    return error ? Failure(error) : WriteStatus{};
+    if (error) return Failure(error);
+    WriteStatus written;
+    written.written = made;
+    return written;
 }
 
 void OutputFile::CloseAndRemove() {
     if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(m_handle, -1)));
     if (!m_strTemporary.empty()) DeleteFileW(Widen(m_strTemporary).c_str());
-    if (m_bRegistered) g_nTemporaryState.store(0);
+    PendingTemporaries::Release(m_pPending);
 }
 
-void RemoveUnfinishedOutputOnSignals() { SetConsoleCtrlHandler(RemoveTemporaryAndEnd, TRUE); }
+void RemoveUnfinishedOutputOnSignals() { SetConsoleCtrlHandler(RemoveTemporariesAndEnd, TRUE); }
 
 }  // namespace tallowmark::platform

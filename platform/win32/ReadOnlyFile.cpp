@@ -77,6 +77,7 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
         contents.error = FileError::NotARegularFile;
         return contents;
     }
+    contents.identity = IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file));
     // Refused before anything is allocated or read: more than the caller can hold.
     if (static_cast<std::uint64_t>(length.QuadPart) > std::min<std::uint64_t>(mostBytes, SIZE_MAX)) {
         CloseHandle(file);

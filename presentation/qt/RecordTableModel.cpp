@@ -6,10 +6,16 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "presentation/AnsiText.h"
-#include "presentation/RecordCells.h"
+#include "presentation/Columns.h"
 
 namespace tallowmark {
+
+namespace {
+QVariant Alignment(const Column& column) {
+    return QVariant::fromValue(Qt::AlignVCenter |
+                               (column.alignment == CellAlignment::Right ? Qt::AlignRight : Qt::AlignLeft));
+}
+}  // namespace
 
 RecordTableModel::RecordTableModel(const TallowmarkDoc& document, ViewOptions options, QObject* parent)
     : QAbstractTableModel(parent), m_rows(document, options) {}
@@ -33,10 +39,7 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
             if (column == kColumnNumber) text.prepend(QString::fromStdString(m_rows.LookAt(index.row()).NumberMark()));
             return text;
         }
-        case Qt::TextAlignmentRole: {
-            const bool right = kRecordColumns[static_cast<std::size_t>(column)].alignment == CellAlignment::Right;
-            return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
-        }
+        case Qt::TextAlignmentRole: return Alignment(*ColumnOf(column));
         case Qt::FontRole:
             if (m_rows.LookAt(index.row()).deleted) {
                 QFont font;
@@ -59,13 +62,10 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    const int id = m_rows.ColumnAt(section);
-    if (orientation != Qt::Horizontal || id < 0) return {};
-    const ColumnInfo& column = kRecordColumns[static_cast<std::size_t>(id)];
-    if (role == Qt::DisplayRole) return QString::fromLatin1(column.title);
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignVCenter |
-                                   (column.alignment == CellAlignment::Right ? Qt::AlignRight : Qt::AlignLeft));
+    const Column* column = ColumnOf(m_rows.ColumnAt(section));
+    if (orientation != Qt::Horizontal || !column) return {};
+    if (role == Qt::DisplayRole) return QString::fromLatin1(column->title);
+    if (role == Qt::TextAlignmentRole) return Alignment(*column);
     return {};
 }
 
@@ -81,17 +81,17 @@ bool RecordTableModel::SetOptions(ViewOptions options) {
     // Column by column, so that the selection and every other column stay as they are.
     for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
         ViewOptions step = m_rows.Options();
-        const ExtraColumns bit = ExtraColumnBit(column);
-        if ((step.extraColumns & bit) == (options.extraColumns & bit)) continue;
-        step.extraColumns ^= bit;
+        const bool shown = options.extraColumns.Has(column);
+        if (step.extraColumns.Has(column) == shown) continue;
+        step.extraColumns.Set(column, shown);
         const std::vector<int>& columns = m_rows.Columns();  // ascending
         const int section =
             static_cast<int>(std::lower_bound(columns.begin(), columns.end(), column) - columns.begin());
-        if (step.extraColumns & bit) beginInsertColumns({}, section, section);
+        if (shown) beginInsertColumns({}, section, section);
         else
             beginRemoveColumns({}, section, section);
         m_rows.SetOptions(step);
-        if (step.extraColumns & bit) endInsertColumns();
+        if (shown) endInsertColumns();
         else
             endRemoveColumns();
     }

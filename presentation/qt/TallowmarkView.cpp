@@ -9,8 +9,8 @@
 #include <QScreen>
 #include <unordered_set>
 
-#include "presentation/AnsiText.h"
 #include "presentation/EntryDetails.h"
+#include "presentation/HeaderLayout.h"
 #include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/qt/RecordTableModel.h"
@@ -62,14 +62,12 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOpti
 }
 
 int TallowmarkView::StartingWidth(int column) const {
-    // The classic widths, widened where this desktop's font would cut a title or a date.
-    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14;
-    const ColumnInfo& info = kRecordColumns[static_cast<std::size_t>(column)];
+    // The table's widths, widened where this desktop's font would cut a title or a date.
+    const Column& info = *ColumnOf(column);
     const int width =
         std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
-    const bool date = column == kColumnModified || column == kColumnAccessed || column == kColumnExpires ||
-                      column == kColumnLastChecked;
-    return date ? std::max(width, dateWidth) : width;
+    if (info.kind != ColumnKind::Time) return width;
+    return std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14);
 }
 
 void TallowmarkView::OnInitialUpdate() {
@@ -88,10 +86,7 @@ const RecordRows& TallowmarkView::Rows() const { return m_pModel->RowSet(); }
 void TallowmarkView::SetOptions(ViewOptions options) {
     const bool otherColumns = options.extraColumns != Options().extraColumns;
     // The model is reset when the columns change: each column keeps its width and place.
-    struct Place {
-        int column, width, visual;
-    };
-    std::vector<Place> places;
+    std::vector<HeaderPlace> places;
     const int sortedColumn =
         header()->isSortIndicatorShown() ? m_pModel->ColumnAt(header()->sortIndicatorSection()) : -1;
     for (int section = 0; otherColumns && section < m_pModel->columnCount(); ++section)
@@ -99,23 +94,12 @@ void TallowmarkView::SetOptions(ViewOptions options) {
 
     const bool refilled = m_pModel->SetOptions(options);
     if (otherColumns) {
-        std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.visual < b.visual; });
-        const std::vector<int>& columns = Rows().Columns();
-        int visual = 0;
-        for (const Place& place : places) {
-            const auto at = std::find(columns.begin(), columns.end(), place.column);
-            if (at == columns.end()) continue;
-            const int section = static_cast<int>(at - columns.begin());
-            header()->moveSection(header()->visualIndex(section), visual++);
-            SizeColumn(section, place.width);
+        for (const SectionStep& step : RelaidSections(std::move(places), Rows().Columns())) {
+            if (step.visual >= 0) header()->moveSection(header()->visualIndex(step.section), step.visual);
+            SizeColumn(step.section, step.width >= 0 ? step.width : StartingWidth(Rows().ColumnAt(step.section)));
         }
-        for (std::size_t section = 0; section < columns.size(); ++section)
-            if (std::none_of(places.begin(), places.end(),
-                             [&](const Place& p) { return p.column == columns[section]; }))
-                SizeColumn(static_cast<int>(section), StartingWidth(columns[section]));
-        const auto sorted = std::find(columns.begin(), columns.end(), sortedColumn);
-        if (!refilled && sorted != columns.end())
-            header()->setSortIndicator(static_cast<int>(sorted - columns.begin()), header()->sortIndicatorOrder());
+        const int sorted = Rows().SectionOf(sortedColumn);
+        if (!refilled && sorted >= 0) header()->setSortIndicator(sorted, header()->sortIndicatorOrder());
         else
             header()->setSortIndicatorShown(false);
     }
@@ -132,8 +116,7 @@ void TallowmarkView::SetOptions(ViewOptions options) {
 
 void TallowmarkView::SetExtraColumn(int column, bool shown) {
     ViewOptions options = Options();
-    options.extraColumns = shown ? options.extraColumns | ExtraColumnBit(column)
-                                 : options.extraColumns & static_cast<ExtraColumns>(~ExtraColumnBit(column));
+    options.extraColumns.Set(column, shown);
     SetOptions(options);
 }
 
@@ -142,7 +125,7 @@ void TallowmarkView::ShowColumnMenu(const QPoint& position) {
     for (int column = kFirstExtraColumn; column < static_cast<int>(kRecordColumns.size()); ++column) {
         QAction* action = menu.addAction(QString::fromLatin1(kRecordColumns[static_cast<std::size_t>(column)].title));
         action->setCheckable(true);
-        action->setChecked(Options().extraColumns & ExtraColumnBit(column));
+        action->setChecked(Options().extraColumns.Has(column));
         connect(action, &QAction::toggled, this, [this, column](bool shown) { SetExtraColumn(column, shown); });
     }
     menu.exec(position);
@@ -162,41 +145,18 @@ void TallowmarkView::SizeColumn(int column, int width) {
 
 std::vector<int> TallowmarkView::WidestTextWidths() const {
     // Record numbers and sizes of large files, and most cache names in this desktop's
-    // font, are wider than the classic widths.
+    // font, are wider than the table's widths.
     constexpr int kMargin = 16;
-    constexpr std::size_t kCandidates = 32;
-    std::vector<int> widths(kRecordColumns.size(), 0);  // by column
-    for (int column : {kColumnNumber, kColumnSize}) {
-        QString widest = QString::fromStdString(WidestNumberText(m_pDocument->Records(), column));
-        // Room for the marks the document's records can carry before their numbers.
-        if (column == kColumnNumber) widest.prepend(QString::fromStdString(DocumentMarks().NumberMark()));
-        widths[column] = fontMetrics().horizontalAdvance(widest) + kMargin;
-    }
-    const CacheNameTexts names = CacheNameCandidates(m_pDocument->Records(), m_pDocument->IsVersion4(), kCandidates);
-    auto widest = [this](const std::vector<std::string>& texts) {
+    std::vector<int> widths;  // by column
+    for (const std::vector<std::string>& texts : TextsToFit(*m_pDocument, 32)) {
         int most = 0;
         for (const std::string& text : texts)
-            most = std::max(most, fontMetrics().horizontalAdvance(QString::fromStdString(AnsiToUtf8(text))));
-        return most == 0 ? 0 : most + kMargin;
-    };
-    widths[kColumnCacheDir] = widest(names.cacheDirs);
-    widths[kColumnFileName] = widest(names.fileNames);
+            most = std::max(most, fontMetrics().horizontalAdvance(QString::fromStdString(text)));
+        widths.push_back(most == 0 ? 0 : most + kMargin);
+    }
     if (screen())
         widths[kColumnFileName] = std::min(widths[kColumnFileName], screen()->availableGeometry().width() / 3);
     return widths;
-}
-
-RowLook TallowmarkView::DocumentMarks() const {
-    RowLook marks;
-    for (const auto& record : m_pDocument->Records()) {
-        const RecordMarks bits = record->Marks();
-        if (bits.Status() != RecordStatus::Deleted && !bits.Partial()) continue;  // most records, quickly
-        const RowLook look = LookOf(*record, true);
-        marks.deleted |= look.deleted;
-        marks.partial |= look.partial;
-        if (marks.deleted && marks.partial) break;
-    }
-    return marks;
 }
 
 void TallowmarkView::FitColumns() {
@@ -214,8 +174,7 @@ void TallowmarkView::OnColumnClick(int section) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_pModel->SortByColumn(column);
     QApplication::restoreOverrideCursor();
-    header()->setSortIndicator(section,
-                               RecordRows::SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicator(section, Rows().SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
     header()->setSortIndicatorShown(true);
 }
 
@@ -232,23 +191,12 @@ void TallowmarkView::SetFilterText(const QString& text) {
 
     m_pModel->SetFilterText(fieldText);
     // Consecutive kept rows become one range, so a large selection costs little.
+    const RecordRows::RowRuns found = Rows().RowsHolding(kept, current);
     QItemSelection selection;
-    const RowList& shown = m_pModel->Rows();
-    const int lastColumn = m_pModel->columnCount() - 1;
-    int currentRow = -1;
-    const bool follow = current || !kept.empty();
-    for (std::size_t i = 0; follow && i < shown.size(); ++i) {
-        if (shown[i] == current) currentRow = static_cast<int>(i);
-        if (!kept.count(shown[i])) continue;
-        std::size_t end = i;
-        while (end + 1 < shown.size() && kept.count(shown[end + 1])) {
-            if (shown[++end] == current) currentRow = static_cast<int>(end);
-        }
-        selection.select(m_pModel->index(static_cast<int>(i), 0), m_pModel->index(static_cast<int>(end), lastColumn));
-        i = end;
-    }
-    if (currentRow >= 0) {
-        selectionModel()->setCurrentIndex(m_pModel->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+    for (const auto& [first, last] : found.runs)
+        selection.select(m_pModel->index(first, 0), m_pModel->index(last, m_pModel->columnCount() - 1));
+    if (found.currentRow >= 0) {
+        selectionModel()->setCurrentIndex(m_pModel->index(found.currentRow, 0), QItemSelectionModel::NoUpdate);
         scrollTo(currentIndex());
     }
     if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);

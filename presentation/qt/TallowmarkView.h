@@ -87,7 +87,6 @@ private:
     void ShowColumnMenu(const QPoint& position);
     // The width each column needs for the widest text the document holds (0: none).
     std::vector<int> WidestTextWidths() const;
-    RowLook DocumentMarks() const;          // every mark a record of the document can carry
     std::vector<int> SelectedRows() const;  // ascending
     RowList RecordsAt(const std::vector<int>& rows) const;
 

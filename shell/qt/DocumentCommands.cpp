@@ -93,6 +93,8 @@ void DocumentCommands::OnFileSaveAs() {
         return;
     }
     m_documents.DocumentRenamed(document);
+    // The copy's SHA-256, which is the original's: what an examiner notes beside it.
+    emit m_documents.StatusMessage(QString::fromStdString(saved.message));
 }
 
 void DocumentCommands::OnExport() {
@@ -114,9 +116,10 @@ void DocumentCommands::OnExport() {
 }
 
 void DocumentCommands::OnDeleteOnRestart() {
-    if (m_view.GetDocument().Origin()) return;
+    const TallowmarkDoc& document = m_view.GetDocument();
+    if (document.Origin()) return;
     const std::string refused =
-        ScheduleDeleteOnRestart(m_view.GetDocument().PathName(), m_documents.Services().bootDeletionRoot);
+        ScheduleDeleteOnRestart(document.PathName(), document.Identity(), m_documents.Services().bootDeletionRoot);
     if (!refused.empty())
         m_documents.Services().prompts.Message(m_view.window(), UserPrompts::Icon::Critical,
                                                QString::fromStdString(refused));

@@ -85,6 +85,14 @@ TallowmarkDoc* DocumentManager::FindOpenDocument(const std::string& path) const 
 }
 
 TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path) {
+    std::string failure;
+    TallowmarkDoc* opened = OpenDocumentFile(path, failure);
+    if (!opened)
+        m_services.prompts.Message(m_area.window(), UserPrompts::Icon::Warning, QString::fromStdString(failure));
+    return opened;
+}
+
+TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path, std::string& failure) {
     TallowmarkDoc* opened = FindOpenDocument(path);
     if (opened) {
         m_area.setActiveSubWindow(FramesOf(*opened).front());
@@ -99,8 +107,7 @@ TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path) {
             m_services.recentFiles.Add(document->PathName());
             opened = document.get();
         } else {
-            m_services.prompts.Message(m_area.window(), UserPrompts::Icon::Warning,
-                                       QString::fromStdString(loaded.message));
+            failure = loaded.message;
         }
     }
     emit DocumentsChanged();

@@ -44,6 +44,8 @@ public:
     // enters the recent-file list; null on failure, after the document's message. `path`
     // as the system spells it, which need not be valid UTF-8.
     TallowmarkDoc* OpenDocumentFile(const std::string& path);
+    // The same, a failure's message handed back in `failure` rather than shown.
+    TallowmarkDoc* OpenDocumentFile(const std::string& path, std::string& failure);
     // The open document read from `path` (however the path is written), or null.
     TallowmarkDoc* FindOpenDocument(const std::string& path) const;
     // Reuses the open document of `file` or reads it from `image` into a new window,

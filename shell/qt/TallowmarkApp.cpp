@@ -104,7 +104,7 @@ bool TallowmarkApp::InitInstance() {
         m_pOpenChannel.reset();
         return false;
     }
-    connect(m_pOpenChannel.get(), &OpenChannel::OpenRequested, this, &TallowmarkApp::OnShellOpen);
+    connect(m_pOpenChannel.get(), &OpenChannel::FilesHandedOver, this, &TallowmarkApp::OnShellOpen);
 
     LoadRecentFiles();
     m_defaults.Load();
@@ -114,7 +114,7 @@ bool TallowmarkApp::InitInstance() {
     // The window stays hidden until the files handed over are open; its layout is
     // settled first so that their windows get their proper size.
     if (!commandLine.paths.empty()) m_pMainFrame->layout()->activate();
-    for (const std::string& path : commandLine.paths) OpenDocumentFile(path);
+    OpenHandedFiles(commandLine.paths);
     m_pMainFrame->show();
     return true;
 }
@@ -133,9 +133,20 @@ void TallowmarkApp::RegisterShellFileTypes() const {
     if (result.changed) platform::RefreshDesktopDatabases(m_strRegistrationRoot);
 }
 
-void TallowmarkApp::OnShellOpen(const std::string& path) {
+void TallowmarkApp::OpenHandedFiles(const std::vector<std::string>& paths) {
+    std::vector<FileNotOpened> failed;
+    for (const std::string& path : paths) {
+        std::string failure;
+        if (!m_pMainFrame->Documents().OpenDocumentFile(path, failure)) failed.push_back({path, failure});
+    }
+    if (!failed.empty())
+        m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Warning,
+                            QString::fromStdString(FilesNotOpenedText(failed)));
+}
+
+void TallowmarkApp::OnShellOpen(const std::vector<std::string>& paths) {
     if (!m_pMainFrame) return;
-    OpenDocumentFile(path);
+    OpenHandedFiles(paths);
     if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
     m_pMainFrame->show();
     m_pMainFrame->raise();

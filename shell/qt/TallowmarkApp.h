@@ -62,8 +62,8 @@ public:
     TallowmarkDoc* OpenDocumentFile(const std::string& path);
     TallowmarkDoc* OpenDocumentFile(const QString& path) { return OpenDocumentFile(path.toStdString()); }
     void OnFileOpen();
-    // A file the desktop asked to open: opened like a dropped file, and the window shown.
-    void OnShellOpen(const std::string& path);
+    // Files the desktop asked to open: opened like dropped files, and the window shown.
+    void OnShellOpen(const std::vector<std::string>& paths);
     void OnFindFiles();
     void OnOpenImage();
     // The About box, over the main window.
@@ -79,6 +79,8 @@ public:
 private:
     // A file to open, the dialog starting where the last one under `folderKey` was found.
     QString AskOpenPathFrom(const char* filter, const char* folderKey);
+    // Opens each of `paths` in turn; those that fail are told of in one message at the end.
+    void OpenHandedFiles(const std::vector<std::string>& paths);
     void OpenRecentFile(std::size_t index);
     void LoadRecentFiles();
     void SaveRecentFiles() const;

@@ -25,7 +25,7 @@ private:
     bool m_bDefaultViewBadfoodRecords = true;
     bool m_bDefaultViewBlankRecords = true;
     bool m_bDefaultMarkDeletedRecords = true;
-    ExtraColumns m_defaultExtraColumns = 0;
+    ExtraColumns m_defaultExtraColumns;
 };
 
 }  // namespace tallowmark

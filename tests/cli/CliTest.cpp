@@ -9,6 +9,8 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliRun.h"
+#include "model/Digest.h"
+#include "model/TimeText.h"
 #include "model/TallowmarkDoc.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -51,9 +53,13 @@ TEST_F(CliTest, ExportToStdoutAndToAFileGiveTheSameBytes) {
 TEST_F(CliTest, InfoShowsTheFactsWithAnUnsignedSize) {
     const CliRun info = Cli({"info", m_path});
     ASSERT_EQ(info.code, 0);
+    const auto bytes = testing::ReadFile(m_path);
+    // A file whose header records more than it holds was cut: a fact of it.
     EXPECT_EQ(info.out.substr(0, info.out.find("Blocks:")),
               "Name: index.dat\nLocation: " + m_dir.Root().string() +
-                  "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\n");
+                  "\nVersion: Client UrlCache MMF Ver 5.2\nSize: 2147483648 bytes\nNumber of records: 4\nSHA-256: " +
+                  Sha256Of(bytes) + "\nMD5: " + DigestsOfFile(m_path).md5 +
+                  "\nTruncated: recorded size 2,147,483,648, file holds " + GroupedDigits(bytes.size()) + "\n");
 }
 
 // The header's counts, the directory table (never read past the header, whatever its
@@ -138,12 +144,64 @@ TEST_F(CliTest, AFileLargerThanTheMachineCanHoldIsRefused) {
 }
 #endif
 
+// Examiners record the digests of every exhibit: those of the file's bytes on the disk.
+TEST(CliOnRealFiles, InfoGivesTheFilesDigests) {
+    const std::filesystem::path leaks = std::filesystem::path(TALLOWMARK_FIXTURES_DIR) / "leaks-index.dat";
+    if (!std::filesystem::exists(leaks)) GTEST_SKIP() << "no real sample files here";
+    const std::string sha256 = "0cb5e8fc5662aac8591fc34c3adf20305a7f272764069eb6b0ef8d11322c2e94";
+    const std::string md5 = "46fdfb7c9bebfcb167cdb62446f60a86";
+    const CliRun text = Cli({"info", leaks.string()});
+    EXPECT_NE(text.out.find("\nSHA-256: " + sha256 + "\nMD5: " + md5 + "\n"), std::string::npos) << text.out;
+    const CliRun json = Cli({"info", "--json", leaks.string()});
+    EXPECT_NE(json.out.find(",\"sha256\":\"" + sha256 + "\",\"md5\":\"" + md5 + "\","), std::string::npos) << json.out;
+}
+
+// A copy of the leak sample cut at 100,000 bytes: read as far as it goes, one line on
+// stderr for the file, status 0, and info shows the shortfall as a fact.
+TEST(CliOnRealFiles, AFileCutShortIsReadAsFarAsItGoes) {
+    const std::filesystem::path leaks = std::filesystem::path(TALLOWMARK_FIXTURES_DIR) / "leaks-index.dat";
+    if (!std::filesystem::exists(leaks)) GTEST_SKIP() << "no real sample files here";
+    const testing::TempDir dir;
+    const std::string cut = dir.Path("cut.dat");
+    const auto bytes = testing::ReadFile(leaks.string());
+    testing::WriteFile(cut, testing::Buffer(bytes.begin(), bytes.begin() + 100'000));
+    const std::string said = "tallowmark-cli: " + cut +
+                             ": 391,520 bytes are missing (recorded size 491,520, file holds 100,000); the file was "
+                             "read as far as it goes\n";
+    const CliRun info = Cli({"info", cut});
+    EXPECT_EQ(info.code, 0);
+    EXPECT_EQ(info.err, said);
+    EXPECT_NE(info.out.find("\nTruncated: recorded size 491,520, file holds 100,000\n"), std::string::npos);
+    EXPECT_NE(Cli({"info", "--json", cut}).out.find(",\"file_holds\":100000,\"missing_bytes\":391520,"),
+              std::string::npos);
+    for (const char* command : {"export", "timeline"}) {
+        const CliRun run = Cli({command, cut});
+        EXPECT_EQ(run.code, 0) << command;
+        EXPECT_EQ(run.err, said) << command;
+    }
+    const std::string timeline = Cli({"timeline", cut}).out;
+    const std::string last = timeline.substr(timeline.rfind('\n', timeline.size() - 2) + 1);
+    EXPECT_NE(last.find("\"partial\":true"), std::string::npos) << last;
+}
+
+// Each message names the thing once and says what is wrong with it.
 TEST_F(CliTest, FailuresAndUsage) {
-    const CliRun bad = Cli({"export", m_dir.Path("none.dat")});
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.err.find("none.dat was not found."), std::string::npos);
-    testing::WriteFile(m_dir.Path("text.dat"), {'h', 'e', 'l', 'l', 'o'});
-    EXPECT_NE(Cli({"info", m_dir.Path("text.dat")}).err.find("Unexpected file format."), std::string::npos);
+    const std::string none = m_dir.Path("none.dat"), text = m_dir.Path("text.dat"), empty = m_dir.Path("empty.dat");
+    const std::string folder = m_dir.Root().string();
+    testing::WriteFile(text, {'h', 'e', 'l', 'l', 'o'});
+    testing::WriteFile(empty, {});
+    for (const char* command : {"export", "info", "timeline"}) {
+        SCOPED_TRACE(command);
+        const CliRun missing = Cli({command, none});
+        EXPECT_EQ(missing.code, 1);
+        EXPECT_EQ(missing.err, "tallowmark-cli: " + none + " was not found\n");
+        for (const std::string& notIndex : {text, empty})
+            EXPECT_EQ(Cli({command, notIndex}).err, "tallowmark-cli: " + notIndex + " is not a cache index file\n");
+        EXPECT_EQ(Cli({command, folder}).err.rfind("tallowmark-cli: " + folder + " is a folder; give an index file", 0),
+                  0u);
+    }
+    EXPECT_EQ(Cli({"timeline", folder}).err,
+              "tallowmark-cli: " + folder + " is a folder; give an index file, or use --find " + folder + "\n");
     EXPECT_EQ(Cli({"export", m_path, "-o", m_dir.Path("no/dir.csv")}).code, 1);
 
     for (const auto& args : std::vector<std::vector<std::string>>{
@@ -154,6 +212,34 @@ TEST_F(CliTest, FailuresAndUsage) {
     }
     EXPECT_EQ(Cli({"--version"}).out, "Tallowmark 2.1.0\n");
     EXPECT_EQ(Cli({"--help"}).code, 0);
+}
+
+// Every command explains itself; "--" ends the options, so that a file may start with "-".
+TEST_F(CliTest, EachCommandsHelpAndTheEndOfTheOptions) {
+    const std::string all = Cli({"--help"}).out;
+    for (const char* command : {"export", "info", "timeline", "find", "carve"}) {
+        SCOPED_TRACE(command);
+        for (const char* help : {"--help", "-h"}) {
+            const CliRun run = Cli({command, help});
+            EXPECT_EQ(run.code, 0);
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.out.rfind(std::string("usage: tallowmark-cli ") + command + " ", 0), 0u) << run.out;
+            // Its usage and its lines of the full help, nothing of the other commands.
+            const std::string lines = run.out.substr(run.out.find("\n\n") + 2);
+            EXPECT_NE(all.find(lines), std::string::npos) << run.out;
+            EXPECT_EQ(lines.rfind(std::string("  ") + command + " ", 0), 0u) << run.out;
+        }
+    }
+    const std::string dashed = m_dir.Path("-x.dat");
+    std::filesystem::copy_file(m_path, dashed);
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Root());
+    const CliRun info = Cli({"info", "--", "-x.dat"});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find("Name: -x.dat\n"), std::string::npos);
+    EXPECT_EQ(Cli({"info", "-x.dat"}).code, 2) << "an option without --";
+    EXPECT_EQ(Cli({"timeline", "--", "--help"}).err, "tallowmark-cli: --help was not found\n");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include "discovery/ImageFileSystems.h"
 #include "forensic/DiskImage.h"
-#include "forensic/ExpertWitnessSegments.h"
 #include "model/TallowmarkDoc.h"
 #include "support/DiskImages.h"
 
@@ -215,14 +214,9 @@ TEST(ImageFileSystems, RefusalsSayWhatToDo) {
     const TestImage fat = testing::MakeXpFatImage(dir);
     const std::string several = testing::MakeExpertWitness(fat.path, dir.Path("several"), 8 << 20);
     std::filesystem::resize_file(dir.Path("several.E03"), 100000);
-    EXPECT_NE(refusal(several).find("the segment several.E03 is truncated"), std::string::npos) << refusal(several);
+    EXPECT_NE(refusal(several).find("segment several.E03 is cut short"), std::string::npos) << refusal(several);
     std::filesystem::remove(dir.Path("several.E02"));
-    EXPECT_NE(refusal(several).find("the segment several.E02 is missing"), std::string::npos) << refusal(several);
-
-    EXPECT_EQ(NextSegmentName("case.E09"), "case.E10");
-    EXPECT_EQ(NextSegmentName("case.e99"), "case.eaa");
-    EXPECT_EQ(NextSegmentName("case.EAZ"), "case.EBA");
-    EXPECT_EQ(NextSegmentName("case.EZZ"), "case.FAA");
+    EXPECT_NE(refusal(several).find("segment several.E02 is missing"), std::string::npos) << refusal(several);
 }
 
 TEST(ImageFileSystems, RealImagesWithDeletedFilesHoldNoIndexFile) {

@@ -1,19 +1,27 @@
 // Opening from the desktop and Delete on Restart.
 #include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
+#include <thread>
 #ifndef _WIN32
 #include <pwd.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +32,7 @@
 #include "platform/PrivateFolder.h"
 #include "presentation/qt/TallowmarkView.h"
 #include "shell/CommandIds.h"
+#include "shell/ShellCommands.h"
 #include "shell/qt/ChildFrame.h"
 #include "shell/qt/OpenChannel.h"
 #include "support/IndexFileBuilder.h"
@@ -59,6 +68,11 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
     return QTest::qWaitFor(done, milliseconds);
 }
 
+// A start waits for the instance to take its files: this one goes on serving meanwhile.
+bool Finishes(QProcess& start) {
+    return WaitUntil([&start] { return start.state() == QProcess::NotRunning; }, 20000);
+}
+
 // The command line and channel name a test gives the application, put back when it ends,
 // however it ends, so that the next test starts as usual.
 class StartupScope {
@@ -73,6 +87,34 @@ private:
     TallowmarkApp& m_app;
     QString m_strChannel;
 };
+
+// Hands `paths` over as a start does, from another thread while this one serves.
+// Runs the event loop as the program's own runs, not at the pace of QTest's waiting,
+// until `done` holds or the time is up.
+bool Serve(const std::function<bool()>& done, int milliseconds = 20000) {
+    QEventLoop serving;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &serving, [&] {
+        if (done()) serving.quit();
+    });
+    check.start(1);
+    QTimer::singleShot(milliseconds, &serving, &QEventLoop::quit);
+    serving.exec();
+    return done();
+}
+
+// Hands `paths` over as a start does, from another thread while this one serves.
+OpenChannel::Role HandOver(const std::vector<std::string>& paths) {
+    std::atomic<bool> finished{false};
+    OpenChannel::Role role = OpenChannel::Role::Alone;
+    std::thread start([&] {
+        role = OpenChannel(ChannelName()).Claim(true, paths);
+        finished = true;
+    });
+    Serve([&] { return finished.load(); });
+    start.join();
+    return role;
+}
 
 // What a crashed instance leaves: a socket file nobody listens on. (Windows pipes go
 // with their process.)
@@ -221,12 +263,12 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
     for (const char* name : {"one.dat", "two.dat", "three.dat", "four.dat"})
         paths.push_back(WriteIndex(name, OneUrlIndex()));
     const auto single = StartDde({paths[0]});
-    ASSERT_TRUE(single->waitForFinished(20000));
+    ASSERT_TRUE(Finishes(*single));
     EXPECT_EQ(single->exitCode(), 0);
     EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
 
     const auto three = StartDde(paths.mid(1));
-    ASSERT_TRUE(three->waitForFinished(20000));
+    ASSERT_TRUE(Finishes(*three));
     EXPECT_EQ(three->exitCode(), 0);
     EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 4; }));
     EXPECT_EQ(Titles(Frame()), (std::vector<QString>{"one.dat", "two.dat", "three.dat", "four.dat"}));
@@ -247,7 +289,109 @@ TEST_F(GuiTest, DdeStartsHandTheirFilesToTheRunningInstance) {
     EXPECT_TRUE(Prompts().messages.empty());
 }
 
+// A flood of starts naming files that are missing: their failures are shown one box at a
+// time, never a box inside another's event loop, and the channel goes on taking files.
+TEST_F(GuiTest, AFloodOfFailingFilesNeverNestsTheirMessages) {
+    int showing = 0, deepest = 0;
+    QStringList shown;
+    Prompts().onMessage = [&] {
+        deepest = std::max(deepest, ++showing);
+        shown += Prompts().messages.back().text;
+        QTest::qWait(20);  // a message box runs the event loop while it shows
+        --showing;
+    };
+    // A name relative to this instance's folder is none of another process's files.
+    const QString folder = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(m_files.Root().string()));
+    WriteIndex("relative.dat", OneUrlIndex());
+    std::vector<std::unique_ptr<QLocalSocket>> starts;
+    constexpr int kStarts = 20;
+    for (int i = 0; i <= kStarts; ++i) {
+        const std::string path = i < kStarts ? m_files.Path("missing" + std::to_string(i) + ".dat") : "relative.dat";
+        starts.push_back(std::make_unique<QLocalSocket>());
+        starts.back()->connectToServer(ChannelName());
+        ASSERT_TRUE(starts.back()->waitForConnected(5000));
+        starts.back()->write(QByteArray::fromStdString(OpenCommand(path)));
+        starts.back()->disconnectFromServer();
+    }
+    EXPECT_TRUE(WaitUntil([&] { return shown.join('\n').count(QStringLiteral(" was not found.")) == kStarts; }));
+    EXPECT_EQ(deepest, 1);
+    for (int i = 0; i < kStarts; ++i)
+        EXPECT_TRUE(
+            shown.join('\n').contains(QString::fromStdString(m_files.Path("missing" + std::to_string(i) + ".dat"))));
+
+    EXPECT_EQ(HandOver({WriteIndex("one.dat", OneUrlIndex()).toStdString()}), OpenChannel::Role::Delivered);
+    EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
+    QDir::setCurrent(folder);
+    EXPECT_EQ(Titles(Frame()), std::vector<QString>{"one.dat"});
+}
+
+// Connections that send nothing give their place up at once: a start that comes after a
+// hundred of them has its file open within a second.
+TEST_F(GuiTest, IdleConnectionsDoNotHoldAHandOverBack) {
+    const std::string path = WriteIndex("one.dat", OneUrlIndex()).toStdString();
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 100; ++i) {
+        idle.push_back(std::make_unique<QLocalSocket>());
+        idle.back()->connectToServer(ChannelName());
+    }
+    const auto allConnected = [&idle] {
+        return std::all_of(idle.begin(), idle.end(),
+                           [](const auto& socket) { return socket->state() == QLocalSocket::ConnectedState; });
+    };
+    ASSERT_TRUE(Serve(allConnected, 5000));
+    QElapsedTimer handOver;
+    handOver.start();
+    EXPECT_EQ(HandOver({path}), OpenChannel::Role::Delivered);
+    EXPECT_TRUE(Serve([this] { return Frame().Frames().size() == 1; }, 1000));
+    EXPECT_LT(handOver.elapsed(), 1000);
+}
+
 #ifndef _WIN32
+ino_t InodeOf(const QString& path) {
+    struct stat status {};
+    return ::stat(path.toLocal8Bit().constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+// While the instance is busy (this thread runs no events), a start finds its queue full.
+// That is no crash: the start waits, the instance keeps its channel, and the files reach
+// its window once it is free again.
+TEST_F(GuiTest, ABusyInstanceWithAFullQueueKeepsItsChannel) {
+    const std::string path = WriteIndex("one.dat", OneUrlIndex()).toStdString();
+    const ino_t serving = InodeOf(ChannelName());
+    std::vector<int> queued;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = ChannelName().toLocal8Bit();
+    std::memcpy(address.sun_path, name.constData(), std::min<std::size_t>(name.size(), sizeof address.sun_path - 1));
+    for (int i = 0; i < 1000; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            break;
+        }
+        queued.push_back(fd);
+    }
+    ASSERT_LT(queued.size(), 1000u) << "the queue never filled";
+
+    std::atomic<bool> done{false};
+    OpenChannel::Role role = OpenChannel::Role::Alone;
+    std::thread start([&] {
+        role = OpenChannel(ChannelName()).Claim(true, {path});
+        done = true;
+    });
+    // Longer than a start waits for an answer before it gives up on connecting.
+    const auto busyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    while (std::chrono::steady_clock::now() < busyUntil && !done && InodeOf(ChannelName()) == serving)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(InodeOf(ChannelName()), serving) << "another server took the channel";
+    for (const int fd : queued) ::close(fd);
+    Serve([&] { return done.load(); });
+    start.join();
+    EXPECT_EQ(role, OpenChannel::Role::Delivered);
+    EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
+}
+
 TEST_F(GuiTest, WithoutARuntimeFolderTheChannelStaysOutOfTheSharedFolder) {
     // ssh, su and cron start programs without a runtime folder. Nothing goes into the
     // shared temporary folder, and names another user made there first change nothing.
@@ -273,7 +417,7 @@ TEST_F(GuiTest, WithoutARuntimeFolderTheChannelStaysOutOfTheSharedFolder) {
         ASSERT_TRUE(App().InitInstance());
 
         const auto start = StartDde({WriteIndex("one.dat", OneUrlIndex())});
-        ASSERT_TRUE(start->waitForFinished(20000));
+        ASSERT_TRUE(Finishes(*start));
         EXPECT_EQ(start->exitCode(), 0);
         EXPECT_TRUE(WaitUntil([this] { return Frame().Frames().size() == 1; }));
         EXPECT_EQ(Listing(shared.Root()), before) << squat;

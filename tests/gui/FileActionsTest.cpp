@@ -208,13 +208,6 @@ TEST_F(GuiTest, PropertiesShowTheFiveFactsOfTheDocument) {
                                                  {"version", "Client UrlCache MMF Ver 5.2"},
                                                  {"size", "2147483648 bytes"},
                                                  {"records", "4"}}));
-
-    // A file of length 0 has no header to read.
-    FileOpen(WriteIndex("zero.dat", {}));
-    const auto empty = ShownProperties(Prompts(), [&] { Frame().RouteCommand(cmd::FileProperties); });
-    EXPECT_EQ(empty.at("version"), "");
-    EXPECT_EQ(empty.at("size"), "0 bytes");
-    EXPECT_EQ(empty.at("records"), "0");
 }
 
 // The Contents page holds info's facts of the file, read-only and selectable.

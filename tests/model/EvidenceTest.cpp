@@ -104,6 +104,29 @@ TEST(Evidence, StatusHashedAndTheLiveRecordADeletedOneClaims) {
         EXPECT_EQ(std::get<4>(record).Status(), kUnknown);
 }
 
+// A file cut short is read as far as it goes: the record its end cuts is partial, in both
+// walks alike, and the file says how much it lacks of its recorded size.
+TEST(Evidence, ARecordTheEndOfTheFileCutsIsPartial) {
+    IndexFileBuilder builder;
+    builder.Hash(2).Url({.url = "http://whole/"});
+    const std::size_t cut = builder.Position();
+    builder.Url({.url = "http://cut/", .minimumBlocks = 3});
+    const testing::Buffer whole = builder.Bytes();
+    auto loaded = testing::LoadDoc(builder);
+    testing::WriteFile(loaded->path, testing::Buffer(whole.begin(), whole.begin() + cut + 200));
+    ASSERT_TRUE(loaded->doc.OnOpenDocument(loaded->path));
+    EXPECT_EQ(WalkBothWays(*loaded), (std::vector<Walked>{
+                                         {0, 0x4000, BlockKind::Hash, 256, Marks(kUnknown, false)},
+                                         {1, 0x4100, BlockKind::Url, 128, Marks(kUnknown, false)},
+                                         {2, cut, BlockKind::Url, 384, Marks(kUnknown, false, true)},
+                                     }));
+    EXPECT_EQ(loaded->doc.Records()[2]->UrlText(), "http://cut/");
+    const FileShortfall& shortfall = loaded->doc.Shortfall();
+    EXPECT_EQ(shortfall.recordedSize, whole.size());
+    EXPECT_EQ(shortfall.Missing(), whole.size() - cut - 200);
+    EXPECT_EQ(ShortfallText(shortfall), "recorded size 17,152, file holds 16,968");
+}
+
 // Without a bitmap only a hash entry in use that points at a record's signature cuts a
 // claim: a claim over a record no entry points at, or over an entry's block that begins
 // no record, stays whole.
@@ -129,6 +152,24 @@ TEST(Evidence, AHashedRecordInsideAClaimIsNeverSwallowed) {
     EXPECT_EQ(records[1], Walked(1, over, BlockKind::Url, 384, Marks(kUnknown, false, true)));
     EXPECT_EQ(records[2], Walked(2, hashed, BlockKind::Redirect, 128, Marks(kUnknown, true)));
     EXPECT_EQ(records[3], Walked(3, whole, BlockKind::Url, 256, Marks(kUnknown, false)));
+}
+
+// The low six bits of a hash value are one code, not flags: a deleted (1) or free (3)
+// entry points at nothing; a redirect's (5), a locked (2) and a code-8 entry are in use.
+TEST(Evidence, AHashEntrysCodeSaysWhetherItIsInUse) {
+    IndexFileBuilder builder;
+    const std::size_t table = builder.Position();
+    builder.Hash(2);
+    const std::pair<std::uint32_t, bool> codes[] = {{0x00, true},  {0x01, false}, {0x02, true}, {0x03, false},
+                                                    {0x05, true},  {0x08, true},  {0x41, false}, {0x45, true}};
+    for (const auto& [code, inUse] : codes) {
+        builder.HashEntry(table, static_cast<std::uint32_t>(builder.Position()), 0x5A5A0000 | code);
+        builder.Redirect("http://redirected/");
+    }
+    const auto loaded = testing::LoadDoc(builder);
+    for (std::size_t i = 0; i < std::size(codes); ++i)
+        EXPECT_EQ(loaded->doc.Records()[i + 1]->Marks().Hashed(), codes[i].second) << std::hex << codes[i].first;
+    EXPECT_EQ(loaded->doc.Evidence().hashTables.EntriesInUse(), 5u);
 }
 
 // The chain may run out of order, come back to a table, name a table past the file, or
@@ -309,6 +350,20 @@ TEST_F(RealEvidence, TheSamplesStatusesTitlesAndTheRescuedRecord) {
     EXPECT_EQ(LoadedRecords(leaks), StreamedRecords(Fixture("leaks-index.dat").string(), 4096));
 }
 
+// Every redirect of the samples is reached through an entry of code 5, and code-8
+// entries point at live URL records: all of them in use.
+TEST_F(RealEvidence, EveryRedirectIsHashedAndEveryEntryInUseCounts) {
+    for (const auto& [name, inUse] : {std::pair{"content-ie5-index.dat", 35u}, std::pair{"leaks-index.dat", 1018u}}) {
+        TallowmarkDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(Fixture(name).string()));
+        EXPECT_EQ(doc.Evidence().hashTables.EntriesInUse(), inUse) << name;
+        for (const auto& record : doc.Records()) {
+            if (record->Kind() != BlockKind::Redirect) continue;
+            EXPECT_TRUE(record->Marks().Hashed()) << name;
+        }
+    }
+}
+
 TEST_F(RealEvidence, ACachedPagesFieldsPastTheList) {
     IndexStream stream;
     ASSERT_TRUE(stream.Open(Fixture("content-ie5-index.dat").string()));
@@ -323,10 +378,40 @@ TEST_F(RealEvidence, ACachedPagesFieldsPastTheList) {
         EXPECT_EQ(evidence.Time(RecordTimeField::Expires).time, FileTimeOf(2016, 2, 21, 11, 5, 36));
         EXPECT_EQ(evidence.Time(RecordTimeField::LastChecked).time, FileTimeOf(2015, 8, 25, 11, 5, 36));
         EXPECT_TRUE(evidence.Time(RecordTimeField::LastChecked).twoSecond);
+        EXPECT_EQ(evidence.Time(RecordTimeField::CacheFileCreated).time, FileTimeOf(2015, 8, 25, 11, 5, 36));
         EXPECT_EQ(evidence.HttpHeaders().rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
         EXPECT_EQ(evidence.HttpHeaders().find('\xEF'), std::string_view::npos) << "no filler";
     }));
     EXPECT_TRUE(seen);
+}
+
+// 0x5C holds when the cached copy was written, which need not be when the entry was
+// last checked; a LEAK keeps every value of the URL record it was.
+TEST_F(RealEvidence, TheCachedFilesCreationTimeAndALeaksFields) {
+    std::map<std::uint64_t, std::tuple<RecordTime, RecordTime, std::optional<std::uint32_t>, std::optional<std::uint64_t>>>
+        seen;
+    for (const char* name : {"content-ie5-index.dat", "leaks-index.dat"}) {
+        IndexStream stream;
+        ASSERT_TRUE(stream.Open(Fixture(name).string()));
+        ASSERT_TRUE(stream.Walk([&](const IndexRecord& record, std::uint64_t offset) {
+            const RecordEvidence evidence(record);
+            if ((offset == 0x6E00 && record.Kind() == BlockKind::Url) ||
+                (offset == 0xA800 && record.Kind() == BlockKind::Leak)) {
+                EXPECT_EQ(evidence.Meaning(RecordTimeField::CacheFileCreated).label, "Cached file created");
+                seen[offset] = {evidence.Time(RecordTimeField::LastChecked),
+                                evidence.Time(RecordTimeField::CacheFileCreated), evidence.Hits(), evidence.CachedSize()};
+            }
+        }));
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    const auto& [checked, created, hits, size] = seen.at(0x6E00);
+    EXPECT_EQ(checked.time, FileTimeOf(2015, 8, 25, 11, 9, 20));
+    EXPECT_EQ(created.time, FileTimeOf(2015, 8, 25, 11, 9, 8));
+    const auto& [leakChecked, leakCreated, leakHits, leakSize] = seen.at(0xA800);
+    EXPECT_EQ(leakChecked.time, FileTimeOf(2012, 3, 28, 0, 45, 20));
+    EXPECT_EQ(leakCreated.time, FileTimeOf(2012, 3, 21, 0, 24, 38));
+    EXPECT_EQ(leakHits, 51u);
+    EXPECT_EQ(leakSize, 1399u);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
+#include <thread>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -12,6 +15,7 @@
 #include "cli/CliRun.h"
 #include "model/TallowmarkDoc.h"
 #include "platform/NativePath.h"
+#include "platform/OutputFile.h"
 #include "presentation/CsvExport.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -64,6 +68,26 @@ TEST(FileServices, NonAsciiPathsOpenSaveAndExport) {
     EXPECT_EQ(Utf8FromPath(PathFromUtf8(folder)), folder);
 }
 
+// The check reads back the whole new file before it takes the target's place; a file it
+// refuses is removed and the old target kept.
+TEST(FileServices, AWrittenFileThatItsCheckRefusesNeverReplacesTheTarget) {
+    testing::TempDir dir;
+    const std::string target = dir.Path("copy.dat");
+    testing::WriteFile(target, {'o', 'l', 'd'});
+    platform::OutputFile output;
+    ASSERT_TRUE(output.Open(target, {}).ok());
+    output.Stream() << "new bytes";
+    std::string seen;
+    const platform::WriteStatus committed = output.Commit([&](const std::string& written) {
+        seen = testing::ReadText(written);
+        return false;
+    });
+    EXPECT_EQ(committed.error, platform::WriteError::NotAsWritten);
+    EXPECT_EQ(seen, "new bytes");
+    EXPECT_EQ(testing::ReadText(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 1);
+}
+
 #ifndef _WIN32
 // A write that fails midway (a file-size limit here, as a full disk would) keeps the old
 // target byte for byte and leaves no unfinished file beside it: in the command line and
@@ -104,6 +128,40 @@ TEST(FileServices, AFailedWriteKeepsTheOldTargetAndLeavesNothingBehind) {
     struct stat written {};
     ASSERT_EQ(::stat(target.c_str(), &written), 0);
     EXPECT_EQ(written.st_mode & 0777, 0640u);
+}
+
+// A carve extracts found files while its timeline is written, each output on its own
+// thread: a signal in the middle leaves none of their temporaries behind.
+TEST(FileServices, ASignalRemovesEveryUnfinishedOutput) {
+    testing::TempDir dir;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        platform::RemoveUnfinishedOutputOnSignals();
+        constexpr int kOutputs = 6;
+        static std::atomic<int> open{0};
+        for (int i = 0; i < kOutputs; ++i)
+            std::thread([&dir, &ready, i] {
+                platform::OutputFile output;
+                if (!output.Open(dir.Path("out" + std::to_string(i)), {}).ok()) ::_exit(2);
+                output.Stream() << "unfinished";
+                output.Stream().flush();
+                if (++open == kOutputs && ::write(ready[1], "r", 1) != 1) ::_exit(3);
+                for (;;) ::pause();
+            }).detach();
+        for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1) << "the outputs did not open";
+    ::close(ready[0]);
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 6);
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 0);
 }
 #endif
 

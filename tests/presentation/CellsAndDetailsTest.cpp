@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Format.h"
+#include "model/RecordEvidence.h"
 #include "presentation/EntryDetails.h"
 #include "presentation/RecordCells.h"
 #include "support/DocFixture.h"
@@ -55,6 +56,28 @@ TEST_F(Cells, RowsShowTheRecordAndOnlyUrlRowsShowTimesAndCacheFields) {
     EXPECT_EQ(CellText(doc[1], kColumnFileName, true), "");
     EXPECT_EQ(ColumnCount(true), 6);
     EXPECT_EQ(ColumnCount(false), 8);
+}
+
+// The table's masks of the records a column fills say what the model's tests say, for
+// every kind of record; every column has the functions its kind needs; a choice of extra
+// columns goes through its titles and back.
+TEST_F(Cells, TheColumnTableAgreesWithTheModelAndKeepsItsChoices) {
+    auto loaded = LoadDoc(Sample());
+    for (const auto& record : loaded->doc.Records()) {
+        EXPECT_EQ(Holds(ColumnHolds::Entries, *record), CarriesEvidence(*record)) << record->TypeName();
+        EXPECT_EQ(Holds(ColumnHolds::UrlRecords, *record), WithTimeColumns(*record) != nullptr) << record->TypeName();
+    }
+    for (const Column& column : kRecordColumns) {
+        EXPECT_TRUE(column.text) << column.title;
+        EXPECT_EQ(column.numberKey != nullptr, column.kind != ColumnKind::Text) << column.title;
+    }
+    ExtraColumns chosen;
+    chosen.Set(kColumnLastChecked, true);
+    chosen.Set(kColumnStatus, true);
+    chosen.Set(kColumnData, true);  // no extra column: never chosen
+    EXPECT_EQ(ExtraColumnTitles(chosen), (std::vector<std::string>{"Status", "Last Checked"}));
+    EXPECT_EQ(ExtraColumnsTitled({"Last Checked", "Data", "No such column", "Status"}), chosen);
+    EXPECT_EQ(ShownColumns(true, chosen), (std::vector<int>{0, 1, 2, 3, 4, 5, kColumnStatus, kColumnLastChecked}));
 }
 
 TEST_F(Cells, FiltersLeaveOutFillRecordsOnly) {
@@ -112,7 +135,11 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
         .Url({.url = ":2013031020130311: ann@http://a/",
               .modified = FileTimeOf(2013, 3, 10, 10, 38, 51) + 6190000,
               .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51) + 6190000,
-              .fields = {{0x18, kFatTimeNever}, {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)}, {0x54, 7}}})
+              .dirIndex = -2,
+              .fields = {{0x18, kFatTimeNever},
+                         {0x50, testing::FatDateTimeOf(2013, 3, 11, 8)},
+                         {0x54, 7},
+                         {0x5C, testing::FatDateTimeOf(2013, 3, 9, 7, 30, 2)}}})
         .MarkInUse(live);
     builder.Redirect("http://gone/");
     auto loaded = LoadDoc(builder);
@@ -126,6 +153,8 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
               "Last visited (local clock of the source machine): 2013-03-10T10:38:51.6190000\r\n"
               "Last visited: 2013-03-10T09:38:51.6190000Z\r\n"
               "Expires: never\r\nLast checked: 2013-03-11T08:00:00Z\r\n"
+              "Cached file created: 2013-03-09T07:30:02Z\r\n"
+              "Cache directory index: 254\r\n"
               "Cached file size: 0 bytes\r\nHits: 7\r\nFlags: 0x00000000\r\nExempt delta: 0 seconds");
     EXPECT_TRUE(EntryDetailsWithEvidence((*loaded)[1], "p")
                     .ends_with("Evidence:\r\nStatus: deleted (the allocation bitmap marks its blocks free)\r\n"

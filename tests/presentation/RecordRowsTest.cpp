@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "presentation/HeaderLayout.h"
 #include "presentation/RecordRows.h"
 #include "support/DocFixture.h"
 #include "support/TimeZoneScope.h"
@@ -27,7 +28,7 @@ TEST(RecordRows, TheSortCoversHiddenRowsAndTheTimelineIgnoresThePeriod) {
     EXPECT_TRUE(rows.SetFilterText("other"));
     EXPECT_FALSE(rows.SetFilterText("other"));
     rows.SortByColumn(kColumnData);
-    EXPECT_TRUE(RecordRows::SortedAscendingBy(kColumnData));
+    EXPECT_TRUE(rows.SortedAscendingBy(kColumnData));
     rows.SetFilterText("example");
     EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 0}));
     EXPECT_EQ(rows.CountText(), "2 of 4 records");
@@ -81,6 +82,15 @@ TEST(RecordRows, DeletedAndPartialRowsAreMarkedAndCounted) {
     EXPECT_TRUE(rows.LookAt(0).Tooltip().empty());
     EXPECT_EQ(rows.CountText(), "4 records");
     g_lastSortColumn = lastSortColumn;
+}
+
+// When the columns change, the ones kept stand left to right as they stood, as wide as
+// they were; a new one takes its starting width where the header puts it.
+TEST(HeaderLayout, KeptColumnsKeepTheirPlacesAndWidths) {
+    // Sections of the columns 0, 2, 8 and 12; 12 dragged to the left, 2 widened.
+    const std::vector<HeaderPlace> before = {{0, 50, 1}, {2, 500, 2}, {8, 65, 3}, {12, 45, 0}};
+    EXPECT_EQ(RelaidSections(before, {0, 2, 9, 12}),
+              (std::vector<SectionStep>{{3, 0, 45}, {0, 1, 50}, {1, 2, 500}, {2, -1, -1}}));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "shell/ShellCommands.h"
 
 namespace tallowmark {
@@ -29,6 +31,17 @@ TEST(ShellCommands, OnlyDdeStartsOpenFiles) {
     EXPECT_EQ(ParseCommandLine({"/dde", "/a", "b c"}).paths, (Paths{"/a", "b c"}));
     EXPECT_EQ(ParseCommandLine({"/x", "-dde"}).paths, (Paths{"/x"}));
     EXPECT_TRUE(ParseCommandLine({"/dde"}).dde);
+}
+
+// Files handed over at once that fail are told of in one box, each on a line of its own.
+TEST(ShellCommands, FilesNotOpenedAreToldOfTogether) {
+    EXPECT_EQ(FilesNotOpenedText({{"/a.dat", "Unexpected file format."}}), "Unexpected file format.");
+    EXPECT_EQ(FilesNotOpenedText({{"/a.dat", "Unexpected file format."}, {"/b\nc.dat", "/b\nc.dat was not found."}}),
+              "/a.dat: Unexpected file format.\n/b\u21B5c.dat was not found.");
+    std::vector<FileNotOpened> many(25, {"/x.dat", "/x.dat was not found."});
+    const std::string text = FilesNotOpenedText(many);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 20);
+    EXPECT_TRUE(text.ends_with("\n5 more files could not be opened.")) << text;
 }
 
 }  // namespace
