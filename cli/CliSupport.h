@@ -122,6 +122,8 @@ struct ImageFileChoice {
 // than one.
 std::optional<ImageFileChoice> ChooseImageFile(const std::string& imagePath, const std::string& pathSpec,
                                                std::optional<std::uint64_t> inode, std::ostream& err);
+// Says on `err` what `image` could not read of its bytes so far; false when there was such.
+bool SayImageDamage(const ImageFileSystems& image, std::ostream& err);
 // Reads the chosen file whole into `document`, named and titled IMAGE:PARTITION:PATH.
 bool LoadFromImage(TallowmarkDoc& document, const ImageFileChoice& choice, std::ostream& err);
 // The help's line for a build that reads no file systems inside images; empty otherwise.

@@ -175,6 +175,12 @@ std::vector<FoundIndexFile> WalkImage(ImageFileSystems& image, const ImageWalkOp
     return all;
 }
 
+bool SayImageDamage(const ImageFileSystems& image, std::ostream& err) {
+    const std::vector<std::string> damage = image.Damage();
+    for (const std::string& line : damage) err << "tallowmark-cli: " << image.Name() << ": " << line << "\n";
+    return damage.empty();
+}
+
 int FindInImages(const FindInImagesRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
     bool ok = true;
     std::string manifest;
@@ -189,8 +195,8 @@ int FindInImages(const FindInImagesRequest& request, std::ostream& out, std::ost
         const std::vector<FoundIndexFile> found = WalkImage(*image, options, err, atTerminal, [&](const FoundIndexFile& file) {
             out << (request.json ? JsonLine(FieldsOf(path, file)) : TextLine(file));
         });
-        if (request.extractFolder.empty()) continue;
         for (const FoundIndexFile& file : found) {
+            if (request.extractFolder.empty()) break;
             std::string written;
             if (const std::unique_ptr<ByteSource> source = file.Readable() ? image->OpenFile(file) : nullptr) {
                 const std::string target =
@@ -203,6 +209,7 @@ int FindInImages(const FindInImagesRequest& request, std::ostream& out, std::ost
             }
             AppendCsvRow(manifest, FieldsOf(path, file), written);
         }
+        ok = SayImageDamage(*image, err) && ok;
     }
     out.flush();
     if (!request.extractFolder.empty()) {
@@ -265,6 +272,7 @@ bool LoadFromImage(TallowmarkDoc& document, const ImageFileChoice& choice, std::
         err << "tallowmark-cli: " << source << ": " << opened.message << "\n";
         return false;
     }
+    if (!SayImageDamage(*choice.image, err)) return false;
     document.SetTitle(source);
     document.SetOrigin(OriginOf(choice.image, choice.file));
     return true;

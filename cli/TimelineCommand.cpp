@@ -197,7 +197,12 @@ int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::os
     outputInputs.insert(outputInputs.end(), request.images.begin(), request.images.end());
 
     const int written = WriteOutput(request.output, outputInputs, out, err, [&](std::ostream& to) {
-        return WriteTimeline(request, to, err, environment.stderrIsTerminal);
+        bool whole = WriteTimeline(request, to, err, environment.stderrIsTerminal);
+        // Each image once, after all its files were read.
+        for (std::size_t i = 0; i < request.inputs.size(); ++i)
+            if (const auto& image = request.inputs[i].image; image && (i == 0 || request.inputs[i - 1].image != image))
+                whole = SayImageDamage(*image, err) && whole;
+        return whole;
     });
     return ok || written == 2 ? written : 1;
 }

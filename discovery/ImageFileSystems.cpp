@@ -80,6 +80,7 @@ const std::vector<std::string>& ImageFileSystems::Skipped() const {
     static const std::vector<std::string> none;
     return none;
 }
+std::vector<std::string> ImageFileSystems::Damage() const { return {}; }
 ImageWalkSummary ImageFileSystems::Walk(const ImageWalkOptions&, ImageWalkSink&) { return {}; }
 std::unique_ptr<ByteSource> ImageFileSystems::OpenFile(const FoundIndexFile&) { return nullptr; }
 std::unique_ptr<ByteSource> ImageFileSystems::OpenPath(unsigned, const std::string&) { return nullptr; }

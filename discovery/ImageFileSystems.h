@@ -115,6 +115,9 @@ public:
     const std::vector<ImagePartition>& Partitions() const;
     // One line per partition that could not be read: which, and why.
     const std::vector<std::string>& Skipped() const;
+    // What the image's bytes were found to lack so far (an E01 chunk that reads as
+    // zeros), one line each naming the byte range; asked once reading is done.
+    std::vector<std::string> Damage() const;
 
     // Walks every file system depth first, in partition order, and reports each index
     // file as it is found. A folder or file that cannot be read costs only itself.

@@ -369,6 +369,8 @@ const std::string& ImageFileSystems::Name() const { return m_impl->name; }
 const std::vector<ImagePartition>& ImageFileSystems::Partitions() const { return m_impl->partitions; }
 const std::vector<std::string>& ImageFileSystems::Skipped() const { return m_impl->skipped; }
 
+std::vector<std::string> ImageFileSystems::Damage() const { return m_impl->image->Damage(); }
+
 ImageWalkSummary ImageFileSystems::Walk(const ImageWalkOptions& options, ImageWalkSink& sink) {
     const std::lock_guard guard(m_impl->lock);
     Walker walker(options, sink);

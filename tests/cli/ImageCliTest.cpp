@@ -3,11 +3,13 @@
 // nothing ever written to the image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "cli/CliRun.h"
 #include "discovery/ImageFileSystems.h"
+#include "forensic/DiskImage.h"
 #include "support/DiskImages.h"
 #include "support/FlatJson.h"
 #include "support/IndexFileBuilder.h"
@@ -139,6 +141,19 @@ TEST_F(ImageCli, AnImageRefusedWritesNothing) {
     const auto find = Cli({"find", "--image", noise, "--json"});
     EXPECT_EQ(find.code, 1);
     EXPECT_TRUE(find.out.empty());
+
+    // A chunk of an E01 image that fails its checksum reads as zeros: named, and a failure.
+    if (!ReadsExpertWitnessImages()) return;
+    const std::string e01 = testing::MakeExpertWitness(m_image.path, m_dir.Path("damaged"), 64 << 20);
+    testing::Buffer segment = testing::ReadFile(e01);
+    const std::string signature = "Client UrlCache MMF Ver ";
+    const auto at = std::search(segment.begin(), segment.end(), signature.begin(), signature.end());
+    ASSERT_NE(at, segment.end());
+    at[signature.size() + 8] ^= 0xFF;
+    testing::WriteFile(e01, segment);
+    const auto damaged = Cli({"find", "--image", e01});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_NE(damaged.err.find("the image cannot be read from "), std::string::npos) << damaged.err;
 }
 
 }  // namespace
