@@ -59,5 +59,5 @@ if compgen -G "$fixtures/*.dat" >/dev/null; then
 else
     echo "No real sample files in $fixtures: export comparison skipped"
 fi
-[[ $failures -eq 0 ]] || { echo "windows-test: $failures export(s) differ" >&2; exit 1; }
+[[ $failures -eq 0 ]] || { echo "windows-test: $failures check(s) failed" >&2; exit 1; }
 echo "windows-test: passed"
