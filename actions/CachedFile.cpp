@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "platform/NativePath.h"
 #include "presentation/AnsiText.h"
@@ -83,6 +84,55 @@ std::string CachedFilePath(const IndexRecord& record, const std::string& indexPa
     if (!IsPlainName(fileName)) return {};
     const auto found = FindEntry(path, AnsiToUtf8(fileName), PathKind::File);
     return found ? path + *found : std::string();
+}
+
+CachedCopy CopyCachedFileFromImage(const IndexRecord& record, const TallowmarkDoc& document,
+                                   const std::string& privateFolder, const std::vector<std::string>& openFiles) {
+    const FileInImage* origin = document.Origin();
+    const std::string inImage = origin ? CachedFilePathInImage(record, origin->Place().path) : std::string();
+    if (inImage.empty()) return {Outcome::Failure(kNoCachedCopyNamed), {}};
+    const std::unique_ptr<ByteSource> source = origin->OpenInSameFileSystem(inImage);
+    if (!source) return {Outcome::Failure(FormatMessage(kCachedCopyNotInImage, inImage)), {}};
+    if (privateFolder.empty()) return {Outcome::Failure(kNoFolderForCachedCopy), {}};
+    // A folder of its own for each copy: copies of the same name never meet.
+    std::error_code error;
+    fs::path folder;
+    for (unsigned n = 1;; ++n) {
+        folder = PathFromUtf8(privateFolder) / std::to_string(n);
+        if (fs::create_directory(folder, error)) break;
+        if (error) return {Outcome::Failure(kNoFolderForCachedCopy), {}};
+    }
+    // The name passed IsPlainName: it stays inside the folder.
+    const std::string target = NativeSeparators(Utf8FromPath(folder / PathFromUtf8(FileNameOf(inImage))));
+    // A read that fails midway ends the output before it is committed: nothing is left.
+    struct ReadFailed {};
+    Outcome written;
+    try {
+        written = WriteUserFile(target, document.InputsWith(openFiles), [&](std::ostream& out) {
+            std::vector<std::uint8_t> piece(1 << 20);
+            for (std::uint64_t at = 0; at < source->Length();) {
+                std::size_t got = 0;
+                if (!source->ReadAt(at, piece.data(), piece.size(), got) || got == 0) throw ReadFailed{};
+                out.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(got));
+                at += got;
+            }
+        });
+    } catch (const ReadFailed&) {
+        written = Outcome::Failure(FormatMessage(kCachedCopyUnreadable, inImage));
+    }
+    if (!written) return {written, {}};
+    return {Outcome::Success(), target};
+}
+
+std::string CachedFilePathInImage(const IndexRecord& record, const std::string& indexPath) {
+    const UrlRecord* url = AsUrlRecord(record);
+    if (!url) return {};
+    const std::string_view directory = url->CacheDirText();
+    const std::string_view fileName = url->FileNameText();
+    if ((!directory.empty() && !IsPlainName(directory)) || !IsPlainName(fileName)) return {};
+    std::string path = indexPath.substr(0, indexPath.rfind('/') + 1);
+    if (!directory.empty()) path += AnsiToUtf8(directory) + '/';
+    return path + AnsiToUtf8(fileName);
 }
 
 }  // namespace tallowmark

@@ -16,6 +16,12 @@ FilePropertiesFacts PropertiesOf(const TallowmarkDoc& document) {
     facts.version = header ? std::string(header->VersionText()) : std::string();
     facts.size = FormatMessage(kSizeFormat, std::to_string(header ? header->FileSizeField() : 0u));
     facts.records = document.RecordCount();
+    if (const FileInImage* origin = document.Origin()) {
+        const ImagePlace& place = origin->Place();
+        facts.inImage = {{"Image:", PathDisplayText(place.image)}, {"Partition:", place.partitionText},
+                         {"Path in image:", place.path},          {"State:", place.state},
+                         {"Inode:", place.inode},                 {"SHA-256:", place.sha256}};
+    }
     return facts;
 }
 

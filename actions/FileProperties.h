@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/TallowmarkDoc.h"
 
@@ -16,6 +18,9 @@ struct FilePropertiesFacts {
     std::string version;   // the header's version text; empty without a header
     std::string size;      // the header's recorded file size, "N bytes"
     std::size_t records = 0;
+    // For a file read from a disk image: its image, partition, path, state, inode and
+    // SHA-256, as (label, text) in the order shown.
+    std::vector<std::pair<std::string, std::string>> inImage;
 };
 
 inline constexpr const char* kSizeFormat = "%1 bytes";

@@ -97,8 +97,10 @@ bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& er
 
 std::string CarveImagesHelp() {
     return ReadsExpertWitnessImages()
-               ? "                 IMAGE is a raw image or an Expert Witness (E01) image\n"
-               : "                 IMAGE is a raw image; this build reads no Expert Witness (E01) images\n";
+               ? "                 IMAGE is a raw image (a split one named by its .001 or .aa segment) or an\n"
+                 "                 Expert Witness (E01) image\n"
+               : "                 IMAGE is a raw image (a split one named by its .001 or .aa segment); this\n"
+                 "                 build reads no Expert Witness (E01) images\n";
 }
 
 int RunCarve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -26,36 +26,57 @@ struct CommandHelp {
     std::string_view name, usage, help;
 };
 constexpr CommandHelp kCommands[] = {
-    {"export", "export FILE [-o OUT] [--hide-blank] [--hide-badfood]\n",
+    {"export", "export FILE|--image IMAGE --path PATH [--inode N] [-o OUT] [--hide-blank] [--hide-badfood]\n",
      "  export FILE    write every record as CSV to standard output\n"
+     "    --image IMAGE  read the file from inside the disk image IMAGE (raw, split raw from\n"
+     "                   its .001 or .aa, or E01), at --path\n"
+     "    --path PATH    the file's path in the image as find --image prints it, with\n"
+     "                   PARTITION: before it where partitions hold the same path\n"
+     "    --inode N      the file's inode (MFT entry), where a path names several files\n"
      "    -o OUT         write to OUT instead\n"
      "    --hide-blank   leave out blank records\n"
      "    --hide-badfood leave out records filled with 0x0BADF00D\n"},
-    {"info", "info FILE [--json]\n",
+    {"info", "info FILE|--image IMAGE --path PATH [--inode N] [--json]\n",
      "  info FILE      name, location, version, recorded size and number of records, the\n"
      "                 file's SHA-256 and MD5, how much of it is missing if it was cut\n"
      "                 short, then the header's blocks, sizes and cache directories, the\n"
      "                 hash tables, and the records by kind and status (live, deleted,\n"
      "                 unknown)\n"
+     "    --image IMAGE, --path PATH, --inode N  the file inside a disk image, as for export\n"
      "    --json         all of it as one JSON object\n"},
     {"timeline",
-     "timeline FILE... [--find ROOT] [--format @NAMES@] [-o OUT]\n"
+     "timeline FILE... [--find ROOT] [--image IMAGE] [--allocated-only]\n"
+     "                               [--format @NAMES@] [-o OUT]\n"
      "                               [--localtime] [--source-zone ZONE] [--jobs N]\n",
      "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
      "                 order given: status, kind, times as true instants in UTC (ISO 8601),\n"
      "                 hits, cached size, page title, headers and the other fields\n"
      "    --find ROOT    also take every index.dat file found under ROOT\n"
+     "    --image IMAGE  also take every index file found in the disk image IMAGE, deleted and\n"
+     "                   orphaned ones too; their lines add image, partition, path_in_image,\n"
+     "                   file_state and inode, and source reads IMAGE:PARTITION:PATH\n"
+     "    --allocated-only  leave out the deleted and orphaned files of --image\n"
      "    --format F     @DESCRIBED@\n"
      "    -o OUT         write to OUT instead of standard output\n"
      "    --localtime    local time with the offset in force at each date\n"
      "    --source-zone ZONE  the zone of the machine the files came from (Europe/Amsterdam,\n"
      "                   +01:00), which daily and weekly history keep visit times in\n"
      "    --jobs N       files read at once (default: one per core)\n"},
-    {"find", "find ROOT... [-0] [--quiet]\n",
+    {"find",
+     "find ROOT... [-0] [--quiet]\n"
+     "       tallowmark-cli find --image IMAGE... [--json] [--extract DIR] [--by-content]\n",
      "  find ROOT...   every file named index.dat (any letter case) under each ROOT, one path\n"
      "                 a line, sorted by path; links to directories are never followed\n"
      "    -0             end each path with a NUL byte instead\n"
-     "    --quiet        say nothing of directories that cannot be read\n"},
+     "    --quiet        say nothing of directories that cannot be read\n"
+     "    --image IMAGE  the index files inside the disk image IMAGE instead: every partition\n"
+     "                   (NTFS, FAT, exFAT), allocated, deleted and orphaned files, never\n"
+     "                   written to; one line each: state, partition, path, size, SHA-256\n"
+     "    --json         one JSON object per file instead, with its inode, times, user and role\n"
+     "    --extract DIR  write each file that reads to DIR/partition-P-inode-N.dat, with\n"
+     "                   manifest.csv of every file listed, never over a file that is there\n"
+     "    --by-content   also every file whose first bytes are an index file's, whatever its\n"
+     "                   name (reads the start of every file)\n"},
     {"carve",
      "carve IMAGE... [--format @NAMES@] [-o OUT] [--extract DIR]\n"
      "                            [--source-zone ZONE] [--jobs N]\n",
@@ -154,6 +175,7 @@ std::string UsageText(std::string_view only = {}) {
 std::string HelpOf(const CommandHelp& command) {
     std::string text = WithFormats(command.help);
     if (command.name == "carve") text += CarveImagesHelp();
+    if (command.name == "find") text += ImagesHelp();
     return text;
 }
 
@@ -163,13 +185,26 @@ bool Load(TallowmarkDoc& document, const std::string& path, std::ostream& err) {
     return opened.ok;
 }
 
+// A FILE, or --image with --path: 0, or the exit code of the usage error.
+int CheckFileOrImage(const std::string& file, const ImageFileArgs& inImage, const char* noFile, std::ostream& err) {
+    if (!inImage.Given()) return file.empty() ? UsageError(err, noFile) : 0;
+    if (!file.empty()) return UsageError(err, "a FILE or --image, not both");
+    if (inImage.image.empty() || inImage.path.empty()) return UsageError(err, "--image and --path go together");
+    return 0;
+}
+
 int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment) {
     std::string file, output;
     ViewOptions shown;
+    ImageFileArgs inImage;
     for (CommandArguments arguments(args); arguments.Next();) {
         const std::string& arg = arguments.Current();
         if (arguments.IsHelp()) return ShowCommandHelp(out, "export");
+        if (const int taken = TakeImageFileOption(arguments, inImage, err); taken != kNotImageOption) {
+            if (taken) return taken;
+            continue;
+        }
         if (!arguments.IsOption()) {
             if (!file.empty()) return UsageError(err, "more than one input file");
             file = arg;
@@ -185,7 +220,17 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return UsageError(err, "unknown option " + arg);
         }
     }
-    if (file.empty()) return UsageError(err, "export needs a FILE");
+    if (const int usage = CheckFileOrImage(file, inImage, "export needs a FILE", err)) return usage;
+    if (inImage.Given()) {
+        const auto chosen = ChooseImageFile(inImage.image, inImage.path, inImage.inode, err);
+        TallowmarkDoc document;
+        if (!chosen || !LoadFromImage(document, *chosen, err)) return 1;
+        return WriteOutput(output, {inImage.image}, out, err, [&](std::ostream& to) {
+            WriteCsv(to, document, shown);
+            SayShortfall(err, document.PathName(), document.Shortfall());
+            return true;
+        });
+    }
     // One pass over the file, never holding it whole: the same lines as the desktop's
     // export of the loaded document.
     IndexStream stream;
@@ -205,8 +250,13 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string file;
     InfoFormat format = InfoFormat::Text;
+    ImageFileArgs inImage;
     for (CommandArguments arguments(args); arguments.Next();) {
         if (arguments.IsHelp()) return ShowCommandHelp(out, "info");
+        if (const int taken = TakeImageFileOption(arguments, inImage, err); taken != kNotImageOption) {
+            if (taken) return taken;
+            continue;
+        }
         if (!arguments.IsOption()) {
             if (!file.empty()) return UsageError(err, "info needs exactly one FILE");
             file = arguments.Current();
@@ -216,8 +266,15 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             return UsageError(err, "unknown option " + arguments.Current());
         }
     }
-    if (file.empty()) return UsageError(err, "info needs exactly one FILE");
+    if (const int usage = CheckFileOrImage(file, inImage, "info needs exactly one FILE", err)) return usage;
     TallowmarkDoc document;
+    if (inImage.Given()) {
+        const auto chosen = ChooseImageFile(inImage.image, inImage.path, inImage.inode, err);
+        if (!chosen || !LoadFromImage(document, *chosen, err)) return 1;
+        SayShortfall(err, document.PathName(), document.Shortfall());
+        WriteContainerInfo(out, document, format, DigestsOf(document.Image()));
+        return 0;
+    }
     if (!Load(document, file, err)) return 1;
     // The digests of the bytes on the disk, read once more from the start.
     const FileDigests digests = DigestsOfFile(file);
@@ -346,7 +403,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     else if (command == "timeline")
         code = RunTimeline(args, out, err, environment);
     else if (command == "find")
-        code = RunFind(args, out, err);
+        code = RunFind(args, out, err, environment);
     else if (command == "carve")
         code = RunCarve(args, out, err, environment);
     else

@@ -1,16 +1,22 @@
 #pragma once
 // What the commands of tallowmark-cli share.
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/CliCommands.h"
+#include "discovery/ImageFileSystems.h"
+#include "forensic/DiskImage.h"
 #include "forensic/Timeline.h"
 #include "model/Outcome.h"
 #include "model/RecordWalk.h"
+#include "model/TallowmarkDoc.h"
 
 namespace tallowmark {
 
@@ -79,7 +85,52 @@ int ParseSourceZone(const std::string& value, TimelineOptions& options, std::ost
 bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostream& err,
                     std::vector<std::string>& found);
 
-int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Opens the image at `path` and its file systems: null, after saying why, when it cannot
+// be read; each partition passed over is named on `err`.
+std::shared_ptr<ImageFileSystems> OpenImageFileSystems(const std::string& path, std::ostream& err);
+// Walks `image` with a progress line on a terminal, calling `found` with each file as it
+// turns up, then says on `err` what was not read. Every file found, in the order found.
+std::vector<FoundIndexFile> WalkImage(ImageFileSystems& image, const ImageWalkOptions& options, std::ostream& err,
+                                      bool atTerminal, const std::function<void(const FoundIndexFile&)>& found);
+
+struct FindInImagesRequest {
+    std::vector<std::string> images;
+    bool json = false;
+    bool byContent = false;
+    std::string extractFolder;  // empty: nothing written out
+};
+// find --image: one line (or JSON object) per index file found in each image, and with an
+// extract folder each readable one written there with manifest.csv. The exit code.
+int FindInImages(const FindInImagesRequest& request, std::ostream& out, std::ostream& err, bool atTerminal);
+
+// --image IMAGE --path [PARTITION:]PATH [--inode N]: the one file info and export read.
+struct ImageFileArgs {
+    std::string image, path;
+    std::optional<std::uint64_t> inode;
+    bool Given() const { return !image.empty() || !path.empty() || inode; }
+};
+// Takes the current option (and its value) when it is one of these: 0, or the exit code of
+// its usage error; kNotImageOption when it is none of them.
+inline constexpr int kNotImageOption = -2;
+int TakeImageFileOption(CommandArguments& arguments, ImageFileArgs& into, std::ostream& err);
+struct ImageFileChoice {
+    std::shared_ptr<ImageFileSystems> image;
+    FoundIndexFile file;
+};
+// The one readable file at `pathSpec` ("[PARTITION:]PATH", as find --image prints it) of
+// the image, narrowed by `inode`; nothing, after saying why, when there is none or more
+// than one.
+std::optional<ImageFileChoice> ChooseImageFile(const std::string& imagePath, const std::string& pathSpec,
+                                               std::optional<std::uint64_t> inode, std::ostream& err);
+// Says on `err` what `image` could not read of its bytes so far; false when there was such.
+bool SayImageDamage(const ImageFileSystems& image, std::ostream& err);
+// Reads the chosen file whole into `document`, named and titled IMAGE:PARTITION:PATH.
+bool LoadFromImage(TallowmarkDoc& document, const ImageFileChoice& choice, std::ostream& err);
+// The help's line for a build that reads no file systems inside images; empty otherwise.
+std::string ImagesHelp();
+
+int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const CliEnvironment& environment);
 int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 const CliEnvironment& environment);
 int RunCarve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

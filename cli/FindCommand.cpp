@@ -1,7 +1,9 @@
 #include <algorithm>
+#include <filesystem>
 
 #include "cli/CliSupport.h"
 #include "discovery/IndexFileSearch.h"
+#include "platform/NativePath.h"
 
 namespace tallowmark {
 
@@ -53,21 +55,46 @@ bool FindIndexFiles(const std::vector<std::string>& roots, bool quiet, std::ostr
     return everyRootListed;
 }
 
-int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const CliEnvironment& environment) {
     std::vector<std::string> roots;
     bool quiet = false;
     char end = '\n';
+    FindInImagesRequest inImages;
     for (CommandArguments arguments(args); arguments.Next();) {
         const std::string& arg = arguments.Current();
         if (arguments.IsHelp()) return ShowCommandHelp(out, "find");
-        if (!arguments.IsOption()) roots.push_back(arg);
-        else if (arg == "-0")
+        if (!arguments.IsOption()) {
+            roots.push_back(arg);
+        } else if (arg == "-0") {
             end = '\0';
-        else if (arg == "--quiet")
+        } else if (arg == "--quiet") {
             quiet = true;
-        else
+        } else if (arg == "--json") {
+            inImages.json = true;
+        } else if (arg == "--by-content") {
+            inImages.byContent = true;
+        } else if (arg == "--image" || arg == "--extract") {
+            const std::string* value = arguments.Value();
+            if (!value) return UsageError(err, arg + " needs a value");
+            if (arg == "--image") inImages.images.push_back(*value);
+            else
+                inImages.extractFolder = *value;
+        } else {
             return UsageError(err, "unknown option " + arg);
+        }
     }
+    const bool imageOptions = inImages.json || inImages.byContent || !inImages.extractFolder.empty();
+    if (!inImages.images.empty()) {
+        if (!roots.empty()) return UsageError(err, "find takes ROOTs or --image IMAGEs, not both");
+        if (!inImages.extractFolder.empty()) {
+            std::error_code ignored;
+            if (!std::filesystem::is_directory(PathFromUtf8(inImages.extractFolder), ignored))
+                return UsageError(err, "--extract " + inImages.extractFolder + " is no folder");
+        }
+        return FindInImages(inImages, out, err, environment.stderrIsTerminal);
+    }
+    if (imageOptions) return UsageError(err, "--json, --extract and --by-content go with --image");
     if (roots.empty()) return UsageError(err, "find needs a ROOT");
     std::vector<std::string> found;
     const bool listed = FindIndexFiles(roots, quiet, err, found);

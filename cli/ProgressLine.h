@@ -20,6 +20,8 @@ public:
     void Update(std::size_t filesDone, std::size_t filesTotal, std::size_t records);
     // The same for work measured in bytes: "1.2 of 2.0 GiB, 345 records".
     void UpdateBytes(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::size_t records);
+    // Any other progress, said in `text`.
+    void UpdateText(const std::string& text) { Show(text); }
     // Clears the line, so that messages after it start on a clean line.
     void Clear();
 

@@ -121,34 +121,8 @@ bool Extract(ByteSource& image, std::uint64_t start, std::uint64_t length, const
              const std::function<void(const std::string&)>& say) {
     const std::string target =
         Utf8FromPath(PathFromUtf8(options.extractFolder) / PathFromUtf8(ExtractedFileName(start)));
-    platform::OutputFile output;
-    const platform::WriteStatus opened = output.Open(target, options.inputs, platform::Existing::Keep);
-    if (opened.error == platform::WriteError::SameAsInput) {
-        say(target + " was not written: it is the input " + options.inputs[opened.input]);
-        return false;
-    }
-    if (!opened.ok()) {
-        say(target + " was not written: " + opened.reason);
-        return false;
-    }
-    ReadBuffer chunk;
-    constexpr std::size_t kChunk = 1 << 20;
-    for (std::uint64_t done = 0; done < length;) {
-        const ByteView bytes = ReadImage(
-            image, start + done, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done)), chunk);
-        if (bytes.empty()) {
-            say(target + " was not written: the image cannot be read at " + std::to_string(start + done));
-            return false;
-        }
-        output.Stream().write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        done += bytes.size();
-    }
-    const platform::WriteStatus committed = output.Commit();
-    if (!committed.ok()) {
-        say(target + " was not written: " + committed.reason);
-        return false;
-    }
-    return true;
+    WindowSource file(image, start, length);
+    return ExtractBytes(file, target, options.inputs, say);
 }
 
 std::string HexText(std::uint64_t value) {

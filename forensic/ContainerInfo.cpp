@@ -17,6 +17,9 @@ void WriteText(std::ostream& out, const FilePropertiesFacts& properties, const C
         << "Version: " << properties.version << "\n"
         << "Size: " << properties.size << "\n"
         << "Number of records: " << properties.records << "\n";
+    // A file read from an image has its SHA-256 among its place's facts, unless given here.
+    for (const auto& [label, value] : properties.inImage)
+        if (digests.sha256.empty() || label != "SHA-256:") out << label << ' ' << value << "\n";
     if (!digests.sha256.empty()) out << "SHA-256: " << digests.sha256 << "\nMD5: " << digests.md5 << "\n";
     out << ContainerFactsText(facts);
 }
@@ -55,6 +58,15 @@ void WriteJson(std::ostream& out, const TallowmarkDoc& document, const FilePrope
     object.Number("missing_bytes", facts.shortfall.Missing());
     object.Number("size", document.Header() ? document.Header()->FileSizeField() : 0);
     object.Number("records", properties.records);
+    if (const FileInImage* origin = document.Origin()) {
+        const ImagePlace& place = origin->Place();
+        object.Text("image", TextToUtf8(place.image));
+        object.Number("partition", place.partition);
+        object.Text("path_in_image", place.path);
+        object.Text("file_state", place.state);
+        object.Text("inode", place.inode);
+        if (digests.sha256.empty()) object.Text("sha256", place.sha256);
+    }
     object.Number("blocks", facts.blocks);
     object.Number("blocks_in_use", facts.blocksInUse);
     object.Number("cache_limit", facts.cacheLimit);

@@ -5,15 +5,6 @@
 namespace tallowmark {
 
 namespace {
-// RFC 4180: every text between double quotes, a quote inside doubled.
-void AppendCsvEscaped(std::string& out, std::string_view text) {
-    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
-        out.append(text.data(), quote + 1);
-        out += '"';
-    }
-    out.append(text);
-}
-
 // One CSV line; absent values are empty fields.
 class CsvLineWriter {
 public:

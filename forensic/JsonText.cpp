@@ -38,4 +38,12 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void AppendCsvEscaped(std::string& out, std::string_view text) {
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
+        out.append(text.data(), quote + 1);
+        out += '"';
+    }
+    out.append(text);
+}
+
 }  // namespace tallowmark

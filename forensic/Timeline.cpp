@@ -117,7 +117,7 @@ void TimelineWriter::AddCarved(const IndexRecord& record, std::uint64_t offset, 
 }
 
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
-                            std::string buffer, std::size_t pieceSize) {
+                            std::string buffer, std::size_t pieceSize, std::span<const TimelineExtraField> extra) {
     FileTimeline timeline;
     timeline.text = std::move(buffer);
     timeline.text.clear();
@@ -127,7 +127,7 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     TimelineWriter writer(options, TextToUtf8(path), timeline.text, handOn, pieceSize);
     try {
         timeline.outcome =
-            stream.Walk([&](const IndexRecord& record, std::uint64_t offset) { writer.Add(record, offset); });
+            stream.Walk([&](const IndexRecord& record, std::uint64_t offset) { writer.Add(record, offset, extra); });
     } catch (const std::bad_alloc&) {
         // The lines made so far still go out; the file is named as failed.
         timeline.outcome = Outcome::Failure(kMsgFailedToOpen);
@@ -135,6 +135,20 @@ FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& opti
     timeline.records = writer.Records();
     timeline.wallClockTimes = writer.WallClockTimes();
     timeline.shortfall = stream.Shortfall();
+    return timeline;
+}
+
+FileTimeline TimelineOfDocument(const TallowmarkDoc& document, std::string_view source, const TimelineOptions& options,
+                                const TimelineHandOn& handOn, std::string buffer,
+                                std::span<const TimelineExtraField> extra) {
+    FileTimeline timeline;
+    timeline.text = std::move(buffer);
+    timeline.text.clear();
+    TimelineWriter writer(options, source, timeline.text, handOn);
+    for (const auto& record : document.Records()) writer.Add(*record, document.OffsetOf(*record), extra);
+    timeline.records = writer.Records();
+    timeline.wallClockTimes = writer.WallClockTimes();
+    timeline.shortfall = document.Shortfall();
     return timeline;
 }
 

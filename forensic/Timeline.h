@@ -18,6 +18,7 @@
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
 #include "model/RecordWalk.h"
+#include "model/TallowmarkDoc.h"
 #include "model/ZoneRules.h"
 
 namespace tallowmark {
@@ -32,7 +33,7 @@ struct TimelineOptions {
 
 // A field a caller adds after a record's own, such as where a carved record was found.
 struct TimelineExtraField {
-    enum class Form { Text, Number, Hex };
+    enum class Form { Text, Number, Hex, Null };  // Null: the field is there, without a value
     std::string_view name;
     Form form = Form::Text;
     std::string_view text;  // Text: UTF-8
@@ -106,8 +107,15 @@ struct FileTimeline {
 // (emptied first): a batch that hands back the texts it has written saves growing a new
 // one per piece. Memory stays bounded by the largest record and a piece, however long a
 // line its fields make.
+// `extra` go after each line's own fields.
 FileTimeline TimelineOfFile(const std::string& path, const TimelineOptions& options, const TimelineHandOn& handOn,
-                            std::string buffer = {}, std::size_t pieceSize = kTimelinePiece);
+                            std::string buffer = {}, std::size_t pieceSize = kTimelinePiece,
+                            std::span<const TimelineExtraField> extra = {});
+
+// The same for a document loaded already (a file read from a disk image), named `source`.
+FileTimeline TimelineOfDocument(const TallowmarkDoc& document, std::string_view source, const TimelineOptions& options,
+                                const TimelineHandOn& handOn, std::string buffer = {},
+                                std::span<const TimelineExtraField> extra = {});
 
 // The one line a batch writes to stderr at its end when times of `sources` files (or
 // images: `noun`) stayed on their source's wall clock for want of its zone; empty when none did.

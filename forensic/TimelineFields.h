@@ -146,6 +146,7 @@ void WriteFields(Writer& writer, const TimelineFields& fields) {
             case TimelineExtraField::Form::Text: writer.Text(extra.name, extra.text); break;
             case TimelineExtraField::Form::Number: writer.Number(extra.name, extra.number); break;
             case TimelineExtraField::Form::Hex: writer.Hex(extra.name, extra.number); break;
+            case TimelineExtraField::Form::Null: writer.TextOrNull(extra.name, {}); break;
         }
     }
 }

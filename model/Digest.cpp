@@ -164,6 +164,14 @@ std::string Sha256Of(ByteView bytes) {
     return HexDigest(hash.Final());
 }
 
+FileDigests DigestsOf(ByteView bytes) {
+    Sha256 sha256;
+    Md5 md5;
+    sha256.Update(bytes);
+    md5.Update(bytes);
+    return {platform::FileError::None, HexDigest(sha256.Final()), HexDigest(md5.Final())};
+}
+
 FileDigests DigestsOfFile(const std::string& path, bool withMd5) {
     FileDigests digests;
     platform::SequentialFile file;

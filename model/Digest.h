@@ -64,6 +64,8 @@ struct FileDigests {
     platform::FileError error = platform::FileError::None;
     std::string sha256, md5;  // hexadecimal
 };
+// Both digests of bytes in memory.
+FileDigests DigestsOf(ByteView bytes);
 // Both digests of the file at `path` (SHA-256 alone unless `withMd5`), read once front to back.
 FileDigests DigestsOfFile(const std::string& path, bool withMd5 = true);
 

@@ -159,7 +159,8 @@ void TallowmarkDoc::Serialize(std::ostream& out) const {
 
 std::vector<std::string> TallowmarkDoc::InputsWith(const std::vector<std::string>& openFiles) const {
     std::vector<std::string> inputs = openFiles;
-    if (!m_strPathName.empty()) inputs.insert(inputs.begin(), m_strPathName);
+    const std::string& own = m_pOrigin ? m_pOrigin->Place().image : m_strPathName;
+    if (!own.empty()) inputs.insert(inputs.begin(), own);
     return inputs;
 }
 
@@ -179,6 +180,7 @@ Outcome TallowmarkDoc::SaveAs(const std::string& path, const std::vector<std::st
     const std::string original = FileNameOf(m_strPathName);
     SetPathName(path);
     m_identity = written;
+    m_pOrigin.reset();
     return {true, FormatMessage(kMsgSavedCopy, {original, sha256})};
 }
 

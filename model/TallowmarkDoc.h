@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/ByteSource.h"
+#include "model/FileInImage.h"
 #include "model/Format.h"
 #include "model/IndexHeader.h"
 #include "model/IndexRecord.h"
@@ -76,13 +77,23 @@ public:
     // The bytes that were read.
     ByteView Image() const { return {m_pImage.get(), m_nImageSize}; }
 
-    // The files a file written for this document must not be: its own and `openFiles`.
+    // The files a file written for this document must not be: its own (the image, for a
+    // file read from one) and `openFiles`.
     std::vector<std::string> InputsWith(const std::vector<std::string>& openFiles) const;
+
+    // Where in a disk image the document was read from; null for a file of this machine,
+    // and after Save As, which makes the document the copy written.
+    const FileInImage* Origin() const { return m_pOrigin.get(); }
+    void SetOrigin(std::shared_ptr<const FileInImage> origin) { m_pOrigin = std::move(origin); }
 
     // Null for a document read from an empty file.
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
     const RecordList& Records() const { return m_records; }
+    // Where `record`, one of this document's, starts in the file.
+    std::uint64_t OffsetOf(const IndexRecord& record) const {
+        return static_cast<std::uint64_t>(record.Bytes().data() - m_pImage.get());
+    }
     std::size_t RecordCount() const { return m_records.size(); }
     // The allocation bitmap and the hash tables, as the walk read them.
     const BlockEvidence& Evidence() const { return m_evidence; }
@@ -106,6 +117,7 @@ private:
 
     std::string m_strPathName;
     std::string m_strTitle;
+    std::shared_ptr<const FileInImage> m_pOrigin;
     std::optional<platform::FileIdentity> m_identity;
     std::unique_ptr<std::uint8_t[]> m_pImage;  // the file's bytes; header and records view into them
     std::size_t m_nImageSize = 0;

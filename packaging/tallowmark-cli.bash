@@ -31,16 +31,17 @@ _tallowmark_cli()
 
     local options folders=
     case ${COMP_WORDS[1]} in
-        export) options="-o --hide-blank --hide-badfood --help" ;;
-        info) options="--json --help" ;;
-        timeline) options="--find --format -o --localtime --source-zone --jobs --help" ;;
-        find) options="-0 --quiet --help" folders=1 ;;
+        export) options="--image --path --inode -o --hide-blank --hide-badfood --help" ;;
+        info) options="--image --path --inode --json --help" ;;
+        timeline) options="--find --image --allocated-only --format -o --localtime --source-zone --jobs --help" ;;
+        find) options="-0 --quiet --image --json --extract --by-content --help" folders=1 ;;
         carve) options="--format -o --extract --source-zone --jobs --help" ;;
         *) return ;;
     esac
 
     case $prev in
-        -o) _tallowmark_cli_paths -f "$cur"; return ;;
+        -o | --image) _tallowmark_cli_paths -f "$cur"; return ;;
+        --path | --inode) return ;;  # inside the image
         --find | --extract) _tallowmark_cli_paths -d "$cur"; return ;;
         --format)
             # The program names its own formats; the command as typed, with a leading ~ expanded.

@@ -12,8 +12,10 @@ packages=(
   tzdata locales
   systemd shared-mime-info desktop-file-utils
   scdoc
-  sleuthkit
+  sleuthkit libtsk-dev libssl-dev
   libewf-dev ewf-tools
+  mtools dosfstools ntfs-3g ntfs-3g-dev fdisk xz-utils
+  forensics-samples-ntfs forensics-samples-exfat
   "$@"
 )
 

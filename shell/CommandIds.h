@@ -16,6 +16,7 @@ inline constexpr int DeleteOnRestart = 32782;
 inline constexpr int FilterRecords = 32790;
 inline constexpr int ViewTimeline = 32791;
 inline constexpr int MarkDeletedRecords = 32792;
+inline constexpr int OpenImage = 32793;
 
 inline constexpr int FileOpen = 57601;
 inline constexpr int FileClose = 57602;

@@ -24,6 +24,9 @@ const std::vector<CommandInfo>& CommandTable() {
          {"Alt+Return", "Alt+Enter"}},
         {cmd::Export, "Exports data to a CSV file\n&Export to file", {}},
         {cmd::FindFiles, "Searches the hard disk for index.dat files to open\nFind Files", {}},
+        {cmd::OpenImage,
+         "Finds the index files inside a disk image, deleted ones included, and opens those you pick\nOpen Image",
+         {}},
         {cmd::SaveSettingsAsDefaults,
          "Saves the current options as the default options to use when viewing all future files",
          {}},
@@ -82,6 +85,7 @@ const std::vector<MenuInfo>& NoDocumentMenu() {
     static const std::vector<MenuInfo> menu = {
         {"&File",
          {{cmd::FileOpen, "&Open...\tCtrl+O"},
+          {cmd::OpenImage, "Open &Image..."},
           {cmd::FindFiles, "&Find index.dat Files..."},
           {0, nullptr},
           {cmd::RecentFirst, kRecentFilePlaceholder},
@@ -97,6 +101,7 @@ const std::vector<MenuInfo>& DocumentMenu() {
     static const std::vector<MenuInfo> menu = {
         {"&File",
          {{cmd::FileOpen, "&Open...\tCtrl+O"},
+          {cmd::OpenImage, "Open &Image..."},
           {cmd::FindFiles, "&Find index.dat Files..."},
           {cmd::FileClose, "&Close\tCtrl+F4"},
           {cmd::FileSaveAs, "Save &As...\tCtrl+S"},

@@ -23,11 +23,12 @@ FilePropertiesGeneral::FilePropertiesGeneral(const FilePropertiesFacts& facts, Q
     AddRow("Version:", AnsiToUtf8(facts.version), "version");
     AddRow("Size:", facts.size, "size");
     AddRow("Number of records:", std::to_string(facts.records), "records");
+    for (const auto& [label, value] : facts.inImage) AddRow(label, value, label);
 }
 
-void FilePropertiesGeneral::AddRow(const char* label, const std::string& value, const char* name) {
+void FilePropertiesGeneral::AddRow(const std::string& label, const std::string& value, const std::string& name) {
     auto* field = new QLineEdit(QString::fromStdString(value), this);
-    field->setObjectName(QString::fromLatin1(name));
+    field->setObjectName(QString::fromStdString(name));
     field->setReadOnly(true);
     field->setFrame(false);
     field->setCursorPosition(0);  // a long path shows its start
@@ -38,7 +39,7 @@ void FilePropertiesGeneral::AddRow(const char* label, const std::string& value, 
     const int wanted = fontMetrics().horizontalAdvance(field->text()) + 2 * fontMetrics().averageCharWidth();
     const int screenLimit = screen() ? screen()->availableGeometry().width() * 2 / 3 : wanted;
     field->setMinimumWidth(std::max(fontMetrics().averageCharWidth() * 40, std::min(wanted, screenLimit)));
-    static_cast<QFormLayout*>(layout())->addRow(QString::fromLatin1(label), field);
+    static_cast<QFormLayout*>(layout())->addRow(QString::fromStdString(label), field);
 }
 
 namespace {

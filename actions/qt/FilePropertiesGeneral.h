@@ -10,14 +10,15 @@ class QLineEdit;
 
 namespace tallowmark {
 
-// The five facts of an index file as read-only texts the user can select and copy.
+// The five facts of an index file (and where in an image it lies, for one read from an
+// image) as read-only texts the user can select and copy.
 class FilePropertiesGeneral : public QWidget {
     Q_OBJECT
 public:
     explicit FilePropertiesGeneral(const FilePropertiesFacts& facts, QWidget* parent = nullptr);
 
 private:
-    void AddRow(const char* label, const std::string& value, const char* name);
+    void AddRow(const std::string& label, const std::string& value, const std::string& name);
 };
 
 // A modal sheet with the pages "General" and "Contents" (the lines of

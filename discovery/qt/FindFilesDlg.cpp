@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <algorithm>
 #include <mutex>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "discovery/IndexFileSearch.h"
 #include "presentation/PathText.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/ScreenPace.h"
 
 namespace tallowmark {
 
@@ -134,9 +134,7 @@ void FindFilesDlg::showEvent(QShowEvent* event) {
 
 void FindFilesDlg::StartSearch() {
     m_bSearchStarted = true;
-    const QScreen* shown = screen();
-    const qreal rate = shown && shown->refreshRate() > 1 ? shown->refreshRate() : 60;
-    m_statusTimer.start(static_cast<int>(1000 / rate));
+    StartAtScreenPace(m_statusTimer, *this);
     g_bStopSearch = false;
     if (!m_search)
         m_search = [](FindFilesSink* sink) { return FindFilesThreadProc(sink, platform::MachineSearchRoots()); };

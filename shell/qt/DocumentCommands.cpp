@@ -1,6 +1,7 @@
 #include "shell/qt/DocumentCommands.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -20,6 +21,16 @@ namespace tallowmark {
 namespace {
 constexpr const char* kSaveAsFilter = "Index Files (*.dat)";
 constexpr const char* kExportFilter = "CSV Files (*.csv);;Text Files (*.txt);;All Files (*)";
+
+// Where the dialogs for a file written from `document` start: beside its file, or beside
+// the image it was read from, under the file's own name.
+QFileInfo StartingPlace(const TallowmarkDoc& document) {
+    if (const FileInImage* origin = document.Origin()) {
+        const QString folder = QFileInfo(QString::fromStdString(origin->Place().image)).absolutePath();
+        return QFileInfo(QDir(folder), QString::fromStdString(FileNameOf(origin->Place().path)));
+    }
+    return QFileInfo(QString::fromStdString(document.PathName()));
+}
 
 // The absolute path of a file the user chose to write, as the system spells it.
 std::string ChosenTarget(const QString& path) {
@@ -47,13 +58,15 @@ std::optional<CommandState> DocumentCommands::OnUpdateCommand(int id) {
         case cmd::Export:
         case cmd::FileProperties: return CommandState{};
         case cmd::DeleteOnRestart: {
+            // A file inside a disk image is no file of this machine.
+            if (m_view.GetDocument().Origin()) return CommandState{false, false};
             // Asked of the system afresh each time: another program may have changed it.
             const bool scheduled =
                 IsDeleteOnRestartScheduled(m_view.GetDocument().PathName(), m_documents.Services().bootDeletionRoot);
             return CommandState{!scheduled, scheduled};
         }
         case cmd::CachedFileDefault:
-        case cmd::CachedFileNotepad: return CommandState{!CachedFilePath().empty(), std::nullopt};
+        case cmd::CachedFileNotepad: return CommandState{HasCachedFile(), std::nullopt};
         default: return std::nullopt;
     }
 }
@@ -61,7 +74,7 @@ std::optional<CommandState> DocumentCommands::OnUpdateCommand(int id) {
 void DocumentCommands::OnFileSaveAs() {
     TallowmarkDoc& document = m_view.GetDocument();
     UserPrompts& prompts = m_documents.Services().prompts;
-    const QFileInfo original(QString::fromStdString(document.PathName()));
+    const QFileInfo original = StartingPlace(document);
     const QString path = prompts.AskSavePath(m_view.window(), QString::fromLatin1(kSaveAsFilter), QStringLiteral("dat"),
                                              original.absolutePath(), original.fileName());
     if (path.isEmpty()) return;
@@ -87,7 +100,7 @@ void DocumentCommands::OnFileSaveAs() {
 void DocumentCommands::OnExport() {
     const TallowmarkDoc& document = m_view.GetDocument();
     UserPrompts& prompts = m_documents.Services().prompts;
-    const QFileInfo file(QString::fromStdString(document.PathName()));
+    const QFileInfo file = StartingPlace(document);
     const QString path = prompts.AskSavePath(m_view.window(), QString::fromLatin1(kExportFilter), QStringLiteral("csv"),
                                              file.absolutePath(), file.completeBaseName() + ".csv");
     if (path.isEmpty()) return;
@@ -104,6 +117,7 @@ void DocumentCommands::OnExport() {
 
 void DocumentCommands::OnDeleteOnRestart() {
     const TallowmarkDoc& document = m_view.GetDocument();
+    if (document.Origin()) return;
     const std::string refused =
         ScheduleDeleteOnRestart(document.PathName(), document.Identity(), m_documents.Services().bootDeletionRoot);
     if (!refused.empty())
@@ -119,11 +133,30 @@ void DocumentCommands::OnFileProperties() {
 
 std::string DocumentCommands::CachedFilePath() const {
     const IndexRecord* record = m_view.CurrentRecord();
-    return record ? tallowmark::CachedFilePath(*record, m_view.GetDocument().PathName()) : std::string();
+    if (!record || m_view.GetDocument().Origin()) return {};
+    return tallowmark::CachedFilePath(*record, m_view.GetDocument().PathName());
+}
+
+bool DocumentCommands::HasCachedFile() const {
+    const TallowmarkDoc& document = m_view.GetDocument();
+    if (!document.Origin()) return !CachedFilePath().empty();
+    // Whether the image holds it is asked when the command runs, which says so if not.
+    const IndexRecord* record = m_view.CurrentRecord();
+    return record && !CachedFilePathInImage(*record, document.Origin()->Place().path).empty();
 }
 
 void DocumentCommands::OnOpenCachedFile(bool inTextEditor) {
-    const std::string path = CachedFilePath();
+    std::string path = CachedFilePath();
+    if (const IndexRecord* record = m_view.CurrentRecord(); record && m_view.GetDocument().Origin()) {
+        const CachedCopy copy = CopyCachedFileFromImage(*record, m_view.GetDocument(), m_documents.CachedCopiesFolder(),
+                                                        m_documents.OpenDocumentPaths());
+        if (!copy.outcome) {
+            m_documents.Services().prompts.Message(m_view.window(), UserPrompts::Icon::Information,
+                                                   QString::fromStdString(copy.outcome.message));
+            return;
+        }
+        path = copy.path;
+    }
     if (path.empty()) return;
     if (inTextEditor) m_documents.OpenInTextEditor(QString::fromStdString(path));
     else

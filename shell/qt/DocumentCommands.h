@@ -20,8 +20,12 @@ public:
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
 
-    // The cached copy of the current entry, asked of the disk afresh; empty when there is none.
+    // The cached copy of the current entry, asked of the disk afresh; empty when there is
+    // none, and for a document read from a disk image.
     std::string CachedFilePath() const;
+    // Whether the current entry has a cached copy to open: on the disk, or for a document
+    // read from an image, one it names (read out of the image when the command runs).
+    bool HasCachedFile() const;
 
 private:
     void OnFileSaveAs();

@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <map>
 
+#include "discovery/ImageFileSystems.h"
 #include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "presentation/PathText.h"
@@ -25,6 +28,7 @@ namespace tallowmark {
 namespace {
 constexpr const char* kNoApplication = "No application is registered to open %1.";
 constexpr const char* kNoTextEditor = "No text editor was found to open %1.";
+constexpr const char* kImageFileUnreadable = "%1 can no longer be read from the image.";
 constexpr const char* kListWhatsThis =
     "The records of the index file, one row each. Press Enter or double-click a row for everything known "
     "about it; click a column title to sort by it.";
@@ -40,6 +44,8 @@ QString TitleText(const TallowmarkDoc& document) { return QString::fromStdString
 
 DocumentManager::DocumentManager(QMdiArea& area, const ShellServices& services, QObject* parent)
     : QObject(parent), m_area(area), m_services(services) {}
+
+DocumentManager::~DocumentManager() = default;
 
 ChildFrame* DocumentManager::ActiveChild() const { return qobject_cast<ChildFrame*>(m_area.activeSubWindow()); }
 
@@ -64,7 +70,8 @@ std::vector<ChildFrame*> DocumentManager::FramesOf(const TallowmarkDoc& document
 
 std::vector<std::string> DocumentManager::OpenDocumentPaths() const {
     std::vector<std::string> paths;
-    for (ChildFrame* frame : Frames()) paths.push_back(frame->View()->GetDocument().PathName());
+    for (ChildFrame* frame : Frames())
+        for (std::string& input : frame->View()->GetDocument().InputsWith({})) paths.push_back(std::move(input));
     return paths;
 }
 
@@ -72,7 +79,7 @@ TallowmarkDoc* DocumentManager::FindOpenDocument(const std::string& path) const 
     const std::string key = PathKey(path);
     for (ChildFrame* frame : Frames()) {
         TallowmarkDoc& open = frame->View()->GetDocument();
-        if (PathKey(open.PathName()) == key) return &open;
+        if (!open.Origin() && PathKey(open.PathName()) == key) return &open;
     }
     return nullptr;
 }
@@ -105,6 +112,52 @@ TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path, std::s
     }
     emit DocumentsChanged();
     return opened;
+}
+
+TallowmarkDoc* DocumentManager::OpenImageFile(const std::shared_ptr<ImageFileSystems>& image,
+                                             const FoundIndexFile& file) {
+    const std::shared_ptr<const FileInImage> origin = OriginOf(image, file);
+    const ImagePlace& place = origin->Place();
+    for (ChildFrame* frame : Frames()) {
+        TallowmarkDoc& open = frame->View()->GetDocument();
+        const FileInImage* openOrigin = open.Origin();
+        if (openOrigin && openOrigin->Place().image == place.image && openOrigin->Place().partition == place.partition &&
+            openOrigin->Place().inode == place.inode && openOrigin->Place().path == place.path) {
+            m_area.setActiveSubWindow(FramesOf(open).front());
+            emit DocumentsChanged();
+            return &open;
+        }
+    }
+    std::string title = ImageSourceText(place.image, place.partition, place.path);
+    if (file.state != FileState::Allocated) title += " (" + place.state + ")";
+    auto document = std::make_shared<TallowmarkDoc>();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::unique_ptr<ByteSource> source = image->OpenFile(file);
+    const Outcome loaded = source ? document->OpenSource(*source, ImageSourceText(place.image, place.partition, place.path))
+                                  : Outcome::Failure(FormatMessage(kImageFileUnreadable, title));
+    QApplication::restoreOverrideCursor();
+    if (!loaded) {
+        m_services.prompts.Message(m_area.window(), UserPrompts::Icon::Warning, QString::fromStdString(loaded.message));
+        emit DocumentsChanged();
+        return nullptr;
+    }
+    document->SetTitle(title);
+    document->SetOrigin(origin);
+    CreateChildFrame(document);
+    emit DocumentsChanged();
+    return document.get();
+}
+
+std::string DocumentManager::CachedCopiesFolder() {
+    if (!m_pCachedCopies) {
+        // Made by the system with no access for anyone else, under a name nobody can guess.
+        m_pCachedCopies = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tallowmark-XXXXXX"));
+        if (!m_pCachedCopies->isValid()) {
+            m_pCachedCopies.reset();
+            return {};
+        }
+    }
+    return QFile::encodeName(m_pCachedCopies->path()).toStdString();
 }
 
 ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document) {

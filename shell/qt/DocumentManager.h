@@ -9,11 +9,14 @@
 #include <vector>
 
 class QMdiArea;
+class QTemporaryDir;
 class QUrl;
 
 namespace tallowmark {
 
 class ChildFrame;
+class ImageFileSystems;
+struct FoundIndexFile;
 class RecentFileList;
 class TallowmarkDoc;
 class TallowmarkView;
@@ -33,6 +36,7 @@ class DocumentManager : public QObject {
     Q_OBJECT
 public:
     DocumentManager(QMdiArea& area, const ShellServices& services, QObject* parent = nullptr);
+    ~DocumentManager() override;
 
     const ShellServices& Services() const { return m_services; }
 
@@ -44,6 +48,9 @@ public:
     TallowmarkDoc* OpenDocumentFile(const std::string& path, std::string& failure);
     // The open document read from `path` (however the path is written), or null.
     TallowmarkDoc* FindOpenDocument(const std::string& path) const;
+    // Reuses the open document of `file` or reads it from `image` into a new window,
+    // titled with the image and its path there; null on failure, after its message.
+    TallowmarkDoc* OpenImageFile(const std::shared_ptr<ImageFileSystems>& image, const FoundIndexFile& file);
     // A new window on `document`, placed at its cascade step (or maximised like the
     // active one) and activated.
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
@@ -55,8 +62,12 @@ public:
     TallowmarkView* ActiveView() const;
     std::vector<ChildFrame*> Frames() const;  // in the order they were made
     std::vector<ChildFrame*> FramesOf(const TallowmarkDoc& document) const;
-    // The files of every open document: what no file the program writes may be.
+    // The files of every open document (the image, for one read from an image): what no
+    // file the program writes may be.
     std::vector<std::string> OpenDocumentPaths() const;
+    // A folder of this user's alone, made on first use and removed when the program ends,
+    // for the cached copies read out of images; empty when none can be made.
+    std::string CachedCopiesFolder();
 
     // Each window's caption: its document's title, numbered when it has several windows.
     void UpdateCaptions();
@@ -78,6 +89,7 @@ signals:
 private:
     QMdiArea& m_area;
     ShellServices m_services;
+    std::unique_ptr<QTemporaryDir> m_pCachedCopies;
 };
 
 }  // namespace tallowmark

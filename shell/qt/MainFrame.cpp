@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include "discovery/ImageFileSystems.h"
 #include "presentation/qt/TallowmarkView.h"
 #include "shell/qt/ChildFrame.h"
 #include "shell/qt/CommandActions.h"
@@ -30,6 +31,8 @@ namespace tallowmark {
 
 namespace {
 constexpr const char* kHelpMissing = "The help file %1 was not found.";
+constexpr const char* kNoImageFileSystems =
+    "This build reads no disk images: it was made without The Sleuth Kit's library (libtsk)";
 
 // A dropped file's path as its bytes: file managers send them percent-encoded, and a name
 // that is not UTF-8 would not survive the trip through QString.
@@ -95,6 +98,12 @@ void MainFrame::CreateActions() {
         if (!m_actions.count(command.id)) makeAction(command.id, QString());
     for (int id : ToolbarLayout())
         if (id != 0) m_actions[id]->setIcon(ToolbarIcon(id));
+    if (!ReadsImageFileSystems()) {
+        // The menu says why the command is unavailable (its update handler disables it).
+        QAction* openImage = m_actions.at(cmd::OpenImage);
+        openImage->setText(openImage->text() + QStringLiteral(" (not in this build)"));
+        openImage->setStatusTip(QString::fromLatin1(kNoImageFileSystems));
+    }
 
     // The system's key for closing the active document window; no command of ours.
     auto* closeWindow = new QAction(this);

@@ -9,7 +9,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "discovery/ImageFileSystems.h"
 #include "discovery/qt/FindFilesDlg.h"
+#include "discovery/qt/OpenImageDlg.h"
+#include "forensic/DiskImage.h"
 #include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
 #include "model/Version.h"
@@ -32,6 +35,8 @@ namespace tallowmark {
 namespace {
 constexpr const char* kOpenFilter = "index.dat Files (index.dat);;All Files (*)";
 constexpr const char* kLastFolderKey = "Settings/LastFolder";  // where File Open starts
+constexpr const char* kImageFilter = "Disk Images (*.dd *.raw *.img *.001 *.E01 *.e01);;All Files (*)";
+constexpr const char* kLastImageFolderKey = "Settings/LastImageFolder";  // where Open Image starts
 
 // While Qt starts it looks into the session's runtime folder, and where the session has
 // none of the user's own it makes one in the shared temporary folder. There it is shown
@@ -182,12 +187,18 @@ TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
     return m_pMainFrame ? m_pMainFrame->Documents().OpenDocumentFile(path) : nullptr;
 }
 
-void TallowmarkApp::OnFileOpen() {
+QString TallowmarkApp::AskOpenPathFrom(const char* filter, const char* folderKey) {
     QSettings settings;
-    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter),
-                                                 settings.value(QLatin1String(kLastFolderKey)).toString());
+    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(filter),
+                                                 settings.value(QLatin1String(folderKey)).toString());
+    if (!path.isEmpty())
+        settings.setValue(QLatin1String(folderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    return path;
+}
+
+void TallowmarkApp::OnFileOpen() {
+    const QString path = AskOpenPathFrom(kOpenFilter, kLastFolderKey);
     if (path.isEmpty()) return;
-    settings.setValue(QLatin1String(kLastFolderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
     if (!document) return;
     document->SetTitle(document->PathName());
@@ -204,6 +215,26 @@ void TallowmarkApp::OnFindFiles() {
         document->SetTitle(document->PathName());
         m_pMainFrame->UpdateCaptions();
     }
+}
+
+// Opens the image the user names, runs the Open Image dialog over its file systems and
+// opens every file picked, read from the image; an image that cannot be read says why.
+void TallowmarkApp::OnOpenImage() {
+    const QString path = AskOpenPathFrom(kImageFilter, kLastImageFolderKey);
+    if (path.isEmpty()) return;
+    const std::string imagePath = NativeSeparators(QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    OpenedImage image = OpenImage(imagePath);
+    ImageFileSystems::Opened opened{image.outcome, nullptr};
+    if (image.reader) opened = ImageFileSystems::Open(std::move(image.reader), imagePath);
+    QApplication::restoreOverrideCursor();
+    if (!opened.fileSystems) {
+        m_pPrompts->Message(m_pMainFrame.get(), UserPrompts::Icon::Warning, QString::fromStdString(opened.outcome.message));
+        return;
+    }
+    OpenImageDlg dialog(*m_pPrompts, opened.fileSystems, m_pMainFrame.get());
+    for (const FoundIndexFile& file : m_pPrompts->AskImageFiles(dialog))
+        m_pMainFrame->Documents().OpenImageFile(opened.fileSystems, file);
 }
 
 void TallowmarkApp::OpenRecentFile(std::size_t index) {
@@ -230,6 +261,9 @@ bool TallowmarkApp::OnCommand(int id) {
     switch (id) {
         case cmd::FileOpen: OnFileOpen(); return true;
         case cmd::FindFiles: OnFindFiles(); return true;
+        case cmd::OpenImage:
+            if (ReadsImageFileSystems()) OnOpenImage();
+            return true;
         case cmd::AppExit:
             if (m_pMainFrame) m_pMainFrame->close();
             return true;
@@ -246,6 +280,7 @@ std::optional<CommandState> TallowmarkApp::OnUpdateCommand(int id) {
         case cmd::FindFiles:
         case cmd::AppExit:
         case cmd::AppAbout: return CommandState{};
+        case cmd::OpenImage: return CommandState{ReadsImageFileSystems(), std::nullopt};
         default: return std::nullopt;
     }
 }

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "discovery/qt/FindFilesDlg.h"
+#include "discovery/qt/OpenImageDlg.h"
 #include "platform/TextEditor.h"
 
 namespace tallowmark {
@@ -44,6 +45,11 @@ platform::LaunchResult UserPrompts::OpenUrl(const QUrl& url) {
 }
 
 std::vector<std::string> UserPrompts::AskFoundFiles(FindFilesDlg& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.GetSelectedFiles();
+}
+
+std::vector<FoundIndexFile> UserPrompts::AskImageFiles(OpenImageDlg& dialog) {
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.GetSelectedFiles();
 }

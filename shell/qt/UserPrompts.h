@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/ImageFileSystems.h"
 #include "platform/DesktopLaunch.h"
 #include "widgets/MessageBoxes.h"
 
@@ -16,6 +17,7 @@ class QWidget;
 namespace tallowmark {
 
 class FindFilesDlg;
+class OpenImageDlg;
 
 // Message and Details (a long text in an information box) come from MessagePrompts.
 class UserPrompts : public MessagePrompts {
@@ -37,6 +39,8 @@ public:
     virtual platform::LaunchResult OpenUrl(const QUrl& url);
     // Runs the Find Files dialog: the paths the user picked, in list order; none on Cancel.
     virtual std::vector<std::string> AskFoundFiles(FindFilesDlg& dialog);
+    // Runs the Open Image dialog: the files the user picked, in list order; none on Cancel.
+    virtual std::vector<FoundIndexFile> AskImageFiles(OpenImageDlg& dialog);
     virtual platform::LaunchResult OpenInTextEditor(const QString& path);
 };
 

@@ -184,7 +184,7 @@ TEST_F(GuiTest, DeleteOnRestartTicksOnlyTheScheduledFileAndAsksAfresh) {
     const QString second = WriteIndex("second.dat", OneUrlIndex());
     FileOpen(first);
     QAction* action = Frame().Action(cmd::DeleteOnRestart);
-    EXPECT_EQ(MenuItems(0)[4], "&Delete on Restart");
+    EXPECT_EQ(MenuItems(0)[5], "&Delete on Restart");
     EXPECT_EQ(action->statusTip(), "Schedule the current file for deletion when the system restarts");
     EXPECT_EQ(action->toolTip(), "Schedule for deletion");
     EXPECT_TRUE(action->isEnabled());

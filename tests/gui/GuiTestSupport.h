@@ -31,6 +31,7 @@ public:
     std::vector<std::pair<QString, QString>> startPlaces;  // the folder and name each file dialog starts with
     std::vector<QUrl> openedUrls;
     std::vector<std::string> foundFiles;  // what the next Find Files dialog returns
+    std::function<std::vector<FoundIndexFile>(OpenImageDlg&)> onImageFiles;  // runs each Open Image dialog
     std::vector<QString> editedPaths;     // files handed to the text editor
     std::deque<Answer> questionAnswers;   // answers to the next questions; none left means Cancel
     std::vector<QString> questions;
@@ -58,6 +59,9 @@ public:
         return launchResult;
     }
     std::vector<std::string> AskFoundFiles(FindFilesDlg&) override { return std::exchange(foundFiles, {}); }
+    std::vector<FoundIndexFile> AskImageFiles(OpenImageDlg& dialog) override {
+        return onImageFiles ? onImageFiles(dialog) : std::vector<FoundIndexFile>{};
+    }
     platform::LaunchResult OpenInTextEditor(const QString& path) override {
         editedPaths.push_back(path);
         return launchResult;

@@ -59,7 +59,8 @@ bool Enabled(MainFrame& frame, int id) {
 TEST_F(GuiTest, NoDocumentMenuAndToolbarStates) {
     EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&View", "&Help"}));
     EXPECT_EQ(MenuItems(0),
-              (std::vector<QString>{"&Open...\tCtrl+O", "&Find index.dat Files...", "-", "Recent File", "-", "E&xit"}));
+              (std::vector<QString>{"&Open...\tCtrl+O", "Open &Image...", "&Find index.dat Files...", "-", "Recent File", "-",
+                                    "E&xit"}));
     EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Help Topics", "-", "&About Tallowmark..."}));
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark");
     for (int id : {cmd::FileSaveAs, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EntryDetails, cmd::RecentFirst})
@@ -90,7 +91,7 @@ TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {
     EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&Edit", "&View", "&Options", "&Window", "&Help"}));
     EXPECT_EQ(
         MenuItems(0),
-        (std::vector<QString>{"&Open...\tCtrl+O", "&Find index.dat Files...", "&Close\tCtrl+F4", "Save &As...\tCtrl+S",
+        (std::vector<QString>{"&Open...\tCtrl+O", "Open &Image...", "&Find index.dat Files...", "&Close\tCtrl+F4", "Save &As...\tCtrl+S",
                               kDeleteOnRestartItem, "&Export...", "-", "Propert&ies\tAlt+Enter", "-",
                               QString::fromStdString(App().RecentFiles().MenuText(0)), "-", "E&xit"}));
     EXPECT_EQ(MenuItems(1),
@@ -149,9 +150,9 @@ TEST_F(GuiTest, RecentFilesPersistAndKeepTheBareTitle) {
     EXPECT_EQ(settings.value("Recent File List/File1").toString(), second);
     EXPECT_EQ(settings.value("Recent File List/File2").toString(), first);
     const std::vector<QString> file = MenuItems(0);
-    EXPECT_TRUE(file[3].startsWith("&1 ")) << file[3].toStdString();
-    EXPECT_TRUE(file[3].endsWith("second.dat"));
-    EXPECT_LE(file[3].size(), 33);
+    EXPECT_TRUE(file[4].startsWith("&1 ")) << file[4].toStdString();
+    EXPECT_TRUE(file[4].endsWith("second.dat"));
+    EXPECT_LE(file[4].size(), 33);
 
     Frame().RouteCommand(cmd::RecentFirst + 1);
     ASSERT_NE(Frame().ActiveChild(), nullptr);
