@@ -156,10 +156,11 @@ TEST_F(FilterTest, ClickingATimelineBarFiltersToItsPeriodAndASecondClickClears) 
 
     TimelineChart* chart = Pane()->Chart();
     ASSERT_EQ(chart->Bars().unit, PeriodUnit::Day);
-    EXPECT_EQ(chart->Bars().counts, (std::vector<std::uint32_t>{1, 0, 2}));
+    // A LEAK row shows no date: neither counted nor kept by its period.
+    EXPECT_EQ(chart->Bars().counts, (std::vector<std::uint32_t>{1, 0, 1}));
     QTest::mouseClick(chart, Qt::LeftButton, {}, chart->BarRect(2).center());
     EXPECT_EQ(Pane()->FilterField()->text(), "accessed:2008-03-07");
-    EXPECT_EQ(Numbers(view), (std::vector<std::uint32_t>{2, 4}));
+    EXPECT_EQ(Numbers(view), (std::vector<std::uint32_t>{2}));
     EXPECT_EQ(chart->Bars().counts.size(), 3u);  // the chart keeps every bar
 
     QTest::mouseClick(chart, Qt::LeftButton, {}, chart->BarRect(2).center());
@@ -168,7 +169,13 @@ TEST_F(FilterTest, ClickingATimelineBarFiltersToItsPeriodAndASecondClickClears) 
 
     Pane()->TimeBasisChoice()->setCurrentIndex(1);  // modified times: all unset, so no date
     EXPECT_TRUE(chart->Bars().counts.empty());
-    EXPECT_EQ(chart->Bars().noDate, 3u);
+    EXPECT_EQ(chart->Bars().noDate, 2u);
+
+    // Enter in the choice of times is the choice's, not the Entry Details key.
+    view->setCurrentIndex(view->model()->index(1, 0));
+    Pane()->TimeBasisChoice()->setFocus();
+    QTest::keyClick(Pane()->TimeBasisChoice(), Qt::Key_Return);
+    EXPECT_TRUE(Prompts().messages.empty());
 }
 
 // Finding one site in a real history file: filter by its host, select all, copy.
