@@ -71,11 +71,17 @@ std::vector<std::vector<std::string>> TextsToFit(const TallowmarkDoc& document, 
     return texts;
 }
 
-std::string RecordCountText(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
+namespace {
+std::string Digits(std::size_t count, CountDigits digits) { return digits ? digits(count) : std::to_string(count); }
+}  // namespace
 
-std::string RecordCountText(std::size_t shown, std::size_t total) {
-    if (shown == total) return RecordCountText(total);
-    return std::to_string(shown) + " of " + RecordCountText(total);
+std::string RecordCountText(std::size_t count, CountDigits digits) {
+    return Digits(count, digits) + (count == 1 ? " record" : " records");
+}
+
+std::string RecordCountText(std::size_t shown, std::size_t total, CountDigits digits) {
+    if (shown == total) return RecordCountText(total, digits);
+    return Digits(shown, digits) + " of " + RecordCountText(total, digits);
 }
 
 }  // namespace tallowmark

@@ -1,6 +1,6 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp gui/ShellTest.cpp gui/DesktopTest.cpp gui/FindFilesTest.cpp gui/FileActionsTest.cpp gui/AboutDlgTest.cpp
-  gui/FilterTest.cpp gui/EvidenceListTest.cpp)
+  gui/FilterTest.cpp gui/EvidenceListTest.cpp gui/WindowTest.cpp)
 set_target_properties(tallowmark_gui_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(tallowmark_gui_tests PRIVATE tallowmark_gui tallowmark_sample_scene tallowmark_test_support Qt6::Test GTest::gtest)
 target_compile_definitions(tallowmark_gui_tests PRIVATE

@@ -14,6 +14,7 @@
 #include "shell/CommandIds.h"
 #include "shell/qt/DocumentManager.h"
 #include "shell/qt/UserPrompts.h"
+#include "widgets/LocaleDigits.h"
 
 namespace tallowmark {
 
@@ -96,10 +97,14 @@ void DocumentCommands::OnExport() {
     // onto the file of an open document, by a name or a link.
     const std::string target = ChosenTarget(path);
     const std::vector<std::string> openFiles = m_documents.OpenDocumentPaths();
-    const Outcome written = ExportCsv(target, document, m_view.Options(), m_view.Filter(), openFiles);
+    std::size_t rows = 0;
+    const Outcome written = ExportCsv(target, document, m_view.Options(), m_view.Filter(), openFiles, &rows);
     QApplication::restoreOverrideCursor();
-    if (!written)
+    if (!written) {
         prompts.Message(m_view.window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
+        return;
+    }
+    emit m_documents.StatusMessage(QString::fromStdString(ExportedText(rows, "row", target, LocaleDigits)));
 }
 
 void DocumentCommands::OnDeleteOnRestart() {

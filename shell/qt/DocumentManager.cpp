@@ -112,6 +112,9 @@ ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDo
         m_services.defaults.GetDefaultViewBlankRecords(), m_services.defaults.GetDefaultViewBadfoodRecords(),
         m_services.defaults.GetDefaultMarkDeletedRecords(), m_services.defaults.GetDefaultExtraColumns()};
     auto* view = new TallowmarkView(document, options, m_services.prompts);
+    view->SetStartingLayout(m_services.defaults.GetDefaultColumnLayout());
+    connect(view, &TallowmarkView::ColumnLayoutChanged, this,
+            [this, view] { m_services.defaults.SetDefaultColumnLayout(view->ColumnLayout()); });
     auto* frame = new ChildFrame(view, std::make_unique<ViewCommands>(*view, m_services.defaults),
                                  std::make_unique<DocumentCommands>(*view, *this));
     m_area.addSubWindow(frame);
@@ -123,7 +126,7 @@ ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDo
     emit FrameCreated(frame);
     UpdateCaptions();
     ChildFrame* active = ActiveChild();
-    if (active && active->isMaximized()) {
+    if (active ? active->isMaximized() : m_bFirstWindowFills) {
         frame->showMaximized();
     } else {
         PlaceFrame(m_area, *frame, static_cast<int>(Frames().size()) - 1);

@@ -44,9 +44,10 @@ public:
     TallowmarkDoc* OpenDocumentFile(const std::string& path, std::string& failure);
     // The open document read from `path` (however the path is written), or null.
     TallowmarkDoc* FindOpenDocument(const std::string& path) const;
-    // A new window on `document`, placed at its cascade step (or maximised like the
-    // active one) and activated.
+    // A new window on `document`, activated: filling the workspace when the active one
+    // does, or when it is the first and the first fills it; else at its cascade step.
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
+    void SetFirstWindowFills(bool fills) { m_bFirstWindowFills = fills; }
     void CloseDocument(const TallowmarkDoc& document);
     // Save As gave the document a new name.
     void DocumentRenamed(const TallowmarkDoc& document);
@@ -78,6 +79,7 @@ signals:
 private:
     QMdiArea& m_area;
     ShellServices m_services;
+    bool m_bFirstWindowFills = true;
 };
 
 }  // namespace tallowmark

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QSettings>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "platform/Terminal.h"
 #include "shell/qt/AboutDlg.h"
 #include "shell/qt/AppIcons.h"
 #include "shell/CommandIds.h"
@@ -94,6 +96,9 @@ void TallowmarkApp::SetCommandLine(const QStringList& arguments) {
 
 bool TallowmarkApp::InitInstance() {
     const CommandLine commandLine = ParseCommandLine(m_commandLine);
+    // A file named alone stays unopened; a person at a terminal is told how to open it.
+    if (const std::string hint = NamedFilesHint(commandLine); !hint.empty() && platform::StandardErrorIsTerminal())
+        std::fprintf(stderr, "%s\n", hint.c_str());
     m_pOpenChannel = std::make_unique<OpenChannel>(m_strOpenChannelName);
     if (m_pOpenChannel->Claim(commandLine.dde, commandLine.paths) == OpenChannel::Role::Delivered) {
         m_pOpenChannel.reset();
@@ -110,7 +115,7 @@ bool TallowmarkApp::InitInstance() {
     // settled first so that their windows get their proper size.
     if (!commandLine.paths.empty()) m_pMainFrame->layout()->activate();
     OpenHandedFiles(commandLine.paths);
-    m_pMainFrame->show();
+    m_pMainFrame->ShowAsKept();
     return true;
 }
 
@@ -152,6 +157,7 @@ void TallowmarkApp::ExitInstance() {
     m_pOpenChannel.reset();
     if (!m_pMainFrame) return;
     SaveRecentFiles();
+    m_pMainFrame->SaveSettings();
     m_pMainFrame.reset();
 }
 
@@ -182,16 +188,20 @@ TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
     return m_pMainFrame ? m_pMainFrame->Documents().OpenDocumentFile(path) : nullptr;
 }
 
+// Each file picked is opened as if it were picked alone, titled with its full path.
 void TallowmarkApp::OnFileOpen() {
     QSettings settings;
-    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter),
-                                                 settings.value(QLatin1String(kLastFolderKey)).toString());
-    if (path.isEmpty()) return;
-    settings.setValue(QLatin1String(kLastFolderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
-    if (!document) return;
-    document->SetTitle(document->PathName());
-    m_pMainFrame->UpdateCaptions();
+    const QStringList paths = m_pPrompts->AskOpenPaths(m_pMainFrame.get(), QString::fromLatin1(kOpenFilter),
+                                                       settings.value(QLatin1String(kLastFolderKey)).toString());
+    if (paths.isEmpty()) return;
+    settings.setValue(QLatin1String(kLastFolderKey),
+                      QDir::toNativeSeparators(QFileInfo(paths.front()).absolutePath()));
+    for (const QString& path : paths) {
+        TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
+        if (!document) continue;
+        document->SetTitle(document->PathName());
+        m_pMainFrame->UpdateCaptions();
+    }
 }
 
 // Opens every file picked in the Find Files dialog, each titled with its full path before

@@ -9,13 +9,13 @@
 
 namespace tallowmark {
 
-QString UserPrompts::AskOpenPath(QWidget* parent, const QString& filter, const QString& folder) {
+QStringList UserPrompts::AskOpenPaths(QWidget* parent, const QString& filter, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
 }
 
 QString UserPrompts::AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,

@@ -3,6 +3,7 @@
 // desktop. Tests replace them so that no modal dialog or browser ever opens.
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <string>
 #include <vector>
@@ -22,9 +23,9 @@ class UserPrompts : public MessagePrompts {
 public:
     using Answer = MessageAnswer;
 
-    // An existing file to open, the dialog starting in `folder` (empty: the working
-    // folder); empty when the user cancels.
-    virtual QString AskOpenPath(QWidget* parent, const QString& filter, const QString& folder);
+    // The existing files to open, one or several, the dialog starting in `folder` (empty:
+    // the working folder); none when the user cancels.
+    virtual QStringList AskOpenPaths(QWidget* parent, const QString& filter, const QString& folder);
     // A file to write, the dialog starting in `folder` with `name` filled in; empty when
     // the user cancels. Asks before replacing a file.
     virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,

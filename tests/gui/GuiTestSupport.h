@@ -36,12 +36,15 @@ public:
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
     std::function<void()> onMessage;        // looks at the windows while each message shows
+    QString folderAnswer;                   // what the next folder dialog returns; empty means Cancel
     int modalDialogs = 0;
     platform::LaunchResult launchResult = platform::LaunchResult::Started;  // the desktop's answer to each launch
 
-    QString AskOpenPath(QWidget*, const QString& filter, const QString& folder) override {
+    // An answer of several lines picks several files.
+    QStringList AskOpenPaths(QWidget*, const QString& filter, const QString& folder) override {
         startPlaces.push_back({folder, QString()});
-        return Next(filter);
+        const QString answer = Next(filter);
+        return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
     }
     QString AskSavePath(QWidget*, const QString& filter, const QString& suffix, const QString& folder,
                         const QString& name) override {
@@ -58,6 +61,7 @@ public:
         return launchResult;
     }
     std::vector<std::string> AskFoundFiles(FindFilesDlg&) override { return std::exchange(foundFiles, {}); }
+    QString AskFolder(QWidget*, const QString&) override { return std::exchange(folderAnswer, QString()); }
     platform::LaunchResult OpenInTextEditor(const QString& path) override {
         editedPaths.push_back(path);
         return launchResult;
