@@ -56,7 +56,7 @@ int ParseCarve(const std::vector<std::string>& args, CarveRequest& request, std:
 // Carves every image in the order given; false if any could not be read whole or a
 // found file could not be written out. A failure is named and the carving goes on.
 bool WriteCarve(const CarveRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
-    out << CarvedHeader(request.options.timeline.format);
+    out << CarvedHeader(*request.options.timeline.format);
     ProgressLine progress(err, atTerminal);
     auto say = [&](const std::string& message) {
         progress.Clear();

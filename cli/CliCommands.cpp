@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -18,7 +19,9 @@ namespace tallowmark {
 
 namespace {
 // Each command's usage (after "tallowmark-cli ", its second line lined up with "usage: ")
-// and its lines of the help, options indented by four.
+// and its lines of the help, options indented by four. The timeline formats come from
+// their registry: @NAMES@ for "jsonl|csv|…", @CHOICES@ for the names in words with the
+// default marked, @DESCRIBED@ for each with what it is.
 struct CommandHelp {
     std::string_view name, usage, help;
 };
@@ -36,14 +39,13 @@ constexpr CommandHelp kCommands[] = {
      "                 unknown)\n"
      "    --json         all of it as one JSON object\n"},
     {"timeline",
-     "timeline FILE... [--find ROOT] [--format jsonl|bodyfile|csv|timesketch] [-o OUT]\n"
+     "timeline FILE... [--find ROOT] [--format @NAMES@] [-o OUT]\n"
      "                               [--localtime] [--source-zone ZONE] [--jobs N]\n",
      "  timeline FILE...  one line per URL, LEAK and REDR record of every file, files in the\n"
      "                 order given: status, kind, times as true instants in UTC (ISO 8601),\n"
      "                 hits, cached size, page title, headers and the other fields\n"
      "    --find ROOT    also take every index.dat file found under ROOT\n"
-     "    --format F     jsonl (JSON Lines, the default), bodyfile (for mactime), csv, or\n"
-     "                   timesketch (one JSON line per time, for Timesketch to import)\n"
+     "    --format F     @DESCRIBED@\n"
      "    -o OUT         write to OUT instead of standard output\n"
      "    --localtime    local time with the offset in force at each date\n"
      "    --source-zone ZONE  the zone of the machine the files came from (Europe/Amsterdam,\n"
@@ -55,14 +57,14 @@ constexpr CommandHelp kCommands[] = {
      "    -0             end each path with a NUL byte instead\n"
      "    --quiet        say nothing of directories that cannot be read\n"},
     {"carve",
-     "carve IMAGE... [--format jsonl|bodyfile|csv|timesketch] [-o OUT] [--extract DIR]\n"
+     "carve IMAGE... [--format @NAMES@] [-o OUT] [--extract DIR]\n"
      "                            [--source-zone ZONE] [--jobs N]\n",
      "  carve IMAGE... recover URL, LEAK and REDR records from disk images, unallocated space,\n"
      "                 page files and memory dumps where no index file is left: one timeline\n"
      "                 line per record, in image order, with image_offset and carved_from\n"
      "                 (\"file 0x...\" for a record of a whole index file found in the image,\n"
      "                 whose status its bitmap gives, else \"loose\")\n"
-     "    --format F     jsonl (the default), bodyfile, csv or timesketch, as for timeline\n"
+     "    --format F     @CHOICES@, as for timeline\n"
      "    -o OUT         write to OUT instead of standard output\n"
      "    --extract DIR  write each whole index file found to DIR/index-OFFSET.dat, never\n"
      "                   over a file that is there\n"
@@ -77,10 +79,63 @@ constexpr const char* kHelpEnd =
     "COMMAND --help (or -h) shows the usage and options of that command alone; \"--\" ends\n"
     "the options, so that the arguments after it are files even when they start with \"-\".\n"
     "\n"
+    "--list-formats writes the names --format takes, one a line.\n"
+    "\n"
     "An output file (-o) is written whole or not at all, and never onto an input.\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or an input\n"
     "given as the output.\n";
+
+// How a list of the formats in words notes each.
+enum class FormatNotes : std::uint8_t { None, TheDefault, Summaries };
+
+// "jsonl, bodyfile, csv or timesketch", with a comma before "or" too when a format's note
+// has commas of its own.
+std::string FormatsInWords(FormatNotes notes) {
+    std::vector<std::string> items;
+    for (const TimelineFormat* format : TimelineFormats()) {
+        std::string note(notes == FormatNotes::Summaries ? format->Summary() : "");
+        if (notes != FormatNotes::None && format == &DefaultTimelineFormat())
+            note += note.empty() ? "the default" : ", the default";
+        items.push_back(std::string(format->Name()) + (note.empty() ? "" : " (" + note + ")"));
+    }
+    const bool commas =
+        std::ranges::any_of(items, [](const std::string& item) { return item.find(',') != std::string::npos; });
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 < items.size() ? ", " : commas ? ", or " : " or ";
+        text += items[i];
+    }
+    return text;
+}
+
+// Puts `value` for `placeholder` in `text`. A line of the help that grows past its width
+// is wrapped, its further lines lined up under the value's start; a usage line is not.
+void PutFormats(std::string& text, std::string_view placeholder, const std::string& value, bool wrap = true) {
+    constexpr std::size_t kWidth = 88;
+    const std::size_t at = text.find(placeholder);
+    if (at == std::string::npos) return;
+    text.replace(at, placeholder.size(), value);
+    const std::size_t lineStart = text.rfind('\n', at) + 1;  // npos + 1: the first line
+    const std::size_t column = at - lineStart;
+    for (std::size_t line = lineStart; wrap;) {
+        const std::size_t lineEnd = std::min(text.find('\n', line), text.size());
+        const std::size_t space = text.rfind(' ', line + kWidth);
+        if (lineEnd - line <= kWidth || space == std::string::npos || space <= line + column) break;
+        text.replace(space, 1, "\n" + std::string(column, ' '));
+        line = space + 1;
+    }
+}
+
+// A command's usage or help with the formats in it.
+std::string WithFormats(std::string_view text) {
+    std::string filled(text), names;
+    for (const TimelineFormat* format : TimelineFormats()) (names += names.empty() ? "" : "|") += format->Name();
+    PutFormats(filled, "@NAMES@", names, false);
+    PutFormats(filled, "@CHOICES@", FormatsInWords(FormatNotes::TheDefault));
+    PutFormats(filled, "@DESCRIBED@", FormatsInWords(FormatNotes::Summaries));
+    return filled;
+}
 
 // The usage lines of every command, or of one.
 std::string UsageText(std::string_view only = {}) {
@@ -89,15 +144,15 @@ std::string UsageText(std::string_view only = {}) {
         if (!only.empty() && command.name != only) continue;
         text += text.empty() ? "usage: " : "       ";
         text += "tallowmark-cli ";
-        text += command.usage;
+        text += WithFormats(command.usage);
     }
-    if (only.empty()) text += "       tallowmark-cli --help | --version | COMMAND --help\n";
+    if (only.empty()) text += "       tallowmark-cli --help | --version | --list-formats | COMMAND --help\n";
     return text;
 }
 
 // A command's lines of the help; the carve command's say which images this build reads.
 std::string HelpOf(const CommandHelp& command) {
-    std::string text(command.help);
+    std::string text = WithFormats(command.help);
     if (command.name == "carve") text += CarveImagesHelp();
     return text;
 }
@@ -225,9 +280,9 @@ bool ParseJobCount(const std::string& value, unsigned& jobs) {
 }
 
 int ParseTimelineFormat(const std::string& value, TimelineOptions& options, std::ostream& err) {
-    const auto format = TimelineFormatNamed(value);
-    if (!format) return UsageError(err, "unknown format " + value + " (jsonl, bodyfile, csv or timesketch)");
-    options.format = *format;
+    const TimelineFormat* format = TimelineFormatNamed(value);
+    if (!format) return UsageError(err, "unknown format " + value + " (" + FormatsInWords(FormatNotes::None) + ")");
+    options.format = format;
     return 0;
 }
 
@@ -278,6 +333,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (command == "--version") {
         out << kProductName << " " << kProductVersion << "\n";
+        return 0;
+    }
+    if (command == "--list-formats") {
+        for (const TimelineFormat* format : TimelineFormats()) out << format->Name() << "\n";
         return 0;
     }
     int code = 0;

@@ -60,7 +60,7 @@ int ParseTimeline(const std::vector<std::string>& args, TimelineRequest& request
 // any file failed. A failed file's message names it; the others are still written.
 bool WriteTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err, bool atTerminal) {
     const TimelineOptions options = request.options;
-    const std::string header = TimelineHeader(options.format);
+    const std::string header = TimelineHeader(*options.format);
     out << header;
 
     // Every thread converts with the same zone table, made once here.

@@ -1,10 +1,9 @@
 #pragma once
-// Timelines for forensic tools: one line per URL, LEAK and REDR record (one per time in
-// Timesketch's form), with each record's evidence and its times at their full precision
-// as the true instants the file stores, in JSON Lines, the body-file layout that mactime
-// reads, RFC 4180 CSV, or the JSON Lines that Timesketch imports. A time the file keeps on
-// the source machine's wall clock becomes an instant only once that machine's zone is
-// named; until then it is never written as one.
+// Timelines for forensic tools: one line per URL, LEAK and REDR record (or one per time,
+// as a format may choose), with each record's evidence and its times at their full
+// precision as the true instants the file stores, in one of the formats of
+// TimelineFormat.h. A time the file keeps on the source machine's wall clock becomes an
+// instant only once that machine's zone is named; until then it is never written as one.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "forensic/TimelineFormat.h"
 #include "model/IndexRecord.h"
 #include "model/Outcome.h"
 #include "model/RecordExtent.h"
@@ -22,16 +22,13 @@
 
 namespace tallowmark {
 
-enum class TimelineFormat { Jsonl, Bodyfile, Csv, Timesketch };
-
 struct TimelineOptions {
-    TimelineFormat format = TimelineFormat::Jsonl;
+    // One of TimelineFormats(), never null.
+    const TimelineFormat* format = &DefaultTimelineFormat();
     bool localTime = false;  // local time with the offset at each date, instead of UTC
     // The zone of the machine the files came from, for the times kept on its wall clock.
     std::shared_ptr<const ZoneRules> sourceZone;
 };
-
-std::optional<TimelineFormat> TimelineFormatNamed(std::string_view name);
 
 // A field a caller adds after a record's own, such as where a carved record was found.
 struct TimelineExtraField {
@@ -42,9 +39,9 @@ struct TimelineExtraField {
     std::uint64_t number = 0;
 };
 
-// What goes before the first line: the CSV header row, with the names of the fields a
-// caller adds; nothing for the other formats.
-std::string TimelineHeader(TimelineFormat format, std::span<const std::string_view> extraNames = {});
+// What goes before the first line, such as the CSV header row, with the names of the
+// fields a caller adds.
+std::string TimelineHeader(const TimelineFormat& format, std::span<const std::string_view> extraNames = {});
 
 // URL, LEAK and REDR records have a line; the other kinds carry no URL and no time.
 bool HasTimelineLine(const IndexRecord& record);
@@ -61,9 +58,9 @@ struct CarvedPlace {
     std::optional<std::uint64_t> fileOffset;  // image offset of the index file it lies in; none: loose
 };
 
-// What goes before the first carved line: the CSV header row, image_offset and
-// carved_from last; nothing for the other formats.
-std::string CarvedHeader(TimelineFormat format);
+// What goes before the first carved line, such as the CSV header row, image_offset and
+// carved_from last.
+std::string CarvedHeader(const TimelineFormat& format);
 
 // Makes the lines of one source's records into `text`, handing it on in pieces: the walk
 // of a file below, and any caller with records of its own (the carver's).

@@ -1,7 +1,8 @@
 // libFuzzer target: the input is an image to carve. The candidate checks and the walk of
-// a found file must stay inside the image's bytes, whatever they claim; the lines must not
-// depend on how the image is cut into pieces or on how many threads read it; and every
-// line must stand on a block boundary where a record's signature is.
+// a found file must stay inside the image's bytes, whatever they claim; the lines, in
+// every format, must not depend on how the image is cut into pieces or on how many
+// threads read it; and every line must stand on a block boundary where a record's
+// signature is.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -35,9 +36,11 @@ private:
     std::size_t m_size;
 };
 
-std::string Carve(InputImage& image, unsigned jobs, std::size_t pieceBytes) {
+std::string Carve(InputImage& image, unsigned jobs, std::size_t pieceBytes,
+                  const TimelineFormat& format = DefaultTimelineFormat()) {
     std::ostringstream out;
     CarveOptions options;
+    options.timeline.format = &format;
     options.jobs = jobs;
     options.pieceBytes = pieceBytes;
     CarveImage(image, "fuzz.dd", options, out, [](const std::string&) {});
@@ -62,6 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InputImage image(data, size);
     const std::string whole = Carve(image, 1, 0);
     Check(Carve(image, 2, 3 * 512) == whole);
+    for (const TimelineFormat* format : TimelineFormats())
+        if (format != &DefaultTimelineFormat()) Check(Carve(image, 2, 3 * 512, *format) == Carve(image, 1, 0, *format));
     for (std::size_t line = 0; line < whole.size();) {
         const std::size_t end = whole.find('\n', line);
         Check(end != std::string::npos);

@@ -106,8 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t smallText = size ? 1 + data[size - 1] % 64 : 1;
     // Every format, with the source machine's wall clock as local time and as an instant.
     static const auto zone = std::make_shared<const ZoneRules>(ZoneRules::FixedOffset(3600, "+01:00"));
-    for (const TimelineFormat format :
-         {TimelineFormat::Jsonl, TimelineFormat::Bodyfile, TimelineFormat::Csv, TimelineFormat::Timesketch}) {
+    for (const TimelineFormat* format : TimelineFormats()) {
         const TimelineOptions options{format, size % 2 == 1, size % 3 == 1 ? zone : nullptr};
         Check(Timeline(path, options, smallText) == Timeline(path, options, std::size_t{1} << 30));
     }

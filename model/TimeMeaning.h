@@ -20,14 +20,22 @@ inline constexpr std::array<RecordTimeField, 5> kRecordTimeFields = {
 
 enum class TimeClock : std::uint8_t { Utc, SourceWallClock };
 
-// The body file's time columns, a m c b as mactime reads them.
-enum class BodyColumn : std::uint8_t { None, Accessed, Modified, Changed, Born };
+// What happened at a time, whatever the kind and whichever field keeps it: the key by
+// which a timeline format names a time in its own terms.
+enum class TimeEvent : std::uint8_t {
+    Modified,  // the content, on the server for a cached page
+    Accessed,
+    Visited,
+    Expires,
+    Checked,           // the cached copy, against the server
+    CacheFileCreated,  // the cached copy of the entry was written
+    EntryCreated,      // the entry itself, in weekly history
+};
 
 struct TimeMeaning {
     std::string_view label;  // "Last visited (local clock of the source machine)"
     TimeClock clock;
-    BodyColumn bodyColumn;                   // at most one time of a kind has each column
-    std::string_view timesketchDescription;  // "Last Visited", …
+    TimeEvent event;
 };
 
 const TimeMeaning& MeaningOf(EntryKind kind, RecordTimeField field);

@@ -1,7 +1,8 @@
 # bash completion for tallowmark-cli                       -*- shell-script -*-
 #
 # Commands first, then each command's options; file names where a command or an option
-# takes a file, folders where it takes a folder to search.
+# takes a file, folders where it takes a folder to search, and after --format the formats
+# the program itself lists (tallowmark-cli --list-formats).
 
 # Adds the files (-f) or folders (-d) that start with $cur.
 _tallowmark_cli_paths()
@@ -20,11 +21,11 @@ _tallowmark_cli_paths()
 _tallowmark_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="export info timeline find carve" formats="jsonl bodyfile csv timesketch"
+    local commands="export info timeline find carve"
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
-        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "$commands --help --version --list-formats" -- "$cur"))
         return
     fi
 
@@ -41,7 +42,13 @@ _tallowmark_cli()
     case $prev in
         -o) _tallowmark_cli_paths -f "$cur"; return ;;
         --find | --extract) _tallowmark_cli_paths -d "$cur"; return ;;
-        --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
+        --format)
+            # The program names its own formats; the command as typed, with a leading ~ expanded.
+            local cli=${COMP_WORDS[0]}
+            [[ $cli == "~/"* ]] && cli=$HOME/${cli#"~/"}
+            COMPREPLY=($(compgen -W "$("$cli" --list-formats 2>/dev/null)" -- "$cur"))
+            return
+            ;;
         --jobs) return ;;  # a number
         --source-zone)
             # The names of the zone database.

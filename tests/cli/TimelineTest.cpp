@@ -10,6 +10,7 @@
 #include "cli/CliRun.h"
 #include "model/TimeText.h"
 #include "presentation/AnsiText.h"
+#include "forensic/BodyFileTimeline.h"
 #include "forensic/Timeline.h"
 #include "support/DocFixture.h"
 #include "support/FlatJson.h"
@@ -231,9 +232,10 @@ TEST_F(Timeline, ExtraFieldsFollowTheRecordsOwn) {
     const std::string_view names[] = {"image_offset", "carved_from"};
     const TimelineExtraField extra[] = {{"image_offset", TimelineExtraField::Form::Hex, {}, 0x1000},
                                         {"carved_from", TimelineExtraField::Form::Text, "disk.img"}};
-    EXPECT_TRUE(TimelineHeader(TimelineFormat::Csv, names).ends_with(",size,image_offset,carved_from\r\n"));
+    const TimelineFormat& csv = *TimelineFormatNamed("csv");
+    EXPECT_TRUE(TimelineHeader(csv, names).ends_with(",size,image_offset,carved_from\r\n"));
     std::string text;
-    const TimelineOptions options{TimelineFormat::Csv};
+    const TimelineOptions options{&csv};
     const TimelineHandOn handOn = [](std::string&) {};
     TimelineWriter writer(options, "disk.img", text, handOn);
     writer.Add(*loaded->doc.Records()[1], 0x4100, extra);
@@ -311,6 +313,23 @@ TEST_F(Timeline, MactimeReadsTheBodyFile) {
     EXPECT_NE(timeline.find("2010-01-02T03:04:05Z,0,m..."), std::string::npos);
 }
 #endif
+
+// The body file keeps each kind's times in the columns nearest their meaning, a visit
+// once (the instant where a kind keeps it twice), and never two times in one column.
+TEST(BodyFile, EachKindsTimesInTheirColumns) {
+    using enum BodyColumn;
+    const std::pair<EntryKind, std::array<BodyColumn, kRecordTimeFields.size()>> kinds[] = {
+        {EntryKind::Cache, {Modified, Accessed, None, Changed, Born}},
+        {EntryKind::DomStore, {Modified, Accessed, None, Changed, Born}},
+        {EntryKind::History, {None, Accessed, None, Changed, Born}},
+        {EntryKind::HistoryDaily, {None, Accessed, None, Changed, Born}},
+        {EntryKind::HistoryWeekly, {Accessed, Born, None, Changed, None}},
+    };
+    for (const auto& [kind, columns] : kinds)
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            EXPECT_EQ(BodyFileTimeline::ColumnOf(kind, kRecordTimeFields[i]), columns[i])
+                << EntryKindName(kind) << " " << i;
+}
 
 TEST(Find, ListsIndexFilesOnceThroughALinkLoop) {
     testing::TempDir dir;

@@ -4,6 +4,8 @@
 #include <map>
 #include <tuple>
 
+#include "forensic/BodyFileTimeline.h"
+#include "forensic/TimesketchTimeline.h"
 #include "model/FatTime.h"
 #include "model/HistoryData.h"
 #include "model/IndexStream.h"
@@ -243,8 +245,10 @@ TEST(Evidence, EachKindWithItsUserAndWhatItsTimesMean) {
         EXPECT_EQ(EntryKindNamed(EntryKindName(evidence.Kind())), evidence.Kind());
         EXPECT_EQ(evidence.User(), cases[i].user) << cases[i].url;
         EXPECT_EQ(evidence.Meaning(RecordTimeField::Modified).clock, cases[i].modifiedClock) << cases[i].url;
-        EXPECT_EQ(evidence.Meaning(RecordTimeField::Accessed).bodyColumn, cases[i].accessedColumn) << cases[i].url;
-        EXPECT_EQ(evidence.Meaning(RecordTimeField::Accessed).timesketchDescription, cases[i].accessedMeaning);
+        EXPECT_EQ(BodyFileTimeline::ColumnOf(evidence.Kind(), RecordTimeField::Accessed), cases[i].accessedColumn)
+            << cases[i].url;
+        EXPECT_EQ(TimesketchTimeline::DescriptionOf(evidence.Meaning(RecordTimeField::Accessed).event),
+                  cases[i].accessedMeaning);
     }
     const RecordEvidence redirect(*loaded->doc.Records().back());
     EXPECT_EQ(redirect.Kind(), EntryKind::Cookie);

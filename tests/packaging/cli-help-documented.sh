@@ -25,10 +25,11 @@ options_of() {
         awk -v command="$1" '/^  [^ ]/ { current = $1 } /^    -/ && current == command { print $1 }'
 }
 
-# What the completion offers for the words given (the last is the one being completed).
+# What the completion offers for the words given (the last is the one being completed),
+# after the program as typed: the one under test, which the completion asks for formats.
 completions() {
     bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _tallowmark_cli
-             printf "%s\n" "${COMPREPLY[@]}"' _ "$packaging/tallowmark-cli.bash" tallowmark-cli "$@" 2>/dev/null
+             printf "%s\n" "${COMPREPLY[@]}"' _ "$packaging/tallowmark-cli.bash" "$cli" "$@" 2>/dev/null
 }
 
 offered=$(completions "")
