@@ -145,6 +145,51 @@ TEST_F(FilterTest, ExportWritesWhatTheFilteredListShows) {
     EXPECT_EQ(text.find("mail.example"), std::string::npos);
 }
 
+// Export Timeline writes the kept records in the format chosen; for a time on the source
+// machine's clock it asks that machine's zone first, and Cancel there writes nothing.
+TEST_F(FilterTest, ExportTimelineWritesTheKeptRecordsAndAsksTheSourceZoneWhenNeeded) {
+    TallowmarkView* view = Open();
+    view->SetFilterText("NEWS");
+    const QString out = QString::fromStdString(m_files.Path("out.csv"));
+    Prompts().answers.push_back(out);
+    Prompts().chosenFilter = QStringLiteral("CSV (*.csv)");
+    Frame().RouteCommand(cmd::ExportTimeline);
+    const auto written = testing::ReadFile(out.toStdString());
+    const std::string text(written.begin(), written.end());
+    EXPECT_TRUE(text.starts_with("source,")) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+    EXPECT_EQ(text.find("mail.example"), std::string::npos);
+    EXPECT_TRUE(Prompts().questions.empty());
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Exported 3 records to " + out);
+
+    IndexFileBuilder daily;
+    daily.Hash(2).Url({.url = ":2013031020130311: ann@http://www.example.com/",
+                       .modified = FileTimeOf(2013, 3, 10, 10, 38, 51),
+                       .accessed = FileTimeOf(2013, 3, 10, 9, 38, 51)});
+    FileOpen(WriteIndex("daily.dat", daily.Bytes()));
+    const QString lines = QString::fromStdString(m_files.Path("daily.jsonl"));
+    Prompts().answers.push_back(lines);
+    Frame().RouteCommand(cmd::ExportTimeline);  // Cancel at the zone
+    EXPECT_EQ(Prompts().questions.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(lines));
+    Prompts().answers.push_back(lines);
+    Prompts().textAnswers = {QStringLiteral("Nowhere/Atlantis")};
+    Frame().RouteCommand(cmd::ExportTimeline);
+    ASSERT_EQ(Prompts().messages.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(lines));
+    Prompts().answers.push_back(lines);
+    Prompts().textAnswers = {QStringLiteral("+01:00")};
+    Frame().RouteCommand(cmd::ExportTimeline);
+    const auto zoned = testing::ReadFile(lines.toStdString());
+    EXPECT_NE(std::string(zoned.begin(), zoned.end()).find("\"modified\":\"2013-03-10T09:38:51.0000000Z\""), std::string::npos);
+    // Left empty, the times are written as they are kept, and the status line says so.
+    Prompts().answers.push_back(lines);
+    Prompts().textAnswers = {QString()};
+    Frame().RouteCommand(cmd::ExportTimeline);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(),
+              "Exported 1 record to " + lines + "; 1 time left on the source's wall clock, for want of its zone");
+}
+
 TEST_F(FilterTest, ClickingATimelineBarFiltersToItsPeriodAndASecondClickClears) {
     TallowmarkView* view = Open();
     EXPECT_FALSE(Enabled(cmd::ViewTimeline) && Frame().Action(cmd::ViewTimeline)->isChecked());
