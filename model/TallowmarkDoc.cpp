@@ -84,12 +84,14 @@ std::uint64_t TallowmarkDoc::LargestLoadableFile() {
     return platform::UsableMemory() / (BLOCK_SIZE + kRecordCost) * BLOCK_SIZE;
 }
 
-Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
+Outcome TallowmarkDoc::OnOpenDocument(const std::string& path, const LoadProgress& progress) {
     DeleteContents();
     try {
-        platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile());
+        platform::ReadProgress reached;
+        if (progress) reached = [&progress](std::uint64_t read, std::uint64_t length) { progress(read, 2 * length); };
+        platform::FileContents contents = platform::ReadWholeFile(path, LargestLoadableFile(), reached);
         if (contents.error != platform::FileError::None) return ReadFailure(contents.error, path);
-        Outcome loaded = OpenImage(std::move(contents.bytes), contents.size, path);
+        Outcome loaded = OpenImage(std::move(contents.bytes), contents.size, path, progress);
         if (loaded) m_identity = contents.identity;
         return loaded;
     } catch (const std::exception&) {
@@ -98,13 +100,14 @@ Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
     }
 }
 
-Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
+Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path,
+                                 const LoadProgress& progress) {
     DeleteContents();
     try {
         m_image = std::move(bytes);
         m_imageSize = size;
         // An empty file holds no signature either.
-        Outcome loaded = LoadIndex(ByteView(m_image.get(), size));
+        Outcome loaded = LoadIndex(ByteView(m_image.get(), size), progress);
         if (!loaded) {
             DeleteContents();
             return loaded;
@@ -118,7 +121,7 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
     return Outcome::Success();
 }
 
-Outcome TallowmarkDoc::LoadIndex(ByteView file) {
+Outcome TallowmarkDoc::LoadIndex(ByteView file, const LoadProgress& progress) {
     if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(file);
     const std::uint64_t length = file.size();
@@ -139,9 +142,12 @@ Outcome TallowmarkDoc::LoadIndex(ByteView file) {
     m_records.reserve((length - headerLength) / BLOCK_SIZE + 1);
     std::uint64_t position = headerLength;
     std::uint32_t number = 0;
+    constexpr std::uint32_t kRecordsBetweenReports = 1 << 16;
     do {
         position = ReadRecordAt(file, position, number++);
+        if (progress && number % kRecordsBetweenReports == 0) progress(length + std::min(position, length), 2 * length);
     } while (position < length);
+    if (progress) progress(2 * length, 2 * length);
     return Outcome::Success();
 }
 

@@ -44,6 +44,10 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
                       const platform::OutputFile::WrittenCheck& check = {},
                       std::optional<platform::FileIdentity>* written = nullptr);
 
+// Told, on the loading thread, how far a load has come: `done` of `total`, the file's
+// reading and then the walk of its records each half of it.
+using LoadProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 class TallowmarkDoc {
 public:
     using RecordList = std::vector<std::unique_ptr<IndexRecord>>;
@@ -54,10 +58,11 @@ public:
 
     // Reads the whole file at `path`; on success the document takes the path and its
     // title becomes the file name. A file longer than the machine could hold is refused
-    // before it is read.
-    Outcome OnOpenDocument(const std::string& path);
+    // before it is read. `progress`, when given, is told how far it has come.
+    Outcome OnOpenDocument(const std::string& path, const LoadProgress& progress = {});
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
-    Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
+    Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path,
+                      const LoadProgress& progress = {});
     // The longest file whose bytes and records fit in the machine's memory.
     static std::uint64_t LargestLoadableFile();
 
@@ -92,7 +97,7 @@ public:
     void SetTitle(const std::string& title) { m_strTitle = title; }
 
 private:
-    Outcome LoadIndex(ByteView file);
+    Outcome LoadIndex(ByteView file, const LoadProgress& progress);
     std::uint64_t ReadRecordAt(ByteView file, std::uint64_t position, std::uint32_t number);
     void DeleteContents();
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,9 +23,16 @@ struct FileContents {
     std::optional<FileIdentity> identity;
 };
 
+// Told how many bytes of the file's `length` have been read, after each piece of
+// kReadPiece bytes.
+using ReadProgress = std::function<void(std::uint64_t read, std::uint64_t length)>;
+inline constexpr std::size_t kReadPiece = 16 << 20;
+
 // The file's length is asked once; a file that shrinks meanwhile gives what is there. A
-// file longer than `mostBytes` is refused (TooLarge) before anything is read.
-FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes = UINT64_MAX);
+// file longer than `mostBytes` is refused (TooLarge) before anything is read. `reached`,
+// when given, is told of the reading as it goes.
+FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes = UINT64_MAX,
+                           const ReadProgress& reached = {});
 
 // Reads a file front to back in pieces of the caller's choosing, with the same sharing
 // as ReadWholeFile, so a large file never has to be held whole.

@@ -4,6 +4,7 @@
 
 #include "model/LocalTimeRules.h"
 #include "presentation/AnsiText.h"
+#include "presentation/PathText.h"
 #include "presentation/RecordCells.h"
 
 namespace tallowmark {
@@ -82,6 +83,11 @@ std::string RecordCountText(std::size_t count, CountDigits digits) {
 std::string RecordCountText(std::size_t shown, std::size_t total, CountDigits digits) {
     if (shown == total) return RecordCountText(total, digits);
     return Digits(shown, digits) + " of " + RecordCountText(total, digits);
+}
+
+std::string OpeningText(const std::string& path, std::uint64_t done, std::uint64_t total) {
+    const std::uint64_t percent = total == 0 ? 0 : std::min<std::uint64_t>(done, total) * 100 / total;
+    return "Opening " + PathDisplayText(path) + "... " + std::to_string(percent) + "%";
 }
 
 }  // namespace tallowmark

@@ -41,4 +41,7 @@ std::string RecordCountText(std::size_t count, CountDigits digits = nullptr);
 // "N records", or "N of M records" while fewer than all are shown.
 std::string RecordCountText(std::size_t shown, std::size_t total, CountDigits digits = nullptr);
 
+// What the status bar says while a file loads: "Opening PATH... 45%", `done` of `total`.
+std::string OpeningText(const std::string& path, std::uint64_t done, std::uint64_t total);
+
 }  // namespace tallowmark

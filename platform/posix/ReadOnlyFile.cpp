@@ -52,7 +52,7 @@ FileError ReadAll(int fd, std::uint8_t* into, std::size_t count, std::size_t& go
 }
 }  // namespace
 
-FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
+FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes, const ReadProgress& reached) {
     FileContents contents;
     // O_NONBLOCK keeps a FIFO from stalling the open; it is refused below.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -79,7 +79,8 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
     contents.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length ? length : 1);
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t got = ::read(file.get(), contents.bytes.get() + done, length - done);
+        const std::size_t want = reached ? std::min(length - done, kReadPiece) : length - done;
+        const ssize_t got = ::read(file.get(), contents.bytes.get() + done, want);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             contents.error = FileError::ReadFailed;
@@ -88,6 +89,7 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
         }
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
+        if (reached) reached(done, length);
     }
     contents.size = done;
     return contents;

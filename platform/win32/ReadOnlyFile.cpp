@@ -58,7 +58,7 @@ FileError ReadAll(HANDLE file, std::uint8_t* into, std::size_t count, std::size_
 }
 }  // namespace
 
-FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
+FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes, const ReadProgress& reached) {
     FileContents contents;
     const std::wstring widePath = Widen(path);
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -89,7 +89,7 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
     std::size_t done = 0;
     while (done < size) {
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, reached ? kReadPiece : 1u << 30));
         if (!ReadFile(file, contents.bytes.get() + done, want, &got, nullptr)) {
             CloseHandle(file);
             contents.error = FileError::ReadFailed;
@@ -98,6 +98,7 @@ FileContents ReadWholeFile(const std::string& path, std::uint64_t mostBytes) {
         }
         if (got == 0) break;
         done += got;
+        if (reached) reached(done, size);
     }
     CloseHandle(file);
     contents.size = done;

@@ -9,11 +9,13 @@
 
 #include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
+#include "presentation/ListText.h"
 #include "presentation/PathText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/qt/TallowmarkView.h"
 #include "shell/qt/ChildFrame.h"
 #include "shell/qt/DocumentCommands.h"
+#include "shell/qt/DocumentLoad.h"
 #include "shell/RecentFileList.h"
 #include "shell/qt/UserPrompts.h"
 #include "shell/qt/ViewCommands.h"
@@ -91,8 +93,18 @@ TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path, std::s
         m_area.setActiveSubWindow(FramesOf(*opened).front());
     } else {
         auto document = std::make_shared<TallowmarkDoc>();
+        const std::string absolute = NativeSeparators(AbsolutePath(path));
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Outcome loaded = document->OnOpenDocument(NativeSeparators(AbsolutePath(path)));
+        m_bLoading = true;
+        const Outcome loaded = LoadWhilePainting(
+            *document, absolute,
+            [this, &absolute](std::uint64_t done, std::uint64_t total) {
+                emit Loading(QString::fromStdString(OpeningText(absolute, done, total)),
+                             total ? static_cast<int>(std::min(done, total) * 100 / total) : 0);
+            },
+            m_quietLoad);
+        m_bLoading = false;
+        emit LoadEnded();
         QApplication::restoreOverrideCursor();
         if (loaded) {
             CreateChildFrame(document);

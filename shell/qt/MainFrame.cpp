@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -71,6 +72,16 @@ MainFrame::MainFrame(const ShellServices& services, CommandTarget& application)
     });
     connect(m_pDocuments.get(), &DocumentManager::StatusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(m_pDocuments.get(), &DocumentManager::Loading, this, [this](const QString& text, int percent) {
+        statusBar()->showMessage(text);
+        m_pLoadBar->setValue(percent);
+        m_pLoadBar->show();
+    });
+    connect(m_pDocuments.get(), &DocumentManager::LoadEnded, this, [this] {
+        if (m_pLoadBar->isHidden()) return;
+        m_pLoadBar->hide();
+        statusBar()->clearMessage();
+    });
     m_settings = FrameSettings::Load();
     m_pDocuments->SetFirstWindowFills(m_settings.documentsMaximized);
     SetTabbedView(m_settings.tabbed);
@@ -174,6 +185,12 @@ void MainFrame::CreateStatusBar() {
     m_pCountLabel = new QLabel(this);
     m_pCountLabel->setObjectName(QStringLiteral("RecordCount"));
     m_pCountLabel->setFrameShape(QFrame::StyledPanel);
+    m_pLoadBar = new QProgressBar(this);
+    m_pLoadBar->setObjectName(QStringLiteral("LoadProgress"));
+    m_pLoadBar->setRange(0, 100);
+    m_pLoadBar->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
+    m_pLoadBar->hide();
+    statusBar()->addPermanentWidget(m_pLoadBar);
     statusBar()->addPermanentWidget(m_pCountLabel);
     AddLockKeyPanes(*statusBar());
 }

@@ -13,6 +13,7 @@
 
 class QAction;
 class QLabel;
+class QProgressBar;
 class QMdiArea;
 class QMenu;
 
@@ -81,6 +82,7 @@ private:
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pIdleLabel = nullptr;
     QLabel* m_pCountLabel = nullptr;
+    QProgressBar* m_pLoadBar = nullptr;  // shown while a long load goes on
     HelpWindow* m_pHelpWindow = nullptr;
     FrameSettings m_settings;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QSettings>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -146,6 +147,11 @@ void TallowmarkApp::OpenHandedFiles(const std::vector<std::string>& paths) {
 
 void TallowmarkApp::OnShellOpen(const std::vector<std::string>& paths) {
     if (!m_pMainFrame) return;
+    // Files handed over while another loads wait for it: its window is not made yet.
+    if (m_pMainFrame->Documents().IsLoading()) {
+        QTimer::singleShot(100, m_pMainFrame.get(), [this, paths] { OnShellOpen(paths); });
+        return;
+    }
     OpenHandedFiles(paths);
     if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
     m_pMainFrame->show();

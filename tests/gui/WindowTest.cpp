@@ -2,6 +2,7 @@
 #include <QMdiArea>
 #include <QScreen>
 #include <QSettings>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -11,6 +12,7 @@
 #include "presentation/qt/TallowmarkView.h"
 #include "shell/CommandIds.h"
 #include "shell/qt/ChildFrame.h"
+#include "shell/qt/DocumentManager.h"
 #include "support/IndexFileBuilder.h"
 
 namespace tallowmark::gui_testing {
@@ -113,6 +115,30 @@ TEST_F(GuiTest, OpenPicksSeveralFilesAndExportSaysWhatItWrote) {
     Prompts().answers.push_back(out);
     Frame().RouteCommand(cmd::Export);
     EXPECT_EQ(Frame().statusBar()->currentMessage(), "Exported 2 rows to " + out);
+}
+
+// A load that goes on past the quiet time shows in the status bar how far it has come, as
+// its text and a bar, both gone once the window is made.
+TEST_F(GuiTest, ALongLoadShowsItsProgressInTheStatusBar) {
+    const QString path = WriteIndex("long.dat", TwoUrls());
+    Frame().Documents().SetQuietLoad(std::chrono::milliseconds(0));
+    auto* bar = Frame().statusBar()->findChild<QProgressBar*>(QStringLiteral("LoadProgress"));
+    ASSERT_NE(bar, nullptr);
+    QStringList told;
+    bool barShown = false;
+    const QMetaObject::Connection watch =
+        QObject::connect(&Frame().Documents(), &DocumentManager::Loading, &Frame(), [&](const QString&, int) {
+            told << Frame().statusBar()->currentMessage();
+            barShown = barShown || bar->isVisibleTo(&Frame());
+        });
+    const TallowmarkDoc* opened = FileOpen(path);
+    QObject::disconnect(watch);
+    ASSERT_NE(opened, nullptr);
+    ASSERT_FALSE(told.isEmpty());
+    EXPECT_TRUE(told.front().startsWith("Opening " + path + "... ")) << told.front().toStdString();
+    EXPECT_TRUE(barShown);
+    EXPECT_FALSE(bar->isVisibleTo(&Frame()));
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
 }
 
 }  // namespace
