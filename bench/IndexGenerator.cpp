@@ -108,15 +108,6 @@ testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* coun
 }
 
 namespace {
-std::string Utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
-
 // One entry of a visit's data: u16 size, u8 type, u8 value type, the value.
 std::string HistoryEntry(std::uint8_t type, std::uint8_t valueType, const std::string& value) {
     const std::size_t size = value.size() + 4;
@@ -129,6 +120,7 @@ std::string HistoryEntry(std::uint8_t type, std::uint8_t valueType, const std::s
 testing::Buffer GenerateSampleFile() {
     using testing::FatDateTimeOf;
     using testing::FileTimeOf;
+    using testing::Utf16;
     constexpr std::uint32_t kUrlInUse = 0x5A5A0000, kRedirectInUse = 0x5A5A0005;
     testing::IndexFileBuilder builder(testing::kVersion5, kHeaderLength);
     for (int i = 0; i < 4; ++i) builder.CacheDir(i, kDirs[i]);
