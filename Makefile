@@ -19,8 +19,13 @@ build: deps
 	@$(CONFIGURE_BUILD)
 	cmake --build $(BUILD_DIR)
 
+# Starts the program with the build's sample file, handed over as a file manager does.
 run: build
-	$(BUILD_DIR)/tallowmark
+	@if [ -f $(BUILD_DIR)/sample/index.dat ]; then \
+		$(BUILD_DIR)/tallowmark /dde $(BUILD_DIR)/sample/index.dat; \
+	else \
+		$(BUILD_DIR)/tallowmark; \
+	fi
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 -LE 'package|mutation'

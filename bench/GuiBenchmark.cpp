@@ -32,7 +32,9 @@ namespace {
 class AnswerOnce : public tallowmark::UserPrompts {
 public:
     QString path;
-    QString AskOpenPath(QWidget*, const QString&, const QString&) override { return std::exchange(path, QString()); }
+    QStringList AskOpenPaths(QWidget*, const QString&, const QString&) override {
+        return path.isEmpty() ? QStringList() : QStringList{std::exchange(path, QString())};
+    }
     void Message(QWidget*, Icon, const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
 };
 

@@ -107,6 +107,123 @@ testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* coun
     return bytes;
 }
 
+namespace {
+// One entry of a visit's data: u16 size, u8 type, u8 value type, the value.
+std::string HistoryEntry(std::uint8_t type, std::uint8_t valueType, const std::string& value) {
+    const std::size_t size = value.size() + 4;
+    return std::string{static_cast<char>(size & 0xFF), static_cast<char>(size >> 8), static_cast<char>(type),
+                       static_cast<char>(valueType)} +
+           value;
+}
+}  // namespace
+
+testing::Buffer GenerateSampleFile() {
+    using testing::FatDateTimeOf;
+    using testing::FileTimeOf;
+    using testing::Utf16;
+    constexpr std::uint32_t kUrlInUse = 0x5A5A0000, kRedirectInUse = 0x5A5A0005;
+    testing::IndexFileBuilder builder(testing::kVersion5, kHeaderLength);
+    for (int i = 0; i < 4; ++i) builder.CacheDir(i, kDirs[i]);
+    builder.HeaderU32(0x48, 4);
+    const std::size_t table = builder.Position();
+    builder.Hash(4).MarkInUse(table, 4);
+    // A live entry, reachable from the hash table.
+    const auto live = [&](const testing::UrlEntry& entry, bool leak = false) {
+        const std::size_t at = builder.Position();
+        leak ? builder.Leak(entry) : builder.Url(entry);
+        const auto blocks = static_cast<std::uint32_t>((builder.Position() - at) / kBlock);
+        builder.MarkInUse(at, blocks);
+        if (!leak) builder.HashEntry(table, static_cast<std::uint32_t>(at), kUrlInUse + static_cast<std::uint32_t>(at));
+    };
+    const auto page = [](const char* url, std::uint64_t modified, std::uint64_t accessed, const char* file,
+                         std::int8_t dir, std::uint32_t hits, std::uint32_t size) {
+        testing::UrlEntry entry;
+        entry.url = url;
+        entry.modified = modified;
+        entry.accessed = accessed;
+        entry.fileName = file;
+        entry.dirIndex = dir;
+        entry.headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(size) +
+                        "\r\n\r\n";
+        entry.fields = {{0x20, size}, {0x54, hits}, {0x50, FatDateTimeOf(2012, 3, 1, 9)},
+                        {0x18, FatDateTimeOf(2012, 6, 1)}, {0x5C, FatDateTimeOf(2011, 2, 3, 10, 4, 6)}};
+        return entry;
+    };
+    live(page("http://www.example.com/", FileTimeOf(2010, 11, 10, 7, 54), FileTimeOf(2012, 3, 1, 9, 12), "index[1].htm",
+              0, 14, 18204));
+    live(page("http://www.example.com/style/site.css", FileTimeOf(2010, 9, 2, 12), FileTimeOf(2012, 3, 1, 9, 12),
+              "site[1].css", 1, 14, 5120));
+    live(page("http://news.example.org/2011/06/story.html", FileTimeOf(2011, 6, 14, 18, 30),
+              FileTimeOf(2011, 6, 15, 7, 2), "story[1].htm", 2, 2, 40960));
+    live(page("http://cdn.static.example.net/img/logo.png", FileTimeOf(2009, 1, 5), FileTimeOf(2011, 12, 24, 20, 45),
+              "logo[1].png", 3, 31, 7311));
+
+    // Visits of the browsing history, the page's title in the data.
+    const auto visit = [](const char* url, std::uint64_t when, std::u16string_view title) {
+        testing::UrlEntry entry;
+        entry.url = std::string("Visited: ann@") + url;
+        entry.modified = entry.accessed = when;
+        entry.dirIndex = -2;  // no cache directory
+        if (!title.empty())
+            entry.headers = HistoryEntry(0x02, 0x00, std::string(12, '\0')) +
+                            HistoryEntry(0x10, 0x1F, Utf16(title) + std::string(2, '\0'));
+        entry.fields = {{0x54, 3}};
+        return entry;
+    };
+    live(visit("http://www.example.com/", FileTimeOf(2012, 3, 1, 9, 12), u"Example Domain"));
+    live(visit("http://news.example.org/2011/06/story.html", FileTimeOf(2011, 6, 15, 7, 2),
+               u"Caf\u00E9 owners meet the council \u2013 News"));
+    live(visit("http://shop.example.co.uk/basket", FileTimeOf(2011, 12, 20, 21, 17), {}));
+
+    // Cookies.
+    for (const char* site : {"Cookie:ann@example.com/", "Cookie:ann@news.example.org/", "Cookie:ann@ads.example.biz/"}) {
+        testing::UrlEntry cookie;
+        cookie.url = site;
+        cookie.modified = FileTimeOf(2011, 3, 8, 14, 20);
+        cookie.accessed = FileTimeOf(2012, 2, 27, 16, 41);
+        cookie.fileName = std::string("ann@") + (site + 11) + "[1].txt";
+        cookie.fileName.erase(cookie.fileName.find('/'), 1);
+        cookie.dirIndex = -2;
+        live(cookie);
+    }
+
+    // Redirects, live and reached through entries of their own kind.
+    for (const char* target : {"http://example.com/", "http://news.example.org/latest"}) {
+        const std::size_t at = builder.Position();
+        builder.Redirect(target).MarkInUse(at).HashEntry(table, static_cast<std::uint32_t>(at),
+                                                         kRedirectInUse + static_cast<std::uint32_t>(at));
+    }
+
+    // A cached file that could not be deleted.
+    live(page("http://video.example.tv/clip/trailer.mp4", FileTimeOf(2011, 8, 1), FileTimeOf(2011, 8, 2, 22, 5),
+              "trailer[1].mp4", 1, 1, 3500000),
+         true);
+
+    builder.Blank().Blank().BadFood();
+
+    // Cleared entries: the bitmap marks their blocks free, and one still claims the blocks
+    // of the live entry that took its place.
+    builder.Url(page("http://search.example.com/?q=flights+to+lisbon", FileTimeOf(2011, 10, 3, 8),
+                     FileTimeOf(2011, 10, 3, 8, 1), "search[1].htm", 2, 1, 11264));
+    builder.Url(visit("http://mail.example.com/inbox", FileTimeOf(2011, 10, 4, 19, 30), u"Inbox (3)"));
+    testing::UrlEntry claimsMore = page("http://shop.example.co.uk/checkout", FileTimeOf(2011, 12, 20),
+                                        FileTimeOf(2011, 12, 20, 21, 20), "checkout[1].htm", 0, 1, 9000);
+    claimsMore.countField = 6;
+    builder.Url(claimsMore);
+    live(page("http://www.example.com/about.html", FileTimeOf(2010, 11, 10, 7, 54), FileTimeOf(2012, 3, 1, 9, 13),
+              "about[1].htm", 0, 2, 6010));
+    builder.Blank();
+    // The header's account of the cache, as a browser keeps it.
+    std::uint32_t inUse = 0;
+    testing::Buffer bytes = builder.Bytes();
+    for (std::size_t at = 0x250; at < 0x4000; ++at) inUse += static_cast<std::uint32_t>(__builtin_popcount(bytes[at]));
+    testing::PutU32(bytes, 0x28, inUse);
+    testing::PutU32(bytes, 0x30, 50u << 20);  // the cache's limit
+    testing::PutU32(bytes, 0x38, 18204 + 5120 + 40960 + 7311 + 3500000 + 6010);
+    for (std::uint32_t dir = 0; dir < 4; ++dir) testing::PutU32(bytes, 0x4C + 12 * dir, 2 + dir % 2);
+    return bytes;
+}
+
 testing::Buffer GenerateOneRecordFile(std::size_t targetBytes) {
     testing::IndexFileBuilder builder;
     const std::size_t length = (targetBytes - builder.Position()) / kBlock * kBlock;

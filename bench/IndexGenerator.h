@@ -16,6 +16,12 @@ struct GeneratedCounts {
 // blocks, padded with blank blocks to exactly `targetBytes`. Same seed, same file.
 testing::Buffer GenerateIndexFile(std::size_t targetBytes, GeneratedCounts* counts = nullptr);
 
+// A small file that shows the program at work: cached pages, visits (one with a page
+// title), cookies and redirects, live and hashed, a leaked entry, deleted entries and a
+// partial one (a deleted entry claiming blocks a live one now holds), blank and
+// 0x0BADF00D blocks; dated from November 2010 to March 2012.
+testing::Buffer GenerateSampleFile();
+
 // A hostile file of `targetBytes`: one URL record over the whole block area, whose URL,
 // file name and HTTP headers are the same text of control bytes to its end.
 testing::Buffer GenerateOneRecordFile(std::size_t targetBytes);

@@ -1,6 +1,12 @@
 #include "discovery/FoundFileList.h"
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <limits>
+
+#include "model/TimeText.h"
+#include "platform/NativePath.h"
 
 namespace tallowmark {
 
@@ -16,6 +22,33 @@ bool ListOrder(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string FilesFoundText(std::size_t count) { return std::to_string(count) + " files found"; }
+
+std::string SearchStoppedText(std::size_t count) { return "Search stopped: " + FilesFoundText(count); }
+
+FoundFileFacts FactsOfFoundFile(const std::string& path) {
+    std::error_code failed;
+    const std::filesystem::path file = PathFromUtf8(path);
+    FoundFileFacts facts;
+    const std::uintmax_t size = std::filesystem::file_size(file, failed);
+    if (!failed) facts.size = GroupedDigits(size);
+    const auto written = std::filesystem::last_write_time(file, failed);
+    if (failed) return facts;
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(written).time_since_epoch())
+            .count();
+    // The list's times count seconds in 32 bits; a time past them shows no text.
+    if (seconds >= 0 && seconds <= std::numeric_limits<TimeValue>::max())
+        facts.modified = FormatTime(static_cast<TimeValue>(seconds), SHORT_TIME_FORMAT);
+    return facts;
+}
+
+platform::SearchRoots FolderSearchRoots(const std::string& folder, const platform::SearchRoots& machine) {
+    platform::SearchRoots search{{folder}, {}};
+    for (const std::string& fence : machine.fences)
+        if (std::find(machine.roots.begin(), machine.roots.end(), fence) == machine.roots.end())
+            search.fences.push_back(fence);
+    return search;
+}
 
 std::size_t FoundFileList::Insert(std::string path) {
     const auto place = std::upper_bound(m_paths.begin(), m_paths.end(), path, ListOrder);

@@ -81,16 +81,16 @@ std::uint64_t TallowmarkDoc::LargestLoadableFile() {
     return platform::UsableMemory() / (BLOCK_SIZE + kRecordCost) * BLOCK_SIZE;
 }
 
-Outcome TallowmarkDoc::OnOpenDocument(const std::string& path) {
+Outcome TallowmarkDoc::OnOpenDocument(const std::string& path, const LoadProgress& progress) {
     DeleteContents();
     const OpenedFileSource file = OpenFileSource(path, platform::ImageFile::Kinds::FilesOnly);
     if (file.error != platform::FileError::None) return ReadFailure(file.error, path);
-    Outcome loaded = OpenSource(*file.source, path);
+    Outcome loaded = OpenSource(*file.source, path, progress);
     if (loaded) m_identity = file.identity;
     return loaded;
 }
 
-Outcome TallowmarkDoc::OpenSource(ByteSource& source, const std::string& name) {
+Outcome TallowmarkDoc::OpenSource(ByteSource& source, const std::string& name, const LoadProgress& progress) {
     DeleteContents();
     try {
         // Refused before anything is allocated or read: more than the machine can hold.
@@ -99,23 +99,34 @@ Outcome TallowmarkDoc::OpenSource(ByteSource& source, const std::string& name) {
             return ReadFailure(platform::FileError::TooLarge, name);
         const auto size = static_cast<std::size_t>(length);
         auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(size, 1));
-        // A source that shrank since it was opened gives what it still holds.
+        // Read in pieces, so that progress can be told; a source that shrank since it was
+        // opened gives what it still holds.
+        constexpr std::size_t kPiece = 16 << 20;
         std::size_t got = 0;
-        if (!source.ReadAt(0, bytes.get(), size, got)) return ReadFailure(platform::FileError::ReadFailed, name);
-        return OpenImage(std::move(bytes), got, name);
+        while (got < size) {
+            const std::size_t want = std::min(kPiece, size - got);
+            std::size_t read = 0;
+            if (!source.ReadAt(got, bytes.get() + got, want, read))
+                return ReadFailure(platform::FileError::ReadFailed, name);
+            got += read;
+            if (progress) progress(got, 2 * std::uint64_t{size});
+            if (read < want) break;
+        }
+        return OpenImage(std::move(bytes), got, name, progress);
     } catch (const std::exception&) {
         DeleteContents();
         return Outcome::Failure(kMsgFailedToOpen);
     }
 }
 
-Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path) {
+Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path,
+                                 const LoadProgress& progress) {
     DeleteContents();
     try {
         m_pImage = std::move(bytes);
         m_nImageSize = size;
         // An empty file holds no signature either.
-        Outcome loaded = LoadIndex(Image());
+        Outcome loaded = LoadIndex(Image(), progress);
         if (!loaded) {
             DeleteContents();
             return loaded;
@@ -129,7 +140,7 @@ Outcome TallowmarkDoc::OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::siz
     return Outcome::Success();
 }
 
-Outcome TallowmarkDoc::LoadIndex(ByteView file) {
+Outcome TallowmarkDoc::LoadIndex(ByteView file, const LoadProgress& progress) {
     if (!HasHeaderSignature(file)) return Outcome::Failure(kMsgUnexpectedFormat, FailureCause::NotAnIndexFile);
     const std::uint64_t headerLength = HeaderLengthOf(file);
     m_pHeader =
@@ -140,8 +151,15 @@ Outcome TallowmarkDoc::LoadIndex(ByteView file) {
     RecordWalk walk(source, *m_pHeader, m_evidence);
     // At most one record per block; reserving that bound keeps the walk free of regrowth.
     if (!walk.AtEnd()) m_records.reserve((file.size() - walk.Position()) / BLOCK_SIZE + 1);
-    while (!walk.AtEnd()) ReadRecordAt(walk);
+    const std::uint64_t length = file.size();
+    constexpr std::uint32_t kStepsBetweenReports = 1 << 16;
+    for (std::uint32_t steps = 1; !walk.AtEnd(); ++steps) {
+        ReadRecordAt(walk);
+        if (progress && steps % kStepsBetweenReports == 0)
+            progress(length + std::min(walk.Position(), length), 2 * length);
+    }
     m_shortfall = walk.Shortfall();
+    if (progress) progress(2 * length, 2 * length);
     return Outcome::Success();
 }
 

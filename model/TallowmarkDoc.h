@@ -47,6 +47,10 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
                       const platform::OutputFile::WrittenCheck& check = {},
                       std::optional<platform::FileIdentity>* written = nullptr);
 
+// Told, on the loading thread, how far a load has come: `done` of `total`, the file's
+// reading and then the walk of its records each half of it.
+using LoadProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 class TallowmarkDoc {
 public:
     using RecordList = std::vector<std::unique_ptr<IndexRecord>>;
@@ -57,14 +61,15 @@ public:
 
     // Reads the whole file at `path`; on success the document takes the path and its
     // title becomes the file name. A file longer than the machine could hold is refused
-    // before it is read.
-    Outcome OnOpenDocument(const std::string& path);
+    // before it is read. `progress`, when given, is told how far it has come.
+    Outcome OnOpenDocument(const std::string& path, const LoadProgress& progress = {});
     // Reads the whole of `source` (a file of this machine, bytes in memory, a file inside
     // a disk image) as the file named `name`, which becomes the path name and the title;
-    // refused as a file is when it could not fit.
-    Outcome OpenSource(ByteSource& source, const std::string& name);
+    // refused as a file is when it could not fit. `progress` as for OnOpenDocument.
+    Outcome OpenSource(ByteSource& source, const std::string& name, const LoadProgress& progress = {});
     // Takes `size` bytes already read as the file at `path`; the fuzzer feeds it directly.
-    Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path);
+    Outcome OpenImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, const std::string& path,
+                      const LoadProgress& progress = {});
     // The longest file whose bytes and records fit in the machine's memory.
     static std::uint64_t LargestLoadableFile();
 
@@ -109,7 +114,7 @@ public:
     void SetTitle(const std::string& title) { m_strTitle = title; }
 
 private:
-    Outcome LoadIndex(ByteView file);
+    Outcome LoadIndex(ByteView file, const LoadProgress& progress);
     // One step of `walk`: appends the record it finds, if it is one; returns where the
     // next step begins.
     std::uint64_t ReadRecordAt(RecordWalk& walk);

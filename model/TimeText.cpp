@@ -159,6 +159,16 @@ bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime) {
     return AppendPreciseInstant(out, fileTime - fileTime % kTicksPerSecond, false, localTime);
 }
 
+std::int64_t ShownTimeOffset() { return PresentOffset(LocalTimeRules::Active()); }
+
+std::string UtcOffsetText(std::int64_t secondsEast) {
+    if (secondsEast == 0) return "UTC";
+    const std::int64_t minutes = (secondsEast < 0 ? -secondsEast : secondsEast) / 60;
+    std::string text = std::string("UTC") + (secondsEast < 0 ? "-" : "+") + std::to_string(minutes / 60);
+    if (minutes % 60) text += (minutes % 60 < 10 ? ":0" : ":") + std::to_string(minutes % 60);
+    return text;
+}
+
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
 
 std::string GroupedDigits(std::uint64_t value) {

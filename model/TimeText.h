@@ -78,6 +78,12 @@ std::optional<std::int64_t> MicrosecondsOf(FileTime fileTime);
 // outside 1601 to 9999.
 bool AppendIsoTime(std::string& out, FileTime fileTime, bool localTime);
 
+// The offset from UTC that the list's and the details' texts of stored times are shifted
+// by: the one in force now, in seconds east.
+std::int64_t ShownTimeOffset();
+// An offset as people name a zone: "UTC", "UTC+1", "UTC-5", "UTC+5:30".
+std::string UtcOffsetText(std::int64_t secondsEast);
+
 // Pins "now" (seconds since 1970) for the present-offset rule, or releases it with
 // nullopt. For tests that must not depend on the season they run in.
 void OverridePresentTimeForTesting(std::optional<std::int64_t> now);

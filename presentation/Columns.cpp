@@ -70,6 +70,18 @@ std::int64_t UrlTimeKey(const IndexRecord& record) {
     const UrlRecord* url = AsUrlRecord(record);
     return url ? (url->*Time)() : 0;
 }
+// A list time shows the epoch for a stored time of zero and for one it cannot convert.
+template <FileTime (UrlRecord::*Stored)() const>
+const char* UrlTimeNote(const IndexRecord& record) {
+    const UrlRecord* url = AsUrlRecord(record);
+    if (!url) return nullptr;
+    switch (HowTimeShows((url->*Stored)())) {
+        case ShownTime::NoneStored: return kNoTimeStored;
+        case ShownTime::NotConvertible: return kTimeNotShown;
+        case ShownTime::Local: break;
+    }
+    return nullptr;
+}
 template <RecordTimeField Field>
 std::string_view EvidenceTimeText(const IndexRecord& record, std::string& scratch) {
     return TimeText(RecordEvidence(record).Time(Field), scratch);
@@ -109,14 +121,16 @@ constexpr std::array kTable = std::to_array<Column>({
      .kind = Time,
      .text = UrlTimeText<&UrlRecord::ModifiedTime>,
      .numberKey = UrlTimeKey<&UrlRecord::ModifiedTime>,
-     .grouped = true},
+     .grouped = true,
+     .note = UrlTimeNote<&UrlRecord::ModifiedFileTime>},
     {.title = "Accessed Date",
      .width = 110,
      .holds = UrlRecords,
      .kind = Time,
      .text = UrlTimeText<&UrlRecord::AccessedTime>,
      .numberKey = UrlTimeKey<&UrlRecord::AccessedTime>,
-     .grouped = true},
+     .grouped = true,
+     .note = UrlTimeNote<&UrlRecord::AccessedFileTime>},
     {.title = "Cache Dir",
      .width = 75,
      .place = ClassicUnlessVersion4,
@@ -278,6 +292,19 @@ std::string ShownCellText(const IndexRecord& record, int column, bool isVersion4
     std::string scratch;
     if (info->shownText) return std::string(info->shownText(record, scratch));
     return AnsiToUtf8(info->text(record, scratch));
+}
+
+ShownTime HowTimeShows(FileTime stored) {
+    if (stored == 0) return ShownTime::NoneStored;
+    // The epoch itself is a time like any other.
+    return ToTimeValue(stored) == 0 && InstantOf(stored) != 0 ? ShownTime::NotConvertible : ShownTime::Local;
+}
+
+std::string CellNote(const IndexRecord& record, int column, bool isVersion4) {
+    const Column* info = ColumnOf(column);
+    if (!info || !info->note || !Fills(*info, record, isVersion4)) return {};
+    const char* note = info->note(record);
+    return note ? note : std::string();
 }
 
 }  // namespace tallowmark

@@ -37,6 +37,8 @@ enum class ColumnKind { Number, Time, Text };
 // when it is no longer empty afterwards (the sort keeps those texts apart).
 using CellTextOf = std::string_view (*)(const IndexRecord& record, std::string& scratch);
 using NumberKeyOf = std::int64_t (*)(const IndexRecord& record);
+// What a cell's text does not say by itself, for its tooltip; null when nothing.
+using CellNoteOf = const char* (*)(const IndexRecord& record);
 
 struct Column {
     const char* title;
@@ -58,6 +60,8 @@ struct Column {
     bool grouped = false;
     // The filter looks for its text in the column's cells while the list shows it.
     bool searched = false;
+    // A note on a cell of a record the column holds, shown as its tooltip.
+    CellNoteOf note = nullptr;
 };
 
 inline constexpr int kColumnNumber = 0;
@@ -153,5 +157,14 @@ std::string CellText(const IndexRecord& record, int column, bool isVersion4);
 inline constexpr char kNoCodePageCharacter = '\x01';
 // The text of one cell as the list shows it, in UTF-8.
 std::string ShownCellText(const IndexRecord& record, int column, bool isVersion4);
+// How the list and the details show a stored time: as a local time, or as the epoch for
+// a time of zero (none stored) or one that cannot be converted (before 1900, too large).
+enum class ShownTime { Local, NoneStored, NotConvertible };
+ShownTime HowTimeShows(FileTime stored);
+// What the cell's text does not say by itself (the epoch shown for a time the record does
+// not hold), or empty.
+std::string CellNote(const IndexRecord& record, int column, bool isVersion4);
+inline constexpr const char* kNoTimeStored = "No time is stored (zero)";
+inline constexpr const char* kTimeNotShown = "The stored time lies before 1900 or cannot be converted";
 
 }  // namespace tallowmark

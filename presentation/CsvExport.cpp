@@ -9,6 +9,7 @@
 #include "model/IndexStream.h"
 #include "model/LocalTimeRules.h"
 #include "presentation/OrderedWork.h"
+#include "presentation/PathText.h"
 
 namespace tallowmark {
 
@@ -104,8 +105,10 @@ public:
     void Add(const IndexRecord& record, bool isVersion4) {
         if (!m_shown.Shows(record)) return;
         AppendCsvLine(m_buffer, record, isVersion4, m_times);
+        ++m_rows;
         if (m_buffer.size() >= kChunk) Flush();
     }
+    std::size_t Rows() const { return m_rows; }
 
 private:
     static constexpr std::size_t kChunk = 1 << 20;
@@ -119,23 +122,33 @@ private:
     std::ostream& m_out;
     const ViewOptions m_shown;
     std::string m_buffer;
+    std::size_t m_rows = 0;
 };
 }  // namespace
 
-void WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter) {
+std::size_t WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter) {
     CsvLineWriter writer(out, shown);
     const bool isVersion4 = document.IsVersion4();
     const bool everyRecord = filter.IsEmpty();
     const SearchedColumns searched(isVersion4, {});
     for (const auto& record : document.Records())
         if (everyRecord || filter.Matches(*record, searched)) writer.Add(*record, isVersion4);
+    return writer.Rows();
 }
 
 Outcome ExportCsv(const std::string& path, const TallowmarkDoc& document, ViewOptions shown, const RecordFilter& filter,
-                  const std::vector<std::string>& openFiles) {
-    return WriteUserFile(
-        path, document.InputsWith(openFiles), [&](std::ostream& out) { WriteCsv(out, document, shown, filter); },
-        kMsgCannotWriteExport);
+                  const std::vector<std::string>& openFiles, std::size_t* rows) {
+    std::size_t written = 0;
+    Outcome outcome = WriteUserFile(
+        path, document.InputsWith(openFiles),
+        [&](std::ostream& out) { written = WriteCsv(out, document, shown, filter); }, kMsgCannotWriteExport);
+    if (rows) *rows = outcome ? written : 0;
+    return outcome;
+}
+
+std::string ExportedText(std::size_t count, std::string_view noun, const std::string& path, CountDigits digits) {
+    return "Exported " + (digits ? digits(count) : std::to_string(count)) + " " + std::string(noun) +
+           (count == 1 ? "" : "s") + " to " + PathDisplayText(path);
 }
 
 Outcome StreamCsv(IndexStream& stream, std::ostream& out, ViewOptions shown, unsigned threads) {

@@ -1,18 +1,32 @@
 #include "presentation/EntryDetails.h"
 
+#include <array>
 #include <cstdio>
 
 #include "model/HistoryData.h"
 #include "model/PreciseTime.h"
 #include "model/RecordEvidence.h"
 #include "presentation/AnsiText.h"
+#include "presentation/Columns.h"
 
 namespace tallowmark {
 
 namespace {
+// A list time at its seconds, with the zone it is shown in, or why it shows the epoch.
+std::string LocalTimeText(FileTime stored, TimeValue value) {
+    std::string text = FormatTime(value, LONG_TIME_FORMAT);
+    if (text.empty()) return text;
+    switch (HowTimeShows(stored)) {
+        case ShownTime::NoneStored: return text + " (no time is stored)";
+        case ShownTime::NotConvertible: return text + " (cannot be converted)";
+        case ShownTime::Local: break;
+    }
+    return text + " (local, " + UtcOffsetText(ShownTimeOffset()) + ")";
+}
+
 std::string UrlDetails(const UrlRecord& record) {
-    std::string text = "Last Modified: " + FormatTime(record.ModifiedTime(), LONG_TIME_FORMAT) +
-                       "\nLast Accessed: " + FormatTime(record.AccessedTime(), LONG_TIME_FORMAT);
+    std::string text = "Last Modified: " + LocalTimeText(record.ModifiedFileTime(), record.ModifiedTime()) +
+                       "\nLast Accessed: " + LocalTimeText(record.AccessedFileTime(), record.AccessedTime());
     auto addLine = [&text](const char* label, std::string_view value) {
         if (!value.empty()) text.append(label).append(AnsiToUtf8(value));
     };
@@ -51,6 +65,19 @@ std::string DetailTime(const RecordTime& time, TimeClock clock) {
     return text;
 }
 
+// What a time means, and where two of the entry's times mean the same (both times of a
+// visit in the main history), which of the stored times it is.
+std::string TimeLabel(const RecordEvidence& evidence, RecordTimeField field) {
+    static constexpr std::array<std::string_view, kRecordTimeFields.size()> kStoredAs = {
+        "modified time", "accessed time", "expiry time", "last-checked time", "cached file's creation time"};
+    const std::string_view label = evidence.Meaning(field).label;
+    for (const RecordTimeField other : kRecordTimeFields)
+        if (other != field && evidence.Meaning(other).label == label &&
+            evidence.Time(other).state != RecordTime::State::Absent)
+            return std::string(label) + " (" + std::string(kStoredAs[static_cast<std::size_t>(field)]) + ")";
+    return std::string(label);
+}
+
 // Every field the entry holds beyond the list's, under a label that says what it means
 // for the entry's kind; the fields it lacks are left out.
 std::string EvidenceDetails(const IndexRecord& record) {
@@ -70,7 +97,7 @@ std::string EvidenceDetails(const IndexRecord& record) {
         const RecordTime time = evidence.Time(field);
         if (time.state == RecordTime::State::Absent) continue;
         const TimeMeaning& meaning = evidence.Meaning(field);
-        addLine(meaning.label, DetailTime(time, meaning.clock));
+        addLine(TimeLabel(evidence, field), DetailTime(time, meaning.clock));
     }
     if (const auto index = evidence.CacheDirectoryIndex()) addLine("Cache directory index", std::to_string(*index));
     if (const auto size = evidence.CachedSize()) addLine("Cached file size", SizeText(*size) + " bytes");

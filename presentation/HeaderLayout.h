@@ -2,6 +2,7 @@
 // How a list's header is laid out again when its columns change: every column it keeps
 // stays where it stood among the others, as wide as it was.
 
+#include <string>
 #include <vector>
 
 namespace tallowmark {
@@ -27,5 +28,12 @@ struct SectionStep {
 // `columns` (the column of each section): first the columns kept, left to right as they
 // stood, to the leftmost places with their widths; then each new one at its starting width.
 std::vector<SectionStep> RelaidSections(std::vector<HeaderPlace> before, const std::vector<int>& columns);
+
+// The columns' order and the widths the user gave them, as the settings keep them from one
+// run to the next: the titles left to right, each with "=width" when the user sized it
+// ("Data=520"); `places` with a width of -1 for a column at its starting width.
+std::vector<std::string> ColumnLayoutTexts(std::vector<HeaderPlace> places);
+// The places back; unknown titles, repeated ones and unusable widths are passed over.
+std::vector<HeaderPlace> ColumnLayoutOf(const std::vector<std::string>& texts);
 
 }  // namespace tallowmark

@@ -4,6 +4,7 @@
 
 #include "model/LocalTimeRules.h"
 #include "presentation/AnsiText.h"
+#include "presentation/PathText.h"
 #include "presentation/RecordCells.h"
 
 namespace tallowmark {
@@ -71,11 +72,22 @@ std::vector<std::vector<std::string>> TextsToFit(const TallowmarkDoc& document, 
     return texts;
 }
 
-std::string RecordCountText(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
+namespace {
+std::string Digits(std::size_t count, CountDigits digits) { return digits ? digits(count) : std::to_string(count); }
+}  // namespace
 
-std::string RecordCountText(std::size_t shown, std::size_t total) {
-    if (shown == total) return RecordCountText(total);
-    return std::to_string(shown) + " of " + RecordCountText(total);
+std::string RecordCountText(std::size_t count, CountDigits digits) {
+    return Digits(count, digits) + (count == 1 ? " record" : " records");
+}
+
+std::string RecordCountText(std::size_t shown, std::size_t total, CountDigits digits) {
+    if (shown == total) return RecordCountText(total, digits);
+    return Digits(shown, digits) + " of " + RecordCountText(total, digits);
+}
+
+std::string OpeningText(const std::string& path, std::uint64_t done, std::uint64_t total) {
+    const std::uint64_t percent = total == 0 ? 0 : std::min<std::uint64_t>(done, total) * 100 / total;
+    return "Opening " + PathDisplayText(path) + "... " + std::to_string(percent) + "%";
 }
 
 }  // namespace tallowmark

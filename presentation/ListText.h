@@ -3,6 +3,7 @@
 // in the status bar, and the texts that size the columns.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,9 +32,16 @@ CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord
 // largest size, and the cache names above (`count` file names). None for other columns.
 std::vector<std::vector<std::string>> TextsToFit(const TallowmarkDoc& document, std::size_t count);
 
+// How a count's digits are written: as the user's locale groups them ("3,958,176"), or
+// plain when null.
+using CountDigits = std::string (*)(std::uint64_t count);
+
 // "1 record", "N records".
-std::string RecordCountText(std::size_t count);
+std::string RecordCountText(std::size_t count, CountDigits digits = nullptr);
 // "N records", or "N of M records" while fewer than all are shown.
-std::string RecordCountText(std::size_t shown, std::size_t total);
+std::string RecordCountText(std::size_t shown, std::size_t total, CountDigits digits = nullptr);
+
+// What the status bar says while a file loads: "Opening PATH... 45%", `done` of `total`.
+std::string OpeningText(const std::string& path, std::uint64_t done, std::uint64_t total);
 
 }  // namespace tallowmark

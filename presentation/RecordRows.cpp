@@ -100,9 +100,10 @@ RecordRows::RowRuns RecordRows::RowsHolding(const std::unordered_set<const Index
     return found;
 }
 
-std::string RecordRows::CountText() const {
-    std::string text = RecordCountText(m_visible.size(), m_pDocument->RecordCount());
-    if (m_options.markDeletedRecords && m_deletedVisible) text += ", " + std::to_string(m_deletedVisible) + " deleted";
+std::string RecordRows::CountText(CountDigits digits) const {
+    std::string text = RecordCountText(m_visible.size(), m_pDocument->RecordCount(), digits);
+    if (m_options.markDeletedRecords && m_deletedVisible)
+        text += ", " + (digits ? digits(m_deletedVisible) : std::to_string(m_deletedVisible)) + " deleted";
     return text;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/TallowmarkDoc.h"
+#include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/RecordFilter.h"
 #include "presentation/RecordSort.h"
@@ -63,8 +64,8 @@ public:
     };
     RowRuns RowsHolding(const std::unordered_set<const IndexRecord*>& records, const IndexRecord* current) const;
     // "N records" or "N of M records", then ", D deleted" while the list marks deleted
-    // records and D of the shown rows are.
-    std::string CountText() const;
+    // records and D of the shown rows are; the counts' digits written by `digits`.
+    std::string CountText(CountDigits digits = nullptr) const;
     // The days of the rows the text filter keeps, whatever period it names.
     TimelineDays TimelineData(TimeBasis basis) const;
 

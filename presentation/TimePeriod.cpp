@@ -4,6 +4,7 @@
 
 #include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
+#include "presentation/Columns.h"
 
 namespace tallowmark {
 
@@ -95,7 +96,8 @@ std::optional<std::int64_t> ShownDay(TimeValue value) {
 }
 
 std::optional<TimeValue> TimelineTime(const IndexRecord& record, TimeBasis basis) {
-    const UrlRecord* url = AsUrlRecord(record);
+    // The times a row shows: a LEAK row shows none, whatever its record holds.
+    const UrlRecord* url = WithTimeColumns(record);
     if (!url) return std::nullopt;
     return basis == TimeBasis::Accessed ? url->AccessedTime() : url->ModifiedTime();
 }

@@ -33,7 +33,8 @@ TimePeriod PeriodOf(TimeBasis basis, PeriodUnit unit, std::int64_t day);
 // the epoch (0 stands for times that could not be converted).
 std::optional<std::int64_t> ShownDay(TimeValue value);
 
-// The time the timeline counts a record by: URL and LEAK records only.
+// The time the timeline counts a record by and a period keeps it for: the one its row
+// shows, so URL records only.
 std::optional<TimeValue> TimelineTime(const IndexRecord& record, TimeBasis basis);
 
 // "accessed:2008-03-05", "accessed:2008-W10" (ISO week), "modified:2008-03": how the

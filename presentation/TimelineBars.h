@@ -1,5 +1,5 @@
 #pragma once
-// The timeline under a list: how many URL and LEAK records fall in each day, week or
+// The timeline under a list: how many URL records fall in each day, week or
 // month, with the unit chosen so that the bars fit.
 
 #include <cstdint>
@@ -15,8 +15,8 @@ namespace tallowmark {
 // only regroups them.
 struct TimelineDays {
     TimeBasis basis = TimeBasis::Accessed;
-    std::vector<std::int64_t> days;  // one per dated URL or LEAK row
-    std::uint32_t noDate = 0;        // URL and LEAK rows whose time shows empty or as the epoch
+    std::vector<std::int64_t> days;  // one per dated URL row
+    std::uint32_t noDate = 0;        // URL rows whose time shows empty or as the epoch
 };
 TimelineDays GatherTimelineDays(const RowList& rows, TimeBasis basis);
 

@@ -17,6 +17,8 @@ inline constexpr int FilterRecords = 32790;
 inline constexpr int ViewTimeline = 32791;
 inline constexpr int MarkDeletedRecords = 32792;
 inline constexpr int OpenImage = 32793;
+inline constexpr int WindowTabbed = 32794;
+inline constexpr int ExportTimeline = 32795;
 
 inline constexpr int FileOpen = 57601;
 inline constexpr int FileClose = 57602;
@@ -26,6 +28,7 @@ inline constexpr int RecentLast = 57624;
 inline constexpr int EditCopy = 57634;
 inline constexpr int EditCut = 57635;
 inline constexpr int EditPaste = 57637;
+inline constexpr int EditSelectAll = 57642;
 inline constexpr int EditUndo = 57643;
 inline constexpr int WindowNew = 57648;
 inline constexpr int WindowArrange = 57649;

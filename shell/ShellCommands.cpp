@@ -1,5 +1,9 @@
 #include "shell/ShellCommands.h"
 
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
 #include "model/Outcome.h"
 #include "presentation/PathText.h"
 
@@ -19,8 +23,30 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         else
             line.paths.push_back(argument);
     }
-    if (!line.dde) line.paths.clear();
+    if (!line.dde) line.named = std::exchange(line.paths, {});
     return line;
+}
+
+namespace {
+// A path as a shell takes it back: in single quotes unless it is plain.
+std::string ShellWord(const std::string& path) {
+    const bool plain = !path.empty() && std::all_of(path.begin(), path.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("/._-+:,@%=").find(c) != std::string_view::npos;
+    });
+    if (plain) return path;
+    std::string quoted = "'";
+    for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+}  // namespace
+
+std::string NamedFilesHint(const CommandLine& line) {
+    if (line.named.empty()) return {};
+    std::string files;
+    for (const std::string& path : line.named) files += " " + ShellWord(path);
+    // One line, whatever the names hold.
+    return PathDisplayText("tallowmark: a file named alone is not opened; to open it, run \"tallowmark /dde" + files +
+                           "\" or choose File > Open");
 }
 
 std::string OpenCommand(std::string_view path) {

@@ -11,10 +11,13 @@ namespace tallowmark {
 struct CommandLine {
     bool dde = false;                // "/dde" or "-dde": the files come as open commands
     std::vector<std::string> paths;  // the files to open; only with dde
+    std::vector<std::string> named;  // the files named without "/dde", which stay unopened
 };
 
 // `arguments` without the program's own name. A file name given alone opens nothing.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+// The one line that tells a person who named files alone how to open them, or empty.
+std::string NamedFilesHint(const CommandLine& line);
 
 // [open("PATH")], a quote inside the path doubled.
 std::string OpenCommand(std::string_view path);

@@ -1,6 +1,6 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 add_executable(tallowmark_gui_tests gui/GuiTestMain.cpp gui/GuiTestSupport.cpp gui/ShellTest.cpp gui/DesktopTest.cpp gui/FindFilesTest.cpp gui/FileActionsTest.cpp gui/AboutDlgTest.cpp
-  gui/FilterTest.cpp gui/EvidenceListTest.cpp)
+  gui/FilterTest.cpp gui/EvidenceListTest.cpp gui/WindowTest.cpp)
 if(NOT WIN32)
   target_sources(tallowmark_gui_tests PRIVATE gui/OpenImageTest.cpp)
 endif()

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QHeaderView>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -22,7 +23,12 @@
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/TallowmarkApp.h"
 #include "shell/qt/UserPrompts.h"
+#include "shell/qt/DocumentLoad.h"
+#include "shell/qt/DocumentManager.h"
 #include "tools/SampleScene.h"
+#ifdef TALLOWMARK_HAVE_GENERATOR
+#include "bench/IndexGenerator.h"
+#endif
 
 using namespace tallowmark;
 
@@ -81,6 +87,41 @@ int main(int argc, char** argv) {
     frame.RouteCommand(cmd::WindowTile);
     QCoreApplication::processEvents();
     saved = Save(frame, outputDir, "main-window-tiled.png") && saved;
+
+    // The documents as tabs.
+    frame.RouteCommand(cmd::WindowTabbed);
+    QCoreApplication::processEvents();
+    saved = Save(frame, outputDir, "tabbed-view.png") && saved;
+    frame.RouteCommand(cmd::WindowTabbed);
+
+    // The leak sample's timeline: its LEAK rows show no dates, so no bar holds them.
+    const QString leaks = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("leaks-index.dat"));
+    if (QFileInfo::exists(leaks) && app.OpenDocumentFile(leaks.toStdString())) {
+        frame.ActiveChild()->showMaximized();
+        frame.RouteCommand(cmd::ViewTimeline);
+        QCoreApplication::processEvents();
+        saved = Save(frame, outputDir, "timeline-leaks.png") && saved;
+        frame.RouteCommand(cmd::ViewTimeline);
+    }
+
+#ifdef TALLOWMARK_HAVE_GENERATOR
+    // A long load half way, as the status bar tells of it.
+    QTemporaryDir largeDir;
+    const std::string large = QDir(largeDir.path()).filePath(QStringLiteral("index.dat")).toStdString();
+    testing::WriteFile(large, bench::GenerateIndexFile(std::size_t{256} << 20));
+    frame.Documents().SetQuietLoad(std::chrono::milliseconds(0));
+    bool caught = false;
+    const QMetaObject::Connection watch =
+        QObject::connect(&frame.Documents(), &DocumentManager::Loading, &frame, [&](const QString&, int percent) {
+            if (caught || percent < 40) return;
+            caught = true;
+            saved = Save(frame, outputDir, "long-load.png") && saved;
+        });
+    app.OpenDocumentFile(large);
+    QObject::disconnect(watch);
+    if (!caught) std::printf("the load ended before it was half way: no long-load.png\n");
+    frame.Documents().SetQuietLoad(kQuietLoad);
+#endif
 
     // The history file filtered to one site, with its timeline.
     const QString history = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("history-ie5-index.dat"));

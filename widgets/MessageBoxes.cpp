@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -72,5 +73,9 @@ std::unique_ptr<QDialog> MakeDetailsBox(QWidget* parent, const QString& text) {
 void MessagePrompts::Message(QWidget* parent, Icon icon, const QString& text) { ShowMessageBox(parent, icon, text); }
 
 void MessagePrompts::Details(QWidget* parent, const QString& text) { MakeDetailsBox(parent, text)->exec(); }
+
+QString MessagePrompts::AskFolder(QWidget* parent, const QString& start) {
+    return QFileDialog::getExistingDirectory(parent, QString(), start);
+}
 
 }  // namespace tallowmark

@@ -1,6 +1,6 @@
 #pragma once
 // The program's message boxes, captioned "Tallowmark", and the place a window shows them
-// through, which tests replace so that no modal box ever opens.
+// (and asks for a folder) through, which tests replace so that no modal box ever opens.
 
 #include <QString>
 #include <memory>
@@ -27,6 +27,8 @@ public:
     virtual ~MessagePrompts() = default;
     virtual void Message(QWidget* parent, Icon icon, const QString& text);
     virtual void Details(QWidget* parent, const QString& text);
+    // A folder the user picks, the dialog starting in `start`; empty when the user cancels.
+    virtual QString AskFolder(QWidget* parent, const QString& start);
 };
 
 }  // namespace tallowmark

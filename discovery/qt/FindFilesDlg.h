@@ -1,6 +1,8 @@
 #pragma once
 // The "Find Files..." dialog: runs the index file search on a worker thread while it is
-// open, lists what the search finds and lets the user pick the files to open.
+// open, lists what the search finds with each file's size and time, and lets the user
+// pick the files to open. The search looks at every drive, or in a folder the user
+// chooses, and Stop ends it with the dialog still open.
 
 #include <QDialog>
 #include <QTimer>
@@ -12,10 +14,11 @@
 
 #include "discovery/FoundFileList.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
+class QTreeWidget;
 
 namespace tallowmark {
 
@@ -29,8 +32,8 @@ public:
     // set of roots, for example.
     using SearchProc = std::function<int(FindFilesSink*)>;
 
-    // Runs `search`, or a search of the whole machine when it is empty, from the moment
-    // the dialog is first shown.
+    // Runs `search` (the choice "All drives"), or a search of the whole machine when it
+    // is empty, from the moment the dialog is first shown.
     explicit FindFilesDlg(MessagePrompts& prompts, QWidget* parent = nullptr, SearchProc search = {});
     // Stops the search and waits for the worker, which never waits for this thread.
     ~FindFilesDlg() override;
@@ -40,6 +43,10 @@ public:
 
     void accept() override;  // OK
     void done(int result) override;
+    // Searches `folder` instead, afresh; an empty one searches all drives again.
+    void SearchFolder(const QString& folder);
+    // Ends the search; the dialog stays open with what it found.
+    void OnStop();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,7 +58,8 @@ private:
     void CreateControls();
     void StartSearch();
     void StopSearch();
-    void OnFound(std::string path);
+    void OnBrowse();
+    void OnFound(int search, std::string path, FoundFileFacts facts);
     void ShowLatestStatus();
     void ShowStatus(const std::string& text);
     void OnDone();
@@ -59,11 +67,17 @@ private:
     MessagePrompts& m_prompts;
     QPushButton* m_btnCancel;
     QPushButton* m_btnOK;
+    QPushButton* m_btnStop;
     QLineEdit* m_editStatus;
-    QListWidget* m_listFiles;
+    QTreeWidget* m_listFiles;
     QLabel* m_labelFound;
+    QLabel* m_labelLookIn;
+    QComboBox* m_comboLookIn;
+    QPushButton* m_btnBrowse;
 
+    SearchProc m_allDrives;
     SearchProc m_search;
+    int m_nSearch = 0;  // counts the searches started, so a stopped one's last finds are not listed
     FoundFileList m_found;
     std::vector<std::string> m_selectedFiles;
     std::unique_ptr<Reports> m_pReports;

@@ -34,9 +34,10 @@ RecordPane::RecordPane(TallowmarkView* view, QWidget* parent)
         "status:unknown, kind:cookie, kind:history, kind:cache, ... (status:deleted kind:cookie amazon). Escape "
         "clears it."));
     m_pChart->setWhatsThis(QStringLiteral(
-        "How many URL and LEAK records fall in each day, week or month. Click a bar to show only its records; "
-        "click it again to show all."));
+        "How many URL records fall in each day, week or month, by the date their row shows (a LEAK row shows "
+        "none). Click a bar to show only its records; click it again to show all."));
     m_pFilterField->installEventFilter(this);
+    m_pBasis->installEventFilter(this);
     m_refillTimer.setSingleShot(true);
     m_refillTimer.setInterval(kRefillDelayMs);
     connect(&m_refillTimer, &QTimer::timeout, this, &RecordPane::ApplyFilterNow);
@@ -88,13 +89,15 @@ void RecordPane::ApplyFilterNow() {
 
 bool RecordPane::eventFilter(QObject* watched, QEvent* event) {
     const bool keyEvent = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
-    if (watched != m_pFilterField || !keyEvent) return QWidget::eventFilter(watched, event);
+    if ((watched != m_pFilterField && watched != m_pBasis) || !keyEvent) return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
-    // Enter belongs to the field here (it refills at once), not to the Entry Details key.
+    // Enter belongs to the field here (it refills at once) and to the choice of times, not
+    // to the Entry Details key.
     if (event->type() == QEvent::ShortcutOverride && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         event->accept();
         return true;
     }
+    if (watched != m_pFilterField) return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress && key == Qt::Key_Escape) {
         m_pFilterField->clear();
         ApplyFilterNow();

@@ -51,12 +51,11 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
             // The desktop's own muted text, legible in light and dark themes alike.
             if (m_rows.LookAt(index.row()).deleted) return QGuiApplication::palette().brush(QPalette::PlaceholderText);
             return {};
-        case Qt::ToolTipRole:
-            if (column == kColumnNumber) {
-                const std::string tip = m_rows.LookAt(index.row()).Tooltip();
-                if (!tip.empty()) return QString::fromStdString(tip);
-            }
-            return {};
+        case Qt::ToolTipRole: {
+            const std::string tip = column == kColumnNumber ? m_rows.LookAt(index.row()).Tooltip()
+                                                            : CellNote(*record, column, m_rows.IsVersion4());
+            return tip.empty() ? QVariant() : QString::fromStdString(tip);
+        }
         default: return {};
     }
 }

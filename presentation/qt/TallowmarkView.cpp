@@ -4,9 +4,12 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
+#include <QToolTip>
 #include <unordered_set>
 
 #include "presentation/EntryDetails.h"
@@ -14,6 +17,7 @@
 #include "presentation/ListText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/qt/RecordTableModel.h"
+#include "widgets/LocaleDigits.h"
 #include "widgets/MessageBoxes.h"
 
 namespace tallowmark {
@@ -49,9 +53,24 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOpti
     header()->setStretchLastSection(false);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
-    connect(header(), &QHeaderView::sectionResized, this, [this](int section) {
-        if (!m_bSizingColumns) m_userSizedColumns.insert(m_pModel->ColumnAt(section));
+    connect(header(), &QHeaderView::sectionResized, this, [this](int section, int, int width) {
+        if (m_bSizingColumns) return;
+        const int column = m_pModel->ColumnAt(section);
+        m_userSizedColumns.insert(column);
+        // Data keeps the width the user gives it; another column's new width takes from or
+        // gives to the spare width Data holds.
+        if (column == kColumnData) m_nDataWidth = width;
+        else
+            FillSpareWidth();
+        m_layoutTimer.start();
     });
+    connect(header(), &QHeaderView::sectionMoved, this, [this] {
+        if (!m_bSizingColumns) m_layoutTimer.start();
+    });
+    // Told once the user has finished dragging, not at every step of it.
+    m_layoutTimer.setSingleShot(true);
+    m_layoutTimer.setInterval(300);
+    connect(&m_layoutTimer, &QTimer::timeout, this, &TallowmarkView::ColumnLayoutChanged);
     // The extra columns are chosen from the header's menu, as in the desktop's file lists.
     header()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header(), &QWidget::customContextMenuRequested, this,
@@ -71,8 +90,20 @@ int TallowmarkView::StartingWidth(int column) const {
 }
 
 void TallowmarkView::OnInitialUpdate() {
+    m_nDataWidth = StartingWidth(kColumnData);
     for (int section = 0; section < m_pModel->columnCount(); ++section)
         SizeColumn(section, StartingWidth(m_pModel->ColumnAt(section)));
+    // The order and the widths the user gave the columns last time.
+    m_bSizingColumns = true;
+    for (const SectionStep& step : RelaidSections(m_startingLayout, Rows().Columns())) {
+        if (step.visual >= 0) header()->moveSection(header()->visualIndex(step.section), step.visual);
+        if (step.width < 0) continue;
+        const int column = Rows().ColumnAt(step.section);
+        header()->resizeSection(step.section, step.width);
+        m_userSizedColumns.insert(column);
+        if (column == kColumnData) m_nDataWidth = step.width;
+    }
+    m_bSizingColumns = false;
     if (m_pDocument->RecordCount() == 0)
         m_prompts.Message(window(), MessageIcon::Warning,
                           ForDisplay(FormatMessage(kNoRecordsMessage, m_pDocument->PathName())));
@@ -92,7 +123,12 @@ void TallowmarkView::SetOptions(ViewOptions options) {
     for (int section = 0; otherColumns && section < m_pModel->columnCount(); ++section)
         places.push_back({m_pModel->ColumnAt(section), header()->sectionSize(section), header()->visualIndex(section)});
 
-    const bool refilled = m_pModel->SetOptions(options);
+    // The selected rows stay selected where their records remain, across every column.
+    bool refilled = false;
+    const auto change = [&] { refilled = m_pModel->SetOptions(options); };
+    if (otherColumns || !options.SameRows(Options())) KeepingSelection(change);
+    else
+        change();
     if (otherColumns) {
         for (const SectionStep& step : RelaidSections(std::move(places), Rows().Columns())) {
             if (step.visual >= 0) header()->moveSection(header()->visualIndex(step.section), step.visual);
@@ -112,6 +148,65 @@ void TallowmarkView::SetOptions(ViewOptions options) {
         emit CurrentEntryChanged();  // the menu's ticks
         emit RowsChanged();          // the count says whether it counts deleted rows
     }
+}
+
+void TallowmarkView::SetStartingLayout(std::vector<HeaderPlace> layout) { m_startingLayout = std::move(layout); }
+
+std::vector<HeaderPlace> TallowmarkView::ColumnLayout() const {
+    std::vector<HeaderPlace> places;
+    for (int section = 0; section < m_pModel->columnCount(); ++section) {
+        if (header()->isSectionHidden(section)) continue;
+        const int column = m_pModel->ColumnAt(section);
+        const int width = column == kColumnData ? m_nDataWidth : header()->sectionSize(section);
+        places.push_back({column, m_userSizedColumns.count(column) ? width : -1, header()->visualIndex(section)});
+    }
+    return places;
+}
+
+void TallowmarkView::FillSpareWidth() {
+    const int dataSection = Rows().SectionOf(kColumnData);
+    if (dataSection < 0 || header()->isSectionHidden(dataSection)) return;
+    int others = 0;
+    for (int section = 0; section < header()->count(); ++section)
+        if (section != dataSection && !header()->isSectionHidden(section)) others += header()->sectionSize(section);
+    const int width = std::max(m_nDataWidth, viewport()->width() - others);
+    if (width != header()->sectionSize(dataSection)) SizeColumn(dataSection, width);
+}
+
+void TallowmarkView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    FillSpareWidth();
+}
+
+QString TallowmarkView::CellTip(const QModelIndex& index) const {
+    if (!index.isValid()) return {};
+    const QString note = index.data(Qt::ToolTipRole).toString();
+    const QString text = index.data().toString();
+    const QVariant font = index.data(Qt::FontRole);
+    const QFontMetrics metrics(font.isValid() ? font.value<QFont>().resolve(this->font()) : this->font());
+    // The margin the item delegate leaves on either side of a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    if (text.isEmpty() || metrics.horizontalAdvance(text) + 2 * margin <= visualRect(index).width()) return note;
+    // The whole text, in lines a screen can hold.
+    constexpr qsizetype kLine = 120, kMost = 4000;
+    QString whole = text.left(kMost);
+    for (qsizetype at = kLine; at < whole.size(); at += kLine + 1) {
+        if (whole.at(at).isLowSurrogate()) --at;
+        whole.insert(at, QLatin1Char('\n'));
+    }
+    if (text.size() > kMost) whole += QChar(0x2026);
+    return note.isEmpty() ? whole : whole + QLatin1Char('\n') + note;
+}
+
+bool TallowmarkView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString tip = CellTip(index);
+    if (tip.isEmpty()) QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
+    return true;
 }
 
 void TallowmarkView::SetExtraColumn(int column, bool shown) {
@@ -167,6 +262,7 @@ void TallowmarkView::FitColumns() {
         const int needed = m_widestTextWidths[static_cast<std::size_t>(column)];
         if (!m_userSizedColumns.count(column) && header()->sectionSize(section) < needed) SizeColumn(section, needed);
     }
+    FillSpareWidth();
 }
 
 void TallowmarkView::OnColumnClick(int section) {
@@ -185,12 +281,19 @@ const RecordFilter& TallowmarkView::Filter() const { return Rows().Filter(); }
 void TallowmarkView::SetFilterText(const QString& text) {
     const std::string fieldText = text.toStdString();
     if (fieldText == Rows().FilterText()) return;
+    KeepingSelection([&] { m_pModel->SetFilterText(fieldText); });
+    emit CurrentEntryChanged();
+    emit RowsChanged();
+}
+
+void TallowmarkView::KeepingSelection(const std::function<void()>& change) {
     const RowList selected = RecordsAt(SelectedRows());
     const std::unordered_set<const IndexRecord*> kept(selected.begin(), selected.end());
     const IndexRecord* current = m_pModel->RecordAt(currentIndex().row());
 
-    m_pModel->SetFilterText(fieldText);
-    // Consecutive kept rows become one range, so a large selection costs little.
+    change();
+    // Whole rows, every column shown now; consecutive kept rows become one range, so a
+    // large selection costs little.
     const RecordRows::RowRuns found = Rows().RowsHolding(kept, current);
     QItemSelection selection;
     for (const auto& [first, last] : found.runs)
@@ -200,11 +303,11 @@ void TallowmarkView::SetFilterText(const QString& text) {
         scrollTo(currentIndex());
     }
     if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    emit CurrentEntryChanged();
-    emit RowsChanged();
 }
 
-QString TallowmarkView::CountText() const { return QString::fromStdString(Rows().CountText()); }
+QString TallowmarkView::CountText() const {
+    return QString::fromStdString(Rows().CountText(LocaleDigits));
+}
 
 std::vector<int> TallowmarkView::SelectedRows() const {
     // Read from the ranges: asking row by row whether it is selected is slow for large selections.

@@ -2,13 +2,16 @@
 // The record list of one document window. Its rows are the model's; the view keeps the
 // selection, the columns' widths and the widgets.
 
+#include <QTimer>
 #include <QTreeView>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "model/TallowmarkDoc.h"
+#include "presentation/HeaderLayout.h"
 #include "presentation/RecordRows.h"
 
 namespace tallowmark {
@@ -43,6 +46,14 @@ public:
     // Widens "No.", "Size", "Cache Dir" and "Filename" to the widest value the document
     // holds ("Filename" to a third of the screen at most); never a column the user sized.
     void FitColumns();
+    // The columns' order and widths to start with (before OnInitialUpdate), as the user
+    // left them last; and as the user has them now, for the next view (width -1: a column
+    // at its starting width).
+    void SetStartingLayout(std::vector<HeaderPlace> layout);
+    std::vector<HeaderPlace> ColumnLayout() const;
+    // The tooltip of a cell: its whole text where the column cuts it off, and what its
+    // text does not say by itself.
+    QString CellTip(const QModelIndex& index) const;
     void ShowEntryDetails();
 
     // The row of the current entry (the selected row that has the focus), or -1.
@@ -74,15 +85,24 @@ signals:
     void TimelineShownChanged(bool shown);
     // A right-click on the list, at `position` on the screen: the frame shows its menu.
     void ContextMenuRequested(const QPoint& position);
+    // The user moved or sized a column.
+    void ColumnLayoutChanged();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
 
 private:
     void RowsReplaced();
+    // Runs `change` to the rows or columns, then selects again the whole rows of the
+    // records selected before, and makes the current record's row current again.
+    void KeepingSelection(const std::function<void()>& change);
     void SizeColumn(int section, int width);
+    // In a wide list "Data" takes the width the other columns leave, never less than its own.
+    void FillSpareWidth();
     int StartingWidth(int column) const;
     void ShowColumnMenu(const QPoint& position);
     // The width each column needs for the widest text the document holds (0: none).
@@ -97,6 +117,9 @@ private:
     bool m_bSizingColumns = false;        // the widths change by our hand, not the user's
     std::set<int> m_userSizedColumns;     // columns dragged by the user, so never sized again
     std::vector<int> m_widestTextWidths;  // by column
+    std::vector<HeaderPlace> m_startingLayout;
+    int m_nDataWidth = 0;  // the width of "Data" of its own, without the spare width
+    QTimer m_layoutTimer;
 };
 
 }  // namespace tallowmark

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QUrl>
+#include <unordered_set>
 
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"
 #include "actions/qt/FilePropertiesGeneral.h"
+#include "forensic/DocumentTimeline.h"
 #include "model/ContainerFacts.h"
 #include "platform/NativePath.h"
 #include "presentation/CsvExport.h"
@@ -15,6 +18,7 @@
 #include "shell/CommandIds.h"
 #include "shell/qt/DocumentManager.h"
 #include "shell/qt/UserPrompts.h"
+#include "widgets/LocaleDigits.h"
 
 namespace tallowmark {
 
@@ -32,6 +36,23 @@ QFileInfo StartingPlace(const TallowmarkDoc& document) {
     return QFileInfo(QString::fromStdString(document.PathName()));
 }
 
+// The timeline's formats, as the save dialog offers them, the first the default.
+struct TimelineChoice {
+    const char* filter;
+    const char* format;  // its name for tallowmark-cli timeline --format
+};
+constexpr TimelineChoice kTimelineChoices[] = {
+    {"JSON Lines (*.jsonl)", "jsonl"},
+    {"CSV (*.csv)", "csv"},
+    {"Body file for mactime (*.body)", "bodyfile"},
+    {"Timesketch JSON Lines (*.jsonl)", "timesketch"},
+};
+constexpr const char* kSourceZoneKey = "Settings/SourceZone";  // the zone last named
+constexpr const char* kSourceZonePrompt =
+    "Some times of these records are kept on the clock of the machine the file came from. Name that machine's "
+    "time zone (such as Europe/Amsterdam or +01:00) to write them as true times, or leave it empty to write them "
+    "as they are kept.";
+
 // The absolute path of a file the user chose to write, as the system spells it.
 std::string ChosenTarget(const QString& path) {
     return NativeSeparators(QFileInfo(path).absoluteFilePath().toStdString());
@@ -43,6 +64,7 @@ bool DocumentCommands::OnCommand(int id) {
         case cmd::FileClose: m_documents.CloseDocument(m_view.GetDocument()); return true;
         case cmd::FileSaveAs: OnFileSaveAs(); return true;
         case cmd::Export: OnExport(); return true;
+        case cmd::ExportTimeline: OnExportTimeline(); return true;
         case cmd::DeleteOnRestart: OnDeleteOnRestart(); return true;
         case cmd::FileProperties: OnFileProperties(); return true;
         case cmd::CachedFileDefault: OnOpenCachedFile(false); return true;
@@ -56,6 +78,7 @@ std::optional<CommandState> DocumentCommands::OnUpdateCommand(int id) {
         case cmd::FileClose:
         case cmd::FileSaveAs:
         case cmd::Export:
+        case cmd::ExportTimeline:
         case cmd::FileProperties: return CommandState{};
         case cmd::DeleteOnRestart: {
             // A file inside a disk image is no file of this machine.
@@ -109,10 +132,62 @@ void DocumentCommands::OnExport() {
     // onto the file of an open document, by a name or a link.
     const std::string target = ChosenTarget(path);
     const std::vector<std::string> openFiles = m_documents.OpenDocumentPaths();
-    const Outcome written = ExportCsv(target, document, m_view.Options(), m_view.Filter(), openFiles);
+    std::size_t rows = 0;
+    const Outcome written = ExportCsv(target, document, m_view.Options(), m_view.Filter(), openFiles, &rows);
     QApplication::restoreOverrideCursor();
-    if (!written)
+    if (!written) {
         prompts.Message(m_view.window(), UserPrompts::Icon::Critical, QString::fromStdString(written.message));
+        return;
+    }
+    emit m_documents.StatusMessage(QString::fromStdString(ExportedText(rows, "row", target, LocaleDigits)));
+}
+
+// Writes the records the list shows, in file order, as tallowmark-cli timeline writes the
+// file's; the source machine's zone is asked for when they hold times on its clock.
+void DocumentCommands::OnExportTimeline() {
+    const TallowmarkDoc& document = m_view.GetDocument();
+    UserPrompts& prompts = m_documents.Services().prompts;
+    QStringList filters;
+    for (const TimelineChoice& choice : kTimelineChoices) filters << QString::fromLatin1(choice.filter);
+    const QFileInfo file(QString::fromStdString(document.PathName()));
+    QString chosen;
+    const QString path = prompts.AskSavePath(m_view.window(), filters.join(QStringLiteral(";;")), QStringLiteral("jsonl"),
+                                             file.absolutePath(), file.completeBaseName() + ".jsonl", &chosen);
+    if (path.isEmpty()) return;
+    TimelineOptions options;
+    options.format = TimelineFormatNamed(kTimelineChoices[std::max<qsizetype>(filters.indexOf(chosen), 0)].format);
+
+    const RowList& rows = m_view.Rows().Visible();
+    const std::unordered_set<const IndexRecord*> kept(rows.begin(), rows.end());
+    if (HoldsWallClockTimes(kept)) {
+        QSettings settings;
+        const std::optional<QString> zone = prompts.AskText(m_view.window(), QString::fromLatin1(kSourceZonePrompt),
+                                                            settings.value(QLatin1String(kSourceZoneKey)).toString());
+        if (!zone) return;
+        if (!zone->trimmed().isEmpty()) {
+            std::string why;
+            auto rules = ZoneRules::Named(zone->trimmed().toStdString(), ZoneRules::DatabaseFolders(), &why);
+            if (!rules) {
+                prompts.Message(m_view.window(), UserPrompts::Icon::Warning, QString::fromStdString(why));
+                return;
+            }
+            options.sourceZone = std::make_shared<const ZoneRules>(std::move(*rules));
+            settings.setValue(QLatin1String(kSourceZoneKey), zone->trimmed());
+        }
+    }
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string target = ChosenTarget(path);
+    DocumentTimeline written;
+    const Outcome outcome = WriteUserFile(
+        target, document.InputsWith(m_documents.OpenDocumentPaths()),
+        [&](std::ostream& out) { written = WriteDocumentTimeline(out, document, kept, options); }, kMsgCannotWriteExport);
+    QApplication::restoreOverrideCursor();
+    if (!outcome) {
+        prompts.Message(m_view.window(), UserPrompts::Icon::Critical, QString::fromStdString(outcome.message));
+        return;
+    }
+    emit m_documents.StatusMessage(QString::fromStdString(TimelineExportedText(written, target, LocaleDigits)));
 }
 
 void DocumentCommands::OnDeleteOnRestart() {

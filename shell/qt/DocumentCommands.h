@@ -1,6 +1,7 @@
 #pragma once
-// The commands of the document a window shows: Close, Save As, Export, Delete on Restart,
-// Properties, and opening the current entry's cached copy. The second link of the route.
+// The commands of the document a window shows: Close, Save As, Export, Export Timeline,
+// Delete on Restart, Properties, and opening the current entry's cached copy. The second
+// link of the route.
 
 #include <string>
 
@@ -30,6 +31,7 @@ public:
 private:
     void OnFileSaveAs();
     void OnExport();
+    void OnExportTimeline();
     void OnDeleteOnRestart();
     void OnFileProperties();
     void OnOpenCachedFile(bool inTextEditor);

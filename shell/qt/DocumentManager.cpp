@@ -12,11 +12,13 @@
 #include "discovery/ImageFileSystems.h"
 #include "platform/NativePath.h"
 #include "model/TallowmarkDoc.h"
+#include "presentation/ListText.h"
 #include "presentation/PathText.h"
 #include "presentation/RecordCells.h"
 #include "presentation/qt/TallowmarkView.h"
 #include "shell/qt/ChildFrame.h"
 #include "shell/qt/DocumentCommands.h"
+#include "shell/qt/DocumentLoad.h"
 #include "shell/RecentFileList.h"
 #include "shell/qt/UserPrompts.h"
 #include "shell/qt/ViewCommands.h"
@@ -98,8 +100,18 @@ TallowmarkDoc* DocumentManager::OpenDocumentFile(const std::string& path, std::s
         m_area.setActiveSubWindow(FramesOf(*opened).front());
     } else {
         auto document = std::make_shared<TallowmarkDoc>();
+        const std::string absolute = NativeSeparators(AbsolutePath(path));
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Outcome loaded = document->OnOpenDocument(NativeSeparators(AbsolutePath(path)));
+        m_bLoading = true;
+        const Outcome loaded = LoadWhilePainting(
+            *document, absolute,
+            [this, &absolute](std::uint64_t done, std::uint64_t total) {
+                emit Loading(QString::fromStdString(OpeningText(absolute, done, total)),
+                             total ? static_cast<int>(std::min(done, total) * 100 / total) : 0);
+            },
+            m_quietLoad);
+        m_bLoading = false;
+        emit LoadEnded();
         QApplication::restoreOverrideCursor();
         if (loaded) {
             CreateChildFrame(document);
@@ -165,6 +177,9 @@ ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDo
         m_services.defaults.GetDefaultViewBlankRecords(), m_services.defaults.GetDefaultViewBadfoodRecords(),
         m_services.defaults.GetDefaultMarkDeletedRecords(), m_services.defaults.GetDefaultExtraColumns()};
     auto* view = new TallowmarkView(document, options, m_services.prompts);
+    view->SetStartingLayout(m_services.defaults.GetDefaultColumnLayout());
+    connect(view, &TallowmarkView::ColumnLayoutChanged, this,
+            [this, view] { m_services.defaults.SetDefaultColumnLayout(view->ColumnLayout()); });
     auto* frame = new ChildFrame(view, std::make_unique<ViewCommands>(*view, m_services.defaults),
                                  std::make_unique<DocumentCommands>(*view, *this));
     m_area.addSubWindow(frame);
@@ -176,7 +191,7 @@ ChildFrame* DocumentManager::CreateChildFrame(const std::shared_ptr<TallowmarkDo
     emit FrameCreated(frame);
     UpdateCaptions();
     ChildFrame* active = ActiveChild();
-    if (active && active->isMaximized()) {
+    if (active ? active->isMaximized() : m_bFirstWindowFills) {
         frame->showMaximized();
     } else {
         PlaceFrame(m_area, *frame, static_cast<int>(Frames().size()) - 1);

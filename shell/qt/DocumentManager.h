@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,7 +43,8 @@ public:
 
     // Reuses an open document (its window activated) or loads one in a new window, which
     // enters the recent-file list; null on failure, after the document's message. `path`
-    // as the system spells it, which need not be valid UTF-8.
+    // as the system spells it, which need not be valid UTF-8. The window paints on while
+    // a file loads, and a long load says how far it has come (Loading).
     TallowmarkDoc* OpenDocumentFile(const std::string& path);
     // The same, a failure's message handed back in `failure` rather than shown.
     TallowmarkDoc* OpenDocumentFile(const std::string& path, std::string& failure);
@@ -51,9 +53,14 @@ public:
     // Reuses the open document of `file` or reads it from `image` into a new window,
     // titled with the image and its path there; null on failure, after its message.
     TallowmarkDoc* OpenImageFile(const std::shared_ptr<ImageFileSystems>& image, const FoundIndexFile& file);
-    // A new window on `document`, placed at its cascade step (or maximised like the
-    // active one) and activated.
+    // A new window on `document`, activated: filling the workspace when the active one
+    // does, or when it is the first and the first fills it; else at its cascade step.
     ChildFrame* CreateChildFrame(const std::shared_ptr<TallowmarkDoc>& document);
+    void SetFirstWindowFills(bool fills) { m_bFirstWindowFills = fills; }
+    // Whether a file is being loaded: the windows are not to change meanwhile.
+    bool IsLoading() const { return m_bLoading; }
+    // How long a load goes before Loading tells of it.
+    void SetQuietLoad(std::chrono::milliseconds quiet) { m_quietLoad = quiet; }
     void CloseDocument(const TallowmarkDoc& document);
     // Save As gave the document a new name.
     void DocumentRenamed(const TallowmarkDoc& document);
@@ -85,11 +92,17 @@ signals:
     // The recent-file list, a title or the set of windows changed.
     void DocumentsChanged();
     void StatusMessage(const QString& text);
+    // How far a long load has come: its status text and percentage.
+    void Loading(const QString& text, int percent);
+    void LoadEnded();
 
 private:
     QMdiArea& m_area;
     ShellServices m_services;
     std::unique_ptr<QTemporaryDir> m_pCachedCopies;
+    bool m_bFirstWindowFills = true;
+    bool m_bLoading = false;
+    std::chrono::milliseconds m_quietLoad{500};
 };
 
 }  // namespace tallowmark

@@ -4,11 +4,15 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -22,6 +26,7 @@
 #include "shell/qt/HelpWindow.h"
 #include "shell/qt/LockKeyIndicators.h"
 #include "shell/RecentFileList.h"
+#include "shell/WindowPlacement.h"
 #include "shell/qt/ToolbarIcons.h"
 #include "shell/qt/UserPrompts.h"
 #include "shell/qt/ViewCommands.h"
@@ -70,10 +75,67 @@ MainFrame::MainFrame(const ShellServices& services, CommandTarget& application)
     });
     connect(m_pDocuments.get(), &DocumentManager::StatusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(m_pDocuments.get(), &DocumentManager::Loading, this, [this](const QString& text, int percent) {
+        statusBar()->showMessage(text);
+        m_pLoadBar->setValue(percent);
+        m_pLoadBar->show();
+    });
+    connect(m_pDocuments.get(), &DocumentManager::LoadEnded, this, [this] {
+        if (m_pLoadBar->isHidden()) return;
+        m_pLoadBar->hide();
+        statusBar()->clearMessage();
+    });
+    m_settings = FrameSettings::Load();
+    m_pDocuments->SetFirstWindowFills(m_settings.documentsMaximized);
+    SetTabbedView(m_settings.tabbed);
     UpdateCaptions();
     UpdateCommandUi();
     UpdateCountPane();
-    resize(1100, 720);
+    PlaceOnScreen();
+}
+
+void MainFrame::PlaceOnScreen() {
+    WindowPlace wanted = m_settings.place.value_or(kFirstWindowPlace);
+    const QPoint centre(wanted.x + wanted.width / 2, wanted.y + wanted.height / 2);
+    const QScreen* shown = m_settings.place ? QGuiApplication::screenAt(centre) : nullptr;
+    if (!shown) shown = QGuiApplication::primaryScreen();
+    if (!shown) return resize(wanted.width, wanted.height);
+    const QRect free = shown->availableGeometry();
+    if (!m_settings.place) {
+        wanted.x = free.x() + (free.width() - wanted.width) / 2;
+        wanted.y = free.y() + (free.height() - wanted.height) / 2;
+    }
+    // The frame is the window manager's and not known before the window shows: room for
+    // a caption and borders.
+    const int border = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const WindowPlace fitted = FitToScreen(wanted, {free.x(), free.y(), free.width(), free.height()}, border,
+                                           border + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    setGeometry(fitted.x, fitted.y, fitted.width, fitted.height);
+}
+
+void MainFrame::ShowAsKept() {
+    if (m_settings.maximized) showMaximized();
+    else
+        show();
+}
+
+void MainFrame::SaveSettings() {
+    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    if (normal.isValid()) m_settings.place = WindowPlace{normal.x(), normal.y(), normal.width(), normal.height()};
+    m_settings.maximized = isMaximized();
+    m_settings.Save();
+}
+
+bool MainFrame::IsTabbedView() const { return m_pMdiArea->viewMode() == QMdiArea::TabbedView; }
+
+void MainFrame::SetTabbedView(bool tabbed) {
+    m_settings.tabbed = tabbed;
+    if (tabbed == IsTabbedView()) return;
+    m_pMdiArea->setViewMode(tabbed ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (!tabbed) return;
+    m_pMdiArea->setDocumentMode(true);
+    m_pMdiArea->setTabsClosable(true);
+    m_pMdiArea->setTabsMovable(true);
 }
 
 MainFrame::~MainFrame() {
@@ -96,8 +158,9 @@ void MainFrame::CreateActions() {
     for (int id = cmd::RecentFirst + 1; id <= cmd::RecentLast; ++id) makeAction(id, QString());
     for (const CommandInfo& command : CommandTable())
         if (!m_actions.count(command.id)) makeAction(command.id, QString());
+    const IconSet pictures = ToolbarIconSet();
     for (int id : ToolbarLayout())
-        if (id != 0) m_actions[id]->setIcon(ToolbarIcon(id));
+        if (id != 0) m_actions[id]->setIcon(ToolbarIcon(id, pictures));
     if (!ReadsImageFileSystems()) {
         // The menu says why the command is unavailable (its update handler disables it).
         QAction* openImage = m_actions.at(cmd::OpenImage);
@@ -131,6 +194,12 @@ void MainFrame::CreateStatusBar() {
     m_pCountLabel = new QLabel(this);
     m_pCountLabel->setObjectName(QStringLiteral("RecordCount"));
     m_pCountLabel->setFrameShape(QFrame::StyledPanel);
+    m_pLoadBar = new QProgressBar(this);
+    m_pLoadBar->setObjectName(QStringLiteral("LoadProgress"));
+    m_pLoadBar->setRange(0, 100);
+    m_pLoadBar->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
+    m_pLoadBar->hide();
+    statusBar()->addPermanentWidget(m_pLoadBar);
     statusBar()->addPermanentWidget(m_pCountLabel);
     AddLockKeyPanes(*statusBar());
 }
@@ -195,7 +264,15 @@ void MainFrame::OnFrameCreated(ChildFrame* frame) {
             if (QAction* action = Action(chosen->data().toInt())) action->trigger();
         }
     });
-    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCaptions(); });
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+        UpdateCaptions();
+        // Whether the user has the windows fill the workspace: the next first one will too.
+        if (IsTabbedView() || (now & Qt::WindowMinimized) || (before & Qt::WindowMinimized)) return;
+        if ((now & Qt::WindowMaximized) != (before & Qt::WindowMaximized)) {
+            m_settings.documentsMaximized = (now & Qt::WindowMaximized) != 0;
+            m_pDocuments->SetFirstWindowFills(m_settings.documentsMaximized);
+        }
+    });
 }
 
 std::unique_ptr<QMenu> MainFrame::CreateContextMenu() {
@@ -248,6 +325,10 @@ bool MainFrame::OnCommand(int id) {
             if (TallowmarkView* view = ActiveView()) m_pDocuments->CreateChildFrame(view->DocumentPointer());
             return true;
         case cmd::WindowCascade: CascadeFrames(*m_pMdiArea); return true;
+        case cmd::WindowTabbed:
+            SetTabbedView(!IsTabbedView());
+            UpdateCaptions();
+            return true;
         case cmd::WindowTile: TileFrames(*m_pMdiArea); return true;
         case cmd::WindowArrange:
             for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
@@ -265,10 +346,12 @@ std::optional<CommandState> MainFrame::OnUpdateCommand(int id) {
     switch (id) {
         case cmd::ViewToolbar: return CommandState{true, m_pToolBar->isVisibleTo(this)};
         case cmd::ViewStatusBar: return CommandState{true, statusBar()->isVisibleTo(this)};
-        case cmd::WindowNew:
+        case cmd::WindowNew: return CommandState{ActiveChild() != nullptr, std::nullopt};
+        // Tabs have no places to arrange.
         case cmd::WindowCascade:
         case cmd::WindowTile:
-        case cmd::WindowArrange: return CommandState{ActiveChild() != nullptr, std::nullopt};
+        case cmd::WindowArrange: return CommandState{ActiveChild() != nullptr && !IsTabbedView(), std::nullopt};
+        case cmd::WindowTabbed: return CommandState{true, IsTabbedView()};
         case cmd::HelpTopics:
         case cmd::Help:
         case cmd::DefaultHelp:

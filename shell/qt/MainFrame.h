@@ -9,9 +9,11 @@
 
 #include "shell/CommandRoute.h"
 #include "shell/qt/DocumentManager.h"
+#include "shell/qt/FrameSettings.h"
 
 class QAction;
 class QLabel;
+class QProgressBar;
 class QMdiArea;
 class QMenu;
 
@@ -49,6 +51,11 @@ public:
     // The record list's context menu for the current entry: the cached-file items only
     // when it has a cached copy.
     std::unique_ptr<QMenu> CreateContextMenu();
+    // Shows the window as it was when the program last ended: maximised or at its place.
+    void ShowAsKept();
+    // Keeps the window's place and state, and how it shows its documents, for the next run.
+    void SaveSettings();
+    bool IsTabbedView() const;
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) override;
@@ -64,6 +71,9 @@ private:
     QMenu* BuildMenu(const char* title, const std::vector<MenuItemInfo>& items);
     void OnFrameCreated(ChildFrame* frame);
     void OpenHelp();
+    // At its kept place, or the first run's size, never past the screen it opens on.
+    void PlaceOnScreen();
+    void SetTabbedView(bool tabbed);
 
     QMdiArea* m_pMdiArea;
     std::unique_ptr<DocumentManager> m_pDocuments;
@@ -72,7 +82,9 @@ private:
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pIdleLabel = nullptr;
     QLabel* m_pCountLabel = nullptr;
+    QProgressBar* m_pLoadBar = nullptr;  // shown while a long load goes on
     HelpWindow* m_pHelpWindow = nullptr;
+    FrameSettings m_settings;
 };
 
 }  // namespace tallowmark

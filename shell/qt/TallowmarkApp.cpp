@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QSettings>
+#include <QTimer>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -22,6 +24,7 @@
 #include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
+#include "platform/Terminal.h"
 #include "shell/qt/AboutDlg.h"
 #include "shell/qt/AppIcons.h"
 #include "shell/CommandIds.h"
@@ -99,6 +102,9 @@ void TallowmarkApp::SetCommandLine(const QStringList& arguments) {
 
 bool TallowmarkApp::InitInstance() {
     const CommandLine commandLine = ParseCommandLine(m_commandLine);
+    // A file named alone stays unopened; a person at a terminal is told how to open it.
+    if (const std::string hint = NamedFilesHint(commandLine); !hint.empty() && platform::StandardErrorIsTerminal())
+        std::fprintf(stderr, "%s\n", hint.c_str());
     m_pOpenChannel = std::make_unique<OpenChannel>(m_strOpenChannelName);
     if (m_pOpenChannel->Claim(commandLine.dde, commandLine.paths) == OpenChannel::Role::Delivered) {
         m_pOpenChannel.reset();
@@ -115,7 +121,7 @@ bool TallowmarkApp::InitInstance() {
     // settled first so that their windows get their proper size.
     if (!commandLine.paths.empty()) m_pMainFrame->layout()->activate();
     OpenHandedFiles(commandLine.paths);
-    m_pMainFrame->show();
+    m_pMainFrame->ShowAsKept();
     return true;
 }
 
@@ -146,6 +152,11 @@ void TallowmarkApp::OpenHandedFiles(const std::vector<std::string>& paths) {
 
 void TallowmarkApp::OnShellOpen(const std::vector<std::string>& paths) {
     if (!m_pMainFrame) return;
+    // Files handed over while another loads wait for it: its window is not made yet.
+    if (m_pMainFrame->Documents().IsLoading()) {
+        QTimer::singleShot(100, m_pMainFrame.get(), [this, paths] { OnShellOpen(paths); });
+        return;
+    }
     OpenHandedFiles(paths);
     if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
     m_pMainFrame->show();
@@ -157,6 +168,7 @@ void TallowmarkApp::ExitInstance() {
     m_pOpenChannel.reset();
     if (!m_pMainFrame) return;
     SaveRecentFiles();
+    m_pMainFrame->SaveSettings();
     m_pMainFrame.reset();
 }
 
@@ -187,22 +199,23 @@ TallowmarkDoc* TallowmarkApp::OpenDocumentFile(const std::string& path) {
     return m_pMainFrame ? m_pMainFrame->Documents().OpenDocumentFile(path) : nullptr;
 }
 
-QString TallowmarkApp::AskOpenPathFrom(const char* filter, const char* folderKey) {
+QStringList TallowmarkApp::AskOpenPathsFrom(const char* filter, const char* folderKey) {
     QSettings settings;
-    const QString path = m_pPrompts->AskOpenPath(m_pMainFrame.get(), QString::fromLatin1(filter),
-                                                 settings.value(QLatin1String(folderKey)).toString());
-    if (!path.isEmpty())
-        settings.setValue(QLatin1String(folderKey), QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    return path;
+    const QStringList paths = m_pPrompts->AskOpenPaths(m_pMainFrame.get(), QString::fromLatin1(filter),
+                                                       settings.value(QLatin1String(folderKey)).toString());
+    if (!paths.isEmpty())
+        settings.setValue(QLatin1String(folderKey), QDir::toNativeSeparators(QFileInfo(paths.front()).absolutePath()));
+    return paths;
 }
 
+// Each file picked is opened as if it were picked alone, titled with its full path.
 void TallowmarkApp::OnFileOpen() {
-    const QString path = AskOpenPathFrom(kOpenFilter, kLastFolderKey);
-    if (path.isEmpty()) return;
-    TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
-    if (!document) return;
-    document->SetTitle(document->PathName());
-    m_pMainFrame->UpdateCaptions();
+    for (const QString& path : AskOpenPathsFrom(kOpenFilter, kLastFolderKey)) {
+        TallowmarkDoc* document = OpenDocumentFile(QFile::encodeName(path).toStdString());
+        if (!document) continue;
+        document->SetTitle(document->PathName());
+        m_pMainFrame->UpdateCaptions();
+    }
 }
 
 // Opens every file picked in the Find Files dialog, each titled with its full path before
@@ -220,8 +233,10 @@ void TallowmarkApp::OnFindFiles() {
 // Opens the image the user names, runs the Open Image dialog over its file systems and
 // opens every file picked, read from the image; an image that cannot be read says why.
 void TallowmarkApp::OnOpenImage() {
-    const QString path = AskOpenPathFrom(kImageFilter, kLastImageFolderKey);
-    if (path.isEmpty()) return;
+    // One image at a time: of a split set, the first segment picked names it.
+    const QStringList picked = AskOpenPathsFrom(kImageFilter, kLastImageFolderKey);
+    if (picked.isEmpty()) return;
+    const QString& path = picked.front();
     const std::string imagePath = NativeSeparators(QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     OpenedImage image = OpenImage(imagePath);

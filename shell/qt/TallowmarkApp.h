@@ -77,8 +77,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    // A file to open, the dialog starting where the last one under `folderKey` was found.
-    QString AskOpenPathFrom(const char* filter, const char* folderKey);
+    // The files to open, the dialog starting where the last one under `folderKey` was found.
+    QStringList AskOpenPathsFrom(const char* filter, const char* folderKey);
     // Opens each of `paths` in turn; those that fail are told of in one message at the end.
     void OpenHandedFiles(const std::vector<std::string>& paths);
     void OpenRecentFile(std::size_t index);

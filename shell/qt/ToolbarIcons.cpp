@@ -3,28 +3,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
-#include <array>
-
-#include "shell/CommandIds.h"
 
 namespace tallowmark {
 
 namespace {
-struct ToolbarPicture {
-    int commandId;
-    const char* name;  // the freedesktop icon name, and our drawing's file name
-};
-
-constexpr std::array<ToolbarPicture, 7> kPictures = {{
-    {cmd::FileOpen, "document-open"},
-    {cmd::FileSaveAs, "document-save-as"},
-    {cmd::EditCut, "edit-cut"},
-    {cmd::EditCopy, "edit-copy"},
-    {cmd::EditPaste, "edit-paste"},
-    {cmd::AppAbout, "help-about"},
-    {cmd::ContextHelp, "help-contextual"},
-}};
-
 // Drawn by the SVG library itself, at the toolbar's size and twice it for dense screens,
 // so that no image plugin need be found at run time.
 QIcon OwnDrawing(const char* name) {
@@ -42,12 +24,16 @@ QIcon OwnDrawing(const char* name) {
 }
 }  // namespace
 
-QIcon ToolbarIcon(int commandId) {
-    for (const ToolbarPicture& picture : kPictures)
-        if (picture.commandId == commandId) {
-            const QString name = QLatin1String(picture.name);
-            return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : OwnDrawing(picture.name);
-        }
+IconSet ToolbarIconSet() {
+    return ChooseIconSet([](std::string_view name) {
+        return QIcon::hasThemeIcon(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    });
+}
+
+QIcon ToolbarIcon(int commandId, IconSet set) {
+    for (const ToolbarPicture& picture : ToolbarPictures())
+        if (picture.commandId == commandId)
+            return set == IconSet::Theme ? QIcon::fromTheme(QLatin1String(picture.name)) : OwnDrawing(picture.name);
     return {};
 }
 

@@ -3,7 +3,9 @@
 // desktop. Tests replace them so that no modal dialog or browser ever opens.
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,13 +26,17 @@ class UserPrompts : public MessagePrompts {
 public:
     using Answer = MessageAnswer;
 
-    // An existing file to open, the dialog starting in `folder` (empty: the working
-    // folder); empty when the user cancels.
-    virtual QString AskOpenPath(QWidget* parent, const QString& filter, const QString& folder);
+    // The existing files to open, one or several, the dialog starting in `folder` (empty:
+    // the working folder); none when the user cancels.
+    virtual QStringList AskOpenPaths(QWidget* parent, const QString& filter, const QString& folder);
     // A file to write, the dialog starting in `folder` with `name` filled in; empty when
-    // the user cancels. Asks before replacing a file.
+    // the user cancels. Asks before replacing a file. A name without a suffix takes that of
+    // the filter chosen, else `defaultSuffix`; `chosenFilter`, when given, gets the filter.
     virtual QString AskSavePath(QWidget* parent, const QString& filter, const QString& defaultSuffix,
-                                const QString& folder, const QString& name);
+                                const QString& folder, const QString& name, QString* chosenFilter = nullptr);
+    // A line of text the user types after `prompt`, starting as `initial`; nothing when
+    // the user cancels.
+    virtual std::optional<QString> AskText(QWidget* parent, const QString& prompt, const QString& initial);
     // A question box captioned "Tallowmark" with Yes, No and Cancel.
     virtual Answer AskYesNoCancel(QWidget* parent, const QString& text);
     // Shows `dialog` modally; returns when the user closes it.

@@ -29,6 +29,7 @@ bool ViewCommands::OnCommand(int id) {
             return true;
         case cmd::EntryDetails: m_view.ShowEntryDetails(); return true;
         case cmd::EditCopy: m_view.CopySelection(); return true;
+        case cmd::EditSelectAll: m_view.selectAll(); return true;
         case cmd::FilterRecords: m_view.RequestFilterFocus(); return true;
         case cmd::ViewTimeline: m_view.SetTimelineShown(!m_view.IsTimelineShown()); return true;
         default: return false;
@@ -44,6 +45,7 @@ std::optional<CommandState> ViewCommands::OnUpdateCommand(int id) {
         case cmd::FilterRecords: return CommandState{};
         case cmd::EntryDetails: return CommandState{m_view.SelectionMark() != -1, std::nullopt};
         case cmd::EditCopy: return CommandState{m_view.HasSelection(), std::nullopt};
+        case cmd::EditSelectAll: return CommandState{m_view.model()->rowCount() > 0, std::nullopt};
         case cmd::ViewTimeline: return CommandState{true, m_view.IsTimelineShown()};
         default: return std::nullopt;
     }

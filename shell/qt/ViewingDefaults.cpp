@@ -5,6 +5,8 @@
 namespace tallowmark {
 
 namespace {
+constexpr const char* kColumnLayoutKey = "Window/Columns";
+
 bool ReadFlag(const QSettings& settings, const char* key) {
     bool ok = false;
     const int value = settings.value(QLatin1String(key)).toInt(&ok);
@@ -21,6 +23,17 @@ void ViewingDefaults::Load() {
     for (const QString& title : settings.value(QStringLiteral("Settings/ExtraColumns")).toStringList())
         titles.push_back(title.toStdString());
     m_defaultExtraColumns = ExtraColumnsTitled(titles);
+    std::vector<std::string> layout;
+    for (const QString& text : settings.value(QLatin1String(kColumnLayoutKey)).toStringList())
+        layout.push_back(text.toStdString());
+    m_defaultColumnLayout = ColumnLayoutOf(layout);
+}
+
+void ViewingDefaults::SetDefaultColumnLayout(std::vector<HeaderPlace> layout) {
+    QStringList texts;
+    for (const std::string& text : ColumnLayoutTexts(layout)) texts << QString::fromStdString(text);
+    m_defaultColumnLayout = std::move(layout);
+    QSettings().setValue(QLatin1String(kColumnLayoutKey), texts);
 }
 
 void ViewingDefaults::SetDefaultViewBadfoodRecords(bool value) {

@@ -5,12 +5,14 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <unordered_set>
 
 #include "cli/CliCommands.h"
 #include "cli/CliRun.h"
 #include "model/TimeText.h"
 #include "presentation/AnsiText.h"
 #include "forensic/BodyFileTimeline.h"
+#include "forensic/DocumentTimeline.h"
 #include "forensic/Timeline.h"
 #include "support/DocFixture.h"
 #include "support/FlatJson.h"
@@ -224,6 +226,35 @@ TEST_F(Timeline, ADailyVisitIsOneInstantOnceTheSourceZoneIsNamed) {
     EXPECT_EQ(visitsOfTheWeek({}), 0);
     EXPECT_EQ(visitsOfTheWeek({"--source-zone", "+01:00"}), 1);
     EXPECT_EQ(Cli({"timeline", "--source-zone", "Nowhere/Atlantis", path}).code, 2);
+
+    // The desktop asks for the zone before it writes such a record.
+    TallowmarkDoc document;
+    ASSERT_TRUE(document.OnOpenDocument(path));
+    EXPECT_TRUE(HoldsWallClockTimes({document.Records()[1].get()}));
+}
+
+// The desktop's Export Timeline writes what the command line writes of the file, byte for
+// byte in every format, for the records the list keeps alone.
+TEST_F(Timeline, AnOpenDocumentsTimelineIsTheFilesForTheRecordsKept) {
+    TallowmarkDoc document;
+    ASSERT_TRUE(document.OnOpenDocument(m_first));
+    std::unordered_set<const IndexRecord*> kept;
+    for (const auto& record : document.Records()) kept.insert(record.get());
+    for (const TimelineFormat* format : TimelineFormats()) {
+        const TimelineOptions options{format};
+        std::ostringstream out;
+        const DocumentTimeline written = WriteDocumentTimeline(out, document, kept, options);
+        EXPECT_EQ(out.str(), Cli({"timeline", "--format", std::string(format->Name()), m_first}).out)
+            << format->Name();
+        EXPECT_EQ(written.records, 3u);
+    }
+    std::erase_if(kept, [](const IndexRecord* record) { return record->Kind() == BlockKind::Leak; });
+    std::ostringstream out;
+    EXPECT_EQ(WriteDocumentTimeline(out, document, kept, {}).records, 2u);
+    const auto lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(FlatJson::Parse(lines[1])->at("url"), "http://redirected/");
+    EXPECT_FALSE(HoldsWallClockTimes(kept));
 }
 
 // A caller with records of its own, such as the carver, adds fields after the record's.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <utility>
 
+#include "discovery/FoundFileList.h"
 #include "discovery/IndexFileSearch.h"
 #include "platform/DirectoryReader.h"
 #include "support/TempDir.h"
@@ -199,6 +200,11 @@ TEST(SearchRoots, MountTableGivesRealFileSystemsInPathOrderAndFencesEveryMountPo
               (std::vector<std::string>{"/", "/dev", "/dev/shm", "/home", "/media/cdrom", "/media/dvd", "/mnt/My Share",
                                         "/proc", "/sys", "/sys/fs/cgroup", "/sys/fs/cgroup/unified", "/tmp"}));
     EXPECT_EQ(platform::MountedSearchRoots(dir.Path("absent")).roots, std::vector<std::string>{"/"});
+    // A folder's search enters the real file systems mounted below it, none of the others.
+    const platform::SearchRoots folder = FolderSearchRoots("/", where);
+    EXPECT_EQ(folder.roots, std::vector<std::string>{"/"});
+    EXPECT_EQ(folder.fences, (std::vector<std::string>{"/dev", "/dev/shm", "/media/cdrom", "/media/dvd", "/proc", "/sys",
+                                                       "/sys/fs/cgroup", "/sys/fs/cgroup/unified"}));
 }
 #endif
 

@@ -132,5 +132,26 @@ TEST_F(EvidenceListTest, AnExtraColumnChosenFromTheHeaderSortsCopiesFiltersAndIs
     EXPECT_EQ(Frame().ActiveView()->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Hits");
 }
 
+// A selected row stays highlighted across the columns shown after it was selected, and a
+// refill of the list (Ctrl+B) keeps it selected where its record remains.
+TEST_F(EvidenceListTest, TheSelectionSpansEveryColumnAndOutlivesARefill) {
+    testing::IndexFileBuilder builder;
+    builder.Blank().Url({.url = "http://a/"}).Blank().Url({.url = "http://b/"});
+    FileOpen(WriteIndex("index.dat", builder.Bytes()));
+    TallowmarkView* view = Frame().ActiveView();
+    view->setCurrentIndex(view->Model().index(3, 0));
+    view->SetExtraColumn(kColumnStatus, true);
+    view->SetExtraColumn(kColumnLastChecked, true);
+    const int last = view->Model().columnCount() - 1;
+    ASSERT_EQ(last, 9);
+    EXPECT_TRUE(view->selectionModel()->isSelected(view->Model().index(3, last)));
+
+    Frame().RouteCommand(cmd::ViewBlankRecords);
+    ASSERT_EQ(view->Model().rowCount(), 2);
+    EXPECT_EQ(view->SelectionMark(), 1);
+    EXPECT_EQ(view->CurrentRecord()->UrlText(), "http://b/");
+    EXPECT_TRUE(view->selectionModel()->isSelected(view->Model().index(1, last)));
+}
+
 }  // namespace
 }  // namespace tallowmark::gui_testing

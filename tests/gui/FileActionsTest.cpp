@@ -39,14 +39,14 @@ std::vector<QString> Items(QMenu& menu) {
 }
 
 const std::vector<QString> kWithoutCachedFile = {"View &Entry Details\tEnter", "-", "File Propert&ies\tAlt+Enter", "-",
-                                                 "&Copy"};
+                                                 "&Copy\tCtrl+C"};
 const std::vector<QString> kWithCachedFile = {"View &Entry Details\tEnter",
                                               "View Cached &File Using Default Application",
                                               "View Cached File in &Notepad\tCtrl+N",
                                               "-",
                                               "File Propert&ies\tAlt+Enter",
                                               "-",
-                                              "&Copy"};
+                                              "&Copy\tCtrl+C"};
 
 class CachedFileTest : public GuiTest {
 protected:

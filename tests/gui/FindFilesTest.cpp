@@ -1,5 +1,6 @@
+#include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QPushButton>
 #include <QTest>
 #include <atomic>
@@ -46,7 +47,9 @@ FindFilesDlg::SearchProc SearchOf(const std::string& root) {
     return [root](FindFilesSink* sink) { return FindFilesThreadProc(sink, {{root}, {}}); };
 }
 
-QListWidget& List(FindFilesDlg& dialog) { return *dialog.findChild<QListWidget*>(); }
+QTreeWidget& List(FindFilesDlg& dialog) { return *dialog.findChild<QTreeWidget*>(); }
+int Count(FindFilesDlg& dialog) { return List(dialog).topLevelItemCount(); }
+QTreeWidgetItem* Item(FindFilesDlg& dialog, int row) { return List(dialog).topLevelItem(row); }
 QString Status(FindFilesDlg& dialog) { return dialog.findChild<QLineEdit*>()->text(); }
 QPushButton& Button(FindFilesDlg& dialog, const char* text) {
     for (QPushButton* button : dialog.findChildren<QPushButton*>())
@@ -55,7 +58,7 @@ QPushButton& Button(FindFilesDlg& dialog, const char* text) {
 }
 std::vector<std::string> Items(FindFilesDlg& dialog) {
     std::vector<std::string> items;
-    for (int row = 0; row < List(dialog).count(); ++row) items.push_back(List(dialog).item(row)->text().toStdString());
+    for (int row = 0; row < Count(dialog); ++row) items.push_back(Item(dialog, row)->text(0).toStdString());
     return items;
 }
 
@@ -77,10 +80,10 @@ TEST_F(GuiTest, FoundFilesAppearSortedAndTheCountEndsTheSearch) {
     EXPECT_EQ(List(dialog).selectionMode(), QAbstractItemView::ExtendedSelection);
 
     // Double-clicking only selects; nothing closes.
-    const QRect first = List(dialog).visualItemRect(List(dialog).item(0));
+    const QRect first = List(dialog).visualItemRect(Item(dialog, 0));
     QTest::mouseDClick(List(dialog).viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(List(dialog).item(0)->isSelected());
+    EXPECT_TRUE(Item(dialog, 0)->isSelected());
     dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files.png"));
 
     std::filesystem::remove_all(root / "a");
@@ -120,18 +123,18 @@ TEST_F(GuiTest, OkWithoutASelectionWarnsAndTheSearchGoesOn) {
     search.released = 1;
     FindFilesDlg dialog(Prompts(), &Frame(), search.Proc());
     dialog.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Count(dialog) == 1; }, 5000));
     QTest::mouseClick(&Button(dialog, "OK"), Qt::LeftButton);
     ASSERT_EQ(Prompts().messages.size(), 1u);
     EXPECT_EQ(Prompts().messages[0].icon, UserPrompts::Icon::Critical);
     EXPECT_TRUE(dialog.isVisible());
     search.released = 2;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 2; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Count(dialog) == 2; }, 5000));
     EXPECT_FALSE(search.ended);
     // The status shows at the screen's pace.
     EXPECT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "Scanning /deep/"; }, 5000))
         << Status(dialog).toStdString();
-    List(dialog).item(1)->setSelected(true);
+    Item(dialog, 1)->setSelected(true);
     dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files-searching.png"));
 }
 
@@ -141,9 +144,9 @@ TEST_F(GuiTest, OkDuringASearchStopsItAndKeepsTheSelectionInListOrder) {
     search.released = 3;
     FindFilesDlg dialog(Prompts(), &Frame(), search.Proc());
     dialog.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 3; }, 5000));
-    List(dialog).item(2)->setSelected(true);
-    List(dialog).item(0)->setSelected(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Count(dialog) == 3; }, 5000));
+    Item(dialog, 2)->setSelected(true);
+    Item(dialog, 0)->setSelected(true);
     QTest::mouseClick(&Button(dialog, "OK"), Qt::LeftButton);
     EXPECT_TRUE(search.ended);  // OK waited for the worker
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -159,8 +162,8 @@ TEST_F(GuiTest, CancelDuringASearchClosesAtOnceAndTheDialogOutlivesTheWorker) {
     {
         FindFilesDlg dialog(Prompts(), &Frame(), search.Proc());
         dialog.show();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 1; }, 5000));
-        List(dialog).item(0)->setSelected(true);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Count(dialog) == 1; }, 5000));
+        Item(dialog, 0)->setSelected(true);
         QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible());
@@ -168,6 +171,31 @@ TEST_F(GuiTest, CancelDuringASearchClosesAtOnceAndTheDialogOutlivesTheWorker) {
         EXPECT_TRUE(dialog.GetSelectedFiles().empty());
     }
     EXPECT_TRUE(search.ended);
+}
+
+// Stop ends the search and the dialog stays; a folder chosen is searched afresh, in any
+// letter case, each file listed with its size and time.
+TEST_F(GuiTest, FindFilesStopsOnRequestAndLooksInAChosenFolder) {
+    EndlessSearch search;
+    FindFilesDlg dialog(Prompts(), &Frame(), search.Proc());
+    dialog.show();
+    QTest::mouseClick(&Button(dialog, "&Stop"), Qt::LeftButton);
+    EXPECT_TRUE(search.ended);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(Status(dialog), "Search stopped: 0 files found");
+    EXPECT_FALSE(Button(dialog, "&Stop").isEnabled());
+
+    const std::filesystem::path root = m_files.Root() / "case";
+    std::filesystem::create_directories(root / "Profile");
+    std::ofstream(root / "Profile" / "INDEX.DAT") << "12345";
+    Prompts().folderAnswer = QString::fromStdString(root.string());
+    QTest::mouseClick(&Button(dialog, "&Browse..."), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Status(dialog) == "1 files found"; }, 5000)) << Status(dialog).toStdString();
+    EXPECT_EQ(Item(dialog, 0)->text(0), QString::fromStdString((root / "Profile" / "INDEX.DAT").string()));
+    EXPECT_EQ(Item(dialog, 0)->text(1), "5");
+    EXPECT_EQ(Item(dialog, 0)->text(2).size(), 18);  // "dd Mmm yyyy, hh:mm"
+    EXPECT_EQ(dialog.findChild<QComboBox*>()->currentText(), QString::fromStdString(root.string()));
+    dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files-folder.png"));
 }
 
 TEST_F(GuiTest, FindFilesOpensEachPickedFileTitledWithItsPathAndGoesOnAfterAFailure) {
@@ -198,11 +226,11 @@ TEST_F(GuiTest, APathWithALineBreakShowsOnOneLineAndEachPickIsTitledBeforeTheNex
     search.released = 2;
     FindFilesDlg dialog(Prompts(), &Frame(), search.Proc());
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return List(dialog).count() == 2; }, 5000));
-    EXPECT_EQ(List(dialog).item(0)->text(), QString::fromStdString(m_files.Path("caf\uFFFD.dat")));
-    EXPECT_EQ(List(dialog).item(1)->text(), shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Count(dialog) == 2; }, 5000));
+    EXPECT_EQ(Item(dialog, 0)->text(0), QString::fromStdString(m_files.Path("caf\uFFFD.dat")));
+    EXPECT_EQ(Item(dialog, 1)->text(0), shown);
     dialog.grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/find-files-odd-names.png"));
-    List(dialog).item(1)->setSelected(true);
+    Item(dialog, 1)->setSelected(true);
     dialog.accept();
     ASSERT_EQ(dialog.GetSelectedFiles(), std::vector<std::string>{odd});
 

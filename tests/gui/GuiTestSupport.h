@@ -37,17 +37,30 @@ public:
     std::vector<QString> questions;
     std::function<void(QDialog&)> onModal;  // looks at each modal dialog instead of running it
     std::function<void()> onMessage;        // looks at the windows while each message shows
+    QString folderAnswer;                   // what the next folder dialog returns; empty means Cancel
+    QString chosenFilter;                   // the filter the next save dialog says was chosen
+    std::deque<std::optional<QString>> textAnswers;  // the next lines typed; none left means Cancel
     int modalDialogs = 0;
     platform::LaunchResult launchResult = platform::LaunchResult::Started;  // the desktop's answer to each launch
 
-    QString AskOpenPath(QWidget*, const QString& filter, const QString& folder) override {
+    // An answer of several lines picks several files.
+    QStringList AskOpenPaths(QWidget*, const QString& filter, const QString& folder) override {
         startPlaces.push_back({folder, QString()});
-        return Next(filter);
+        const QString answer = Next(filter);
+        return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
     }
     QString AskSavePath(QWidget*, const QString& filter, const QString& suffix, const QString& folder,
-                        const QString& name) override {
+                        const QString& name, QString* chosen) override {
         startPlaces.push_back({folder, name});
+        if (chosen) *chosen = std::exchange(chosenFilter, QString());
         return Next(filter + QStringLiteral(" | ") + suffix);
+    }
+    std::optional<QString> AskText(QWidget*, const QString& prompt, const QString&) override {
+        questions.push_back(prompt);
+        if (textAnswers.empty()) return std::nullopt;
+        const std::optional<QString> answer = textAnswers.front();
+        textAnswers.pop_front();
+        return answer;
     }
     void Message(QWidget*, Icon icon, const QString& text) override {
         messages.push_back({icon, text});
@@ -62,6 +75,7 @@ public:
     std::vector<FoundIndexFile> AskImageFiles(OpenImageDlg& dialog) override {
         return onImageFiles ? onImageFiles(dialog) : std::vector<FoundIndexFile>{};
     }
+    QString AskFolder(QWidget*, const QString&) override { return std::exchange(folderAnswer, QString()); }
     platform::LaunchResult OpenInTextEditor(const QString& path) override {
         editedPaths.push_back(path);
         return launchResult;

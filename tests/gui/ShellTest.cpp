@@ -59,9 +59,9 @@ bool Enabled(MainFrame& frame, int id) {
 TEST_F(GuiTest, NoDocumentMenuAndToolbarStates) {
     EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&View", "&Help"}));
     EXPECT_EQ(MenuItems(0),
-              (std::vector<QString>{"&Open...\tCtrl+O", "Open &Image...", "&Find index.dat Files...", "-", "Recent File", "-",
+              (std::vector<QString>{"&Open...\tCtrl+O", "Open &Image...", "&Find index.dat Files...\tCtrl+Shift+F", "-", "Recent File", "-",
                                     "E&xit"}));
-    EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Help Topics", "-", "&About Tallowmark..."}));
+    EXPECT_EQ(MenuItems(2), (std::vector<QString>{"&Help Topics\tF1", "-", "&About Tallowmark..."}));
     EXPECT_EQ(Frame().windowTitle(), "Tallowmark");
     for (int id : {cmd::FileSaveAs, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EntryDetails, cmd::RecentFirst})
         EXPECT_FALSE(Enabled(Frame(), id)) << id;
@@ -91,20 +91,23 @@ TEST_F(GuiTest, FileOpenShowsTheDocumentMenuAndTheFullPath) {
     EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&Edit", "&View", "&Options", "&Window", "&Help"}));
     EXPECT_EQ(
         MenuItems(0),
-        (std::vector<QString>{"&Open...\tCtrl+O", "Open &Image...", "&Find index.dat Files...", "&Close\tCtrl+F4", "Save &As...\tCtrl+S",
-                              kDeleteOnRestartItem, "&Export...", "-", "Propert&ies\tAlt+Enter", "-",
+        (std::vector<QString>{"&Open...\tCtrl+O", "Open &Image...", "&Find index.dat Files...\tCtrl+Shift+F", "&Close\tCtrl+F4",
+                              "Save &As...\tCtrl+S", kDeleteOnRestartItem, "&Export...\tCtrl+E",
+                              "Export &Timeline...\tCtrl+Shift+E", "-", "Propert&ies\tAlt+Enter", "-",
                               QString::fromStdString(App().RecentFiles().MenuText(0)), "-", "E&xit"}));
     EXPECT_EQ(MenuItems(1),
-              (std::vector<QString>{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+              (std::vector<QString>{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-",
+                                    "Select &All\tCtrl+A", "&Filter Records\tCtrl+F"}));
     EXPECT_EQ(MenuItems(2),
               (std::vector<QString>{"&Toolbar", "&Status Bar", "-", "&Entry Details\tEnter",
                                     "Cached &File Using Default Application", "Cached File Using &Notepad\tCtrl+N", "-",
-                                    "Time&line", "&Mark Deleted Records"}));
+                                    "Time&line\tCtrl+T", "&Mark Deleted Records"}));
     EXPECT_EQ(MenuItems(3), (std::vector<QString>{"Display &Blank Records\tCtrl+B", "Display 0BA&DF00D Records\tCtrl+D",
                                                   "-", "&Save Settings as Defaults"}));
     EXPECT_EQ(MenuItems(4),
-              (std::vector<QString>{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-", "&1 " + path}));
-    EXPECT_EQ(MenuItems(5), (std::vector<QString>{"&Help Topics", "-", "&About Tallowmark..."}));
+              (std::vector<QString>{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "Ta&bbed View", "-",
+                                    "&1 " + path}));
+    EXPECT_EQ(MenuItems(5), (std::vector<QString>{"&Help Topics\tF1", "-", "&About Tallowmark..."}));
     for (int id : {cmd::FileSaveAs, cmd::FileClose, cmd::Export, cmd::ViewBlankRecords, cmd::WindowNew})
         EXPECT_TRUE(Enabled(Frame(), id)) << id;
     for (int id : {cmd::EditUndo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EntryDetails})
@@ -600,7 +603,7 @@ TEST_F(GuiTest, EveryWindowOfTheProgramHasATitle) {
     lookAtNextModal();
     real.AskYesNoCancel(&Frame(), "Do you have a question?");
     lookAtNextModal();
-    real.AskOpenPath(&Frame(), "All Files (*)", QString());
+    real.AskOpenPaths(&Frame(), "All Files (*)", QString());
     lookAtNextModal();
     real.AskSavePath(&Frame(), "CSV Files (*.csv)", "csv", QString(), "index.csv");
     EXPECT_EQ(titles, (std::vector<QString>{"Tallowmark", "About Tallowmark", "Find Files...", "Tallowmark",

@@ -17,6 +17,7 @@ namespace {
 
 using testing::FileTimeOf;
 using testing::IndexFileBuilder;
+using testing::Utf16;
 using namespace std::string_literals;
 
 // What tells two walks' records apart: number, offset, kind, size and the walk's marks.
@@ -268,15 +269,6 @@ TEST(Evidence, FatDateTimesAtTheEdges) {
     for (const std::uint32_t damaged :
          {fat(2015, 2, 29, 0, 0, 0), fat(2015, 13, 1, 0, 0, 0), fat(2015, 1, 1, 24, 0, 0), fat(2015, 1, 1, 0, 60, 0)})
         EXPECT_EQ(DecodeFatDateTime(damaged).state, FatDateTime::State::Invalid) << std::hex << damaged;
-}
-
-std::string Utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
 }
 
 std::string HistoryEntry(std::uint8_t type, std::uint8_t valueType, const std::string& value, std::size_t size = 0) {

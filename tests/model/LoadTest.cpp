@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <filesystem>
@@ -10,6 +11,8 @@
 
 #include "model/Digest.h"
 #include "model/TallowmarkDoc.h"
+#include "platform/ReadOnlyFile.h"
+#include "presentation/ListText.h"
 #include "support/HeldOpenFile.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -90,6 +93,29 @@ TEST(Load, EveryFillBlockIsItsOwnRecordWhateverItsCount) {
     EXPECT_EQ(records[2]->TypeName(), "BAD FOOD");
     EXPECT_EQ(records[4]->UrlText(), "http://a/");
     EXPECT_EQ(records[5]->RecordNumber(), 5u);
+}
+
+// A long load tells how far it has come: the reading, then the walk, each half, never back.
+TEST(Load, ProgressRisesThroughTheReadingAndTheWalkToTheWhole) {
+    IndexFileBuilder builder;
+    builder.Hash(1);
+    for (std::size_t block = 0; block < (platform::kReadPiece + (1u << 20)) / BLOCK_SIZE; ++block) builder.Blank();
+    TempDir dir;
+    const std::string path = dir.Path("index.dat");
+    builder.WriteTo(path);
+    const std::uint64_t size = std::filesystem::file_size(path);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    TallowmarkDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path, [&](std::uint64_t done, std::uint64_t total) {
+        reports.emplace_back(done, total);
+    }));
+    ASSERT_GE(reports.size(), 4u);
+    EXPECT_EQ(reports[0], std::make_pair(std::uint64_t{platform::kReadPiece}, 2 * size));
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_TRUE(std::any_of(reports.begin(), reports.end(),
+                            [&](const auto& report) { return report.first > size && report.first < 2 * size; }));
+    EXPECT_EQ(reports.back(), std::make_pair(2 * size, 2 * size));
+    EXPECT_EQ(OpeningText("/tmp/index.dat", size, 2 * size), "Opening /tmp/index.dat... 50%");
 }
 
 TEST(Load, HeaderLengthComesFromFirstHashTableOrElseFileSizeField) {

@@ -94,13 +94,13 @@ TEST_F(Cells, DetailsOfAUrlRecordListEveryKnownFieldInOrder) {
     EXPECT_EQ(EntryDetailsText((*loaded)[1], "C:\\x\\index.dat"),
               "File:\r\nC:\\x\\index.dat\r\nRecord Number: 2\r\nRecord Type: URL\r\nRecord Size: 256 bytes"
               "\r\n\r\nDetails:\r\n"
-              "Last Modified: 05 Mar 2008, 14:07:59\nLast Accessed: 01 Dec 2009, 08:30:00"
+              "Last Modified: 05 Mar 2008, 14:07:59 (local, UTC)\nLast Accessed: 01 Dec 2009, 08:30:00 (local, UTC)"
               "\nURL: http://example.com/a\nCache Filename: a[1].htm\nCache Directory: Q1W2E3R4"
               "\nHTTP Headers:\nHTTP/1.1 200 OK\r\nContent-Type: text/html\r\n");
     // A leak shows the same kind of details, although its row shows no dates.
     EXPECT_EQ(EntryDetailsText((*loaded)[2], "p"),
               "File:\r\np\r\nRecord Number: 3\r\nRecord Type: LEAK\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
-              "Last Modified: 01 Jan 2007, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00"
+              "Last Modified: 01 Jan 2007, 00:00:00 (local, UTC)\nLast Accessed: 01 Jan 1970, 00:00:00 (no time is stored)"
               "\nURL: http://leak/\nCache Filename: l.htm\nCache Directory: Q1W2E3R4");
 }
 
@@ -124,7 +124,31 @@ TEST_F(Cells, DetailsOfOtherKinds) {
     EXPECT_EQ(EntryDetailsText((*loaded)[4], "p"),
               head +
                   "5\r\nRecord Type: URL\r\nRecord Size: 128 bytes\r\n\r\nDetails:\r\n"
-                  "Last Modified: 01 Jan 1970, 00:00:00\nLast Accessed: 01 Jan 1970, 00:00:00");
+                  "Last Modified: 01 Jan 1970, 00:00:00 (no time is stored)\n"
+                  "Last Accessed: 01 Jan 1970, 00:00:00 (no time is stored)");
+}
+
+// The list's times say the zone they are shown in, or why they show the epoch, in the
+// details and in the cell's tooltip; the epoch itself is a time like any other.
+TEST_F(Cells, ShownTimesSayTheirZoneOrWhyTheyShowTheEpoch) {
+    testing::TimeZoneScope newYork("EST5EDT,M3.2.0,M11.1.0");
+    testing::PresentTimeScope winter(1262304000);  // January 2010
+    IndexFileBuilder builder;
+    builder.Url({.url = "http://a/", .modified = FileTimeOf(2010, 11, 10, 7, 54), .accessed = 0});
+    builder.Url({.url = "http://b/", .modified = 116444736000000000ull, .accessed = 1});  // the epoch; 1601
+    builder.Leak({.url = "http://c/"});
+    auto loaded = LoadDoc(builder);
+    const std::string details = EntryDetailsText((*loaded)[0], "p");
+    EXPECT_NE(details.find("Last Modified: 10 Nov 2010, 02:54:00 (local, UTC-5)\n"
+                           "Last Accessed: 31 Dec 1969, 19:00:00 (no time is stored)"),
+              std::string::npos)
+        << details;
+    EXPECT_EQ(CellNote((*loaded)[0], kColumnModified, false), "");
+    EXPECT_EQ(CellNote((*loaded)[0], kColumnAccessed, false), kNoTimeStored);
+    EXPECT_EQ(CellNote((*loaded)[1], kColumnModified, false), "");
+    EXPECT_EQ(CellNote((*loaded)[1], kColumnAccessed, false), kTimeNotShown);
+    EXPECT_EQ(CellNote((*loaded)[2], kColumnAccessed, false), "");  // a LEAK row shows no time
+    EXPECT_EQ(UtcOffsetText(19800), "UTC+5:30");
 }
 
 // The evidence of a day's history visit: its times under what they mean for the kind, the
@@ -143,6 +167,7 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
                          {0x5C, testing::FatDateTimeOf(2013, 3, 9, 7, 30, 2)}}})
         .MarkInUse(live);
     builder.Redirect("http://gone/");
+    builder.Url({.url = "Visited: ann@http://a/", .modified = FileTimeOf(2013, 3, 10), .accessed = FileTimeOf(2013, 3, 11)});
     auto loaded = LoadDoc(builder);
     const std::string visit = EntryDetailsWithEvidence((*loaded)[0], "p");
     EXPECT_TRUE(visit.starts_with(EntryDetailsText((*loaded)[0], "p") + "\r\n\r\nEvidence:\r\n"));
@@ -160,6 +185,12 @@ TEST_F(Cells, TheEvidenceBlockSaysWhatEachFieldMeans) {
     EXPECT_TRUE(EntryDetailsWithEvidence((*loaded)[1], "p")
                     .ends_with("Evidence:\r\nStatus: deleted (the allocation bitmap marks its blocks free)\r\n"
                                "Hashed: no (no hash entry in use points at it)\r\nKind: cache"));
+    // Both times of a visit in the main history mean the same: each is named by where it is stored.
+    const std::string main = EntryDetailsWithEvidence((*loaded)[2], "p");
+    EXPECT_NE(main.find("\r\nLast visited (modified time): 2013-03-10T00:00:00.0000000Z\r\n"
+                        "Last visited (accessed time): 2013-03-11T00:00:00.0000000Z\r\n"),
+              std::string::npos)
+        << main;
 }
 
 // The headers end at the data size, not at the filler after them, and a visit's binary

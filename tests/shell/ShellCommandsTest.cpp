@@ -31,6 +31,11 @@ TEST(ShellCommands, OnlyDdeStartsOpenFiles) {
     EXPECT_EQ(ParseCommandLine({"/dde", "/a", "b c"}).paths, (Paths{"/a", "b c"}));
     EXPECT_EQ(ParseCommandLine({"/x", "-dde"}).paths, (Paths{"/x"}));
     EXPECT_TRUE(ParseCommandLine({"/dde"}).dde);
+    // A file named alone is told how to open it, in one line a shell takes back.
+    EXPECT_EQ(NamedFilesHint(ParseCommandLine({"/a/index.dat", "it's here.dat"})),
+              "tallowmark: a file named alone is not opened; to open it, run "
+              "\"tallowmark /dde /a/index.dat 'it'\\''s here.dat'\" or choose File > Open");
+    EXPECT_EQ(NamedFilesHint(ParseCommandLine({"/dde", "/a"})), "");
 }
 
 // Files handed over at once that fail are told of in one box, each on a line of its own.

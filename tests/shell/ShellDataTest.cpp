@@ -8,6 +8,8 @@
 #include "shell/CascadeLayout.h"
 #include "shell/CommandTable.h"
 #include "shell/RecentFileList.h"
+#include "shell/ToolbarPictures.h"
+#include "shell/WindowPlacement.h"
 
 namespace tallowmark {
 namespace {
@@ -81,10 +83,41 @@ TEST(CommandTable, EveryMenuItemHasItsCommandAndNoKeyIsTakenTwice) {
             for (const MenuItemInfo& item : menu.items)
                 if (item.id != 0 && item.id != cmd::RecentFirst) {
                     EXPECT_NE(FindCommand(item.id), nullptr) << item.text;
+                    // A key that works is shown beside its item.
+                    if (FindCommand(item.id) && !FindCommand(item.id)->keys.empty()) {
+                        EXPECT_NE(std::string(item.text).find('\t'), std::string::npos) << item.text;
+                    }
                 }
     EXPECT_EQ(CommandPrompt(*FindCommand(cmd::ViewBlankRecords)), "Toggle display of blank records");
     EXPECT_EQ(CommandTooltip(*FindCommand(cmd::ViewBlankRecords)), "Show/Hide blank records");
     EXPECT_EQ(CommandTooltip(*FindCommand(cmd::SaveSettingsAsDefaults)), "");
+}
+
+// The kept place reads back; a window never opens larger than its screen (1920 by 1080
+// pixels at a scale of 2 is 960 by 540), nor past its edges, and one that fits stays put.
+TEST(WindowPlacement, AKeptPlaceReadsBackAndFitsTheScreenItOpensOn) {
+    const WindowPlace kept{-10, 20, 1100, 720};
+    EXPECT_EQ(WindowPlaceText(kept), "-10,20,1100,720");
+    const auto read = ParseWindowPlace(WindowPlaceText(kept));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(WindowPlaceText(*read), WindowPlaceText(kept));
+    for (const char* broken : {"", "1,2,3", "1,2,0,4", "1,2,3,4,5", "1, 2,3,4", "a,b,c,d", "1,2,3,99999999999"})
+        EXPECT_FALSE(ParseWindowPlace(broken)) << broken;
+
+    const WindowPlace screen{0, 0, 960, 540};
+    const WindowPlace fitted = FitToScreen(kFirstWindowPlace, screen, 8, 40);
+    EXPECT_EQ(WindowPlaceText(fitted), "4,36,952,500");  // frame and caption on the screen too
+    // A place on a screen that is gone comes onto this one, at its size where it fits.
+    EXPECT_EQ(WindowPlaceText(FitToScreen({2500, 900, 800, 500}, {0, 0, 1920, 1080}, 8, 40)), "1116,576,800,500");
+    EXPECT_EQ(WindowPlaceText(FitToScreen({1920, 50, 800, 500}, {1920, 0, 1280, 1024}, 8, 40)), "1924,50,800,500");
+}
+
+TEST(ToolbarPictures, OneSetNeverMixed) {
+    EXPECT_EQ(ChooseIconSet([](std::string_view) { return true; }), IconSet::Theme);
+    // A theme without a picture for context help (or any other button) gives our own set.
+    EXPECT_EQ(ChooseIconSet([](std::string_view name) { return name != "help-contextual"; }), IconSet::Own);
+    EXPECT_EQ(ChooseIconSet([](std::string_view) { return false; }), IconSet::Own);
+    EXPECT_EQ(ToolbarPictures().size(), 7u);
 }
 
 }  // namespace

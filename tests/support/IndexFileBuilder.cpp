@@ -203,6 +203,15 @@ Buffer IndexFileBuilder::Bytes() const {
 
 void IndexFileBuilder::WriteTo(const std::string& path) const { WriteFile(path, Bytes()); }
 
+std::string Utf16(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 void WriteFile(const std::string& path, const Buffer& bytes) {
     std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

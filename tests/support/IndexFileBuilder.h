@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tallowmark::testing {
@@ -91,6 +92,8 @@ private:
 void PutU32(Buffer& buffer, std::size_t offset, std::uint32_t value);
 void PutU64(Buffer& buffer, std::size_t offset, std::uint64_t value);
 void PutText(Buffer& buffer, std::size_t offset, const std::string& text);  // with its NUL
+// `text` as UTF-16LE bytes, as the file keeps a page title; no NUL.
+std::string Utf16(std::u16string_view text);
 void WriteFile(const std::string& path, const Buffer& bytes);
 Buffer ReadFile(const std::string& path);
 // The whole file as text; empty when it can't be read.
