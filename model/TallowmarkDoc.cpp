@@ -101,10 +101,9 @@ Outcome TallowmarkDoc::OpenSource(ByteSource& source, const std::string& name, c
         auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(size, 1));
         // Read in pieces, so that progress can be told; a source that shrank since it was
         // opened gives what it still holds.
-        constexpr std::size_t kPiece = 16 << 20;
         std::size_t got = 0;
         while (got < size) {
-            const std::size_t want = std::min(kPiece, size - got);
+            const std::size_t want = std::min(kReadPiece, size - got);
             std::size_t read = 0;
             if (!source.ReadAt(got, bytes.get() + got, want, read))
                 return ReadFailure(platform::FileError::ReadFailed, name);

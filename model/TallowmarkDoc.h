@@ -55,6 +55,9 @@ class TallowmarkDoc {
 public:
     using RecordList = std::vector<std::unique_ptr<IndexRecord>>;
 
+    // A load reads its source in pieces of this many bytes, telling its progress after each.
+    static constexpr std::size_t kReadPiece = 16 << 20;
+
     TallowmarkDoc() = default;
     TallowmarkDoc(const TallowmarkDoc&) = delete;
     TallowmarkDoc& operator=(const TallowmarkDoc&) = delete;

@@ -99,7 +99,7 @@ TEST(Load, EveryFillBlockIsItsOwnRecordWhateverItsCount) {
 TEST(Load, ProgressRisesThroughTheReadingAndTheWalkToTheWhole) {
     IndexFileBuilder builder;
     builder.Hash(1);
-    for (std::size_t block = 0; block < (platform::kReadPiece + (1u << 20)) / BLOCK_SIZE; ++block) builder.Blank();
+    for (std::size_t block = 0; block < (TallowmarkDoc::kReadPiece + (1u << 20)) / BLOCK_SIZE; ++block) builder.Blank();
     TempDir dir;
     const std::string path = dir.Path("index.dat");
     builder.WriteTo(path);
@@ -110,7 +110,7 @@ TEST(Load, ProgressRisesThroughTheReadingAndTheWalkToTheWhole) {
         reports.emplace_back(done, total);
     }));
     ASSERT_GE(reports.size(), 4u);
-    EXPECT_EQ(reports[0], std::make_pair(std::uint64_t{platform::kReadPiece}, 2 * size));
+    EXPECT_EQ(reports[0], std::make_pair(std::uint64_t{TallowmarkDoc::kReadPiece}, 2 * size));
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
     EXPECT_TRUE(std::any_of(reports.begin(), reports.end(),
                             [&](const auto& report) { return report.first > size && report.first < 2 * size; }));
