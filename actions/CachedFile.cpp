@@ -69,7 +69,7 @@ bool IsPlainName(std::string_view name) {
 }
 
 std::string CachedFilePath(const IndexRecord& record, const std::string& indexPath) {
-    const UrlRecord* url = AsUrlRecord(record);
+    const auto url = AsUrlRecord(record);
     if (!url) return {};
     std::string path = IndexFolder(indexPath);
     const std::string_view directory = url->CacheDirText();

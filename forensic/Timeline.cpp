@@ -50,7 +50,7 @@ TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std:
         fields.meanings[i] = &evidence.Meaning(kRecordTimeFields[i]);
         fields.times[i] = TimeOf(evidence.Time(kRecordTimeFields[i]), *fields.meanings[i], options, wallClockTimes);
     }
-    if (const UrlRecord* url = AsUrlRecord(record)) {
+    if (const auto url = AsUrlRecord(record)) {
         fields.cacheDirectory = url->CacheDirText();
         fields.cacheFile = url->FileNameText();
     }

@@ -60,7 +60,7 @@ void WalkDocument(const TallowmarkDoc& doc) {
         rows.push_back(record.get());
         g_sink += record->Size() + record->Bytes().size() + record->RecordNumber();
         Touch(AnsiToUtf8(record->UrlText()));
-        if (const UrlRecord* url = AsUrlRecord(*record)) WalkUrlRecord(*url);
+        if (const auto url = AsUrlRecord(*record)) WalkUrlRecord(*url);
         if (CarriesEvidence(*record)) WalkEvidence(*record);
         for (int column = 0; column < ColumnCount(isVersion4); ++column)
             Touch(AnsiToUtf8(CellText(*record, column, isVersion4)));

@@ -95,7 +95,7 @@ std::optional<std::int64_t> ShownDay(TimeValue value) {
 }
 
 std::optional<TimeValue> TimelineTime(const IndexRecord& record, TimeBasis basis) {
-    const UrlRecord* url = AsUrlRecord(record);
+    const auto url = AsUrlRecord(record);
     if (!url) return std::nullopt;
     return basis == TimeBasis::Accessed ? url->AccessedTime() : url->ModifiedTime();
 }

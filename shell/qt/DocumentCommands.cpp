@@ -118,7 +118,7 @@ void DocumentCommands::OnFileProperties() {
 }
 
 std::string DocumentCommands::CachedFilePath() const {
-    const IndexRecord* record = m_view.CurrentRecord();
+    const std::optional<IndexRecord> record = m_view.CurrentRecord();
     return record ? tallowmark::CachedFilePath(*record, m_view.GetDocument().PathName()) : std::string();
 }
 

@@ -238,8 +238,8 @@ TEST_F(Timeline, ExtraFieldsFollowTheRecordsOwn) {
     const TimelineOptions options{&csv};
     const TimelineHandOn handOn = [](std::string&) {};
     TimelineWriter writer(options, "disk.img", text, handOn);
-    writer.Add(*loaded->doc.Records()[1], 0x4100, extra);
-    writer.Add(*loaded->doc.Records()[0], 0x4000, extra);  // a HASH record has no line
+    writer.Add(loaded->doc.Records()[1], 0x4100, extra);
+    writer.Add(loaded->doc.Records()[0], 0x4000, extra);  // a HASH record has no line
     EXPECT_TRUE(text.ends_with(",128,0x1000,\"disk.img\"\r\n")) << text;
     EXPECT_EQ(writer.Records(), 1u);
 }
