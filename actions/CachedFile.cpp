@@ -70,7 +70,7 @@ bool IsPlainName(std::string_view name) {
 }
 
 std::string CachedFilePath(const IndexRecord& record, const std::string& indexPath) {
-    const UrlRecord* url = AsUrlRecord(record);
+    const auto url = AsUrlRecord(record);
     if (!url) return {};
     std::string path = IndexFolder(indexPath);
     const std::string_view directory = url->CacheDirText();
@@ -125,7 +125,7 @@ CachedCopy CopyCachedFileFromImage(const IndexRecord& record, const TallowmarkDo
 }
 
 std::string CachedFilePathInImage(const IndexRecord& record, const std::string& indexPath) {
-    const UrlRecord* url = AsUrlRecord(record);
+    const auto url = AsUrlRecord(record);
     if (!url) return {};
     const std::string_view directory = url->CacheDirText();
     const std::string_view fileName = url->FileNameText();

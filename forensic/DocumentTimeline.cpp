@@ -7,8 +7,7 @@
 
 namespace tallowmark {
 
-DocumentTimeline WriteDocumentTimeline(std::ostream& out, const TallowmarkDoc& document,
-                                       const std::unordered_set<const IndexRecord*>& kept,
+DocumentTimeline WriteDocumentTimeline(std::ostream& out, const TallowmarkDoc& document, const RowList& kept,
                                        const TimelineOptions& options) {
     const LocalTimeBatch sameZoneThroughout;
     out << TimelineHeader(*options.format);
@@ -18,12 +17,13 @@ DocumentTimeline WriteDocumentTimeline(std::ostream& out, const TallowmarkDoc& d
         piece.clear();
     };
     TimelineWriter writer(options, TextToUtf8(document.PathName()), text, handOn);
-    // The records view into the document's copy of the file, so where one lies in it is
-    // where it lies in the file.
-    const std::uint8_t* const start = document.Image().data();
-    for (const auto& record : document.Records())
-        if (kept.count(record.get()))
-            writer.Add(*record, static_cast<std::uint64_t>(record->Bytes().data() - start));
+    std::vector<bool> inFileOrder(document.RecordCount());
+    for (const std::uint32_t place : kept) inFileOrder[place] = true;
+    for (std::size_t place = 0; place < inFileOrder.size(); ++place) {
+        if (!inFileOrder[place]) continue;
+        const IndexRecord record = document.Record(place);
+        writer.Add(record, document.OffsetOf(record));
+    }
     handOn(text);
     return {writer.Records(), writer.WallClockTimes()};
 }
@@ -36,10 +36,11 @@ std::string TimelineExportedText(const DocumentTimeline& written, const std::str
            " left on the source's wall clock, for want of its zone";
 }
 
-bool HoldsWallClockTimes(const std::unordered_set<const IndexRecord*>& kept) {
-    for (const IndexRecord* record : kept) {
-        if (!CarriesEvidence(*record)) continue;
-        const RecordEvidence evidence(*record);
+bool HoldsWallClockTimes(const TallowmarkDoc& document, const RowList& kept) {
+    for (const std::uint32_t place : kept) {
+        const IndexRecord record = document.Record(place);
+        if (!CarriesEvidence(record)) continue;
+        const RecordEvidence evidence(record);
         for (const RecordTimeField field : kRecordTimeFields)
             if (evidence.Meaning(field).clock == TimeClock::SourceWallClock &&
                 evidence.Time(field).state == RecordTime::State::Set)

@@ -4,11 +4,11 @@
 
 #include <cstddef>
 #include <ostream>
-#include <unordered_set>
 
 #include "forensic/Timeline.h"
 #include "model/TallowmarkDoc.h"
 #include "presentation/ListText.h"
+#include "presentation/RecordSort.h"
 
 namespace tallowmark {
 
@@ -17,18 +17,17 @@ struct DocumentTimeline {
     std::size_t wallClockTimes = 0;  // times left on the source's wall clock, for want of its zone
 };
 
-// The header, then the lines of the records of `document` that are in `kept`, in file
-// order, into `out`.
-DocumentTimeline WriteDocumentTimeline(std::ostream& out, const TallowmarkDoc& document,
-                                       const std::unordered_set<const IndexRecord*>& kept,
+// The header, then the lines of the records of `document` whose places are in `kept` (in
+// any order), in file order, into `out`.
+DocumentTimeline WriteDocumentTimeline(std::ostream& out, const TallowmarkDoc& document, const RowList& kept,
                                        const TimelineOptions& options);
 
-// Whether any of `kept` holds a time on the clock of the machine the file came from,
-// which becomes an instant only once that machine's zone is named.
 // What the status bar says once `written` is at `path`: "Exported 3 records to PATH", and
 // how many times stayed on the source's wall clock, if any did.
 std::string TimelineExportedText(const DocumentTimeline& written, const std::string& path, CountDigits digits);
 
-bool HoldsWallClockTimes(const std::unordered_set<const IndexRecord*>& kept);
+// Whether any record of `document` in `kept` holds a time on the clock of the machine the
+// file came from, which becomes an instant only once that machine's zone is named.
+bool HoldsWallClockTimes(const TallowmarkDoc& document, const RowList& kept);
 
 }  // namespace tallowmark

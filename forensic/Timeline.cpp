@@ -50,7 +50,7 @@ TimelineFields FieldsOf(std::string_view source, const IndexRecord& record, std:
         fields.meanings[i] = &evidence.Meaning(kRecordTimeFields[i]);
         fields.times[i] = TimeOf(evidence.Time(kRecordTimeFields[i]), *fields.meanings[i], options, wallClockTimes);
     }
-    if (const UrlRecord* url = AsUrlRecord(record)) {
+    if (const auto url = AsUrlRecord(record)) {
         fields.cacheDirectory = url->CacheDirText();
         fields.cacheFile = url->FileNameText();
     }
@@ -145,7 +145,7 @@ FileTimeline TimelineOfDocument(const TallowmarkDoc& document, std::string_view 
     timeline.text = std::move(buffer);
     timeline.text.clear();
     TimelineWriter writer(options, source, timeline.text, handOn);
-    for (const auto& record : document.Records()) writer.Add(*record, document.OffsetOf(*record), extra);
+    for (const auto& record : document.Records()) writer.Add(record, document.OffsetOf(record), extra);
     timeline.records = writer.Records();
     timeline.wallClockTimes = writer.WallClockTimes();
     timeline.shortfall = document.Shortfall();

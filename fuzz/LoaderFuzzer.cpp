@@ -56,17 +56,18 @@ void WalkDocument(const TallowmarkDoc& doc) {
     }
     std::string csv;
     RowList rows;
-    for (const auto& record : doc.Records()) {
-        rows.push_back(record.get());
-        g_sink += record->Size() + record->Bytes().size() + record->RecordNumber();
-        Touch(AnsiToUtf8(record->UrlText()));
-        if (const UrlRecord* url = AsUrlRecord(*record)) WalkUrlRecord(*url);
-        if (CarriesEvidence(*record)) WalkEvidence(*record);
+    for (std::uint32_t place = 0; place < doc.RecordCount(); ++place) {
+        const IndexRecord record = doc.Record(place);
+        rows.push_back(place);
+        g_sink += record.Size() + record.Bytes().size() + record.RecordNumber();
+        Touch(AnsiToUtf8(record.UrlText()));
+        if (const auto url = AsUrlRecord(record)) WalkUrlRecord(*url);
+        if (CarriesEvidence(record)) WalkEvidence(record);
         for (int column = 0; column < ColumnCount(isVersion4); ++column)
-            Touch(AnsiToUtf8(CellText(*record, column, isVersion4)));
-        Touch(EntryDetailsText(*record, doc.PathName()));
+            Touch(AnsiToUtf8(CellText(record, column, isVersion4)));
+        Touch(EntryDetailsText(record, doc.PathName()));
         csv.clear();
-        AppendCsvLine(csv, *record, isVersion4);
+        AppendCsvLine(csv, record, isVersion4);
         Touch(csv);
     }
     std::ostringstream info;
@@ -77,7 +78,7 @@ void WalkDocument(const TallowmarkDoc& doc) {
     Touch(copy.view());
     // Sorting compares every accessor pairwise; a few columns are enough to reach them all.
     if (rows.size() <= 4096)
-        for (int column = 0; column < 8; ++column) SortRows(rows, column, column % 2 == 0);
+        for (int column = 0; column < 8; ++column) SortRows(doc, rows, column, column % 2 == 0);
 }
 
 }  // namespace

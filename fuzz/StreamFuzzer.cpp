@@ -67,7 +67,7 @@ std::vector<RecordKey> LoadedRecords(const std::uint8_t* data, std::size_t size)
     if (!doc.OpenImage(std::move(image), size, "index.dat")) return records;
     // The document keeps no offsets; the number, kind and size tell the records apart.
     for (const auto& record : doc.Records())
-        records.emplace_back(record->RecordNumber(), 0, record->TypeName(), record->Size(), record->Marks());
+        records.emplace_back(record.RecordNumber(), 0, record.TypeName(), record.Size(), record.Marks());
     return records;
 }
 

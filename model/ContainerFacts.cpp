@@ -32,8 +32,8 @@ ContainerFacts ContainerFactsOf(const TallowmarkDoc& document) {
     facts.hashEntriesInUse = tables.EntriesInUse();
     facts.hashChainEnd = tables.End();
     for (const auto& record : document.Records()) {
-        if (!CarriesEvidence(*record)) continue;
-        const RecordMarks marks = record->Marks();
+        if (!CarriesEvidence(record)) continue;
+        const RecordMarks marks = record.Marks();
         ++facts.entries[static_cast<std::size_t>(marks.Kind())][static_cast<std::size_t>(marks.Status())];
         if (marks.Partial()) ++facts.partialEntries;
     }

@@ -26,7 +26,23 @@ IndexRecord::IndexRecord(const IndexHeader& header, std::uint32_t number, BlockK
       m_dwNumber(number),
       m_kind(kind),
       m_marks(marks),
-      m_header(header) {}
+      m_pHeader(&header) {}
+
+std::string_view IndexRecord::UrlText() const {
+    switch (m_kind) {
+        case BlockKind::Url:
+        case BlockKind::Leak: return UrlRecordText();
+        case BlockKind::Redirect: return TextAt(m_bytes, redirectrecord::kUrlText.Offset());
+        default: return {};
+    }
+}
+
+std::string_view IndexRecord::UrlRecordText() const {
+    // The text is there only where its offset field names its fixed place.
+    constexpr std::size_t kUrlAt = urlrecord::kUrlText.Offset();
+    if (ReadU32(m_bytes, urlrecord::kUrlOffset.In(Header().Version())) != kUrlAt) return {};
+    return TextAt(m_bytes, kUrlAt);
+}
 
 void IndexRecord::Write(std::ostream& out) const {
     out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
@@ -42,9 +58,8 @@ HashRecord::HashRecord(const IndexHeader& header, std::uint32_t number, ByteView
 
 RedirectRecord::RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
                                RecordMarks marks)
-    : IndexRecord(header, number, BlockKind::Redirect, bytes, size, marks),
-      m_strUrl(TextAt(Bytes(), redirectrecord::kUrlText.Offset())) {
-    SetEntryKind(EntryKindOf(m_strUrl));
+    : IndexRecord(header, number, BlockKind::Redirect, bytes, size, marks) {
+    SetEntryKind(EntryKindOf(UrlText()));
 }
 
 UrlRecord::UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
@@ -55,16 +70,12 @@ UrlRecord::UrlRecord(const IndexHeader& header, BlockKind kind, std::uint32_t nu
                      std::uint64_t size, RecordMarks marks)
     : IndexRecord(header, number, kind, bytes, size, marks) {
     constexpr std::size_t kUrlAt = urlrecord::kUrlText.Offset();
-    m_bHasUrl = ReadU32(Bytes(), urlrecord::kUrlOffset.In(Version())) == kUrlAt;
+    const bool hasUrl = ReadU32(Bytes(), urlrecord::kUrlOffset.In(Version())) == kUrlAt;
     // The kind needs the first letters only, not the whole text a load would search for its end.
     constexpr std::size_t kKindLetters = 32;
     const ByteView start = Bytes().subspan(std::min<std::size_t>(kUrlAt, Bytes().size()));
-    if (m_bHasUrl && !start.empty() && !IsCachedPageLetter(static_cast<char>(start[0])))
+    if (hasUrl && !start.empty() && !IsCachedPageLetter(static_cast<char>(start[0])))
         SetEntryKind(EntryKindOf(TextAt(start.first(std::min(kKindLetters, start.size())), 0)));
-}
-
-std::string_view UrlRecord::UrlText() const {
-    return m_bHasUrl ? TextAt(Bytes(), urlrecord::kUrlText.Offset()) : std::string_view{};
 }
 
 TimeValue UrlRecord::ModifiedTime() const { return ToTimeValue(ModifiedFileTime()); }
@@ -103,24 +114,9 @@ LeakRecord::LeakRecord(const IndexHeader& header, std::uint32_t number, ByteView
                        RecordMarks marks)
     : UrlRecord(header, BlockKind::Leak, number, bytes, size, marks) {}
 
-std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
-                                        std::uint64_t size, RecordMarks marks) {
-    switch (kind) {
-        case BlockKind::Url: return std::make_unique<UrlRecord>(header, number, held, size, marks);
-        case BlockKind::Leak: return std::make_unique<LeakRecord>(header, number, held, size, marks);
-        case BlockKind::Hash: return std::make_unique<HashRecord>(header, number, held, size, marks);
-        case BlockKind::Redirect: return std::make_unique<RedirectRecord>(header, number, held, size, marks);
-        case BlockKind::BadFood: return std::make_unique<FillRecord>(header, number, kind, held, size, marks);
-        case BlockKind::Blank: return std::make_unique<FillRecord>(header, number, kind, held, size, marks);
-        case BlockKind::Unrecognised: break;
-    }
-    return nullptr;
-}
-
-const UrlRecord* AsUrlRecord(const IndexRecord& record) {
-    if (record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak)
-        return static_cast<const UrlRecord*>(&record);
-    return nullptr;
+std::optional<UrlRecord> AsUrlRecord(const IndexRecord& record) {
+    if (record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak) return UrlRecord(record);
+    return std::nullopt;
 }
 
 }  // namespace tallowmark

@@ -1,9 +1,10 @@
 #pragma once
-// The records built by the loading walk. Each knows its kind from the walk; the type-name
-// texts are what the list, the details and the exports show for the kinds.
+// The records the walk finds, as light views over the file's bytes: a record is made when
+// it is asked for and costs nothing once dropped. Each knows its kind from the walk; the
+// type-name texts are what the list, the details and the exports show for the kinds.
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -26,17 +27,17 @@ inline constexpr std::string_view kTypeBadFood = "BAD FOOD";
 // The type-name text of a record of `kind`; empty for an unrecognised block.
 std::string_view TypeNameOf(BlockKind kind);
 
+// A record of any kind; the classes below add the accessors of their kinds and hold nothing
+// more, so that a record is passed by value and a URL or LEAK record is told by its Kind().
 class IndexRecord {
 public:
     // `bytes` is the part of the record the file holds; it may be shorter than `size`
-    // when the record's block count reaches past the end of the file. The bytes are
-    // owned by the document, which outlives its records. `marks` are what the walk
-    // learnt of it; the kind of entry is the record's own to tell.
+    // when the record's block count reaches past the end of the file. The bytes and the
+    // header are owned by the document or the reader, which outlive the view. `marks` are
+    // what the walk learnt of it, taken as they are (the kind classes below tell the kind
+    // of entry themselves).
     IndexRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes, std::uint64_t size,
                 RecordMarks marks = {});
-    virtual ~IndexRecord() = default;
-    IndexRecord(const IndexRecord&) = delete;
-    IndexRecord& operator=(const IndexRecord&) = delete;
 
     BlockKind Kind() const { return m_kind; }
     std::string_view TypeName() const { return TypeNameOf(m_kind); }
@@ -46,15 +47,18 @@ public:
     std::uint64_t Size() const { return m_qwSize; }
     // The bytes the record holds: Size() bytes, or fewer for a record cut off by the end of the file.
     ByteView Bytes() const { return m_bytes; }
-    virtual std::string_view UrlText() const = 0;
+    // The URL text of a URL, LEAK or REDR record; empty for the other kinds.
+    std::string_view UrlText() const;
     // Status, hashed, partial and the kind of entry (see model/RecordEvidence.h).
     RecordMarks Marks() const { return m_marks; }
 
     void Write(std::ostream& out) const;
 
 protected:
-    const IndexHeader& Header() const { return m_header; }
+    const IndexHeader& Header() const { return *m_pHeader; }
     void SetEntryKind(EntryKind kind) { m_marks.SetKind(kind); }
+    // The URL text of a URL or LEAK record: where its offset field names the text's place.
+    std::string_view UrlRecordText() const;
 
 private:
     ByteView m_bytes;
@@ -62,38 +66,31 @@ private:
     std::uint32_t m_dwNumber;
     BlockKind m_kind;
     RecordMarks m_marks;
-    const IndexHeader& m_header;
+    const IndexHeader* m_pHeader;
 };
 
 class FillRecord : public IndexRecord {
 public:
     FillRecord(const IndexHeader& header, std::uint32_t number, BlockKind kind, ByteView bytes, std::uint64_t size,
                RecordMarks marks = {});
-    std::string_view UrlText() const override { return {}; }
 };
 
 class HashRecord : public IndexRecord {
 public:
     HashRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
                RecordMarks marks = {});
-    std::string_view UrlText() const override { return {}; }
 };
 
 class RedirectRecord : public IndexRecord {
 public:
     RedirectRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
                    RecordMarks marks = {});
-    std::string_view UrlText() const override { return m_strUrl; }
-
-private:
-    std::string_view m_strUrl;
 };
 
 class UrlRecord : public IndexRecord {
 public:
     UrlRecord(const IndexHeader& header, std::uint32_t number, ByteView bytes, std::uint64_t size,
               RecordMarks marks = {});
-    std::string_view UrlText() const override;
 
     TimeValue ModifiedTime() const;
     TimeValue AccessedTime() const;
@@ -118,8 +115,10 @@ protected:
               RecordMarks marks);
 
 private:
+    friend std::optional<UrlRecord> AsUrlRecord(const IndexRecord& record);
+    // The URL or LEAK record `record` is, its marks as they stand.
+    explicit UrlRecord(const IndexRecord& record) : IndexRecord(record) {}
     std::string_view TextAtOffsetField(std::size_t fieldOffset) const;
-    bool m_bHasUrl;
 };
 
 class LeakRecord : public UrlRecord {
@@ -128,13 +127,9 @@ public:
                RecordMarks marks = {});
 };
 
-// The record of `kind` built over `held`, the part of its `size` bytes the file holds;
-// null for an unrecognised block.
-std::unique_ptr<IndexRecord> MakeRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held,
-                                        std::uint64_t size, RecordMarks marks = {});
-
-// Calls `visit` with the record of `kind` built on the stack, as MakeRecord would build it
-// on the heap: for walks that look at each record once. False for an unrecognised block.
+// Calls `visit` with the record of `kind` built over `held`, the part of its `size` bytes
+// the file holds, its kind of entry told: for walks that look at each record once. False
+// for an unrecognised block.
 template <class Visit>
 bool VisitRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number, ByteView held, std::uint64_t size,
                  RecordMarks marks, Visit&& visit) {
@@ -150,7 +145,7 @@ bool VisitRecord(BlockKind kind, const IndexHeader& header, std::uint32_t number
     return false;
 }
 
-// The record as a UrlRecord when it is a URL or LEAK record, else null.
-const UrlRecord* AsUrlRecord(const IndexRecord& record);
+// The record as a UrlRecord when it is a URL or LEAK record, else nothing.
+std::optional<UrlRecord> AsUrlRecord(const IndexRecord& record);
 
 }  // namespace tallowmark

@@ -36,9 +36,11 @@ std::string_view StatusName(RecordStatus status) {
     return "unknown";
 }
 
-bool CarriesEvidence(const IndexRecord& record) {
-    return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak || record.Kind() == BlockKind::Redirect;
+bool CarriesEvidence(BlockKind kind) {
+    return kind == BlockKind::Url || kind == BlockKind::Leak || kind == BlockKind::Redirect;
 }
+
+bool CarriesEvidence(const IndexRecord& record) { return CarriesEvidence(record.Kind()); }
 
 RecordTime RecordEvidence::Time(RecordTimeField field) const {
     if (!m_url) return {};

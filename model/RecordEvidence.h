@@ -19,6 +19,7 @@
 namespace tallowmark {
 
 // URL, LEAK and REDR records; the others carry no entry.
+bool CarriesEvidence(BlockKind kind);
 bool CarriesEvidence(const IndexRecord& record);
 
 class RecordEvidence {
@@ -59,8 +60,8 @@ public:
 private:
     bool IsHistory() const;
 
-    const IndexRecord& m_record;
-    const UrlRecord* m_url;
+    IndexRecord m_record;
+    std::optional<UrlRecord> m_url;
 };
 
 }  // namespace tallowmark

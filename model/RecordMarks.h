@@ -27,6 +27,13 @@ public:
         m_bits = static_cast<std::uint8_t>((m_bits & ~kKindMask) | static_cast<unsigned>(kind) << kKindShift);
     }
     bool operator==(const RecordMarks&) const = default;
+    // The one byte they are kept in, and back.
+    std::uint8_t Bits() const { return m_bits; }
+    static RecordMarks FromBits(std::uint8_t bits) {
+        RecordMarks marks;
+        marks.m_bits = bits;
+        return marks;
+    }
 
 private:
     static constexpr unsigned kStatusMask = 0x03, kHashed = 0x04, kPartial = 0x08, kKindShift = 4, kKindMask = 0xF0;

@@ -27,9 +27,8 @@ Outcome SameFileFailure(const std::string& target, const std::string& input) {
     return Outcome::Failure(std::move(message));
 }
 
-// What one record costs besides its bytes: the record object, its place in the list and
-// the allocator's share.
-constexpr std::uint64_t kRecordCost = sizeof(UrlRecord) + sizeof(std::unique_ptr<IndexRecord>) + 16;
+// What one record costs besides its bytes: its entry and its places in a list's rows.
+constexpr std::uint64_t kRecordCost = sizeof(RecordEntry) + 2 * sizeof(std::uint32_t);
 }  // namespace
 
 Outcome RefuseOpenDocumentFile(const std::string& target, const std::vector<std::string>& openFiles) {
@@ -67,7 +66,8 @@ void TallowmarkDoc::SetPathName(const std::string& path) {
 }
 
 void TallowmarkDoc::DeleteContents() {
-    m_records.clear();
+    m_records = {};
+    m_longLength = 0;
     m_evidence = {};
     m_shortfall = {};
     m_pHeader.reset();
@@ -162,12 +162,32 @@ Outcome TallowmarkDoc::LoadIndex(ByteView file, const LoadProgress& progress) {
     return Outcome::Success();
 }
 
-std::uint64_t TallowmarkDoc::ReadRecordAt(RecordWalk& walk) {
-    if (!walk.Next()) return walk.Position();
+void TallowmarkDoc::ReadRecordAt(RecordWalk& walk) {
+    if (!walk.Next()) return;
     const WalkedRecord& found = walk.Record();
-    if (auto record = MakeRecord(found.kind, *m_pHeader, found.number, walk.Held(), found.length, found.marks))
-        m_records.push_back(std::move(record));
-    return walk.Position();
+    // The record is made once here, to tell its kind of entry from its URL text.
+    VisitRecord(found.kind, *m_pHeader, found.number, walk.Held(), found.length, found.marks,
+                [&](const IndexRecord& record) {
+                    const bool longer = found.length > UINT32_MAX;  // the walk ends after such a record
+                    if (longer) m_longLength = found.length;
+                    RecordEntry entry{};
+                    entry.offset = found.offset;
+                    entry.kind = static_cast<std::uint8_t>(found.kind);
+                    entry.longer = longer;
+                    entry.marks = record.Marks().Bits();
+                    entry.length = longer ? 0 : static_cast<std::uint32_t>(found.length);
+                    entry.number = found.number;
+                    m_records.push_back(entry);
+                });
+}
+
+IndexRecord TallowmarkDoc::Record(std::size_t index) const {
+    const RecordEntry& entry = m_records[index];
+    const std::uint64_t length = entry.longer ? m_longLength : entry.length;
+    const ByteView rest = Image().subspan(static_cast<std::size_t>(entry.offset));
+    return IndexRecord(*m_pHeader, entry.number, static_cast<BlockKind>(entry.kind),
+                       rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(length, rest.size()))), length,
+                       RecordMarks::FromBits(static_cast<std::uint8_t>(entry.marks)));
 }
 
 void TallowmarkDoc::Serialize(std::ostream& out) const {

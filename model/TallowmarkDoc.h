@@ -51,9 +51,57 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
 // reading and then the walk of its records each half of it.
 using LoadProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
+// Where the walk found one record, all a document keeps of it: the record itself is made
+// over the file's bytes when asked for (TallowmarkDoc::Record).
+struct RecordEntry {
+    std::uint64_t offset : 48;  // in the file
+    std::uint64_t kind : 7;     // a BlockKind
+    std::uint64_t longer : 1;   // its length is past 32 bits: the document's LongLength
+    std::uint64_t marks : 8;    // its RecordMarks, the kind of entry told
+    std::uint32_t length;       // in bytes, as the walk took it
+    std::uint32_t number;       // its step of the walk
+};
+static_assert(sizeof(RecordEntry) == 16);
+
+class TallowmarkDoc;
+
+// The records of a document in file order, made as they are read.
+class RecordRange {
+public:
+    class Iterator {
+    public:
+        using value_type = IndexRecord;
+        using difference_type = std::ptrdiff_t;
+        Iterator() = default;
+        Iterator(const TallowmarkDoc* document, std::size_t index) : m_document(document), m_index(index) {}
+        IndexRecord operator*() const;
+        Iterator& operator++() {
+            ++m_index;
+            return *this;
+        }
+        Iterator operator++(int) { return {m_document, m_index++}; }
+        bool operator==(const Iterator& other) const { return m_index == other.m_index; }
+
+    private:
+        const TallowmarkDoc* m_document = nullptr;
+        std::size_t m_index = 0;
+    };
+
+    explicit RecordRange(const TallowmarkDoc& document) : m_document(&document) {}
+    Iterator begin() const { return {m_document, 0}; }
+    Iterator end() const;
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
+    IndexRecord operator[](std::size_t index) const;
+    IndexRecord front() const { return (*this)[0]; }
+    IndexRecord back() const { return (*this)[size() - 1]; }
+
+private:
+    const TallowmarkDoc* m_document;
+};
+
 class TallowmarkDoc {
 public:
-    using RecordList = std::vector<std::unique_ptr<IndexRecord>>;
 
     // A load reads its source in pieces of this many bytes, telling its progress after each.
     static constexpr std::size_t kReadPiece = 16 << 20;
@@ -97,12 +145,16 @@ public:
     // Null for a document read from an empty file.
     const IndexHeader* Header() const { return m_pHeader.get(); }
     bool IsVersion4() const { return m_pHeader && m_pHeader->IsVersion4(); }
-    const RecordList& Records() const { return m_records; }
+    // Every record, in file order; the record `index` of them.
+    RecordRange Records() const { return RecordRange(*this); }
     // Where `record`, one of this document's, starts in the file.
     std::uint64_t OffsetOf(const IndexRecord& record) const {
         return static_cast<std::uint64_t>(record.Bytes().data() - m_pImage.get());
     }
     std::size_t RecordCount() const { return m_records.size(); }
+    IndexRecord Record(std::size_t index) const;
+    // What the walk found of each record.
+    const std::vector<RecordEntry>& Entries() const { return m_records; }
     // The allocation bitmap and the hash tables, as the walk read them.
     const BlockEvidence& Evidence() const { return m_evidence; }
     // How much of what the file says of itself it does not hold.
@@ -118,9 +170,8 @@ public:
 
 private:
     Outcome LoadIndex(ByteView file, const LoadProgress& progress);
-    // One step of `walk`: appends the record it finds, if it is one; returns where the
-    // next step begins.
-    std::uint64_t ReadRecordAt(RecordWalk& walk);
+    // One step of `walk`: appends the entry of the record it finds, if it is one.
+    void ReadRecordAt(RecordWalk& walk);
     void DeleteContents();
 
     std::string m_strPathName;
@@ -132,7 +183,15 @@ private:
     std::unique_ptr<IndexHeader> m_pHeader;
     BlockEvidence m_evidence;
     FileShortfall m_shortfall;
-    RecordList m_records;  // declared after the header so records go first
+    std::vector<RecordEntry> m_records;
+    std::uint64_t m_longLength = 0;  // of the one record whose length is past 32 bits, the last
 };
 
+}  // namespace tallowmark
+
+namespace tallowmark {
+inline IndexRecord RecordRange::Iterator::operator*() const { return m_document->Record(m_index); }
+inline RecordRange::Iterator RecordRange::end() const { return {m_document, m_document->RecordCount()}; }
+inline std::size_t RecordRange::size() const { return m_document->RecordCount(); }
+inline IndexRecord RecordRange::operator[](std::size_t index) const { return m_document->Record(index); }
 }  // namespace tallowmark

@@ -58,24 +58,24 @@ std::string_view TitleInUtf8(const IndexRecord& record, std::string& scratch) {
 template <std::string_view (UrlRecord::*Text)() const>
 std::string_view UrlRecordText(const IndexRecord& record, std::string&) {
     if (record.Kind() != BlockKind::Url && record.Kind() != BlockKind::Leak) return {};
-    return (static_cast<const UrlRecord&>(record).*Text)();
+    return (AsUrlRecord(record).value().*Text)();
 }
 template <TimeValue (UrlRecord::*Time)() const>
 std::string_view UrlTimeText(const IndexRecord& record, std::string& scratch) {
-    const UrlRecord* url = AsUrlRecord(record);
-    return url ? Kept(scratch, FormatTime((url->*Time)(), SHORT_TIME_FORMAT)) : std::string_view();
+    const auto url = AsUrlRecord(record);
+    return url ? Kept(scratch, FormatTime(((*url).*Time)(), SHORT_TIME_FORMAT)) : std::string_view();
 }
 template <TimeValue (UrlRecord::*Time)() const>
 std::int64_t UrlTimeKey(const IndexRecord& record) {
-    const UrlRecord* url = AsUrlRecord(record);
-    return url ? (url->*Time)() : 0;
+    const auto url = AsUrlRecord(record);
+    return url ? ((*url).*Time)() : 0;
 }
 // A list time shows the epoch for a stored time of zero and for one it cannot convert.
 template <FileTime (UrlRecord::*Stored)() const>
 const char* UrlTimeNote(const IndexRecord& record) {
-    const UrlRecord* url = AsUrlRecord(record);
+    const auto url = AsUrlRecord(record);
     if (!url) return nullptr;
-    switch (HowTimeShows((url->*Stored)())) {
+    switch (HowTimeShows(((*url).*Stored)())) {
         case ShownTime::NoneStored: return kNoTimeStored;
         case ShownTime::NotConvertible: return kTimeNotShown;
         case ShownTime::Local: break;

@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -125,11 +126,11 @@ ExtraColumns ExtraColumnsTitled(const std::vector<std::string>& titles);
 // Which rows fill the URL-only columns: only records of type exactly "URL" (a LEAK record
 // shows its number, type, URL and size alone), and the cache columns never in a version-4
 // file. The list, its filter, Copy and the CSV all ask here.
-inline const UrlRecord* WithTimeColumns(const IndexRecord& record) {
-    return record.Kind() == BlockKind::Url ? static_cast<const UrlRecord*>(&record) : nullptr;
+inline std::optional<UrlRecord> WithTimeColumns(const IndexRecord& record) {
+    return record.Kind() == BlockKind::Url ? AsUrlRecord(record) : std::nullopt;
 }
-inline const UrlRecord* WithCacheColumns(const IndexRecord& record, bool isVersion4) {
-    return isVersion4 ? nullptr : WithTimeColumns(record);
+inline std::optional<UrlRecord> WithCacheColumns(const IndexRecord& record, bool isVersion4) {
+    return isVersion4 ? std::nullopt : WithTimeColumns(record);
 }
 // The kinds of record whose cells a column fills in a list that shows it, a bit for each
 // BlockKind: a mask, so that the filter's pass over every record asks it quickly.

@@ -52,8 +52,8 @@ constexpr std::size_t kMostLineFrame = 2 * LineWriter::kMostDigits + 2 * ShortTi
 
 void AppendCsvLine(std::string& out, const IndexRecord& record, bool isVersion4, ShortTimeTexts& times) {
     // Fields 5 to 8 are the row's cells 4 to 7: filled for "URL" records only.
-    const UrlRecord* url = WithTimeColumns(record);
-    const UrlRecord* cached = WithCacheColumns(record, isVersion4);
+    const auto url = WithTimeColumns(record);
+    const auto cached = WithCacheColumns(record, isVersion4);
     const std::string_view type = record.TypeName(), data = record.UrlText();
     const std::string_view cacheDir = cached ? cached->CacheDirText() : std::string_view();
     const std::string_view fileName = cached ? cached->FileNameText() : std::string_view();
@@ -132,7 +132,7 @@ std::size_t WriteCsv(std::ostream& out, const TallowmarkDoc& document, ViewOptio
     const bool everyRecord = filter.IsEmpty();
     const SearchedColumns searched(isVersion4, {});
     for (const auto& record : document.Records())
-        if (everyRecord || filter.Matches(*record, searched)) writer.Add(*record, isVersion4);
+        if (everyRecord || filter.Matches(record, searched)) writer.Add(record, isVersion4);
     return writer.Rows();
 }
 

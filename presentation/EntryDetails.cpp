@@ -38,7 +38,7 @@ std::string UrlDetails(const UrlRecord& record) {
 }
 
 std::string DetailsPart(const IndexRecord& record) {
-    if (const UrlRecord* url = AsUrlRecord(record)) return UrlDetails(*url);
+    if (const auto url = AsUrlRecord(record)) return UrlDetails(*url);
     if (record.Kind() == BlockKind::Blank) return "Blank records are blank and contain all zeros";
     if (record.Kind() == BlockKind::BadFood) return "BAD FOOD records contain repeating 0B, AD, F0, 0D values only.";
     if (record.Kind() == BlockKind::Redirect) return "URL: " + AnsiToUtf8(record.UrlText());

@@ -15,7 +15,8 @@ void AppendCell(std::string& out, const std::string& cell) {
 }
 }  // namespace
 
-std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& columns, bool isVersion4) {
+std::string RowsAsTabSeparated(const TallowmarkDoc& document, const RowList& rows, const std::vector<int>& columns,
+                               bool isVersion4) {
     const LocalTimeBatch sameZoneThroughout;
     std::string out;
     const char* separator = "";
@@ -25,11 +26,12 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
         separator = "\t";
     }
     out += '\n';
-    for (const IndexRecord* record : rows) {
+    for (std::uint32_t row : rows) {
+        const IndexRecord record = document.Record(row);
         separator = "";
         for (int column : columns) {
             out += separator;
-            AppendCell(out, ShownCellText(*record, column, isVersion4));
+            AppendCell(out, ShownCellText(record, column, isVersion4));
             separator = "\t";
         }
         out += '\n';
@@ -37,13 +39,13 @@ std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& colu
     return out;
 }
 
-CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
+CacheNameTexts CacheNameCandidates(const RecordRange& records, bool isVersion4,
                                    std::size_t count) {
     std::vector<std::string_view> dirs;   // the names lie in the header's table: one place per directory
     std::vector<std::string_view> names;  // longest first
     if (isVersion4) return {};
     for (const auto& record : records) {
-        const UrlRecord* cached = WithCacheColumns(*record, isVersion4);
+        const auto cached = WithCacheColumns(record, isVersion4);
         if (!cached) continue;
         const auto& url = *cached;
         const std::string_view dir = url.CacheDirText();
@@ -63,7 +65,7 @@ CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord
 
 std::vector<std::vector<std::string>> TextsToFit(const TallowmarkDoc& document, std::size_t count) {
     std::vector<std::vector<std::string>> texts(kRecordColumns.size());
-    const auto& records = document.Records();
+    const RecordRange records = document.Records();
     texts[kColumnNumber] = {MarksOfAny(records).NumberMark() + WidestNumberText(records, kColumnNumber)};
     texts[kColumnSize] = {WidestNumberText(records, kColumnSize)};
     const CacheNameTexts names = CacheNameCandidates(records, document.IsVersion4(), count);

@@ -14,9 +14,10 @@
 namespace tallowmark {
 
 // Tab-separated: a line of the titles of `columns` (in the order given), then one line
-// per row with its cells as shown. A tab or line break inside a cell becomes a space,
+// per row of `document` with its cells as shown. A tab or line break inside a cell becomes a space,
 // so that every row stays one line. In UTF-8.
-std::string RowsAsTabSeparated(const RowList& rows, const std::vector<int>& columns, bool isVersion4);
+std::string RowsAsTabSeparated(const TallowmarkDoc& document, const RowList& rows, const std::vector<int>& columns,
+                               bool isVersion4);
 
 // The texts that size the "Cache Dir" and "Filename" columns, from one pass over `records`:
 // every cache directory name the rows show, and the `count` distinct file names with the
@@ -25,7 +26,7 @@ struct CacheNameTexts {
     std::vector<std::string> cacheDirs;
     std::vector<std::string> fileNames;
 };
-CacheNameTexts CacheNameCandidates(const std::vector<std::unique_ptr<IndexRecord>>& records, bool isVersion4,
+CacheNameTexts CacheNameCandidates(const RecordRange& records, bool isVersion4,
                                    std::size_t count);
 // The texts a list widens its columns to show in full, by column, in UTF-8: in "No." the
 // largest number after the widest marks the document's records carry, in "Size" the

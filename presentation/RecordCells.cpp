@@ -6,11 +6,11 @@
 
 namespace tallowmark {
 
-std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column) {
+std::string WidestNumberText(const RecordRange& records, int column) {
     std::uint64_t largest = 0;
     for (const auto& record : records)
         largest =
-            std::max(largest, column == kColumnNumber ? std::uint64_t{record->RecordNumber()} + 1 : record->Size());
+            std::max(largest, column == kColumnNumber ? std::uint64_t{record.RecordNumber()} + 1 : record.Size());
     return std::to_string(largest);
 }
 
@@ -21,12 +21,12 @@ RowLook LookOf(const IndexRecord& record, bool markDeletedRecords) {
     return {marks.Status() == RecordStatus::Deleted, marks.Partial()};
 }
 
-RowLook MarksOfAny(const std::vector<std::unique_ptr<IndexRecord>>& records) {
+RowLook MarksOfAny(const RecordRange& records) {
     RowLook marks;
     for (const auto& record : records) {
-        const RecordMarks bits = record->Marks();
+        const RecordMarks bits = record.Marks();
         if (bits.Status() != RecordStatus::Deleted && !bits.Partial()) continue;  // most records, quickly
-        const RowLook look = LookOf(*record, true);
+        const RowLook look = LookOf(record, true);
         marks.deleted |= look.deleted;
         marks.partial |= look.partial;
         if (marks.deleted && marks.partial) break;

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "model/IndexRecord.h"
+#include "model/TallowmarkDoc.h"
 #include "presentation/Columns.h"
 
 namespace tallowmark {
 
 // The text of the largest value any of `records` shows in the numeric column `column`
 // (kColumnNumber or kColumnSize), for sizing that column.
-std::string WidestNumberText(const std::vector<std::unique_ptr<IndexRecord>>& records, int column);
+std::string WidestNumberText(const RecordRange& records, int column);
 
 // The viewing options: which of the records that carry nothing a list shows, whether it
 // draws deleted records apart, and which extra columns it shows.
@@ -24,11 +25,12 @@ struct ViewOptions {
     ExtraColumns extraColumns = {};
 
     // Whether a row is made for the record.
-    bool Shows(const IndexRecord& record) const {
-        if (record.Kind() == BlockKind::Blank) return viewBlankRecords;
-        if (record.Kind() == BlockKind::BadFood) return viewBadfoodRecords;
+    bool Shows(BlockKind kind) const {
+        if (kind == BlockKind::Blank) return viewBlankRecords;
+        if (kind == BlockKind::BadFood) return viewBadfoodRecords;
         return true;
     }
+    bool Shows(const IndexRecord& record) const { return Shows(record.Kind()); }
     // Whether a list with `other` holds the same rows.
     bool SameRows(const ViewOptions& other) const {
         return viewBlankRecords == other.viewBlankRecords && viewBadfoodRecords == other.viewBadfoodRecords;
@@ -55,6 +57,6 @@ struct RowLook {
 };
 RowLook LookOf(const IndexRecord& record, bool markDeletedRecords);
 // Every mark one of `records` is drawn with while the list marks deleted records.
-RowLook MarksOfAny(const std::vector<std::unique_ptr<IndexRecord>>& records);
+RowLook MarksOfAny(const RecordRange& records);
 
 }  // namespace tallowmark

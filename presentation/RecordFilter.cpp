@@ -202,13 +202,14 @@ std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clic
     return WithPeriodTerm(fieldText, inForce ? std::nullopt : std::optional<TimePeriod>(clicked));
 }
 
-RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras) {
+RowList FilterRows(const TallowmarkDoc& document, const RowList& ordered, const RecordFilter& filter, bool isVersion4,
+                   ExtraColumns extras) {
     if (filter.IsEmpty()) return ordered;
     const LocalTimeBatch sameZoneThroughout;
     const SearchedColumns searched(isVersion4, extras);
     RowList kept;
-    for (const IndexRecord* record : ordered)
-        if (filter.Matches(*record, searched)) kept.push_back(record);
+    for (std::uint32_t row : ordered)
+        if (filter.Matches(document.Record(row), searched)) kept.push_back(row);
     return kept;
 }
 

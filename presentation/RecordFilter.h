@@ -74,6 +74,7 @@ std::string WithPeriodTerm(std::string_view fieldText, const std::optional<TimeP
 std::string ToggledPeriodTerm(std::string_view fieldText, const TimePeriod& clicked);
 
 // The rows of `ordered` that the filter keeps, in the same order.
-RowList FilterRows(const RowList& ordered, const RecordFilter& filter, bool isVersion4, ExtraColumns extras = {});
+RowList FilterRows(const TallowmarkDoc& document, const RowList& ordered, const RecordFilter& filter, bool isVersion4,
+                   ExtraColumns extras = {});
 
 }  // namespace tallowmark

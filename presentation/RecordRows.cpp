@@ -39,30 +39,41 @@ bool RecordRows::SetOptions(ViewOptions options) {
 
 void RecordRows::Refill() {
     RowList rows;
-    rows.reserve(m_pDocument->RecordCount());
-    for (const auto& record : m_pDocument->Records())
-        if (m_options.Shows(*record)) rows.push_back(record.get());
+    const std::vector<RecordEntry>& entries = m_pDocument->Entries();
+    std::size_t shown = 0;
+    for (const RecordEntry& entry : entries) shown += m_options.Shows(static_cast<BlockKind>(entry.kind));
+    rows.reserve(shown);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (m_options.Shows(static_cast<BlockKind>(entries[i].kind))) rows.push_back(static_cast<std::uint32_t>(i));
     m_ordered = std::move(rows);
     Refilter();
 }
 
-void RecordRows::Refilter() { SetVisible(FilterRows(m_ordered, m_filter, m_bVersion4, m_options.extraColumns)); }
+void RecordRows::Refilter() {
+    SetVisible(m_filter.IsEmpty() ? RowList{}
+                                  : FilterRows(*m_pDocument, m_ordered, m_filter, m_bVersion4, m_options.extraColumns));
+}
 
 void RecordRows::SetVisible(RowList rows) {
     m_visible = std::move(rows);
     m_deletedVisible = 0;
     // As LookOf tells a deleted row, the status first: most records are not deleted.
-    for (const IndexRecord* record : m_visible)
-        m_deletedVisible += record->Marks().Status() == RecordStatus::Deleted && CarriesEvidence(*record);
+    const std::vector<RecordEntry>& entries = m_pDocument->Entries();
+    for (std::uint32_t place : Visible()) {
+        const RecordEntry& entry = entries[place];
+        m_deletedVisible += RecordMarks::FromBits(static_cast<std::uint8_t>(entry.marks)).Status() ==
+                                RecordStatus::Deleted &&
+                            CarriesEvidence(static_cast<BlockKind>(entry.kind));
+    }
 }
 
 RowLook RecordRows::LookAt(int row) const {
-    const IndexRecord* record = At(row);
+    const std::optional<IndexRecord> record = At(row);
     return record ? LookOf(*record, m_options.markDeletedRecords) : RowLook{};
 }
 
 void RecordRows::SortByColumn(int column) {
-    m_sortToggle.OnColumnClick(m_ordered, column);
+    m_sortToggle.OnColumnClick(*m_pDocument, m_ordered, column);
     Refilter();
 }
 
@@ -70,29 +81,38 @@ bool RecordRows::SetFilterText(const std::string& text) {
     if (text == m_strFilterText) return false;
     RecordFilter next(text);
     // Typing on narrows the list: only the rows shown now can still match.
-    RowList rows =
-        FilterRows(next.Narrows(m_filter) ? m_visible : m_ordered, next, m_bVersion4, m_options.extraColumns);
+    RowList rows = next.IsEmpty() ? RowList{}
+                                  : FilterRows(*m_pDocument, next.Narrows(m_filter) ? Visible() : m_ordered, next,
+                                               m_bVersion4, m_options.extraColumns);
     m_strFilterText = text;
     m_filter = std::move(next);
     SetVisible(std::move(rows));
     return true;
 }
 
-const IndexRecord* RecordRows::At(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_visible.size()) return nullptr;
-    return m_visible[static_cast<std::size_t>(row)];
+std::optional<std::uint32_t> RecordRows::PlaceAt(int row) const {
+    const RowList& visible = Visible();
+    if (row < 0 || static_cast<std::size_t>(row) >= visible.size()) return std::nullopt;
+    return visible[static_cast<std::size_t>(row)];
 }
 
-RecordRows::RowRuns RecordRows::RowsHolding(const std::unordered_set<const IndexRecord*>& records,
-                                            const IndexRecord* current) const {
+std::optional<IndexRecord> RecordRows::At(int row) const {
+    const std::optional<std::uint32_t> place = PlaceAt(row);
+    if (!place) return std::nullopt;
+    return m_pDocument->Record(*place);
+}
+
+RecordRows::RowRuns RecordRows::RowsHolding(const std::unordered_set<std::uint32_t>& places,
+                                            std::optional<std::uint32_t> current) const {
     RowRuns found;
-    if (records.empty() && !current) return found;
-    for (std::size_t i = 0; i < m_visible.size(); ++i) {
-        if (m_visible[i] == current) found.currentRow = static_cast<int>(i);
-        if (!records.count(m_visible[i])) continue;
+    if (places.empty() && !current) return found;
+    const RowList& visible = Visible();
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+        if (visible[i] == current) found.currentRow = static_cast<int>(i);
+        if (!places.count(visible[i])) continue;
         std::size_t end = i;
-        while (end + 1 < m_visible.size() && records.count(m_visible[end + 1])) {
-            if (m_visible[++end] == current) found.currentRow = static_cast<int>(end);
+        while (end + 1 < visible.size() && places.count(visible[end + 1])) {
+            if (visible[++end] == current) found.currentRow = static_cast<int>(end);
         }
         found.runs.emplace_back(static_cast<int>(i), static_cast<int>(end));
         i = end;
@@ -101,16 +121,17 @@ RecordRows::RowRuns RecordRows::RowsHolding(const std::unordered_set<const Index
 }
 
 std::string RecordRows::CountText(CountDigits digits) const {
-    std::string text = RecordCountText(m_visible.size(), m_pDocument->RecordCount(), digits);
+    std::string text = RecordCountText(Visible().size(), m_pDocument->RecordCount(), digits);
     if (m_options.markDeletedRecords && m_deletedVisible)
         text += ", " + (digits ? digits(m_deletedVisible) : std::to_string(m_deletedVisible)) + " deleted";
     return text;
 }
 
 TimelineDays RecordRows::TimelineData(TimeBasis basis) const {
-    if (!m_filter.Period()) return GatherTimelineDays(m_visible, basis);
+    if (!m_filter.Period()) return GatherTimelineDays(*m_pDocument, Visible(), basis);
     const RecordFilter textOnly(WithPeriodTerm(m_strFilterText, std::nullopt));
-    return GatherTimelineDays(FilterRows(m_ordered, textOnly, m_bVersion4, m_options.extraColumns), basis);
+    return GatherTimelineDays(*m_pDocument, FilterRows(*m_pDocument, m_ordered, textOnly, m_bVersion4, m_options.extraColumns),
+                              basis);
 }
 
 }  // namespace tallowmark

@@ -4,6 +4,8 @@
 // them, so every rule about which rows show in which order is tested without a window.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -51,18 +53,21 @@ public:
     const std::string& FilterText() const { return m_strFilterText; }
     const RecordFilter& Filter() const { return m_filter; }
 
-    // The rows shown: those the filter keeps, in the list's order.
-    const RowList& Visible() const { return m_visible; }
-    // The record of the shown row `row`, or null.
-    const IndexRecord* At(int row) const;
+    // The rows shown: those the filter keeps, in the list's order (the same list as the
+    // ordered records while no filter is in force).
+    const RowList& Visible() const { return m_filter.IsEmpty() ? m_ordered : m_visible; }
+    // The record of the shown row `row`, or nothing.
+    std::optional<IndexRecord> At(int row) const;
+    // The place in the document of the record of the shown row `row`, or nothing.
+    std::optional<std::uint32_t> PlaceAt(int row) const;
     // Where records are shown now, so that a selection follows them: the runs of
-    // consecutive rows that hold one of `records` (first and last row), and the row of
-    // `current` (-1 when it is not shown).
+    // consecutive rows that hold one of the records at `places` (first and last row), and
+    // the row of the record at `current` (-1 when it is not shown).
     struct RowRuns {
         std::vector<std::pair<int, int>> runs;
         int currentRow = -1;
     };
-    RowRuns RowsHolding(const std::unordered_set<const IndexRecord*>& records, const IndexRecord* current) const;
+    RowRuns RowsHolding(const std::unordered_set<std::uint32_t>& places, std::optional<std::uint32_t> current) const;
     // "N records" or "N of M records", then ", D deleted" while the list marks deleted
     // records and D of the shown rows are; the counts' digits written by `digits`.
     std::string CountText(CountDigits digits = nullptr) const;
@@ -82,7 +87,7 @@ private:
     RowList m_ordered;  // every record the options let through, in the list's order
     std::string m_strFilterText;
     RecordFilter m_filter;
-    RowList m_visible;
+    RowList m_visible;  // while a filter is in force
     std::size_t m_deletedVisible = 0;
 };
 

@@ -11,7 +11,9 @@
 namespace tallowmark {
 
 namespace {
-bool InTimeGroup(const IndexRecord& record) { return AsUrlRecord(record) != nullptr; }
+bool InTimeGroup(const IndexRecord& record) {
+    return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak;  // AsUrlRecord's test
+}
 
 // Whether the sort asks the column for the record's key: in a grouped column only a
 // member of the group has one, elsewhere a record whose cell the column fills in any file.
@@ -60,86 +62,114 @@ struct TextKey16 {
     }
 };
 
+// A row with its key while it sorts, and its place before the sort, which settles equal
+// keys as a stable sort would. The group's mark shares the place's word.
+template <class Key>
 struct KeyedRow {
-    const IndexRecord* row = nullptr;
-    TextKey16 text;
-    std::int64_t number = 0;
-    bool inGroup = false;
+    Key key{};
+    std::uint32_t row = 0;
+    std::uint32_t placeAndGroup = 0;
+
+    std::uint32_t Place() const { return placeAndGroup & ~kInGroup; }
+    bool InGroup() const { return placeAndGroup & kInGroup; }
+    static constexpr std::uint32_t kInGroup = 0x80000000u;
 };
+
+// Sorts `keyed` as the merge of CompareRecords' answers would, and writes the rows back.
+template <class Key>
+void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, bool reversed) {
+    using Keyed = KeyedRow<Key>;
+    auto compare = [grouped](const Keyed& left, const Keyed& right) {
+        return CompareKeys(left.InGroup(), right.InGroup(), left.key, right.key, grouped);
+    };
+    if (!reversed) {
+        // Ascending, the answers form a strict weak order, so every stable sort ends in the
+        // merge's order; with the place settling equal keys no sort needs room of its own.
+        std::sort(keyed.begin(), keyed.end(), [&](const Keyed& l, const Keyed& r) {
+            if (compare(r, l) > 0) return true;
+            return compare(l, r) == 0 && l.Place() < r.Place();
+        });
+    } else if (!grouped) {
+        // Descending, equal keys take the right run first: the merge gives the rows in
+        // descending order with equal keys in reverse order of place.
+        std::sort(keyed.begin(), keyed.end(), [&](const Keyed& l, const Keyed& r) {
+            if (compare(l, r) > 0) return true;
+            return compare(r, l) == 0 && l.Place() > r.Place();
+        });
+    } else {
+        // Descending in the grouped columns the answers are no order: only the merge itself
+        // gives its order. It moves places, not keys, to need little room.
+        std::vector<std::uint32_t> order(keyed.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+        StableMergeSort(order, [&](std::uint32_t l, std::uint32_t r) { return compare(keyed[l], keyed[r]) == 0; });
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[order[i]].row;
+        return;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
+}
 }  // namespace
 
-int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column) {
-    if (first == second) return 0;
+int CompareRecords(const IndexRecord& first, const IndexRecord& second, int column) {
+    if (first.Bytes().data() == second.Bytes().data() && first.RecordNumber() == second.RecordNumber()) return 0;
     const Column* info = ColumnOf(column);
     if (!info) return 0;
-    const bool firstIn = InTimeGroup(*first), secondIn = InTimeGroup(*second);
+    const bool firstIn = InTimeGroup(first), secondIn = InTimeGroup(second);
     if (info->kind == ColumnKind::Text) {
         std::string firstScratch, secondScratch;
-        return CompareKeys(firstIn, secondIn, TextKey(*info, *first, firstIn, firstScratch),
-                           TextKey(*info, *second, secondIn, secondScratch), info->grouped);
+        return CompareKeys(firstIn, secondIn, TextKey(*info, first, firstIn, firstScratch),
+                           TextKey(*info, second, secondIn, secondScratch), info->grouped);
     }
-    return CompareKeys(firstIn, secondIn, NumberKey(*info, *first, firstIn), NumberKey(*info, *second, secondIn),
+    return CompareKeys(firstIn, secondIn, NumberKey(*info, first, firstIn), NumberKey(*info, second, secondIn),
                        info->grouped);
 }
 
-int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column) {
+int CompareRecordsReversed(const IndexRecord& first, const IndexRecord& second, int column) {
     return CompareRecords(first, second, column) == 0 ? 1 : 0;
 }
 
-void SortRowsByCompare(RowList& rows, int column, bool reversed) {
-    StableMergeSort(rows, [column, reversed](const IndexRecord* left, const IndexRecord* right) {
-        return (reversed ? CompareRecordsReversed(left, right, column) : CompareRecords(left, right, column)) > 0;
+void SortRowsByCompare(const TallowmarkDoc& document, RowList& rows, int column, bool reversed) {
+    StableMergeSort(rows, [&document, column, reversed](std::uint32_t left, std::uint32_t right) {
+        const IndexRecord first = document.Record(left), second = document.Record(right);
+        return (reversed ? CompareRecordsReversed(first, second, column) : CompareRecords(first, second, column)) > 0;
     });
 }
 
-void SortRows(RowList& rows, int column, bool reversed) {
+void SortRows(const TallowmarkDoc& document, RowList& rows, int column, bool reversed) {
     const Column* info = ColumnOf(column);
     if (!info) {
         // Every comparison answers 0: ascending keeps the order, descending takes the right run each time.
-        if (reversed) SortRowsByCompare(rows, column, reversed);
+        if (reversed) SortRowsByCompare(document, rows, column, reversed);
         return;
     }
-    const bool text = info->kind == ColumnKind::Text, grouped = info->grouped;
-    std::vector<KeyedRow> keyed(rows.size());
+    // Each row's key, and whether it is in the group, made once.
+    const auto keyedRows = [&](auto keyOf) {
+        using Key = decltype(keyOf(std::declval<const IndexRecord&>(), false));
+        std::vector<KeyedRow<Key>> keyed(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const IndexRecord record = document.Record(rows[i]);
+            const bool inGroup = InTimeGroup(record);
+            keyed[i] = {keyOf(record, inGroup), rows[i],
+                        static_cast<std::uint32_t>(i) | (inGroup ? KeyedRow<Key>::kInGroup : 0u)};
+        }
+        return keyed;
+    };
+    if (info->kind != ColumnKind::Text) {
+        auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) { return NumberKey(*info, record, inGroup); });
+        SortKeyed(keyed, rows, info->grouped, reversed);
+        return;
+    }
     // The texts the keys view that no record holds as they are sorted; where they stay put.
     std::deque<std::string> made;
     std::string scratch;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        KeyedRow& entry = keyed[i];
-        entry.row = rows[i];
-        entry.inGroup = InTimeGroup(*rows[i]);
-        if (!text) {
-            entry.number = NumberKey(*info, *rows[i], entry.inGroup);
-            continue;
-        }
-        std::string_view key = TextKey(*info, *rows[i], entry.inGroup, scratch);
+    auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) {
+        std::string_view key = TextKey(*info, record, inGroup, scratch);
         if (!scratch.empty()) {
             key = made.emplace_back(std::move(scratch));
             scratch.clear();
         }
-        entry.text = TextKey16(key);
-    }
-    auto compare = [text, grouped](const KeyedRow& left, const KeyedRow& right) {
-        return text ? CompareKeys(left.inGroup, right.inGroup, left.text, right.text, grouped)
-                    : CompareKeys(left.inGroup, right.inGroup, left.number, right.number, grouped);
-    };
-    if (!reversed) {
-        // Ascending, the answers form a strict weak order, so every stable sort ends in the
-        // merge's order; the library's is the quickest.
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [&](const KeyedRow& l, const KeyedRow& r) { return compare(r, l) > 0; });
-    } else if (!grouped) {
-        // Descending, equal keys take the right run first: the merge gives the rows in
-        // descending order with equal keys in reverse file order.
-        std::reverse(keyed.begin(), keyed.end());
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [&](const KeyedRow& l, const KeyedRow& r) { return compare(l, r) > 0; });
-    } else {
-        // Descending in the grouped columns the answers are no order: only the merge itself
-        // gives its order.
-        StableMergeSort(keyed, [&](const KeyedRow& l, const KeyedRow& r) { return compare(l, r) == 0; });
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
+        return TextKey16(key);
+    });
+    SortKeyed(keyed, rows, info->grouped, reversed);
 }
 
 SortToggle& SortToggle::Program() {
@@ -149,9 +179,9 @@ SortToggle& SortToggle::Program() {
 
 int& g_lastSortColumn = SortToggle::Program().lastColumn;
 
-void SortToggle::OnColumnClick(RowList& rows, int column) {
+void SortToggle::OnColumnClick(const TallowmarkDoc& document, RowList& rows, int column) {
     const bool descending = column == lastColumn;
-    SortRows(rows, column, descending);
+    SortRows(document, rows, column, descending);
     lastColumn = descending ? -1 : column;
 }
 

@@ -5,18 +5,22 @@
 #include <utility>
 #include <vector>
 
+#include <cstdint>
+
 #include "model/IndexRecord.h"
+#include "model/TallowmarkDoc.h"
 
 namespace tallowmark {
 
-using RowList = std::vector<const IndexRecord*>;
+// The rows of a list: the places of its records in their document (TallowmarkDoc::Record).
+using RowList = std::vector<std::uint32_t>;
 
 // Whether `first` belongs after `second`: 1 if so, else 0. In the grouped columns (the
 // time and cache columns), "URL" and "LEAK" records form a group that comes first: -1 when
 // only `first` is in it. 0 for a column the table lacks.
-int CompareRecords(const IndexRecord* first, const IndexRecord* second, int column);
+int CompareRecords(const IndexRecord& first, const IndexRecord& second, int column);
 // 1 where CompareRecords answers 0, else 0.
-int CompareRecordsReversed(const IndexRecord* first, const IndexRecord* second, int column);
+int CompareRecordsReversed(const IndexRecord& first, const IndexRecord& second, int column);
 
 // Bottom-up stable merge sort that takes the right run's head only when
 // `takeRight(leftHead, rightHead)` holds. It accepts comparisons that are no consistent
@@ -44,10 +48,10 @@ void StableMergeSort(std::vector<Item>& items, TakeRight takeRight) {
     if (from != &items) items = std::move(*from);
 }
 
-// Sorts by calling the compare functions for every comparison.
-void SortRowsByCompare(RowList& rows, int column, bool reversed);
-// The same order, with each row's key computed once.
-void SortRows(RowList& rows, int column, bool reversed);
+// Sorts the rows of `document` by calling the compare functions for every comparison.
+void SortRowsByCompare(const TallowmarkDoc& document, RowList& rows, int column, bool reversed);
+// The same order, with each row's key computed once and kept only while it sorts.
+void SortRows(const TallowmarkDoc& document, RowList& rows, int column, bool reversed);
 
 // Which way a click on a column's header sorts: ascending, or descending when the column
 // is the one some list was last sorted ascending by. The lists of one program share one
@@ -59,14 +63,16 @@ struct SortToggle {
     // The toggle every list of the program shares.
     static SortToggle& Program();
 
-    // A click on the column's header: sorts `rows` and turns the toggle.
-    void OnColumnClick(RowList& rows, int column);
+    // A click on the column's header: sorts `rows` of `document` and turns the toggle.
+    void OnColumnClick(const TallowmarkDoc& document, RowList& rows, int column);
     bool SortedAscendingBy(int column) const { return lastColumn == column; }
 };
 
 // The program toggle's column, for the callers that read or set it outright.
 extern int& g_lastSortColumn;
 // A click on the column's header with the program's toggle.
-inline void OnColumnClick(RowList& rows, int column) { SortToggle::Program().OnColumnClick(rows, column); }
+inline void OnColumnClick(const TallowmarkDoc& document, RowList& rows, int column) {
+    SortToggle::Program().OnColumnClick(document, rows, column);
+}
 
 }  // namespace tallowmark

@@ -97,7 +97,7 @@ std::optional<std::int64_t> ShownDay(TimeValue value) {
 
 std::optional<TimeValue> TimelineTime(const IndexRecord& record, TimeBasis basis) {
     // The times a row shows: a LEAK row shows none, whatever its record holds.
-    const UrlRecord* url = WithTimeColumns(record);
+    const auto url = WithTimeColumns(record);
     if (!url) return std::nullopt;
     return basis == TimeBasis::Accessed ? url->AccessedTime() : url->ModifiedTime();
 }

@@ -7,12 +7,12 @@
 
 namespace tallowmark {
 
-TimelineDays GatherTimelineDays(const RowList& rows, TimeBasis basis) {
+TimelineDays GatherTimelineDays(const TallowmarkDoc& document, const RowList& rows, TimeBasis basis) {
     const LocalTimeBatch sameZoneThroughout;
     TimelineDays gathered;
     gathered.basis = basis;
-    for (const IndexRecord* record : rows) {
-        const std::optional<TimeValue> time = TimelineTime(*record, basis);
+    for (std::uint32_t row : rows) {
+        const std::optional<TimeValue> time = TimelineTime(document.Record(row), basis);
         if (!time) continue;
         if (const std::optional<std::int64_t> day = ShownDay(*time)) gathered.days.push_back(*day);
         else

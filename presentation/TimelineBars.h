@@ -18,7 +18,7 @@ struct TimelineDays {
     std::vector<std::int64_t> days;  // one per dated URL row
     std::uint32_t noDate = 0;        // URL rows whose time shows empty or as the epoch
 };
-TimelineDays GatherTimelineDays(const RowList& rows, TimeBasis basis);
+TimelineDays GatherTimelineDays(const TallowmarkDoc& document, const RowList& rows, TimeBasis basis);
 
 struct Timeline {
     TimeBasis basis = TimeBasis::Accessed;

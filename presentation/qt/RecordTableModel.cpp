@@ -29,7 +29,7 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
-    const IndexRecord* record = RecordAt(index.row());
+    const std::optional<IndexRecord> record = RecordAt(index.row());
     if (!record) return {};
     const int column = m_rows.ColumnAt(index.column());
     if (column < 0) return {};
@@ -111,13 +111,13 @@ bool RecordTableModel::SetFilterText(const std::string& text) {
 void RecordTableModel::SortByColumn(int column) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<const IndexRecord*> recordsBefore;
+    std::vector<std::uint32_t> recordsBefore;
     recordsBefore.reserve(static_cast<std::size_t>(before.size()));
-    for (const QModelIndex& index : before) recordsBefore.push_back(RecordAt(index.row()));
+    for (const QModelIndex& index : before) recordsBefore.push_back(PlaceAt(index.row()).value());
     m_rows.SortByColumn(column);
     if (!before.isEmpty()) {
         const RowList& rows = m_rows.Visible();
-        std::unordered_map<const IndexRecord*, int> newRow;
+        std::unordered_map<std::uint32_t, int> newRow;
         newRow.reserve(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) newRow.emplace(rows[i], static_cast<int>(i));
         QModelIndexList after;

@@ -21,7 +21,9 @@ public:
 
     const RecordRows& RowSet() const { return m_rows; }
     const RowList& Rows() const { return m_rows.Visible(); }
-    const IndexRecord* RecordAt(int row) const { return m_rows.At(row); }
+    std::optional<IndexRecord> RecordAt(int row) const { return m_rows.At(row); }
+    // The place in the document of the record of row `row`, or nothing.
+    std::optional<std::uint32_t> PlaceAt(int row) const { return m_rows.PlaceAt(row); }
 
     // The column (kColumnNumber, …) of the section `section`, or -1.
     int ColumnAt(int section) const { return m_rows.ColumnAt(section); }

@@ -288,8 +288,8 @@ void TallowmarkView::SetFilterText(const QString& text) {
 
 void TallowmarkView::KeepingSelection(const std::function<void()>& change) {
     const RowList selected = RecordsAt(SelectedRows());
-    const std::unordered_set<const IndexRecord*> kept(selected.begin(), selected.end());
-    const IndexRecord* current = m_pModel->RecordAt(currentIndex().row());
+    const std::unordered_set<std::uint32_t> kept(selected.begin(), selected.end());
+    const std::optional<std::uint32_t> current = m_pModel->PlaceAt(currentIndex().row());
 
     change();
     // Whole rows, every column shown now; consecutive kept rows become one range, so a
@@ -322,7 +322,8 @@ std::vector<int> TallowmarkView::SelectedRows() const {
 RowList TallowmarkView::RecordsAt(const std::vector<int>& rows) const {
     RowList records;
     records.reserve(rows.size());
-    for (int row : rows) records.push_back(m_pModel->RecordAt(row));
+    for (int row : rows)
+        if (const auto place = m_pModel->PlaceAt(row)) records.push_back(*place);
     return records;
 }
 
@@ -336,7 +337,7 @@ void TallowmarkView::CopySelection() {
         if (!header()->isSectionHidden(section)) columns.push_back(Rows().ColumnAt(section));
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
-    const std::string text = RowsAsTabSeparated(records, columns, Rows().IsVersion4());
+    const std::string text = RowsAsTabSeparated(*m_pDocument, records, columns, Rows().IsVersion4());
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
     QApplication::restoreOverrideCursor();
 }
@@ -357,10 +358,10 @@ int TallowmarkView::SelectionMark() const {
     return current.row();
 }
 
-const IndexRecord* TallowmarkView::CurrentRecord() const { return m_pModel->RecordAt(SelectionMark()); }
+std::optional<IndexRecord> TallowmarkView::CurrentRecord() const { return m_pModel->RecordAt(SelectionMark()); }
 
 void TallowmarkView::ShowEntryDetails() {
-    const IndexRecord* record = CurrentRecord();
+    const std::optional<IndexRecord> record = CurrentRecord();
     if (!record) return;
     const std::string text = EntryDetailsWithEvidence(*record, m_pDocument->PathName());
     m_prompts.Details(window(), ForDisplay(text));

@@ -58,7 +58,7 @@ public:
 
     // The row of the current entry (the selected row that has the focus), or -1.
     int SelectionMark() const;
-    const IndexRecord* CurrentRecord() const;
+    std::optional<IndexRecord> CurrentRecord() const;
     bool HasSelection() const;
     RecordTableModel& Model() const { return *m_pModel; }
     const RecordRows& Rows() const;

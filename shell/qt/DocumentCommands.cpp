@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QUrl>
-#include <unordered_set>
 
 #include "actions/CachedFile.h"
 #include "actions/DeleteOnRestart.h"
@@ -157,9 +156,8 @@ void DocumentCommands::OnExportTimeline() {
     TimelineOptions options;
     options.format = TimelineFormatNamed(kTimelineChoices[std::max<qsizetype>(filters.indexOf(chosen), 0)].format);
 
-    const RowList& rows = m_view.Rows().Visible();
-    const std::unordered_set<const IndexRecord*> kept(rows.begin(), rows.end());
-    if (HoldsWallClockTimes(kept)) {
+    const RowList& kept = m_view.Rows().Visible();
+    if (HoldsWallClockTimes(document, kept)) {
         QSettings settings;
         const std::optional<QString> zone = prompts.AskText(m_view.window(), QString::fromLatin1(kSourceZonePrompt),
                                                             settings.value(QLatin1String(kSourceZoneKey)).toString());
@@ -207,7 +205,7 @@ void DocumentCommands::OnFileProperties() {
 }
 
 std::string DocumentCommands::CachedFilePath() const {
-    const IndexRecord* record = m_view.CurrentRecord();
+    const std::optional<IndexRecord> record = m_view.CurrentRecord();
     if (!record || m_view.GetDocument().Origin()) return {};
     return tallowmark::CachedFilePath(*record, m_view.GetDocument().PathName());
 }
@@ -216,13 +214,13 @@ bool DocumentCommands::HasCachedFile() const {
     const TallowmarkDoc& document = m_view.GetDocument();
     if (!document.Origin()) return !CachedFilePath().empty();
     // Whether the image holds it is asked when the command runs, which says so if not.
-    const IndexRecord* record = m_view.CurrentRecord();
+    const std::optional<IndexRecord> record = m_view.CurrentRecord();
     return record && !CachedFilePathInImage(*record, document.Origin()->Place().path).empty();
 }
 
 void DocumentCommands::OnOpenCachedFile(bool inTextEditor) {
     std::string path = CachedFilePath();
-    if (const IndexRecord* record = m_view.CurrentRecord(); record && m_view.GetDocument().Origin()) {
+    if (const std::optional<IndexRecord> record = m_view.CurrentRecord(); record && m_view.GetDocument().Origin()) {
         const CachedCopy copy = CopyCachedFileFromImage(*record, m_view.GetDocument(), m_documents.CachedCopiesFolder(),
                                                         m_documents.OpenDocumentPaths());
         if (!copy.outcome) {

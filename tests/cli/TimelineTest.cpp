@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <numeric>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -230,7 +231,7 @@ TEST_F(Timeline, ADailyVisitIsOneInstantOnceTheSourceZoneIsNamed) {
     // The desktop asks for the zone before it writes such a record.
     TallowmarkDoc document;
     ASSERT_TRUE(document.OnOpenDocument(path));
-    EXPECT_TRUE(HoldsWallClockTimes({document.Records()[1].get()}));
+    EXPECT_TRUE(HoldsWallClockTimes(document, {1}));
 }
 
 // The desktop's Export Timeline writes what the command line writes of the file, byte for
@@ -238,8 +239,8 @@ TEST_F(Timeline, ADailyVisitIsOneInstantOnceTheSourceZoneIsNamed) {
 TEST_F(Timeline, AnOpenDocumentsTimelineIsTheFilesForTheRecordsKept) {
     TallowmarkDoc document;
     ASSERT_TRUE(document.OnOpenDocument(m_first));
-    std::unordered_set<const IndexRecord*> kept;
-    for (const auto& record : document.Records()) kept.insert(record.get());
+    RowList kept(document.RecordCount());
+    std::iota(kept.rbegin(), kept.rend(), 0u);  // in any order
     for (const TimelineFormat* format : TimelineFormats()) {
         const TimelineOptions options{format};
         std::ostringstream out;
@@ -248,13 +249,13 @@ TEST_F(Timeline, AnOpenDocumentsTimelineIsTheFilesForTheRecordsKept) {
             << format->Name();
         EXPECT_EQ(written.records, 3u);
     }
-    std::erase_if(kept, [](const IndexRecord* record) { return record->Kind() == BlockKind::Leak; });
+    std::erase_if(kept, [&](std::uint32_t place) { return document.Record(place).Kind() == BlockKind::Leak; });
     std::ostringstream out;
     EXPECT_EQ(WriteDocumentTimeline(out, document, kept, {}).records, 2u);
     const auto lines = Lines(out.str());
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(FlatJson::Parse(lines[1])->at("url"), "http://redirected/");
-    EXPECT_FALSE(HoldsWallClockTimes(kept));
+    EXPECT_FALSE(HoldsWallClockTimes(document, kept));
 }
 
 // A caller with records of its own, such as the carver, adds fields after the record's.
@@ -269,8 +270,8 @@ TEST_F(Timeline, ExtraFieldsFollowTheRecordsOwn) {
     const TimelineOptions options{&csv};
     const TimelineHandOn handOn = [](std::string&) {};
     TimelineWriter writer(options, "disk.img", text, handOn);
-    writer.Add(*loaded->doc.Records()[1], 0x4100, extra);
-    writer.Add(*loaded->doc.Records()[0], 0x4000, extra);  // a HASH record has no line
+    writer.Add(loaded->doc.Records()[1], 0x4100, extra);
+    writer.Add(loaded->doc.Records()[0], 0x4000, extra);  // a HASH record has no line
     EXPECT_TRUE(text.ends_with(",128,0x1000,\"disk.img\"\r\n")) << text;
     EXPECT_EQ(writer.Records(), 1u);
 }

@@ -75,8 +75,8 @@ void ExpectReadsAsLoose(ImageFileSystems& image, const FoundIndexFile& found, co
     ASSERT_TRUE(loose.OnOpenDocument(loosePath));
     ASSERT_EQ(inImage.RecordCount(), loose.RecordCount());
     for (std::size_t i = 0; i < loose.RecordCount(); ++i) {
-        const IndexRecord& a = *inImage.Records()[i];
-        const IndexRecord& b = *loose.Records()[i];
+        const IndexRecord& a = inImage.Records()[i];
+        const IndexRecord& b = loose.Records()[i];
         ASSERT_EQ(a.RecordNumber(), b.RecordNumber());
         ASSERT_EQ(a.TypeName(), b.TypeName());
         ASSERT_EQ(a.Size(), b.Size());

@@ -56,7 +56,7 @@ int ReadAsTheCommandsDo(const std::string& path) {
         if (!source) continue;
         TallowmarkDoc document;
         if (!document.OpenSource(*source, file.path)) continue;
-        for (const auto& record : document.Records()) (void)RecordEvidence(*record).Status();
+        for (const auto& record : document.Records()) (void)RecordEvidence(record).Status();
         (void)image.fileSystems->OpenPath(file.partition.number, file.path);
     }
     return 0;

@@ -50,7 +50,7 @@ protected:
     QString CountPane() { return Frame().statusBar()->findChild<QLabel*>(QStringLiteral("RecordCount"))->text(); }
     std::vector<std::uint32_t> Numbers(TallowmarkView* view) {
         std::vector<std::uint32_t> numbers;
-        for (const IndexRecord* row : view->Model().Rows()) numbers.push_back(row->RecordNumber());
+        for (std::uint32_t row : view->Model().Rows()) numbers.push_back(view->GetDocument().Record(row).RecordNumber());
         return numbers;
     }
     bool Enabled(int id) {

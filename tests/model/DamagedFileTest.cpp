@@ -42,12 +42,12 @@ std::string Misplaced(const TallowmarkDoc& doc) {
     const std::uint8_t* previousEnd =
         doc.Header() ? doc.Header()->Bytes().data() + doc.Header()->Bytes().size() : nullptr;
     for (const auto& record : doc.Records()) {
-        const ByteView bytes = record->Bytes();
-        const std::string number = "record " + std::to_string(record->RecordNumber()) + ": ";
+        const ByteView bytes = record.Bytes();
+        const std::string number = "record " + std::to_string(record.RecordNumber()) + ": ";
         if (!bytes.empty() && previousEnd && bytes.data() < previousEnd) return number + "overlaps the one before";
-        if (bytes.size() > record->Size()) return number + "holds more than its size";
-        if (!Within(record->UrlText(), bytes)) return number + "URL outside the record";
-        if (const UrlRecord* url = AsUrlRecord(*record)) {
+        if (bytes.size() > record.Size()) return number + "holds more than its size";
+        if (!Within(record.UrlText(), bytes)) return number + "URL outside the record";
+        if (const auto url = AsUrlRecord(record)) {
             if (!Within(url->FileNameText(), bytes)) return number + "file name outside the record";
             if (!Within(url->HttpHeadersText(), bytes)) return number + "headers outside the record";
             if (!Within(url->CacheDirText(), doc.Header()->Bytes()))
@@ -66,13 +66,13 @@ void Exercise(const TallowmarkDoc& doc) {
     doc.Serialize(sink);
     RowList rows;
     for (const auto& record : doc.Records()) {
-        rows.push_back(record.get());
+        rows.push_back(static_cast<std::uint32_t>(rows.size()));
         for (std::size_t column = 0; column < kRecordColumns.size(); ++column)
-            sink << ShownCellText(*record, static_cast<int>(column), doc.IsVersion4());
-        sink << EntryDetailsWithEvidence(*record, doc.PathName());
+            sink << ShownCellText(record, static_cast<int>(column), doc.IsVersion4());
+        sink << EntryDetailsWithEvidence(record, doc.PathName());
     }
     for (std::size_t column = 0; column < kRecordColumns.size(); ++column)
-        SortRows(rows, static_cast<int>(column), column % 2 == 1);
+        SortRows(doc, rows, static_cast<int>(column), column % 2 == 1);
 }
 
 TEST(DamagedFiles, EveryTruncationLoadsOrIsRefused) {

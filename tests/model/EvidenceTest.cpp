@@ -41,10 +41,10 @@ std::vector<Walked> LoadedRecords(const TallowmarkDoc& doc) {
     std::uint64_t offset = doc.Header()->ClaimedLength();
     std::uint32_t next = 0;
     for (const auto& record : doc.Records()) {
-        offset += (record->RecordNumber() - next) * BLOCK_SIZE;
-        records.emplace_back(record->RecordNumber(), offset, record->Kind(), record->Size(), record->Marks());
-        offset += record->Size();
-        next = record->RecordNumber() + 1;
+        offset += (record.RecordNumber() - next) * BLOCK_SIZE;
+        records.emplace_back(record.RecordNumber(), offset, record.Kind(), record.Size(), record.Marks());
+        offset += record.Size();
+        next = record.RecordNumber() + 1;
     }
     return records;
 }
@@ -97,7 +97,7 @@ TEST(Evidence, StatusHashedAndTheLiveRecordADeletedOneClaims) {
                                          {5, leak, BlockKind::Leak, 128, Marks(kLive, false)},
                                          {6, unmapped, BlockKind::Redirect, 128, Marks(kUnknown, false)},
                                      }));
-    EXPECT_EQ(loaded->doc.Records()[3]->UrlText(), "http://rescued/");
+    EXPECT_EQ(loaded->doc.Records()[3].UrlText(), "http://rescued/");
     EXPECT_EQ(loaded->doc.Evidence().hashTables.EntriesInUse(), 3u);
 
     // A header too short to hold the bitmap says nothing of any record.
@@ -123,7 +123,7 @@ TEST(Evidence, ARecordTheEndOfTheFileCutsIsPartial) {
                                          {1, 0x4100, BlockKind::Url, 128, Marks(kUnknown, false)},
                                          {2, cut, BlockKind::Url, 384, Marks(kUnknown, false, true)},
                                      }));
-    EXPECT_EQ(loaded->doc.Records()[2]->UrlText(), "http://cut/");
+    EXPECT_EQ(loaded->doc.Records()[2].UrlText(), "http://cut/");
     const FileShortfall& shortfall = loaded->doc.Shortfall();
     EXPECT_EQ(shortfall.recordedSize, whole.size());
     EXPECT_EQ(shortfall.Missing(), whole.size() - cut - 200);
@@ -171,7 +171,7 @@ TEST(Evidence, AHashEntrysCodeSaysWhetherItIsInUse) {
     }
     const auto loaded = testing::LoadDoc(builder);
     for (std::size_t i = 0; i < std::size(codes); ++i)
-        EXPECT_EQ(loaded->doc.Records()[i + 1]->Marks().Hashed(), codes[i].second) << std::hex << codes[i].first;
+        EXPECT_EQ(loaded->doc.Records()[i + 1].Marks().Hashed(), codes[i].second) << std::hex << codes[i].first;
     EXPECT_EQ(loaded->doc.Evidence().hashTables.EntriesInUse(), 5u);
 }
 
@@ -195,7 +195,7 @@ TEST(Evidence, AHashChainIsFollowedDefensively) {
     EXPECT_EQ(looped->doc.Evidence().hashTables.TableCount(), 3u);
     EXPECT_EQ(looped->doc.Evidence().hashTables.End(), HashTables::ChainEnd::Loop);
     EXPECT_EQ(looped->doc.Evidence().hashTables.EntriesInUse(), 1u);
-    EXPECT_TRUE(looped->doc.Records()[2]->Marks().Hashed());
+    EXPECT_TRUE(looped->doc.Records()[2].Marks().Hashed());
 
     builder.NextHashTable(between, 0x7FFFFF00);
     EXPECT_EQ(testing::LoadDoc(builder)->doc.Evidence().hashTables.End(), HashTables::ChainEnd::PastTheFile);
@@ -241,7 +241,7 @@ TEST(Evidence, EachKindWithItsUserAndWhatItsTimesMean) {
     builder.Redirect("Cookie:eve@redirected/");
     const auto loaded = testing::LoadDoc(builder);
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const RecordEvidence evidence(*loaded->doc.Records()[i + 1]);
+        const RecordEvidence evidence(loaded->doc.Records()[i + 1]);
         EXPECT_EQ(evidence.Kind(), cases[i].kind) << cases[i].url;
         EXPECT_EQ(EntryKindNamed(EntryKindName(evidence.Kind())), evidence.Kind());
         EXPECT_EQ(evidence.User(), cases[i].user) << cases[i].url;
@@ -251,7 +251,7 @@ TEST(Evidence, EachKindWithItsUserAndWhatItsTimesMean) {
         EXPECT_EQ(TimesketchTimeline::DescriptionOf(evidence.Meaning(RecordTimeField::Accessed).event),
                   cases[i].accessedMeaning);
     }
-    const RecordEvidence redirect(*loaded->doc.Records().back());
+    const RecordEvidence redirect(loaded->doc.Records().back());
     EXPECT_EQ(redirect.Kind(), EntryKind::Cookie);
     EXPECT_EQ(redirect.User(), "eve");
     EXPECT_EQ(redirect.Time(RecordTimeField::Accessed).state, RecordTime::State::Absent);
@@ -297,14 +297,14 @@ TEST(Evidence, ThePageTitleOfAVisitAndTheHeadersOfACachedPage) {
               .fields = {{0x48, static_cast<std::uint32_t>(headers.size())}}})
         .Url({.url = "http://d/", .headers = headers, .fields = {{0x48, 0x10000}}});
     const auto loaded = testing::LoadDoc(builder);
-    const RecordEvidence visit(*loaded->doc.Records()[1]);
+    const RecordEvidence visit(loaded->doc.Records()[1]);
     EXPECT_EQ(Utf16ToUtf8(visit.PageTitle()), "Caf\xC3\xA9 \xF0\x9F\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(visit.FileUri()), "file:///C:/a.htm");
     EXPECT_EQ(visit.HttpHeaders(), "");
-    EXPECT_TRUE(RecordEvidence(*loaded->doc.Records()[2]).PageTitle().empty());
-    EXPECT_EQ(RecordEvidence(*loaded->doc.Records()[3]).HttpHeaders(), headers);
-    EXPECT_EQ(RecordEvidence(*loaded->doc.Records()[3]).PageTitle().size(), 0u);
-    EXPECT_EQ(RecordEvidence(*loaded->doc.Records()[4]).HttpHeaders(), headers) << "a data size past the record";
+    EXPECT_TRUE(RecordEvidence(loaded->doc.Records()[2]).PageTitle().empty());
+    EXPECT_EQ(RecordEvidence(loaded->doc.Records()[3]).HttpHeaders(), headers);
+    EXPECT_EQ(RecordEvidence(loaded->doc.Records()[3]).PageTitle().size(), 0u);
+    EXPECT_EQ(RecordEvidence(loaded->doc.Records()[4]).HttpHeaders(), headers) << "a data size past the record";
     // A slice of a title never splits the surrogate pair.
     EXPECT_EQ(Utf16SliceEnd(visit.PageTitle(), 12), 10u);
 }
@@ -320,8 +320,8 @@ protected:
     static std::map<std::string, int> Counts(const TallowmarkDoc& doc) {
         std::map<std::string, int> counts;
         for (const auto& record : doc.Records()) {
-            if (!CarriesEvidence(*record)) continue;
-            const RecordEvidence evidence(*record);
+            if (!CarriesEvidence(record)) continue;
+            const RecordEvidence evidence(record);
             ++counts[std::string(StatusName(evidence.Status()))];
             if (!evidence.PageTitle().empty()) ++counts["titled"];
             if (evidence.Partial()) ++counts["partial"];
@@ -354,8 +354,8 @@ TEST_F(RealEvidence, EveryRedirectIsHashedAndEveryEntryInUseCounts) {
         ASSERT_TRUE(doc.OnOpenDocument(Fixture(name).string()));
         EXPECT_EQ(doc.Evidence().hashTables.EntriesInUse(), inUse) << name;
         for (const auto& record : doc.Records()) {
-            if (record->Kind() != BlockKind::Redirect) continue;
-            EXPECT_TRUE(record->Marks().Hashed()) << name;
+            if (record.Kind() != BlockKind::Redirect) continue;
+            EXPECT_TRUE(record.Marks().Hashed()) << name;
         }
     }
 }

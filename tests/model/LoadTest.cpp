@@ -42,7 +42,7 @@ std::unique_ptr<Loaded> Load(const Buffer& bytes) {
 
 std::vector<std::uint32_t> Numbers(const TallowmarkDoc& doc) {
     std::vector<std::uint32_t> numbers;
-    for (const auto& record : doc.Records()) numbers.push_back(record->RecordNumber());
+    for (const auto& record : doc.Records()) numbers.push_back(record.RecordNumber());
     return numbers;
 }
 
@@ -70,10 +70,10 @@ TEST(Load, WalkNumbersEveryStepAndSkipsUnrecognisedBlocks) {
     ASSERT_TRUE(plain->outcome) << plain->outcome.message;
     ASSERT_EQ(plain->doc.RecordCount(), 11u);
     EXPECT_EQ(Numbers(plain->doc), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(plain->doc.Records()[0]->TypeName(), "HASH");
-    EXPECT_EQ(plain->doc.Records()[0]->Size(), 4096u);
-    EXPECT_EQ(plain->doc.Records()[1]->TypeName(), "BLANK");
-    EXPECT_EQ(plain->doc.Records()[1]->Size(), 128u);
+    EXPECT_EQ(plain->doc.Records()[0].TypeName(), "HASH");
+    EXPECT_EQ(plain->doc.Records()[0].Size(), 4096u);
+    EXPECT_EQ(plain->doc.Records()[1].TypeName(), "BLANK");
+    EXPECT_EQ(plain->doc.Records()[1].Size(), 128u);
 
     auto gap = Load(HashAndTenBlanks(true).Bytes());
     EXPECT_EQ(Numbers(gap->doc), (std::vector<std::uint32_t>{0, 1, 2, 4, 5, 6, 7, 8, 9, 10}));
@@ -86,13 +86,13 @@ TEST(Load, EveryFillBlockIsItsOwnRecordWhateverItsCount) {
     auto loaded = Load(builder.Bytes());
     ASSERT_EQ(loaded->doc.RecordCount(), 6u);
     const auto& records = loaded->doc.Records();
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(records[i]->Size(), 128u);
-    EXPECT_EQ(records[0]->TypeName(), "BLANK");
-    EXPECT_EQ(records[1]->TypeName(), "BLANK");
-    EXPECT_EQ(ReadU32(records[1]->Bytes(), 4), 0x0BADF00Du);  // the copy keeps the count as read
-    EXPECT_EQ(records[2]->TypeName(), "BAD FOOD");
-    EXPECT_EQ(records[4]->UrlText(), "http://a/");
-    EXPECT_EQ(records[5]->RecordNumber(), 5u);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(records[i].Size(), 128u);
+    EXPECT_EQ(records[0].TypeName(), "BLANK");
+    EXPECT_EQ(records[1].TypeName(), "BLANK");
+    EXPECT_EQ(ReadU32(records[1].Bytes(), 4), 0x0BADF00Du);  // the copy keeps the count as read
+    EXPECT_EQ(records[2].TypeName(), "BAD FOOD");
+    EXPECT_EQ(records[4].UrlText(), "http://a/");
+    EXPECT_EQ(records[5].RecordNumber(), 5u);
 }
 
 // A long load tells how far it has come: the reading, then the walk, each half, never back.
@@ -154,7 +154,7 @@ TEST(Load, RecordReachingPastTheEndKeepsItsClaimedSizeButHoldsOnlyTheFile) {
     const Buffer bytes = builder.RawBytes(tail).Bytes();
     auto loaded = Load(bytes);
     ASSERT_EQ(loaded->doc.RecordCount(), 2u);
-    const IndexRecord& last = *loaded->doc.Records()[1];
+    const IndexRecord& last = loaded->doc.Records()[1];
     EXPECT_EQ(last.Size(), 4096u);
     EXPECT_EQ(last.Bytes().size(), 200u);
     // Save As writes what is held, never invented padding.
@@ -166,7 +166,7 @@ TEST(Load, CountWhoseLengthExceeds32BitsEndsTheWalkWithoutWrapping) {
     builder.Hash(1, 0x02000001u).Blank().Blank();  // 0x02000001 * 128 does not fit in 32 bits
     auto loaded = Load(builder.Bytes());
     ASSERT_EQ(loaded->doc.RecordCount(), 1u);
-    EXPECT_EQ(loaded->doc.Records()[0]->Size(), 0x02000001ull * 128);
+    EXPECT_EQ(loaded->doc.Records()[0].Size(), 0x02000001ull * 128);
 }
 
 TEST(Load, ShortTailsAreReadAsFarAsTheyGo) {
@@ -175,7 +175,7 @@ TEST(Load, ShortTailsAreReadAsFarAsTheyGo) {
     const Buffer bytes = builder.RawBytes({'U', 'R', 'L', ' ', 9}).Bytes();
     auto loaded = Load(bytes);
     ASSERT_EQ(loaded->doc.RecordCount(), 2u);
-    const auto& url = static_cast<const UrlRecord&>(*loaded->doc.Records()[1]);
+    const auto url = AsUrlRecord(loaded->doc.Records()[1]).value();
     EXPECT_EQ(url.Size(), 9u * 128);
     EXPECT_EQ(url.UrlText(), "");
     EXPECT_EQ(url.FileNameText(), "");

@@ -15,7 +15,7 @@ std::filesystem::path Fixture(const std::string& name) { return std::filesystem:
 
 std::map<std::string, int> CountKinds(const TallowmarkDoc& doc) {
     std::map<std::string, int> kinds;
-    for (const auto& record : doc.Records()) ++kinds[std::string(record->TypeName())];
+    for (const auto& record : doc.Records()) ++kinds[std::string(record.TypeName())];
     return kinds;
 }
 
@@ -47,7 +47,7 @@ TEST_F(RealFiles, ContentIndexNamesItsCacheDirectoriesAndFiles) {
     ASSERT_TRUE(doc.OnOpenDocument(Fixture("content-ie5-index.dat").string()));
     int withCacheFile = 0;
     for (const auto& record : doc.Records()) {
-        const UrlRecord* url = AsUrlRecord(*record);
+        const auto url = AsUrlRecord(record);
         if (!url) continue;
         EXPECT_EQ(url->UrlText().rfind("http", 0), 0u) << url->UrlText();
         EXPECT_EQ(url->CacheDirText().size(), 8u);

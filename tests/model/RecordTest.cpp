@@ -120,7 +120,7 @@ TEST(UrlRecord, LeakAnswersLikeAUrlRecord) {
     EXPECT_EQ(leak.FileNameText(), "file.htm");
     EXPECT_EQ(leak.ModifiedTime(), url.ModifiedTime());
     EXPECT_EQ(leak.CacheDirText(), url.CacheDirText());
-    EXPECT_NE(AsUrlRecord(leak), nullptr);
+    EXPECT_NE(AsUrlRecord(leak), std::nullopt);
 }
 
 TEST(OtherRecords, TextsAndBytes) {
@@ -131,7 +131,7 @@ TEST(OtherRecords, TextsAndBytes) {
     const RedirectRecord redirect(*f.header, 3, f.Record(), 128);
     EXPECT_EQ(redirect.UrlText(), "http://moved/");
     EXPECT_EQ(redirect.RecordNumber(), 3u);
-    EXPECT_EQ(AsUrlRecord(redirect), nullptr);
+    EXPECT_EQ(AsUrlRecord(redirect), std::nullopt);
 
     const HashRecord hash(*f.header, 0, f.Record(), 128);
     EXPECT_EQ(hash.UrlText(), "");

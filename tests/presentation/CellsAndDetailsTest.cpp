@@ -65,8 +65,8 @@ TEST_F(Cells, RowsShowTheRecordAndOnlyUrlRowsShowTimesAndCacheFields) {
 TEST_F(Cells, TheColumnTableAgreesWithTheModelAndKeepsItsChoices) {
     auto loaded = LoadDoc(Sample());
     for (const auto& record : loaded->doc.Records()) {
-        EXPECT_EQ(Holds(ColumnHolds::Entries, *record), CarriesEvidence(*record)) << record->TypeName();
-        EXPECT_EQ(Holds(ColumnHolds::UrlRecords, *record), WithTimeColumns(*record) != nullptr) << record->TypeName();
+        EXPECT_EQ(Holds(ColumnHolds::Entries, record), CarriesEvidence(record)) << record.TypeName();
+        EXPECT_EQ(Holds(ColumnHolds::UrlRecords, record), WithTimeColumns(record) != std::nullopt) << record.TypeName();
     }
     for (const Column& column : kRecordColumns) {
         EXPECT_TRUE(column.text) << column.title;

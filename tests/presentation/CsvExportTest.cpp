@@ -91,10 +91,10 @@ TEST_F(CsvExport, QuotedFieldsEqualTheRowCells) {
     auto loaded = LoadDoc(Sample());
     for (const auto& record : loaded->doc.Records()) {
         std::string line;
-        AppendCsvLine(line, *record, false);
-        std::string expected = std::to_string(record->RecordNumber());
+        AppendCsvLine(line, record, false);
+        std::string expected = std::to_string(record.RecordNumber());
         for (int column = 1; column < 8; ++column) {
-            std::string cell = CellText(*record, column, false);
+            std::string cell = CellText(record, column, false);
             if (column == kColumnSize) expected += "," + cell;
             else {
                 std::string quoted;

@@ -20,7 +20,7 @@ using testing::LoadDoc;
 using testing::Numbers;
 
 std::vector<std::uint32_t> Kept(const TallowmarkDoc& doc, const char* fieldText) {
-    return Numbers(FilterRows(AllRows(doc), RecordFilter(fieldText), doc.IsVersion4()));
+    return Numbers(doc, FilterRows(doc, AllRows(doc), RecordFilter(fieldText), doc.IsVersion4()));
 }
 
 IndexFileBuilder Sample(const char* version = testing::kVersion5) {
@@ -70,9 +70,9 @@ TEST_F(FilterAndTimeline, TextMatchesEachShownFieldWithoutRegardToCase) {
 TEST_F(FilterAndTimeline, FilteringKeepsTheListOrderAndNarrowsOnlyWhenItMay) {
     auto loaded = LoadDoc(Sample());
     RowList rows = AllRows(loaded->doc);
-    SortRows(rows, kColumnData, true);
-    const RowList kept = FilterRows(rows, RecordFilter("http"), false);
-    EXPECT_EQ(Numbers(kept), (std::vector<std::uint32_t>{3, 2, 6, 1}));  // bytes: "N" sorts before "c"
+    SortRows(loaded->doc, rows, kColumnData, true);
+    const RowList kept = FilterRows(loaded->doc, rows, RecordFilter("http"), false);
+    EXPECT_EQ(Numbers(loaded->doc, kept), (std::vector<std::uint32_t>{3, 2, 6, 1}));  // bytes: "N" sorts before "c"
 
     EXPECT_TRUE(RecordFilter("exam").Narrows(RecordFilter("xa")));
     EXPECT_TRUE(RecordFilter("EXAM").Narrows(RecordFilter("")));
@@ -154,7 +154,7 @@ TEST_F(FilterAndTimeline, PeriodTermsReadBackAndRefuseDaysThatDoNotExist) {
 // holds, and a time shown as the epoch is no date on the axis.
 TEST_F(FilterAndTimeline, BarsCountTheDatesRowsShowWithUndatedOnesApart) {
     auto loaded = LoadDoc(Sample());
-    const TimelineDays days = GatherTimelineDays(AllRows(loaded->doc), TimeBasis::Accessed);
+    const TimelineDays days = GatherTimelineDays(loaded->doc, AllRows(loaded->doc), TimeBasis::Accessed);
     EXPECT_EQ(days.days.size(), 1u);  // the URL; LEAK, REDR, HASH and fills are not counted
     EXPECT_EQ(days.noDate, 1u);       // the epoch is no date
 
@@ -193,7 +193,7 @@ TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
         for (int minute = 0; minute < 3 * 24 * 60; minute += 20)
             builder.Url({.url = "http://x/", .modified = FileTimeOf(2008, month, day) + minute * 600'000'000ull});
     auto loaded = LoadDoc(builder);
-    const TimelineDays days = GatherTimelineDays(AllRows(loaded->doc), TimeBasis::Modified);
+    const TimelineDays days = GatherTimelineDays(loaded->doc, AllRows(loaded->doc), TimeBasis::Modified);
     ASSERT_EQ(days.days.size(), loaded->doc.RecordCount());
     for (std::size_t i = 0; i < days.days.size(); ++i) {
         const std::string cell = CellText((*loaded)[i], kColumnModified, false);
@@ -204,15 +204,15 @@ TEST(TimelineBars, DaysAreTheDatesTheListShowsAcrossClockChanges) {
 
 TEST_F(FilterAndTimeline, CopyTextAndCounts) {
     auto loaded = LoadDoc(Sample());
-    const RowList rows = {&(*loaded)[3], &(*loaded)[1]};
-    EXPECT_EQ(RowsAsTabSeparated(rows, {kColumnType, kColumnNumber, kColumnData, kColumnFileName}, false),
+    const RowList rows = {3, 1};
+    EXPECT_EQ(RowsAsTabSeparated(loaded->doc, rows, {kColumnType, kColumnNumber, kColumnData, kColumnFileName}, false),
               "Type\tNo.\tData\tFilename\n"
               "REDR\t4\thttp://r.example.org/\t\n"
               "URL\t2\thttp://News.Example.com/a\tstory[1].htm\n");
     IndexFileBuilder odd;
     odd.Redirect("http://a/\tb\r\nc");
     auto oddDoc = LoadDoc(odd);
-    EXPECT_EQ(RowsAsTabSeparated(RowList{&(*oddDoc)[0]}, {kColumnData}, false), "Data\nhttp://a/ b  c\n");
+    EXPECT_EQ(RowsAsTabSeparated(oddDoc->doc, RowList{0}, {kColumnData}, false), "Data\nhttp://a/ b  c\n");
 
     EXPECT_EQ(RecordCountText(7, 7), "7 records");
     EXPECT_EQ(RecordCountText(1, 1), "1 record");

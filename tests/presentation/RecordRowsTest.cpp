@@ -23,30 +23,30 @@ TEST(RecordRows, TheSortCoversHiddenRowsAndTheTimelineIgnoresThePeriod) {
     builder.Redirect("http://c.other/");                                                // 3
     auto loaded = testing::LoadDoc(builder);
     RecordRows rows(loaded->doc, ViewOptions{false, true});
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 3}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{0, 1, 3}));
 
     EXPECT_TRUE(rows.SetFilterText("other"));
     EXPECT_FALSE(rows.SetFilterText("other"));
     rows.SortByColumn(kColumnData);
     EXPECT_TRUE(rows.SortedAscendingBy(kColumnData));
     rows.SetFilterText("example");
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 0}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{1, 0}));
     EXPECT_EQ(rows.CountText(), "2 of 4 records");
     // The sort took in the rows the filter hid.
     rows.SetFilterText("");
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 0, 3}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{1, 0, 3}));
 
     // The bars show every day the text keeps, not only the chosen one.
     rows.SetFilterText("accessed:2008-03-05 example");
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{0}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{0}));
     EXPECT_EQ(rows.TimelineData(TimeBasis::Accessed).days.size(), 2u);
 
     // New options refill in file order and keep the filter.
     rows.SetFilterText("http");
     rows.SetOptions(ViewOptions{true, true});
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 3}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{0, 1, 3}));
     rows.SetFilterText("");
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{0, 1, 2, 3}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{0, 1, 2, 3}));
     EXPECT_EQ(rows.CountText(), "4 records");
     g_lastSortColumn = lastSortColumn;
 }
@@ -77,7 +77,7 @@ TEST(RecordRows, DeletedAndPartialRowsAreMarkedAndCounted) {
     rows.SetFilterText("");
     rows.SortByColumn(kColumnData);
     EXPECT_FALSE(rows.SetOptions(ViewOptions{.markDeletedRecords = false}));
-    EXPECT_EQ(Numbers(rows.Visible()), (Order{1, 3, 0, 2}));
+    EXPECT_EQ(Numbers(rows.Document(), rows.Visible()), (Order{1, 3, 0, 2}));
     EXPECT_TRUE(rows.LookAt(0).Plain());
     EXPECT_TRUE(rows.LookAt(0).Tooltip().empty());
     EXPECT_EQ(rows.CountText(), "4 records");

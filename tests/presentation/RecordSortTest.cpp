@@ -41,46 +41,46 @@ std::unique_ptr<testing::LoadedDoc> Mixed() {
 TEST_F(Sorting, TimeColumnsPutUrlAndLeakRowsFirstWithMinusOneBeforeZero) {
     auto loaded = Mixed();
     RowList rows = AllRows(loaded->doc);
-    SortRows(rows, 4, false);
-    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{4, 6, 7, 3, 1, 0, 2, 5}));
-    EXPECT_EQ(CompareRecords(rows[0], rows[1], 4), 0);
-    EXPECT_EQ(CompareRecords(rows[3], rows[5], 4), -1);
-    EXPECT_EQ(CompareRecords(rows[5], rows[3], 4), 1);
+    SortRows(loaded->doc, rows, 4, false);
+    EXPECT_EQ(Numbers(loaded->doc, rows), (std::vector<std::uint32_t>{4, 6, 7, 3, 1, 0, 2, 5}));
+    EXPECT_EQ(CompareRecords(loaded->doc.Record(rows[0]), loaded->doc.Record(rows[1]), 4), 0);
+    EXPECT_EQ(CompareRecords(loaded->doc.Record(rows[3]), loaded->doc.Record(rows[5]), 4), -1);
+    EXPECT_EQ(CompareRecords(loaded->doc.Record(rows[5]), loaded->doc.Record(rows[3]), 4), 1);
 }
 
 TEST_F(Sorting, TextColumnsCompareUnsignedBytesCaseSensitively) {
     auto loaded = Mixed();
     RowList rows = AllRows(loaded->doc);
-    SortRows(rows, 2, false);  // "" x2, "B", "a", "b" x2 (stable), "c", "\xE9"
-    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{0, 5, 4, 2, 1, 7, 3, 6}));
-    SortRows(rows, 7, false);  // file names: the group by name, then the rest in their order
-    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{7, 6, 3, 4, 1, 0, 5, 2}));
+    SortRows(loaded->doc, rows, 2, false);  // "" x2, "B", "a", "b" x2 (stable), "c", "\xE9"
+    EXPECT_EQ(Numbers(loaded->doc, rows), (std::vector<std::uint32_t>{0, 5, 4, 2, 1, 7, 3, 6}));
+    SortRows(loaded->doc, rows, 7, false);  // file names: the group by name, then the rest in their order
+    EXPECT_EQ(Numbers(loaded->doc, rows), (std::vector<std::uint32_t>{7, 6, 3, 4, 1, 0, 5, 2}));
 }
 
 TEST_F(Sorting, DescendingUsesTheReversedAnswers) {
     auto loaded = Mixed();
     RowList rows = AllRows(loaded->doc);
-    SortRows(rows, 3, true);
-    EXPECT_EQ(rows.front()->RecordNumber(), 7u);                // the only 384-byte record
-    EXPECT_EQ(CompareRecordsReversed(rows[1], rows[2], 3), 1);  // equal sizes answer 1
-    SortRows(rows, 0, true);
-    EXPECT_EQ(Numbers(rows), (std::vector<std::uint32_t>{7, 6, 5, 4, 3, 2, 1, 0}));
+    SortRows(loaded->doc, rows, 3, true);
+    EXPECT_EQ(loaded->doc.Record(rows.front()).RecordNumber(), 7u);                // the only 384-byte record
+    EXPECT_EQ(CompareRecordsReversed(loaded->doc.Record(rows[1]), loaded->doc.Record(rows[2]), 3), 1);  // equal sizes answer 1
+    SortRows(loaded->doc, rows, 0, true);
+    EXPECT_EQ(Numbers(loaded->doc, rows), (std::vector<std::uint32_t>{7, 6, 5, 4, 3, 2, 1, 0}));
 }
 
 TEST_F(Sorting, ClicksToggleThroughTheSharedLastColumn) {
     auto loaded = Mixed();
     RowList first = AllRows(loaded->doc), second = AllRows(loaded->doc);
-    OnColumnClick(first, 0);  // g_lastSortColumn starts at 0: the first click on "No." reverses
-    EXPECT_EQ(first.front()->RecordNumber(), 7u);
+    OnColumnClick(loaded->doc, first, 0);  // g_lastSortColumn starts at 0: the first click on "No." reverses
+    EXPECT_EQ(loaded->doc.Record(first.front()).RecordNumber(), 7u);
     EXPECT_EQ(g_lastSortColumn, -1);
-    OnColumnClick(first, 3);
+    OnColumnClick(loaded->doc, first, 3);
     EXPECT_EQ(g_lastSortColumn, 3);
-    OnColumnClick(second, 3);  // another view, same column: descending
-    EXPECT_EQ(second.front()->RecordNumber(), 7u);
+    OnColumnClick(loaded->doc, second, 3);  // another view, same column: descending
+    EXPECT_EQ(loaded->doc.Record(second.front()).RecordNumber(), 7u);
     EXPECT_EQ(g_lastSortColumn, -1);
-    OnColumnClick(second, 3);
+    OnColumnClick(loaded->doc, second, 3);
     EXPECT_EQ(g_lastSortColumn, 3);
-    EXPECT_EQ(second.back()->RecordNumber(), 7u);
+    EXPECT_EQ(loaded->doc.Record(second.back()).RecordNumber(), 7u);
 }
 
 TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
@@ -123,8 +123,8 @@ TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
             RowList start = AllRows(loaded->doc);
             std::shuffle(start.begin(), start.end(), random);
             RowList keyed = start, direct = start;
-            SortRows(keyed, column, reversed);
-            SortRowsByCompare(direct, column, reversed);
+            SortRows(loaded->doc, keyed, column, reversed);
+            SortRowsByCompare(loaded->doc, direct, column, reversed);
             EXPECT_EQ(keyed, direct) << column << " " << reversed;
             RowList sortedCopy = keyed;
             std::sort(sortedCopy.begin(), sortedCopy.end());

@@ -16,7 +16,7 @@ struct LoadedDoc {
     std::string path;
     TallowmarkDoc doc;
 
-    const IndexRecord& operator[](std::size_t i) const { return *doc.Records()[i]; }
+    IndexRecord operator[](std::size_t i) const { return doc.Record(i); }
 };
 
 inline std::unique_ptr<LoadedDoc> LoadDoc(const IndexFileBuilder& builder) {
@@ -30,14 +30,14 @@ inline std::unique_ptr<LoadedDoc> LoadDoc(const IndexFileBuilder& builder) {
 
 // Every record of `doc` as a list row, in file order.
 inline RowList AllRows(const TallowmarkDoc& doc) {
-    RowList rows;
-    for (const auto& record : doc.Records()) rows.push_back(record.get());
+    RowList rows(doc.RecordCount());
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint32_t>(i);
     return rows;
 }
 
-inline std::vector<std::uint32_t> Numbers(const RowList& rows) {
+inline std::vector<std::uint32_t> Numbers(const TallowmarkDoc& doc, const RowList& rows) {
     std::vector<std::uint32_t> numbers;
-    for (const IndexRecord* row : rows) numbers.push_back(row->RecordNumber());
+    for (std::uint32_t row : rows) numbers.push_back(doc.Record(row).RecordNumber());
     return numbers;
 }
 
