@@ -36,7 +36,7 @@ endif()
 tallowmark_layer(tallowmark_sample_scene tools SOURCES SampleScene.cpp LINKS tallowmark_gui)
 add_executable(tallowmark_screenshots tools/ScreenshotsMain.cpp)
 target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_sample_scene)
-if(TALLOWMARK_BENCH)
+if(TALLOWMARK_BUILDS_BENCH)
   # A file large enough for the picture of a long load.
   target_link_libraries(tallowmark_screenshots PRIVATE tallowmark_bench_support)
   target_compile_definitions(tallowmark_screenshots PRIVATE TALLOWMARK_HAVE_GENERATOR)
