@@ -45,6 +45,16 @@ int CompareKeys(bool firstInGroup, bool secondInGroup, const Key& first, const K
     return greater(first, second) ? 1 : 0;
 }
 
+// A number key in two 32-bit halves, so that a row's key and place take 12 bytes, not 16.
+struct NumberKey32x2 {
+    std::uint32_t low = 0, high = 0;
+
+    explicit NumberKey32x2(std::int64_t value = 0)
+        : low(static_cast<std::uint32_t>(value)), high(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value) >> 32)) {}
+    std::int64_t Value() const { return static_cast<std::int64_t>(std::uint64_t{high} << 32 | low); }
+    bool operator>(const NumberKey32x2& other) const { return Value() > other.Value(); }
+};
+
 // A text key with its first 16 bytes packed big-endian, so that most comparisons are
 // settled without reaching into the file's bytes. Texts hold no NUL, so the zero padding
 // of a short text sorts before any byte, as the end of a text does.
@@ -64,10 +74,10 @@ struct TextKey16 {
     }
 };
 
-// A text key in 20 bytes: its first 12 bytes packed big-endian as in TextKey16, and where
+// A text key in 16 bytes: its first 8 bytes packed big-endian as in TextKey16, and where
 // the rest is, so that the sort of a large file needs little room.
 struct TextRef {
-    std::uint32_t head[3] = {0, 0, 0};
+    std::uint32_t head[2] = {0, 0};
     std::uint32_t at = 0;    // in the file's bytes, or the place of a made text
     std::uint32_t size = 0;  // its length; the top bit marks a made text
 
@@ -104,7 +114,7 @@ public:
     }
     // TextKey16's order.
     bool Greater(const TextRef& first, const TextRef& second) const {
-        for (std::size_t i = 0; i < 3; ++i)
+        for (std::size_t i = 0; i < std::size(first.head); ++i)
             if (first.head[i] != second.head[i]) return first.head[i] > second.head[i];
         // The same head: a text no longer than it is the start of the other.
         const bool firstLong = first.Length() > TextRef::kHead, secondLong = second.Length() > TextRef::kHead;
@@ -159,12 +169,14 @@ void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, b
         });
     } else {
         // Descending in the grouped columns the answers are no order: only the merge itself
-        // gives its order. It moves places, not keys, to need little room.
-        RowList order(keyed.size());
-        for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-        StableMergeSort(order, [&](std::uint32_t l, std::uint32_t r) { return compare(keyed[l], keyed[r]) == 0; });
-        for (std::uint32_t& row : order) row = rows[keyed[row].Place()];
-        rows = std::move(order);
+        // gives its order. It moves places, not keys, to need little room: each key takes
+        // its row in the place's stead, and the rows' list holds the places while they merge.
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            keyed[i].placeAndGroup = rows[i] | (keyed[i].placeAndGroup & Keyed::kInGroup);
+            rows[i] = static_cast<std::uint32_t>(i);
+        }
+        StableMergeSort(rows, [&](std::uint32_t l, std::uint32_t r) { return compare(keyed[l], keyed[r]) == 0; });
+        for (std::uint32_t& row : rows) row = keyed[row].Place();
         return;
     }
     // The sorted places become rows where they stand, so that no third list is needed.
@@ -218,8 +230,9 @@ void SortRows(const TallowmarkDoc& document, RowList& rows, int column, bool rev
         return keyed;
     };
     if (info->kind != ColumnKind::Text) {
-        auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) { return NumberKey(*info, record, inGroup); });
-        SortKeyed(keyed, rows, info->grouped, reversed, std::greater<std::int64_t>());
+        auto keyed = keyedRows(
+            [&](const IndexRecord& record, bool inGroup) { return NumberKey32x2(NumberKey(*info, record, inGroup)); });
+        SortKeyed(keyed, rows, info->grouped, reversed, std::greater<NumberKey32x2>());
         return;
     }
     std::string scratch;

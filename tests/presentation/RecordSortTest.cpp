@@ -96,6 +96,7 @@ TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
                            "http://www.example.com/",
                            "http://www.example.com/a",
                            "http://www.example.co",
+                           "01234567",
                            "0123456789ab",
                            "0123456789abcdef",
                            "0123456789abcdeg"};
