@@ -95,7 +95,7 @@ bool RecordTableModel::SetOptions(ViewOptions options) {
             endRemoveColumns();
     }
     // Other marks change how the cells are drawn only: the view repaints them. (A
-    // dataChanged over every row costs the tree view a pass over all of them.)
+    // dataChanged over every row costs the view a pass over all of them.)
     m_rows.SetOptions(options);
     return false;
 }
