@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     for (int column = 0; column < 8; ++column) {
         for (int click = 0; click < 2; ++click) {
             start = std::chrono::steady_clock::now();
-            emit view->header()->sectionClicked(column);
+            emit view->horizontalHeader()->sectionClicked(column);
             view->grab();
             std::printf("sort by column %d (%s): %.0f ms\n", column, click ? "second click" : "first click",
                         Milliseconds(start));
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     for (int column = tallowmark::kFirstExtraColumn; column < static_cast<int>(tallowmark::kRecordColumns.size());
          ++column) {
         start = std::chrono::steady_clock::now();
-        emit view->header()->sectionClicked(column);
+        emit view->horizontalHeader()->sectionClicked(column);
         view->grab();
         std::printf("sort by the extra column %s: %.0f ms\n",
                     tallowmark::kRecordColumns[static_cast<std::size_t>(column)].title, Milliseconds(start));

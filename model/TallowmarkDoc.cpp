@@ -67,7 +67,7 @@ void TallowmarkDoc::SetPathName(const std::string& path) {
 
 void TallowmarkDoc::DeleteContents() {
     m_records = {};
-    m_longLength = 0;
+    m_oddPlaces = {};
     m_evidence = {};
     m_shortfall = {};
     m_pHeader.reset();
@@ -168,14 +168,20 @@ void TallowmarkDoc::ReadRecordAt(RecordWalk& walk) {
     // The record is made once here, to tell its kind of entry from its URL text.
     VisitRecord(found.kind, *m_pHeader, found.number, walk.Held(), found.length, found.marks,
                 [&](const IndexRecord& record) {
-                    const bool longer = found.length > UINT32_MAX;  // the walk ends after such a record
-                    if (longer) m_longLength = found.length;
                     RecordEntry entry{};
-                    entry.offset = found.offset;
+                    constexpr std::uint64_t kMostBlocks = (1u << 20) - 1;
+                    const bool onBlocks = found.offset % BLOCK_SIZE == 0 && found.offset / BLOCK_SIZE <= UINT32_MAX &&
+                                          found.length % BLOCK_SIZE == 0 && found.length / BLOCK_SIZE <= kMostBlocks;
+                    if (onBlocks) {
+                        entry.block = static_cast<std::uint32_t>(found.offset / BLOCK_SIZE);
+                        entry.blocks = static_cast<std::uint32_t>(found.length / BLOCK_SIZE);
+                    } else {
+                        entry.odd = 1;
+                        entry.block = static_cast<std::uint32_t>(m_oddPlaces.size());
+                        m_oddPlaces.push_back({found.offset, found.length});
+                    }
                     entry.kind = static_cast<std::uint8_t>(found.kind);
-                    entry.longer = longer;
                     entry.marks = record.Marks().Bits();
-                    entry.length = longer ? 0 : static_cast<std::uint32_t>(found.length);
                     entry.number = found.number;
                     m_records.push_back(entry);
                 });
@@ -183,8 +189,11 @@ void TallowmarkDoc::ReadRecordAt(RecordWalk& walk) {
 
 IndexRecord TallowmarkDoc::Record(std::size_t index) const {
     const RecordEntry& entry = m_records[index];
-    const std::uint64_t length = entry.longer ? m_longLength : entry.length;
-    const ByteView rest = Image().subspan(static_cast<std::size_t>(entry.offset));
+    const OddPlace place = entry.odd ? m_oddPlaces[entry.block]
+                                     : OddPlace{std::uint64_t{entry.block} * BLOCK_SIZE,
+                                                std::uint64_t{entry.blocks} * BLOCK_SIZE};
+    const std::uint64_t length = place.length;
+    const ByteView rest = Image().subspan(static_cast<std::size_t>(place.offset));
     return IndexRecord(*m_pHeader, entry.number, static_cast<BlockKind>(entry.kind),
                        rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(length, rest.size()))), length,
                        RecordMarks::FromBits(static_cast<std::uint8_t>(entry.marks)));

@@ -52,16 +52,24 @@ Outcome WriteUserFile(const std::string& path, const std::vector<std::string>& i
 using LoadProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // Where the walk found one record, all a document keeps of it: the record itself is made
-// over the file's bytes when asked for (TallowmarkDoc::Record).
+// over the file's bytes when asked for (TallowmarkDoc::Record). Nearly every record starts
+// at a block's start and takes whole blocks; one that does not (or is longer than 128 MiB)
+// is `odd`, its place and length kept in the document's OddPlace list.
 struct RecordEntry {
-    std::uint64_t offset : 48;  // in the file
-    std::uint64_t kind : 7;     // a BlockKind
-    std::uint64_t longer : 1;   // its length is past 32 bits: the document's LongLength
-    std::uint64_t marks : 8;    // its RecordMarks, the kind of entry told
-    std::uint32_t length;       // in bytes, as the walk took it
-    std::uint32_t number;       // its step of the walk
+    std::uint32_t block;       // where it starts, in blocks of BLOCK_SIZE; odd: its index among the odd places
+    std::uint32_t number;      // its step of the walk
+    std::uint32_t blocks : 20;  // its length in blocks, as the walk took it
+    std::uint32_t kind : 3;    // a BlockKind
+    std::uint32_t odd : 1;
+    std::uint32_t marks : 8;  // its RecordMarks, the kind of entry told
 };
-static_assert(sizeof(RecordEntry) == 16);
+static_assert(sizeof(RecordEntry) == 12);
+
+// The place and length of a record whose entry cannot tell them.
+struct OddPlace {
+    std::uint64_t offset;
+    std::uint64_t length;
+};
 
 class TallowmarkDoc;
 
@@ -184,7 +192,7 @@ private:
     BlockEvidence m_evidence;
     FileShortfall m_shortfall;
     std::vector<RecordEntry> m_records;
-    std::uint64_t m_longLength = 0;  // of the one record whose length is past 32 bits, the last
+    std::vector<OddPlace> m_oddPlaces;
 };
 
 }  // namespace tallowmark

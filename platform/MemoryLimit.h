@@ -10,4 +10,9 @@ namespace tallowmark::platform {
 // process runs under (in bytes).
 std::uint64_t UsableMemory();
 
+// Large blocks (a sort's keys, a list's rows) go back to the system as soon as they are
+// freed, so that one sort after another does not keep the last one's room as well. Called
+// once, before the first of them.
+void GiveBackLargeBlocks();
+
 }  // namespace tallowmark::platform

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,16 +33,27 @@ std::string_view TextKey(const Column& column, const IndexRecord& record, bool i
     return (column.textKey ? column.textKey : column.text)(record, scratch);
 }
 
-// The three-way core of CompareRecords once the keys are known.
-template <class Key>
-int CompareKeys(bool firstInGroup, bool secondInGroup, const Key& first, const Key& second, bool grouped) {
+// The three-way core of CompareRecords once the keys are known; `greater` orders the keys.
+template <class Key, class Greater = std::greater<Key>>
+int CompareKeys(bool firstInGroup, bool secondInGroup, const Key& first, const Key& second, bool grouped,
+                Greater greater = {}) {
     if (grouped) {
         if (firstInGroup && !secondInGroup) return -1;
         if (!firstInGroup && secondInGroup) return 1;
         if (!firstInGroup) return 0;
     }
-    return first > second ? 1 : 0;
+    return greater(first, second) ? 1 : 0;
 }
+
+// A number key in two 32-bit halves, so that a row's key and place take 12 bytes, not 16.
+struct NumberKey32x2 {
+    std::uint32_t low = 0, high = 0;
+
+    explicit NumberKey32x2(std::int64_t value = 0)
+        : low(static_cast<std::uint32_t>(value)), high(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value) >> 32)) {}
+    std::int64_t Value() const { return static_cast<std::int64_t>(std::uint64_t{high} << 32 | low); }
+    bool operator>(const NumberKey32x2& other) const { return Value() > other.Value(); }
+};
 
 // A text key with its first 16 bytes packed big-endian, so that most comparisons are
 // settled without reaching into the file's bytes. Texts hold no NUL, so the zero padding
@@ -62,12 +74,70 @@ struct TextKey16 {
     }
 };
 
-// A row with its key while it sorts, and its place before the sort, which settles equal
-// keys as a stable sort would. The group's mark shares the place's word.
+// A text key in 16 bytes: its first 8 bytes packed big-endian as in TextKey16, and where
+// the rest is, so that the sort of a large file needs little room.
+struct TextRef {
+    std::uint32_t head[2] = {0, 0};
+    std::uint32_t at = 0;    // in the file's bytes, or the place of a made text
+    std::uint32_t size = 0;  // its length; the top bit marks a made text
+
+    static constexpr std::uint32_t kMade = 0x80000000u;
+    static constexpr std::size_t kHead = sizeof(head);
+    std::uint32_t Length() const { return size & ~kMade; }
+};
+
+// Makes the TextRefs of one sort and orders them. A text longer than its head stays where
+// it is in the file's bytes; any other (a page title in UTF-8) is kept aside while it sorts.
+class TextRefs {
+public:
+    explicit TextRefs(ByteView image) : m_image(image), m_fits(image.size() < TextRef::kMade) {}
+    // False once a text could not be told in a TextRef: the file or the text is too long.
+    bool Fit() const { return m_fits; }
+
+    TextRef Of(std::string_view text) {
+        TextRef key;
+        for (std::size_t i = 0; i < TextRef::kHead && i < text.size(); ++i)
+            key.head[i / 4] |= std::uint32_t{static_cast<unsigned char>(text[i])} << (8 * (3 - i % 4));
+        if (text.size() >= TextRef::kMade) m_fits = false;
+        if (!m_fits) return key;
+        key.size = static_cast<std::uint32_t>(text.size());
+        if (text.size() <= TextRef::kHead) return key;  // whole in its head
+        const auto* begin = reinterpret_cast<const std::uint8_t*>(text.data());
+        if (begin >= m_image.data() && begin + text.size() <= m_image.data() + m_image.size()) {
+            key.at = static_cast<std::uint32_t>(begin - m_image.data());
+        } else {
+            key.at = static_cast<std::uint32_t>(m_made.size());
+            key.size |= TextRef::kMade;
+            m_made.emplace_back(text);
+        }
+        return key;
+    }
+    // TextKey16's order.
+    bool Greater(const TextRef& first, const TextRef& second) const {
+        for (std::size_t i = 0; i < std::size(first.head); ++i)
+            if (first.head[i] != second.head[i]) return first.head[i] > second.head[i];
+        // The same head: a text no longer than it is the start of the other.
+        const bool firstLong = first.Length() > TextRef::kHead, secondLong = second.Length() > TextRef::kHead;
+        if (!firstLong || !secondLong) return firstLong && !secondLong;
+        return Text(first) > Text(second);
+    }
+
+private:
+    std::string_view Text(const TextRef& key) const {
+        if (key.size & TextRef::kMade) return m_made[key.at];
+        return {reinterpret_cast<const char*>(m_image.data()) + key.at, key.size};
+    }
+
+    ByteView m_image;
+    bool m_fits;
+    std::deque<std::string> m_made;
+};
+
+// A row's key while it sorts, and its place before the sort, which settles equal keys as a
+// stable sort would and finds the row again. The group's mark shares the place's word.
 template <class Key>
 struct KeyedRow {
     Key key{};
-    std::uint32_t row = 0;
     std::uint32_t placeAndGroup = 0;
 
     std::uint32_t Place() const { return placeAndGroup & ~kInGroup; }
@@ -75,12 +145,13 @@ struct KeyedRow {
     static constexpr std::uint32_t kInGroup = 0x80000000u;
 };
 
-// Sorts `keyed` as the merge of CompareRecords' answers would, and writes the rows back.
-template <class Key>
-void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, bool reversed) {
+// Sorts `keyed` as the merge of CompareRecords' answers would, `greater` ordering the keys,
+// and puts `rows` in its order.
+template <class Key, class Greater>
+void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, bool reversed, Greater greater) {
     using Keyed = KeyedRow<Key>;
-    auto compare = [grouped](const Keyed& left, const Keyed& right) {
-        return CompareKeys(left.InGroup(), right.InGroup(), left.key, right.key, grouped);
+    auto compare = [grouped, &greater](const Keyed& left, const Keyed& right) {
+        return CompareKeys(left.InGroup(), right.InGroup(), left.key, right.key, grouped, greater);
     };
     if (!reversed) {
         // Ascending, the answers form a strict weak order, so every stable sort ends in the
@@ -98,14 +169,19 @@ void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, b
         });
     } else {
         // Descending in the grouped columns the answers are no order: only the merge itself
-        // gives its order. It moves places, not keys, to need little room.
-        std::vector<std::uint32_t> order(keyed.size());
-        for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-        StableMergeSort(order, [&](std::uint32_t l, std::uint32_t r) { return compare(keyed[l], keyed[r]) == 0; });
-        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[order[i]].row;
+        // gives its order. It moves places, not keys, to need little room: each key takes
+        // its row in the place's stead, and the rows' list holds the places while they merge.
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            keyed[i].placeAndGroup = rows[i] | (keyed[i].placeAndGroup & Keyed::kInGroup);
+            rows[i] = static_cast<std::uint32_t>(i);
+        }
+        StableMergeSort(rows, [&](std::uint32_t l, std::uint32_t r) { return compare(keyed[l], keyed[r]) == 0; });
+        for (std::uint32_t& row : rows) row = keyed[row].Place();
         return;
     }
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
+    // The sorted places become rows where they stand, so that no third list is needed.
+    for (Keyed& item : keyed) item.placeAndGroup = rows[item.Place()];
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].placeAndGroup;
 }
 }  // namespace
 
@@ -148,19 +224,32 @@ void SortRows(const TallowmarkDoc& document, RowList& rows, int column, bool rev
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const IndexRecord record = document.Record(rows[i]);
             const bool inGroup = InTimeGroup(record);
-            keyed[i] = {keyOf(record, inGroup), rows[i],
+            keyed[i] = {keyOf(record, inGroup),
                         static_cast<std::uint32_t>(i) | (inGroup ? KeyedRow<Key>::kInGroup : 0u)};
         }
         return keyed;
     };
     if (info->kind != ColumnKind::Text) {
-        auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) { return NumberKey(*info, record, inGroup); });
-        SortKeyed(keyed, rows, info->grouped, reversed);
+        auto keyed = keyedRows(
+            [&](const IndexRecord& record, bool inGroup) { return NumberKey32x2(NumberKey(*info, record, inGroup)); });
+        SortKeyed(keyed, rows, info->grouped, reversed, std::greater<NumberKey32x2>());
         return;
     }
-    // The texts the keys view that no record holds as they are sorted; where they stay put.
-    std::deque<std::string> made;
     std::string scratch;
+    {
+        TextRefs refs(document.Image());
+        auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) {
+            return refs.Fit() ? refs.Of(TextKey(*info, record, inGroup, scratch)) : TextRef();
+        });
+        if (refs.Fit()) {
+            SortKeyed(keyed, rows, info->grouped, reversed,
+                      [&refs](const TextRef& l, const TextRef& r) { return refs.Greater(l, r); });
+            return;
+        }
+    }
+    // A file or a text past 2 GiB: keys that view their texts wherever they are. The texts
+    // no record holds as they are sorted are kept where they stay put.
+    std::deque<std::string> made;
     auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) {
         std::string_view key = TextKey(*info, record, inGroup, scratch);
         if (!scratch.empty()) {
@@ -169,7 +258,7 @@ void SortRows(const TallowmarkDoc& document, RowList& rows, int column, bool rev
         }
         return TextKey16(key);
     });
-    SortKeyed(keyed, rows, info->grouped, reversed);
+    SortKeyed(keyed, rows, info->grouped, reversed, std::greater<TextKey16>());
 }
 
 SortToggle& SortToggle::Program() {

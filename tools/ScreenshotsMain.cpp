@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         for (int column : {kColumnStatus, kColumnKind, kColumnUser, kColumnPageTitle, kColumnHits})
             historyView->SetExtraColumn(column, true);
         for (int section : {kColumnModified, kColumnCacheDir, kColumnFileName})
-            historyView->header()->hideSection(section);
+            historyView->horizontalHeader()->hideSection(section);
         QCoreApplication::processEvents();
         saved = Save(frame, outputDir, "extra-columns.png") && saved;
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <sys/resource.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <unistd.h>
 
 namespace tallowmark::platform {
@@ -18,6 +21,14 @@ std::uint64_t UsableMemory() {
             most = std::min(most, static_cast<std::uint64_t>(limit.rlim_cur));
     }
     return most;
+}
+
+void GiveBackLargeBlocks() {
+#if defined(__GLIBC__)
+    // A fixed threshold: glibc otherwise raises it to the size of each large block freed,
+    // and keeps the next such block in its heap after it is freed.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
 }
 
 }  // namespace tallowmark::platform

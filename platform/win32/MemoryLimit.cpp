@@ -16,4 +16,6 @@ std::uint64_t UsableMemory() {
     return most;
 }
 
+void GiveBackLargeBlocks() {}  // the heap gives large blocks back by itself
+
 }  // namespace tallowmark::platform

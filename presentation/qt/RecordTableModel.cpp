@@ -95,7 +95,7 @@ bool RecordTableModel::SetOptions(ViewOptions options) {
             endRemoveColumns();
     }
     // Other marks change how the cells are drawn only: the view repaints them. (A
-    // dataChanged over every row costs the tree view a pass over all of them.)
+    // dataChanged over every row costs the view a pass over all of them.)
     m_rows.SetOptions(options);
     return false;
 }
@@ -116,10 +116,13 @@ void RecordTableModel::SortByColumn(int column) {
     for (const QModelIndex& index : before) recordsBefore.push_back(PlaceAt(index.row()).value());
     m_rows.SortByColumn(column);
     if (!before.isEmpty()) {
-        const RowList& rows = m_rows.Visible();
+        // Where the few records the view holds on to went, in one pass over the rows: a map
+        // of every row would cost more than the rows themselves.
         std::unordered_map<std::uint32_t, int> newRow;
-        newRow.reserve(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) newRow.emplace(rows[i], static_cast<int>(i));
+        for (std::uint32_t place : recordsBefore) newRow.emplace(place, -1);
+        const RowList& rows = m_rows.Visible();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (const auto found = newRow.find(rows[i]); found != newRow.end()) found->second = static_cast<int>(i);
         QModelIndexList after;
         for (qsizetype i = 0; i < before.size(); ++i)
             after.push_back(index(newRow.at(recordsBefore[static_cast<std::size_t>(i)]), before[i].column()));

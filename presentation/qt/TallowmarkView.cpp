@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
 #include <unordered_set>
@@ -35,25 +36,32 @@ QString ForDisplay(const std::string& text) {
 
 TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOptions options, MessagePrompts& prompts,
                                QWidget* parent)
-    : QTreeView(parent),
+    : QTableView(parent),
       m_pDocument(std::move(document)),
       m_prompts(prompts),
       m_pModel(new RecordTableModel(*m_pDocument, options, this)) {
-    setModel(m_pModel);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    // A report list: whole rows, no grid, no row numbers, one line a cell; Tab leaves it.
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(RowHeight());
+    verticalHeader()->setDefaultSectionSize(RowHeight());
+    setModel(m_pModel);  // once the rows' height is set, which each row's section takes
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
-    header()->setSectionsMovable(true);
-    header()->setSectionsClickable(true);
-    header()->setStretchLastSection(false);
-    header()->setSortIndicatorShown(false);
-    connect(header(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
-    connect(header(), &QHeaderView::sectionResized, this, [this](int section, int, int width) {
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSortIndicatorShown(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TallowmarkView::OnColumnClick);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int width) {
         if (m_bSizingColumns) return;
         const int column = m_pModel->ColumnAt(section);
         m_userSizedColumns.insert(column);
@@ -64,7 +72,7 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOpti
             FillSpareWidth();
         m_layoutTimer.start();
     });
-    connect(header(), &QHeaderView::sectionMoved, this, [this] {
+    connect(horizontalHeader(), &QHeaderView::sectionMoved, this, [this] {
         if (!m_bSizingColumns) m_layoutTimer.start();
     });
     // Told once the user has finished dragging, not at every step of it.
@@ -72,9 +80,9 @@ TallowmarkView::TallowmarkView(std::shared_ptr<TallowmarkDoc> document, ViewOpti
     m_layoutTimer.setInterval(300);
     connect(&m_layoutTimer, &QTimer::timeout, this, &TallowmarkView::ColumnLayoutChanged);
     // The extra columns are chosen from the header's menu, as in the desktop's file lists.
-    header()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(header(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { ShowColumnMenu(header()->mapToGlobal(at)); });
+    horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(horizontalHeader(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowColumnMenu(horizontalHeader()->mapToGlobal(at)); });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { ShowEntryDetails(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TallowmarkView::CurrentEntryChanged);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TallowmarkView::CurrentEntryChanged);
@@ -84,7 +92,7 @@ int TallowmarkView::StartingWidth(int column) const {
     // The table's widths, widened where this desktop's font would cut a title or a date.
     const Column& info = *ColumnOf(column);
     const int width =
-        std::max(info.width, header()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
+        std::max(info.width, horizontalHeader()->fontMetrics().horizontalAdvance(QString::fromLatin1(info.title)) + 14);
     if (info.kind != ColumnKind::Time) return width;
     return std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("00 May 0000, 00:00")) + 14);
 }
@@ -96,10 +104,10 @@ void TallowmarkView::OnInitialUpdate() {
     // The order and the widths the user gave the columns last time.
     m_bSizingColumns = true;
     for (const SectionStep& step : RelaidSections(m_startingLayout, Rows().Columns())) {
-        if (step.visual >= 0) header()->moveSection(header()->visualIndex(step.section), step.visual);
+        if (step.visual >= 0) horizontalHeader()->moveSection(horizontalHeader()->visualIndex(step.section), step.visual);
         if (step.width < 0) continue;
         const int column = Rows().ColumnAt(step.section);
-        header()->resizeSection(step.section, step.width);
+        horizontalHeader()->resizeSection(step.section, step.width);
         m_userSizedColumns.insert(column);
         if (column == kColumnData) m_nDataWidth = step.width;
     }
@@ -119,9 +127,9 @@ void TallowmarkView::SetOptions(ViewOptions options) {
     // The model is reset when the columns change: each column keeps its width and place.
     std::vector<HeaderPlace> places;
     const int sortedColumn =
-        header()->isSortIndicatorShown() ? m_pModel->ColumnAt(header()->sortIndicatorSection()) : -1;
+        horizontalHeader()->isSortIndicatorShown() ? m_pModel->ColumnAt(horizontalHeader()->sortIndicatorSection()) : -1;
     for (int section = 0; otherColumns && section < m_pModel->columnCount(); ++section)
-        places.push_back({m_pModel->ColumnAt(section), header()->sectionSize(section), header()->visualIndex(section)});
+        places.push_back({m_pModel->ColumnAt(section), horizontalHeader()->sectionSize(section), horizontalHeader()->visualIndex(section)});
 
     // The selected rows stay selected where their records remain, across every column.
     bool refilled = false;
@@ -131,16 +139,16 @@ void TallowmarkView::SetOptions(ViewOptions options) {
         change();
     if (otherColumns) {
         for (const SectionStep& step : RelaidSections(std::move(places), Rows().Columns())) {
-            if (step.visual >= 0) header()->moveSection(header()->visualIndex(step.section), step.visual);
+            if (step.visual >= 0) horizontalHeader()->moveSection(horizontalHeader()->visualIndex(step.section), step.visual);
             SizeColumn(step.section, step.width >= 0 ? step.width : StartingWidth(Rows().ColumnAt(step.section)));
         }
         const int sorted = Rows().SectionOf(sortedColumn);
-        if (!refilled && sorted >= 0) header()->setSortIndicator(sorted, header()->sortIndicatorOrder());
+        if (!refilled && sorted >= 0) horizontalHeader()->setSortIndicator(sorted, horizontalHeader()->sortIndicatorOrder());
         else
-            header()->setSortIndicatorShown(false);
+            horizontalHeader()->setSortIndicatorShown(false);
     }
     if (refilled) {
-        header()->setSortIndicatorShown(false);  // the rows are in file order again
+        horizontalHeader()->setSortIndicatorShown(false);  // the rows are in file order again
         RowsReplaced();
     } else {
         if (otherColumns) FitColumns();
@@ -155,26 +163,26 @@ void TallowmarkView::SetStartingLayout(std::vector<HeaderPlace> layout) { m_star
 std::vector<HeaderPlace> TallowmarkView::ColumnLayout() const {
     std::vector<HeaderPlace> places;
     for (int section = 0; section < m_pModel->columnCount(); ++section) {
-        if (header()->isSectionHidden(section)) continue;
+        if (horizontalHeader()->isSectionHidden(section)) continue;
         const int column = m_pModel->ColumnAt(section);
-        const int width = column == kColumnData ? m_nDataWidth : header()->sectionSize(section);
-        places.push_back({column, m_userSizedColumns.count(column) ? width : -1, header()->visualIndex(section)});
+        const int width = column == kColumnData ? m_nDataWidth : horizontalHeader()->sectionSize(section);
+        places.push_back({column, m_userSizedColumns.count(column) ? width : -1, horizontalHeader()->visualIndex(section)});
     }
     return places;
 }
 
 void TallowmarkView::FillSpareWidth() {
     const int dataSection = Rows().SectionOf(kColumnData);
-    if (dataSection < 0 || header()->isSectionHidden(dataSection)) return;
+    if (dataSection < 0 || horizontalHeader()->isSectionHidden(dataSection)) return;
     int others = 0;
-    for (int section = 0; section < header()->count(); ++section)
-        if (section != dataSection && !header()->isSectionHidden(section)) others += header()->sectionSize(section);
+    for (int section = 0; section < horizontalHeader()->count(); ++section)
+        if (section != dataSection && !horizontalHeader()->isSectionHidden(section)) others += horizontalHeader()->sectionSize(section);
     const int width = std::max(m_nDataWidth, viewport()->width() - others);
-    if (width != header()->sectionSize(dataSection)) SizeColumn(dataSection, width);
+    if (width != horizontalHeader()->sectionSize(dataSection)) SizeColumn(dataSection, width);
 }
 
 void TallowmarkView::resizeEvent(QResizeEvent* event) {
-    QTreeView::resizeEvent(event);
+    QTableView::resizeEvent(event);
     FillSpareWidth();
 }
 
@@ -199,7 +207,7 @@ QString TallowmarkView::CellTip(const QModelIndex& index) const {
 }
 
 bool TallowmarkView::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
+    if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QString tip = CellTip(index);
@@ -234,7 +242,7 @@ void TallowmarkView::RowsReplaced() {
 
 void TallowmarkView::SizeColumn(int column, int width) {
     m_bSizingColumns = true;
-    header()->resizeSection(column, width);
+    horizontalHeader()->resizeSection(column, width);
     m_bSizingColumns = false;
 }
 
@@ -260,7 +268,7 @@ void TallowmarkView::FitColumns() {
     for (int section = 0; section < m_pModel->columnCount(); ++section) {
         const int column = m_pModel->ColumnAt(section);
         const int needed = m_widestTextWidths[static_cast<std::size_t>(column)];
-        if (!m_userSizedColumns.count(column) && header()->sectionSize(section) < needed) SizeColumn(section, needed);
+        if (!m_userSizedColumns.count(column) && horizontalHeader()->sectionSize(section) < needed) SizeColumn(section, needed);
     }
     FillSpareWidth();
 }
@@ -270,8 +278,8 @@ void TallowmarkView::OnColumnClick(int section) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_pModel->SortByColumn(column);
     QApplication::restoreOverrideCursor();
-    header()->setSortIndicator(section, Rows().SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
-    header()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(section, Rows().SortedAscendingBy(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
+    horizontalHeader()->setSortIndicatorShown(true);
 }
 
 QString TallowmarkView::FilterText() const { return QString::fromStdString(Rows().FilterText()); }
@@ -332,9 +340,9 @@ void TallowmarkView::CopySelection() {
     if (records.empty()) return;
     // Columns in the order the header shows them.
     std::vector<int> columns;
-    for (int visual = 0; visual < header()->count(); ++visual) {
-        const int section = header()->logicalIndex(visual);
-        if (!header()->isSectionHidden(section)) columns.push_back(Rows().ColumnAt(section));
+    for (int visual = 0; visual < horizontalHeader()->count(); ++visual) {
+        const int section = horizontalHeader()->logicalIndex(visual);
+        if (!horizontalHeader()->isSectionHidden(section)) columns.push_back(Rows().ColumnAt(section));
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);  // a select-all of a large file takes a moment
     const std::string text = RowsAsTabSeparated(*m_pDocument, records, columns, Rows().IsVersion4());
@@ -367,6 +375,38 @@ void TallowmarkView::ShowEntryDetails() {
     m_prompts.Details(window(), ForDisplay(text));
 }
 
+int TallowmarkView::RowHeight() const {
+    // The height the item delegate asks for a line of text in the list's font.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("Xg");
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height();
+}
+
+QModelIndex TallowmarkView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // The keys of a list of rows: Home and End go to the first and the last row, Left and
+    // Right scroll the columns.
+    const QModelIndex current = currentIndex();
+    switch (action) {
+    case MoveHome:
+    case MoveEnd: {
+        const int rows = m_pModel->rowCount();
+        if (rows == 0) return {};
+        return m_pModel->index(action == MoveHome ? 0 : rows - 1, current.isValid() ? current.column() : 0);
+    }
+    case MoveLeft:
+    case MoveRight: {
+        QScrollBar* bar = horizontalScrollBar();
+        const bool back = (action == MoveLeft) != isRightToLeft();
+        bar->setValue(bar->value() + (back ? -bar->singleStep() : bar->singleStep()));
+        return current;
+    }
+    default:
+        return QTableView::moveCursor(action, modifiers);
+    }
+}
+
 void TallowmarkView::contextMenuEvent(QContextMenuEvent* event) {
     emit ContextMenuRequested(event->globalPos());
     event->accept();
@@ -379,7 +419,7 @@ QItemSelectionModel::SelectionFlags TallowmarkView::selectionCommand(const QMode
     if (!index.isValid() && event && event->type() == QEvent::MouseButtonRelease &&
         static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton)
         return QItemSelectionModel::NoUpdate;
-    return QTreeView::selectionCommand(index, event);
+    return QTableView::selectionCommand(index, event);
 }
 
 }  // namespace tallowmark

@@ -3,7 +3,7 @@
 // selection, the columns' widths and the widgets.
 
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 #include <functional>
 #include <memory>
 #include <set>
@@ -19,7 +19,7 @@ namespace tallowmark {
 class MessagePrompts;
 class RecordTableModel;
 
-class TallowmarkView : public QTreeView {
+class TallowmarkView : public QTableView {
     Q_OBJECT
 public:
     // `options` are the viewing defaults in force when the view is made; `prompts` shows
@@ -92,11 +92,13 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
 
 private:
     void RowsReplaced();
+    int RowHeight() const;
     // Runs `change` to the rows or columns, then selects again the whole rows of the
     // records selected before, and makes the current record's row current again.
     void KeepingSelection(const std::function<void()>& change);

@@ -21,6 +21,7 @@
 #include "presentation/AnsiText.h"
 #include "platform/BootDeletion.h"
 #include "platform/CommandLine.h"
+#include "platform/MemoryLimit.h"
 #include "platform/PrivateFolder.h"
 #include "platform/ShellRegistration.h"
 #include "platform/SystemInfo.h"
@@ -77,6 +78,7 @@ TallowmarkApp::TallowmarkApp(int& argc, char** argv)
       m_dwPlatformId(platform::PlatformId()),
       m_pPrompts(std::make_unique<UserPrompts>()) {
     ReturnRuntimeFolder();
+    platform::GiveBackLargeBlocks();
     setOrganizationName(QStringLiteral("Brackwater"));
     setApplicationName(QStringLiteral("Tallowmark"));
     setApplicationVersion(QString::fromLatin1(kProductVersion));

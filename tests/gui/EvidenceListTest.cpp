@@ -79,7 +79,7 @@ QStringList ChooseFromHeaderMenu(TallowmarkView& view, const QString& title) {
         popup->grab().save(QStringLiteral(TALLOWMARK_SCREENSHOT_DIR "/header-menu.png"));
         popup->close();
     });
-    emit view.header()->customContextMenuRequested(QPoint(5, 5));
+    emit view.horizontalHeader()->customContextMenuRequested(QPoint(5, 5));
     return items;
 }
 
@@ -98,12 +98,12 @@ TEST_F(EvidenceListTest, AnExtraColumnChosenFromTheHeaderSortsCopiesFiltersAndIs
         builder.Url({.url = "http://site/" + std::to_string(hits * 7), .fields = {{0x54, hits}}});
     FileOpen(WriteIndex("index.dat", builder.Bytes()));
     TallowmarkView* view = Frame().ActiveView();
-    const int dataWidth = view->header()->sectionSize(kColumnData);
+    const int dataWidth = view->horizontalHeader()->sectionSize(kColumnData);
     EXPECT_EQ(ChooseFromHeaderMenu(*view, "Hits"),
               (QStringList{"Status", "Kind", "User", "Page Title", "Hits", "Cached Size", "Expires", "Last Checked"}));
     ASSERT_EQ(view->Model().columnCount(), 9);
     EXPECT_EQ(view->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Hits");
-    EXPECT_EQ(view->header()->sectionSize(kColumnData), dataWidth);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(kColumnData), dataWidth);
     view->OnColumnClick(8);
     EXPECT_EQ(Column(*view, 8), (std::vector<QString>{"9", "10", "100"}));
     view->setCurrentIndex(view->Model().index(1, 0));
@@ -112,7 +112,7 @@ TEST_F(EvidenceListTest, AnExtraColumnChosenFromTheHeaderSortsCopiesFiltersAndIs
     EXPECT_EQ(view->Model().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), "Status");
     EXPECT_EQ(Column(*view, 9), (std::vector<QString>{"9", "10", "100"}));  // still sorted
 
-    view->header()->moveSection(view->header()->visualIndex(9), 0);  // Hits first
+    view->horizontalHeader()->moveSection(view->horizontalHeader()->visualIndex(9), 0);  // Hits first
     view->selectAll();
     Frame().RouteCommand(cmd::EditCopy);
     const QStringList copied = QApplication::clipboard()->text().split('\n');

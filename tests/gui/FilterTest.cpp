@@ -90,7 +90,7 @@ TEST_F(FilterTest, CtrlFFocusesTheFieldTypingFiltersOncePausedAndEscapeClears) {
 
 TEST_F(FilterTest, FilteringKeepsTheSortAndTheSelectionOnItsRecords) {
     TallowmarkView* view = Open();
-    emit view->header()->sectionClicked(2);               // Data ascending
+    emit view->horizontalHeader()->sectionClicked(2);               // Data ascending
     const QModelIndex news = view->model()->index(3, 0);  // http://news.example/1
     ASSERT_EQ(view->Model().RecordAt(3)->RecordNumber(), 1u);
     view->selectionModel()->setCurrentIndex(news, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -106,7 +106,7 @@ TEST_F(FilterTest, FilteringKeepsTheSortAndTheSelectionOnItsRecords) {
 TEST_F(FilterTest, CopyPutsTheSelectedRowsOnTheClipboardAndIsEnabledOnlyWithASelection) {
     TallowmarkView* view = Open();
     for (int id : {cmd::EditCopy, cmd::EditUndo, cmd::EditCut, cmd::EditPaste}) EXPECT_FALSE(Enabled(id)) << id;
-    emit view->header()->sectionClicked(0);  // descending: the list's order, not the file's
+    emit view->horizontalHeader()->sectionClicked(0);  // descending: the list's order, not the file's
     view->setFocus();
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     view->SetFilterText("example/");
@@ -127,7 +127,7 @@ TEST_F(FilterTest, CopyPutsTheSelectedRowsOnTheClipboardAndIsEnabledOnlyWithASel
     EXPECT_EQ(QApplication::clipboard()->text(), expected);
 
     // Moved columns are copied as shown.
-    view->header()->moveSection(2, 0);
+    view->horizontalHeader()->moveSection(2, 0);
     Frame().RouteCommand(cmd::EditCopy);
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("Data\tNo.\tType\t"));
 }

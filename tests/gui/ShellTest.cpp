@@ -386,8 +386,8 @@ TEST_F(GuiTest, AVersionFourFileHasSixColumnsWideEnoughForItsNumbers) {
         QString::fromStdString(FormatTime(ToTimeValue(testing::FileTimeOf(2003, 5, 6, 7, 8)), SHORT_TIME_FORMAT)));
     const QString largest = view->model()->index(1, 3).data().toString();
     EXPECT_EQ(largest, "1073741696");
-    EXPECT_GE(view->header()->sectionSize(3), view->fontMetrics().horizontalAdvance(largest) + 8);
-    EXPECT_EQ(view->header()->sectionSize(0), 50);  // never narrower than the classic widths
+    EXPECT_GE(view->horizontalHeader()->sectionSize(3), view->fontMetrics().horizontalAdvance(largest) + 8);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(0), 50);  // never narrower than the classic widths
 }
 
 TEST_F(GuiTest, CacheNamesFitTheirColumnsUntilTheUserSizesThem) {
@@ -399,7 +399,7 @@ TEST_F(GuiTest, CacheNamesFitTheirColumnsUntilTheUserSizesThem) {
     builder.Leak({.url = "http://c/", .fileName = std::string(300, 'W')});  // shown empty: no width for it
     FileOpen(WriteIndex("index.dat", builder.Bytes()));
     TallowmarkView* view = Frame().ActiveView();
-    QHeaderView* header = view->header();
+    QHeaderView* header = view->horizontalHeader();
     auto advance = [view](const std::string& text) { return view->fontMetrics().horizontalAdvance(text.c_str()); };
     EXPECT_GT(header->sectionSize(6), advance("WMWMWMWM"));
     EXPECT_GT(header->sectionSize(7), advance(longName));
@@ -409,7 +409,7 @@ TEST_F(GuiTest, CacheNamesFitTheirColumnsUntilTheUserSizesThem) {
     IndexFileBuilder huge;
     huge.Hash(1).Url({.url = "http://h/", .fileName = std::string(300, 'W')});
     FileOpen(WriteIndex("huge.dat", huge.Bytes()));
-    EXPECT_EQ(Frame().ActiveView()->header()->sectionSize(7), view->screen()->availableGeometry().width() / 3);
+    EXPECT_EQ(Frame().ActiveView()->horizontalHeader()->sectionSize(7), view->screen()->availableGeometry().width() / 3);
 
     // A width the user dragged stays through a refill.
     header->resizeSection(7, 40);
@@ -501,24 +501,24 @@ TEST_F(GuiTest, AnExceptionInAnEventEndsTheCommandNotTheProgram) {
 TEST_F(GuiTest, HeaderClicksSortAndShareTheToggleAcrossViews) {
     FileOpen(WriteIndex("index.dat", SmallIndex()));
     TallowmarkView* first = Frame().ActiveView();
-    emit first->header()->sectionClicked(0);  // the first click on "No." reverses
+    emit first->horizontalHeader()->sectionClicked(0);  // the first click on "No." reverses
     EXPECT_EQ(first->Model().RecordAt(0)->TypeName(), "REDR");
-    EXPECT_TRUE(first->header()->isSortIndicatorShown());
-    EXPECT_EQ(first->header()->sortIndicatorSection(), 0);
-    EXPECT_EQ(first->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_TRUE(first->horizontalHeader()->isSortIndicatorShown());
+    EXPECT_EQ(first->horizontalHeader()->sortIndicatorSection(), 0);
+    EXPECT_EQ(first->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
     first->setCurrentIndex(first->model()->index(0, 0));
-    emit first->header()->sectionClicked(4);
+    emit first->horizontalHeader()->sectionClicked(4);
     EXPECT_EQ(first->CurrentRecord()->TypeName(), "REDR");      // the current row follows its record
     EXPECT_EQ(first->Model().RecordAt(0)->TypeName(), "LEAK");  // its time 0 sorts before 2008
 
     Frame().RouteCommand(cmd::WindowNew);
     TallowmarkView* second = Frame().ActiveView();
-    emit second->header()->sectionClicked(4);  // same column, other view: descending
+    emit second->horizontalHeader()->sectionClicked(4);  // same column, other view: descending
     EXPECT_EQ(g_lastSortColumn, -1);
-    EXPECT_EQ(second->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(second->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
     Frame().RouteCommand(cmd::ViewBlankRecords);  // refills in file order
     EXPECT_EQ(second->Model().RecordAt(0)->TypeName(), "HASH");
-    EXPECT_FALSE(second->header()->isSortIndicatorShown());
+    EXPECT_FALSE(second->horizontalHeader()->isSortIndicatorShown());
 }
 
 TEST_F(GuiTest, ToolbarStatusBarAndHelp) {
@@ -658,7 +658,7 @@ TEST_F(GuiTest, TheScreenshotSceneShowsEveryRecordReadably) {
                 widest = std::max(
                     widest, view->fontMetrics().horizontalAdvance(view->model()->index(row, column).data().toString()));
             if (column == 7) widest = std::min(widest, view->screen()->availableGeometry().width() / 3 - 1);
-            EXPECT_LT(widest, view->header()->sectionSize(column)) << column;
+            EXPECT_LT(widest, view->horizontalHeader()->sectionSize(column)) << column;
         }
     }
     EXPECT_TRUE(Frame().ActiveChild()->isMaximized());

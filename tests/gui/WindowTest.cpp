@@ -31,7 +31,7 @@ TEST_F(GuiTest, TheWindowAndTheColumnsAreKeptAcrossRestarts) {
     Frame().setGeometry(30, 40, 700, 500);
     Frame().RouteCommand(cmd::WindowTabbed);
     FileOpen(WriteIndex("index.dat", TwoUrls()));
-    QHeaderView* header = Frame().ActiveView()->header();
+    QHeaderView* header = Frame().ActiveView()->horizontalHeader();
     header->resizeSection(kColumnFileName, 222);
     header->moveSection(header->visualIndex(kColumnSize), 0);
     QTest::qWait(400);  // kept once the user has done
@@ -41,7 +41,7 @@ TEST_F(GuiTest, TheWindowAndTheColumnsAreKeptAcrossRestarts) {
     EXPECT_EQ(Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);
     Frame().RouteCommand(cmd::WindowTabbed);
     FileOpen(WriteIndex("again.dat", TwoUrls()));
-    header = Frame().ActiveView()->header();
+    header = Frame().ActiveView()->horizontalHeader();
     EXPECT_EQ(header->sectionSize(kColumnFileName), 222);
     EXPECT_EQ(header->visualIndex(kColumnSize), 0);
     Frame().showMaximized();
@@ -91,11 +91,11 @@ TEST_F(GuiTest, DataTakesTheSpareWidthAndCutOffCellsShowTheirText) {
     QCoreApplication::processEvents();
     TallowmarkView* view = Frame().ActiveView();
     int sum = 0;
-    for (int section = 0; section < view->header()->count(); ++section) sum += view->header()->sectionSize(section);
+    for (int section = 0; section < view->horizontalHeader()->count(); ++section) sum += view->horizontalHeader()->sectionSize(section);
     EXPECT_EQ(sum, view->viewport()->width());
-    EXPECT_GT(view->header()->sectionSize(kColumnData), 400);
+    EXPECT_GT(view->horizontalHeader()->sectionSize(kColumnData), 400);
 
-    view->header()->resizeSection(kColumnData, 80);
+    view->horizontalHeader()->resizeSection(kColumnData, 80);
     const QString url = view->Model().index(0, kColumnData).data().toString();
     EXPECT_EQ(view->CellTip(view->Model().index(0, kColumnData)).remove('\n'), url);
     EXPECT_EQ(view->CellTip(view->Model().index(0, kColumnType)), "");

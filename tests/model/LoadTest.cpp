@@ -169,6 +169,22 @@ TEST(Load, CountWhoseLengthExceeds32BitsEndsTheWalkWithoutWrapping) {
     EXPECT_EQ(loaded->doc.Records()[0].Size(), 0x02000001ull * 128);
 }
 
+// A header whose length is no whole number of blocks puts every record off the blocks.
+TEST(Load, RecordsOffTheBlocksAreReadWhereTheyLie) {
+    IndexFileBuilder builder(testing::kVersion5, 0x4000 + 64);
+    builder.Url({.url = "http://a/"}).Blank().Url({.url = "http://b/", .minimumBlocks = 2});
+    auto loaded = Load(builder.Bytes());
+    ASSERT_TRUE(loaded->outcome) << loaded->outcome.message;
+    ASSERT_EQ(loaded->doc.RecordCount(), 3u);
+    const auto& records = loaded->doc.Records();
+    EXPECT_EQ(loaded->doc.OffsetOf(records[0]), 0x4040u);
+    EXPECT_EQ(records[0].UrlText(), "http://a/");
+    EXPECT_EQ(records[1].TypeName(), "BLANK");
+    EXPECT_EQ(loaded->doc.OffsetOf(records[2]), 0x4040u + 2 * 128);
+    EXPECT_EQ(records[2].UrlText(), "http://b/");
+    EXPECT_EQ(records[2].Size(), 256u);
+}
+
 TEST(Load, ShortTailsAreReadAsFarAsTheyGo) {
     IndexFileBuilder builder;
     builder.Blank();

@@ -96,18 +96,21 @@ TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
                            "http://www.example.com/",
                            "http://www.example.com/a",
                            "http://www.example.co",
+                           "01234567",
+                           "0123456789ab",
                            "0123456789abcdef",
                            "0123456789abcdeg"};
+    const auto word = [&] { return words[random() % std::size(words)]; };
     for (int i = 0; i < 400; ++i) {
         switch (random() % 6) {
             case 0: builder.Blank(); break;
-            case 1: builder.Redirect(words[random() % 12]); break;
+            case 1: builder.Redirect(word()); break;
             case 2: builder.Hash(1 + random() % 3); break;
             default: {
-                testing::UrlEntry entry{.url = words[random() % 12],
+                testing::UrlEntry entry{.url = word(),
                                         .modified = FileTimeOf(1995 + static_cast<int>(random() % 4), 1, 1),
                                         .accessed = random() % 5 == 0 ? 0 : FileTimeOf(2001, 1, 1 + random() % 3),
-                                        .fileName = words[random() % 12],
+                                        .fileName = word(),
                                         .dirIndex = static_cast<std::int8_t>(random() % 3),
                                         .minimumBlocks = 1 + static_cast<std::uint32_t>(random() % 3)};
                 if (random() % 4 == 0) builder.Leak(entry);
