@@ -129,6 +129,9 @@ bool LoadFromImage(TallowmarkDoc& document, const ImageFileChoice& choice, std::
 // The help's line for a build that reads no file systems inside images; empty otherwise.
 std::string ImagesHelp();
 
+int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const CliEnvironment& environment);
+int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunFind(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliEnvironment& environment);
 int RunTimeline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -10,13 +10,14 @@
 #include <unordered_set>
 
 #include "discovery/ImageFileSystems.h"
+#include "model/Digest.h"
+#include "model/PreciseTime.h"
 
 namespace tallowmark {
 
 namespace {
 constexpr std::string_view kIndexSignature = "Client UrlCache MMF Ver ";
 constexpr std::size_t kReadPiece = 1 << 20;
-constexpr std::uint64_t kFileTimeOf1970 = 116444736000000000ull;  // 100-ns ticks from 1601 to 1970
 
 // What the library said of the last failure on this thread, on one line; it is cleared.
 std::string TakeTskError() {
@@ -45,21 +46,6 @@ ssize_t ReadExternalImage(TSK_IMG_INFO* info, TSK_OFF_T offset, char* into, size
 }
 void CloseExternalImage(TSK_IMG_INFO* info) { delete reinterpret_cast<ExternalImage*>(info); }
 void ExternalImageStat(TSK_IMG_INFO*, FILE*) {}
-
-std::optional<FileTime> FileTimeOf(time_t seconds, std::uint64_t nanoseconds) {
-    // 0 is what the library gives for a time the file system does not keep.
-    if (seconds == 0 && nanoseconds == 0) return std::nullopt;
-    const std::int64_t ticks = static_cast<std::int64_t>(seconds) * 10000000 + static_cast<std::int64_t>(nanoseconds / 100);
-    if (ticks < -static_cast<std::int64_t>(kFileTimeOf1970)) return std::nullopt;
-    return static_cast<FileTime>(ticks + static_cast<std::int64_t>(kFileTimeOf1970));
-}
-
-std::string Hex(const unsigned char* bytes, std::size_t size) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (std::size_t i = 0; i < size; ++i) (text += kDigits[bytes[i] >> 4]) += kDigits[bytes[i] & 0xF];
-    return text;
-}
 
 struct FileSystem {
     ImagePartition partition;
@@ -242,10 +228,10 @@ private:
         if (meta) {
             if (ntfs) found.sequence = meta->seq;
             found.size = static_cast<std::uint64_t>(std::max<TSK_OFF_T>(0, meta->size));
-            found.times.created = FileTimeOf(meta->crtime, meta->crtime_nano);
-            found.times.modified = FileTimeOf(meta->mtime, meta->mtime_nano);
-            found.times.accessed = FileTimeOf(meta->atime, meta->atime_nano);
-            found.times.changed = FileTimeOf(meta->ctime, meta->ctime_nano);
+            found.times.created = FileTimeOfUnixTime(meta->crtime, meta->crtime_nano);
+            found.times.modified = FileTimeOfUnixTime(meta->mtime, meta->mtime_nano);
+            found.times.accessed = FileTimeOfUnixTime(meta->atime, meta->atime_nano);
+            found.times.changed = FileTimeOfUnixTime(meta->ctime, meta->ctime_nano);
         }
         // A deleted name whose metadata a later file took (in use again, or freed once
         // more, which counted the sequence number on past the one freeing gave it): the
@@ -300,7 +286,7 @@ private:
         std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
         unsigned int length = 0;
         if (EVP_DigestFinal_ex(context.get(), digest.data(), &length) != 1) return false;
-        found.sha256 = Hex(digest.data(), length);
+        found.sha256 = HexDigest(ByteView(digest.data(), length));
         return true;
     }
 

@@ -85,4 +85,12 @@ std::optional<FileTime> InstantOfWallClock(FileTime wallClock, const ZoneRules& 
     return ShiftedBy(wallClock, instant - wallSeconds);
 }
 
+std::optional<FileTime> FileTimeOfUnixTime(std::int64_t seconds, std::uint64_t nanoseconds) {
+    if (seconds == 0 && nanoseconds == 0) return std::nullopt;
+    const std::int64_t ticks = seconds * kTicksPerSecond + static_cast<std::int64_t>(nanoseconds / 100);
+    const std::int64_t from1601 = ticks + kSecondsFrom1601To1970 * kTicksPerSecond;
+    if (from1601 < 0) return std::nullopt;
+    return static_cast<FileTime>(from1601);
+}
+
 }  // namespace tallowmark

@@ -36,4 +36,8 @@ std::optional<FileTime> InstantOfWallClock(FileTime wallClock, const ZoneRules& 
 // `instant` shifted by `offsetSeconds`; nullopt when that leaves the years 1601 to 9999.
 std::optional<FileTime> ShiftedBy(FileTime instant, std::int64_t offsetSeconds);
 
+// The instant `seconds` and `nanoseconds` past 1970 name, as a file system's times are
+// kept; nullopt for 0 (no time kept) and for one before 1601.
+std::optional<FileTime> FileTimeOfUnixTime(std::int64_t seconds, std::uint64_t nanoseconds);
+
 }  // namespace tallowmark
