@@ -10,6 +10,7 @@
 #include "forensic/CarveChecks.h"
 #include "forensic/CarveLimits.h"
 #include "forensic/FoundFile.h"
+#include "forensic/TimelineFields.h"
 #include "model/ByteSource.h"
 #include "model/IndexRecord.h"
 #include "model/format/FileHeaderLayout.h"
@@ -124,19 +125,13 @@ bool Extract(ByteSource& image, std::uint64_t start, std::uint64_t length, const
     WindowSource file(image, start, length);
     return ExtractBytes(file, target, options.inputs, say);
 }
-
-std::string HexText(std::uint64_t value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value);
-    return "0x" + text;
-}
 }  // namespace
 
-std::string ExtractedFileName(std::uint64_t imageOffset) { return "index-" + HexText(imageOffset) + ".dat"; }
+std::string ExtractedFileName(std::uint64_t imageOffset) {
+    std::string name = "index-";
+    AppendHex(name, imageOffset);
+    return name + ".dat";
+}
 
 CarveResult CarveImage(ByteSource& image, const std::string& source, const CarveOptions& options, std::ostream& out,
                        const std::function<void(const std::string&)>& say,

@@ -8,6 +8,7 @@
 
 #include "model/Calendar.h"
 #include "model/LocalTimeRules.h"
+#include "model/PreciseTime.h"
 #include "model/TimeText.h"
 #include "support/EnvironmentScope.h"
 #include "support/IndexFileBuilder.h"
@@ -244,6 +245,16 @@ TEST(CivilCalendar, RoundTripsAcrossCenturies) {
         EXPECT_EQ(civil.minute, 2u);
         EXPECT_EQ(civil.second, 3u);
     }
+}
+
+// A file system keeps its times from 1970 in seconds and nanoseconds: 0 is no time, and one
+// before 1601 has no FileTime.
+TEST(IsoTime, AFileSystemsUnixTimeBecomesTheSameInstant) {
+    EXPECT_EQ(FileTimeOfUnixTime(0, 0), std::nullopt);
+    EXPECT_EQ(FileTimeOfUnixTime(0, 100), std::optional<FileTime>(116444736000000001ull));
+    EXPECT_EQ(FileTimeOfUnixTime(1289379240, 500), std::optional<FileTime>(129338528400000005ull));
+    EXPECT_EQ(FileTimeOfUnixTime(-11644473600, 0), std::optional<FileTime>(0));
+    EXPECT_EQ(FileTimeOfUnixTime(-11644473601, 0), std::nullopt);
 }
 
 }  // namespace
