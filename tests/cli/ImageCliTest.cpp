@@ -115,6 +115,14 @@ TEST_F(ImageCli, TimelineInfoAndExportReadTheFilesInTheImage) {
     EXPECT_EQ(rows.size(), Lines(allocated.out).size() + Lines(loose.out).size() - 1);
     EXPECT_NE(all.out.find("\"" + m_image.path + ":1:" + deleted + "\""), std::string::npos);
     EXPECT_NE(all.out.find(",1,\"" + deleted + "\",\"deleted\","), std::string::npos);
+    // A loose file beside the image: its CSV rows keep the image's columns, empty; its JSON
+    // lines have none.
+    const std::string leaks = testing::RealFixtures() + "/leaks-index.dat";
+    const auto mixed = Cli({"timeline", "--format", "csv", leaks, "--image", m_image.path});
+    ASSERT_EQ(mixed.code, 0) << mixed.err;
+    EXPECT_NE(mixed.out.find(",,,,,\r\n"), std::string::npos);
+    const auto mixedJson = Cli({"timeline", leaks, "--image", m_image.path});
+    EXPECT_EQ(Lines(mixedJson.out)[0].find("\"image\""), std::string::npos) << Lines(mixedJson.out)[0];
 
     const auto info = Cli({"info", "--image", m_image.path, "--path", "1:" + deleted});
     ASSERT_EQ(info.code, 0) << info.err;
