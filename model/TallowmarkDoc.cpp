@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "model/Digest.h"
 #include "model/IndexStream.h"
@@ -68,6 +69,7 @@ void TallowmarkDoc::SetPathName(const std::string& path) {
 void TallowmarkDoc::DeleteContents() {
     m_records = {};
     m_oddPlaces = {};
+    m_numberSteps = {};
     m_evidence = {};
     m_shortfall = {};
     m_pHeader.reset();
@@ -182,9 +184,20 @@ void TallowmarkDoc::ReadRecordAt(RecordWalk& walk) {
                     }
                     entry.kind = static_cast<std::uint8_t>(found.kind);
                     entry.marks = record.Marks().Bits();
-                    entry.number = found.number;
+                    const auto place = static_cast<std::uint32_t>(m_records.size());
+                    const std::uint32_t skipped = found.number - place;
+                    if (skipped != (m_numberSteps.empty() ? 0 : m_numberSteps.back().skipped))
+                        m_numberSteps.push_back({place, skipped});
                     m_records.push_back(entry);
                 });
+}
+
+std::uint32_t TallowmarkDoc::NumberOf(std::size_t index) const {
+    const auto place = static_cast<std::uint32_t>(index);
+    if (m_numberSteps.empty() || place < m_numberSteps.front().place) return place;
+    const auto after = std::upper_bound(m_numberSteps.begin(), m_numberSteps.end(), place,
+                                        [](std::uint32_t at, const NumberStep& step) { return at < step.place; });
+    return place + std::prev(after)->skipped;
 }
 
 IndexRecord TallowmarkDoc::Record(std::size_t index) const {
@@ -194,7 +207,7 @@ IndexRecord TallowmarkDoc::Record(std::size_t index) const {
                                                 std::uint64_t{entry.blocks} * BLOCK_SIZE};
     const std::uint64_t length = place.length;
     const ByteView rest = Image().subspan(static_cast<std::size_t>(place.offset));
-    return IndexRecord(*m_pHeader, entry.number, static_cast<BlockKind>(entry.kind),
+    return IndexRecord(*m_pHeader, NumberOf(index), static_cast<BlockKind>(entry.kind),
                        rest.first(static_cast<std::size_t>(std::min<std::uint64_t>(length, rest.size()))), length,
                        RecordMarks::FromBits(static_cast<std::uint8_t>(entry.marks)));
 }

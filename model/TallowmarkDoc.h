@@ -54,16 +54,23 @@ using LoadProgress = std::function<void(std::uint64_t done, std::uint64_t total)
 // Where the walk found one record, all a document keeps of it: the record itself is made
 // over the file's bytes when asked for (TallowmarkDoc::Record). Nearly every record starts
 // at a block's start and takes whole blocks; one that does not (or is longer than 128 MiB)
-// is `odd`, its place and length kept in the document's OddPlace list.
+// is `odd`, its place and length kept in the document's OddPlace list. Its number (its
+// step of the walk) is its place among the entries plus the unrecognised blocks before
+// it, which the document keeps where that count changes (NumberStep).
 struct RecordEntry {
-    std::uint32_t block;       // where it starts, in blocks of BLOCK_SIZE; odd: its index among the odd places
-    std::uint32_t number;      // its step of the walk
+    std::uint32_t block;        // where it starts, in blocks of BLOCK_SIZE; odd: its index among the odd places
     std::uint32_t blocks : 20;  // its length in blocks, as the walk took it
-    std::uint32_t kind : 3;    // a BlockKind
+    std::uint32_t kind : 3;     // a BlockKind
     std::uint32_t odd : 1;
     std::uint32_t marks : 8;  // its RecordMarks, the kind of entry told
 };
-static_assert(sizeof(RecordEntry) == 12);
+static_assert(sizeof(RecordEntry) == 8);
+
+// From the entry at `place` on, the walk had stepped over `skipped` unrecognised blocks.
+struct NumberStep {
+    std::uint32_t place;
+    std::uint32_t skipped;
+};
 
 // The place and length of a record whose entry cannot tell them.
 struct OddPlace {
@@ -180,6 +187,7 @@ private:
     Outcome LoadIndex(ByteView file, const LoadProgress& progress);
     // One step of `walk`: appends the entry of the record it finds, if it is one.
     void ReadRecordAt(RecordWalk& walk);
+    std::uint32_t NumberOf(std::size_t index) const;
     void DeleteContents();
 
     std::string m_strPathName;
@@ -193,6 +201,7 @@ private:
     FileShortfall m_shortfall;
     std::vector<RecordEntry> m_records;
     std::vector<OddPlace> m_oddPlaces;
+    std::vector<NumberStep> m_numberSteps;  // none while no block was skipped
 };
 
 }  // namespace tallowmark

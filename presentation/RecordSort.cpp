@@ -74,63 +74,88 @@ struct TextKey16 {
     }
 };
 
-// A text key in 16 bytes: its first 8 bytes packed big-endian as in TextKey16, and where
+// A text key in 12 bytes: its first 6 bytes packed big-endian as in TextKey16, and where
 // the rest is, so that the sort of a large file needs little room.
 struct TextRef {
-    std::uint32_t head[2] = {0, 0};
-    std::uint32_t at = 0;    // in the file's bytes, or the place of a made text
-    std::uint32_t size = 0;  // its length; the top bit marks a made text
+    std::uint32_t head = 0;         // its first four bytes
+    std::uint32_t nextAndSize = 0;  // its next two bytes in the top half; its length in the bottom, or kAside
+    std::uint32_t at = 0;           // where it starts in the file's bytes, or its place among the texts aside
 
-    static constexpr std::uint32_t kMade = 0x80000000u;
-    static constexpr std::size_t kHead = sizeof(head);
-    std::uint32_t Length() const { return size & ~kMade; }
+    static constexpr std::uint32_t kAside = 0xFFFF;
+    static constexpr std::size_t kHead = 6;
+    std::uint32_t Next() const { return nextAndSize >> 16; }
+    std::uint32_t Size() const { return nextAndSize & 0xFFFF; }
 };
 
 // Makes the TextRefs of one sort and orders them. A text longer than its head stays where
-// it is in the file's bytes; any other (a page title in UTF-8) is kept aside while it sorts.
+// it is in the file's bytes; a long one, or any other (a page title in UTF-8), is kept
+// aside while it sorts.
 class TextRefs {
 public:
-    explicit TextRefs(ByteView image) : m_image(image), m_fits(image.size() < TextRef::kMade) {}
-    // False once a text could not be told in a TextRef: the file or the text is too long.
+    explicit TextRefs(ByteView image) : m_image(image), m_fits(image.size() <= UINT32_MAX) {}
+    // False once a text could not be told in a TextRef: the file or the texts aside are too many.
     bool Fit() const { return m_fits; }
 
-    TextRef Of(std::string_view text) {
-        TextRef key;
+    // `made` tells that `text` lives only until the next key is made (in the column's scratch).
+    TextRef Of(std::string_view text, bool made) {
+        std::uint64_t packed = 0;
         for (std::size_t i = 0; i < TextRef::kHead && i < text.size(); ++i)
-            key.head[i / 4] |= std::uint32_t{static_cast<unsigned char>(text[i])} << (8 * (3 - i % 4));
-        if (text.size() >= TextRef::kMade) m_fits = false;
+            packed |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * (7 - i));
+        TextRef key;
+        key.head = static_cast<std::uint32_t>(packed >> 32);
+        key.nextAndSize = static_cast<std::uint32_t>(packed);
         if (!m_fits) return key;
-        key.size = static_cast<std::uint32_t>(text.size());
-        if (text.size() <= TextRef::kHead) return key;  // whole in its head
         const auto* begin = reinterpret_cast<const std::uint8_t*>(text.data());
-        if (begin >= m_image.data() && begin + text.size() <= m_image.data() + m_image.size()) {
-            key.at = static_cast<std::uint32_t>(begin - m_image.data());
-        } else {
-            key.at = static_cast<std::uint32_t>(m_made.size());
-            key.size |= TextRef::kMade;
-            m_made.emplace_back(text);
+        const bool inFile = begin >= m_image.data() && begin + text.size() <= m_image.data() + m_image.size();
+        if (text.size() <= TextRef::kHead || (inFile && text.size() < TextRef::kAside)) {
+            key.nextAndSize |= static_cast<std::uint32_t>(text.size());
+            if (inFile) key.at = static_cast<std::uint32_t>(begin - m_image.data());
+            return key;
         }
+        key.nextAndSize |= TextRef::kAside;
+        key.at = Aside(text, inFile, made);
         return key;
     }
     // TextKey16's order.
     bool Greater(const TextRef& first, const TextRef& second) const {
-        for (std::size_t i = 0; i < std::size(first.head); ++i)
-            if (first.head[i] != second.head[i]) return first.head[i] > second.head[i];
+        if (first.head != second.head) return first.head > second.head;
+        if (first.Next() != second.Next()) return first.Next() > second.Next();
         // The same head: a text no longer than it is the start of the other.
-        const bool firstLong = first.Length() > TextRef::kHead, secondLong = second.Length() > TextRef::kHead;
+        const bool firstLong = first.Size() > TextRef::kHead, secondLong = second.Size() > TextRef::kHead;
         if (!firstLong || !secondLong) return firstLong && !secondLong;
         return Text(first) > Text(second);
     }
 
 private:
+    // The place of `text` among the texts aside. A column's fixed texts (a status, a kind of
+    // entry) are few and each is kept once.
+    std::uint32_t Aside(std::string_view text, bool inFile, bool made) {
+        if (!inFile && !made) {
+            const auto fixed = std::find_if(m_fixed.begin(), m_fixed.end(),
+                                            [&](std::uint32_t at) { return m_aside[at].data() == text.data(); });
+            if (fixed != m_fixed.end() && m_aside[*fixed] == text) return *fixed;
+        }
+        if (m_aside.size() >= UINT32_MAX) {
+            m_fits = false;
+            return 0;
+        }
+        const auto at = static_cast<std::uint32_t>(m_aside.size());
+        m_aside.push_back(made ? std::string_view(m_made.emplace_back(text)) : text);
+        if (!inFile && !made && m_fixed.size() < kMostFixed) m_fixed.push_back(at);
+        return at;
+    }
+
     std::string_view Text(const TextRef& key) const {
-        if (key.size & TextRef::kMade) return m_made[key.at];
-        return {reinterpret_cast<const char*>(m_image.data()) + key.at, key.size};
+        if (key.Size() == TextRef::kAside) return m_aside[key.at];
+        return {reinterpret_cast<const char*>(m_image.data()) + key.at, key.Size()};
     }
 
     ByteView m_image;
     bool m_fits;
     std::deque<std::string> m_made;
+    std::vector<std::string_view> m_aside;
+    static constexpr std::size_t kMostFixed = 64;
+    std::vector<std::uint32_t> m_fixed;  // among m_aside
 };
 
 // A row's key while it sorts, and its place before the sort, which settles equal keys as a
@@ -145,8 +170,10 @@ struct KeyedRow {
     static constexpr std::uint32_t kInGroup = 0x80000000u;
 };
 
+static_assert(sizeof(KeyedRow<TextRef>) == 16 && sizeof(KeyedRow<NumberKey32x2>) == 12);
+
 // Sorts `keyed` as the merge of CompareRecords' answers would, `greater` ordering the keys,
-// and puts `rows` in its order.
+// and puts `rows` in its order; not for a descending sort of a grouped column.
 template <class Key, class Greater>
 void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, bool reversed, Greater greater) {
     using Keyed = KeyedRow<Key>;
@@ -160,29 +187,58 @@ void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, b
             if (compare(r, l) > 0) return true;
             return compare(l, r) == 0 && l.Place() < r.Place();
         });
-    } else if (!grouped) {
-        // Descending, equal keys take the right run first: the merge gives the rows in
-        // descending order with equal keys in reverse order of place.
+    } else {
+        // Descending (outside the grouped columns), equal keys take the right run first: the
+        // merge gives the rows in descending order with equal keys in reverse order of place.
         std::sort(keyed.begin(), keyed.end(), [&](const Keyed& l, const Keyed& r) {
             if (compare(l, r) > 0) return true;
             return compare(r, l) == 0 && l.Place() > r.Place();
         });
-    } else {
-        // Descending in the grouped columns the answers are no order: only the merge itself
-        // gives its order. It moves places, not keys, to need little room: each key takes
-        // its row in the place's stead, and the rows' list holds the places while they merge.
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            keyed[i].placeAndGroup = rows[i] | (keyed[i].placeAndGroup & Keyed::kInGroup);
-            rows[i] = static_cast<std::uint32_t>(i);
-        }
-        StableMergeSort(rows, [&](std::uint32_t l, std::uint32_t r) { return compare(keyed[l], keyed[r]) == 0; });
-        for (std::uint32_t& row : rows) row = keyed[row].Place();
-        return;
     }
     // The sorted places become rows where they stand, so that no third list is needed.
     for (Keyed& item : keyed) item.placeAndGroup = rows[item.Place()];
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].placeAndGroup;
 }
+
+// Descending in the grouped columns the answers are no order: only the merge itself gives
+// its order. It merges the places themselves, each finding its key by its place, so that it
+// needs no more room than the keys and the merge's.
+template <class KeyOf, class Greater, class KeysHold>
+bool MergeByPlace(const TallowmarkDoc& document, RowList& rows, KeyOf keyOf, Greater greater, KeysHold keysHold) {
+    using Key = decltype(keyOf(std::declval<const IndexRecord&>(), false));
+    std::vector<Key> keys(document.RecordCount());
+    std::vector<bool> inGroup(document.RecordCount());
+    for (const std::uint32_t place : rows) {
+        const IndexRecord record = document.Record(place);
+        inGroup[place] = InTimeGroup(record);
+        keys[place] = keyOf(record, inGroup[place]);
+    }
+    if (!keysHold()) return false;
+    StableMergeSort(rows, [&](std::uint32_t left, std::uint32_t right) {
+        return CompareKeys(inGroup[left], inGroup[right], keys[left], keys[right], true, greater) == 0;
+    });
+    return true;
+}
+
+// Sorts `rows` of `document` by `column`'s keys, which `keyOf` makes and `greater` orders,
+// each made once and kept only while it sorts. False, with `rows` as they were, when
+// `keysHold()` turns false once they are made.
+template <class KeyOf, class Greater, class KeysHold>
+bool SortByKeys(const TallowmarkDoc& document, RowList& rows, const Column& column, bool reversed, KeyOf keyOf,
+                Greater greater, KeysHold keysHold) {
+    if (column.grouped && reversed) return MergeByPlace(document, rows, keyOf, greater, keysHold);
+    using Key = decltype(keyOf(std::declval<const IndexRecord&>(), false));
+    std::vector<KeyedRow<Key>> keyed(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const IndexRecord record = document.Record(rows[i]);
+        const bool inGroup = InTimeGroup(record);
+        keyed[i] = {keyOf(record, inGroup), static_cast<std::uint32_t>(i) | (inGroup ? KeyedRow<Key>::kInGroup : 0u)};
+    }
+    if (!keysHold()) return false;
+    SortKeyed(keyed, rows, column.grouped, reversed, greater);
+    return true;
+}
+
 }  // namespace
 
 int CompareRecords(const IndexRecord& first, const IndexRecord& second, int column) {
@@ -217,48 +273,43 @@ void SortRows(const TallowmarkDoc& document, RowList& rows, int column, bool rev
         if (reversed) SortRowsByCompare(document, rows, column, reversed);
         return;
     }
-    // Each row's key, and whether it is in the group, made once.
-    const auto keyedRows = [&](auto keyOf) {
-        using Key = decltype(keyOf(std::declval<const IndexRecord&>(), false));
-        std::vector<KeyedRow<Key>> keyed(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const IndexRecord record = document.Record(rows[i]);
-            const bool inGroup = InTimeGroup(record);
-            keyed[i] = {keyOf(record, inGroup),
-                        static_cast<std::uint32_t>(i) | (inGroup ? KeyedRow<Key>::kInGroup : 0u)};
-        }
-        return keyed;
-    };
     if (info->kind != ColumnKind::Text) {
-        auto keyed = keyedRows(
-            [&](const IndexRecord& record, bool inGroup) { return NumberKey32x2(NumberKey(*info, record, inGroup)); });
-        SortKeyed(keyed, rows, info->grouped, reversed, std::greater<NumberKey32x2>());
+        SortByKeys(
+            document, rows, *info, reversed,
+            [&](const IndexRecord& record, bool inGroup) { return NumberKey32x2(NumberKey(*info, record, inGroup)); },
+            std::greater<NumberKey32x2>(), [] { return true; });
         return;
     }
     std::string scratch;
     {
         TextRefs refs(document.Image());
-        auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) {
-            return refs.Fit() ? refs.Of(TextKey(*info, record, inGroup, scratch)) : TextRef();
-        });
-        if (refs.Fit()) {
-            SortKeyed(keyed, rows, info->grouped, reversed,
-                      [&refs](const TextRef& l, const TextRef& r) { return refs.Greater(l, r); });
+        const auto keyOf = [&](const IndexRecord& record, bool inGroup) {
+            if (!refs.Fit()) return TextRef();
+            scratch.clear();
+            const std::string_view text = TextKey(*info, record, inGroup, scratch);
+            return refs.Of(text, !scratch.empty() && text.data() >= scratch.data() &&
+                                     text.data() < scratch.data() + scratch.size());
+        };
+        if (SortByKeys(
+                document, rows, *info, reversed, keyOf,
+                [&refs](const TextRef& l, const TextRef& r) { return refs.Greater(l, r); },
+                [&refs] { return refs.Fit(); }))
             return;
-        }
     }
-    // A file or a text past 2 GiB: keys that view their texts wherever they are. The texts
+    // A file past 4 GiB: keys that view their texts wherever they are. The texts
     // no record holds as they are sorted are kept where they stay put.
     std::deque<std::string> made;
-    auto keyed = keyedRows([&](const IndexRecord& record, bool inGroup) {
-        std::string_view key = TextKey(*info, record, inGroup, scratch);
-        if (!scratch.empty()) {
-            key = made.emplace_back(std::move(scratch));
-            scratch.clear();
-        }
-        return TextKey16(key);
-    });
-    SortKeyed(keyed, rows, info->grouped, reversed, std::greater<TextKey16>());
+    SortByKeys(
+        document, rows, *info, reversed,
+        [&](const IndexRecord& record, bool inGroup) {
+            std::string_view key = TextKey(*info, record, inGroup, scratch);
+            if (!scratch.empty()) {
+                key = made.emplace_back(std::move(scratch));
+                scratch.clear();
+            }
+            return TextKey16(key);
+        },
+        std::greater<TextKey16>(), [] { return true; });
 }
 
 SortToggle& SortToggle::Program() {
