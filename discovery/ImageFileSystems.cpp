@@ -1,5 +1,10 @@
 #include "discovery/ImageFileSystems.h"
 
+#ifdef TALLOWMARK_HAVE_LIBTSK
+#include "discovery/FileSystemsModule.h"
+#include "platform/ProgramModule.h"
+#endif
+
 namespace tallowmark {
 
 std::string_view FileStateName(FileState state) {
@@ -58,32 +63,31 @@ std::shared_ptr<const FileInImage> OriginOf(const std::shared_ptr<ImageFileSyste
     return std::make_shared<OriginInImage>(std::move(place), image);
 }
 
-#ifndef TALLOWMARK_HAVE_LIBTSK
-struct ImageFileSystems::Impl {};
+#ifdef TALLOWMARK_HAVE_LIBTSK
+bool ReadsImageFileSystems() { return true; }
 
+ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource> image, const std::string& name) {
+    // An E01 set with a segment missing or cut short reads as zeros where it is: a file
+    // system walked over that would tell of files that are not there, so it is refused.
+    if (const std::vector<std::string> damage = image->Damage(); !damage.empty()) {
+        std::string message = name + ": ";
+        for (const std::string& line : damage) message += line + (&line == &damage.back() ? "" : "; ");
+        return {Outcome::Failure(message), nullptr};
+    }
+    static const platform::ProgramModule module =
+        platform::LoadProgramModule(kFileSystemsModuleFile, kFileSystemsModuleEntry);
+    if (!module.entry)
+        return {Outcome::Failure(name + ": the file systems inside disk images cannot be read: " + module.error),
+                nullptr};
+    const auto entry = reinterpret_cast<FileSystemsModuleEntry>(module.entry);
+    return entry()->open(std::move(image), name);
+}
+#else
 bool ReadsImageFileSystems() { return false; }
 
 ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource>, const std::string& name) {
     return {Outcome::Failure(name + ": this build reads no file systems inside disk images (it has no libtsk)"), nullptr};
 }
-ImageFileSystems::ImageFileSystems(std::shared_ptr<Impl> impl) : m_impl(std::move(impl)) {}
-ImageFileSystems::~ImageFileSystems() = default;
-const std::string& ImageFileSystems::Name() const {
-    static const std::string none;
-    return none;
-}
-const std::vector<ImagePartition>& ImageFileSystems::Partitions() const {
-    static const std::vector<ImagePartition> none;
-    return none;
-}
-const std::vector<std::string>& ImageFileSystems::Skipped() const {
-    static const std::vector<std::string> none;
-    return none;
-}
-std::vector<std::string> ImageFileSystems::Damage() const { return {}; }
-ImageWalkSummary ImageFileSystems::Walk(const ImageWalkOptions&, ImageWalkSink&) { return {}; }
-std::unique_ptr<ByteSource> ImageFileSystems::OpenFile(const FoundIndexFile&) { return nullptr; }
-std::unique_ptr<ByteSource> ImageFileSystems::OpenPath(unsigned, const std::string&) { return nullptr; }
 #endif
 
 }  // namespace tallowmark

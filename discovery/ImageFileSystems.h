@@ -101,39 +101,38 @@ struct ImageWalkSummary {
     bool stopped = false;
 };
 
+// Implemented by the module that holds The Sleuth Kit's library (FileSystemsModule.h),
+// which the program loads when it first opens an image.
 class ImageFileSystems {
 public:
     struct Opened;
     // Opens every file system of `image`, named `name` in messages; a partition that
     // cannot be read is passed over and named in Skipped(). Refused when none can.
     static Opened Open(std::shared_ptr<ByteSource> image, const std::string& name);
-    ~ImageFileSystems();
+    virtual ~ImageFileSystems() = default;
     ImageFileSystems(const ImageFileSystems&) = delete;
     ImageFileSystems& operator=(const ImageFileSystems&) = delete;
 
-    const std::string& Name() const;
-    const std::vector<ImagePartition>& Partitions() const;
+    virtual const std::string& Name() const = 0;
+    virtual const std::vector<ImagePartition>& Partitions() const = 0;
     // One line per partition that could not be read: which, and why.
-    const std::vector<std::string>& Skipped() const;
+    virtual const std::vector<std::string>& Skipped() const = 0;
     // What the image's bytes were found to lack so far (an E01 chunk that reads as
     // zeros), one line each naming the byte range; asked once reading is done.
-    std::vector<std::string> Damage() const;
+    virtual std::vector<std::string> Damage() const = 0;
 
     // Walks every file system depth first, in partition order, and reports each index
     // file as it is found. A folder or file that cannot be read costs only itself.
-    ImageWalkSummary Walk(const ImageWalkOptions& options, ImageWalkSink& sink);
+    virtual ImageWalkSummary Walk(const ImageWalkOptions& options, ImageWalkSink& sink) = 0;
     // The bytes of a file found readable (an overwritten one has none); null when it
     // cannot be opened any more.
-    std::unique_ptr<ByteSource> OpenFile(const FoundIndexFile& file);
+    virtual std::unique_ptr<ByteSource> OpenFile(const FoundIndexFile& file) = 0;
     // The regular file at `path` of partition `partition`, found as Windows finds names
     // (letter case aside); null when there is none.
-    std::unique_ptr<ByteSource> OpenPath(unsigned partition, const std::string& path);
+    virtual std::unique_ptr<ByteSource> OpenPath(unsigned partition, const std::string& path) = 0;
 
-    struct Impl;
-
-private:
-    explicit ImageFileSystems(std::shared_ptr<Impl> impl);
-    std::shared_ptr<Impl> m_impl;  // shared with the files read from it
+protected:
+    ImageFileSystems() = default;
 };
 
 struct ImageFileSystems::Opened {

@@ -1,5 +1,6 @@
 // The file systems inside disk images through The Sleuth Kit's library: the one file that
-// includes libtsk (and OpenSSL, for the files' SHA-256), built only where both are found.
+// includes libtsk (and OpenSSL, for the files' SHA-256), built only where both are found,
+// into the module the program loads when it first opens an image.
 #include <openssl/evp.h>
 #include <tsk/libtsk.h>
 
@@ -9,7 +10,7 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "discovery/ImageFileSystems.h"
+#include "discovery/FileSystemsModule.h"
 #include "model/Digest.h"
 #include "model/PreciseTime.h"
 
@@ -51,9 +52,9 @@ struct FileSystem {
     ImagePartition partition;
     TSK_FS_INFO* fs;
 };
-}  // namespace
 
-struct ImageFileSystems::Impl {
+// An image opened by the library, shared by its file systems and the files read from them.
+struct TskImage {
     std::shared_ptr<ByteSource> image;
     std::string name;
     TSK_IMG_INFO* img = nullptr;
@@ -63,7 +64,7 @@ struct ImageFileSystems::Impl {
     std::vector<std::string> skipped;
     std::mutex lock;  // the library's handles serve one thread at a time
 
-    ~Impl() {
+    ~TskImage() {
         for (FileSystem& fileSystem : fileSystems) tsk_fs_close(fileSystem.fs);
         if (vs) tsk_vs_close(vs);
         if (img) tsk_img_close(img);
@@ -88,11 +89,10 @@ struct ImageFileSystems::Impl {
     }
 };
 
-namespace {
 // A file of an image's file system, read through the library.
 class TskFileSource : public ByteSource {
 public:
-    TskFileSource(std::shared_ptr<ImageFileSystems::Impl> owner, TSK_FS_FILE* file)
+    TskFileSource(std::shared_ptr<TskImage> owner, TSK_FS_FILE* file)
         : m_owner(std::move(owner)), m_file(file), m_qwLength(static_cast<std::uint64_t>(std::max<TSK_OFF_T>(0, file->meta->size))) {}
     ~TskFileSource() override {
         const std::lock_guard guard(m_owner->lock);
@@ -116,7 +116,7 @@ public:
     }
 
 private:
-    std::shared_ptr<ImageFileSystems::Impl> m_owner;
+    std::shared_ptr<TskImage> m_owner;
     TSK_FS_FILE* m_file;
     std::uint64_t m_qwLength;
 };
@@ -296,22 +296,58 @@ private:
     ImageWalkProgress m_progress;
     std::vector<char> m_piece;
 };
-}  // namespace
 
-bool ReadsImageFileSystems() { return true; }
+// The file systems of one image, as the library found them.
+class TskFileSystems final : public ImageFileSystems {
+public:
+    explicit TskFileSystems(std::shared_ptr<TskImage> image) : m_impl(std::move(image)) {}
 
-ImageFileSystems::ImageFileSystems(std::shared_ptr<Impl> impl) : m_impl(std::move(impl)) {}
-ImageFileSystems::~ImageFileSystems() = default;
+    const std::string& Name() const override { return m_impl->name; }
+    const std::vector<ImagePartition>& Partitions() const override { return m_impl->partitions; }
+    const std::vector<std::string>& Skipped() const override { return m_impl->skipped; }
+    std::vector<std::string> Damage() const override { return m_impl->image->Damage(); }
 
-ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource> image, const std::string& name) {
-    // An E01 set with a segment missing or cut short reads as zeros where it is: a file
-    // system walked over that would tell of files that are not there, so it is refused.
-    if (const std::vector<std::string> damage = image->Damage(); !damage.empty()) {
-        std::string message = name + ": ";
-        for (const std::string& line : damage) message += line + (&line == &damage.back() ? "" : "; ");
-        return {Outcome::Failure(message), nullptr};
+    ImageWalkSummary Walk(const ImageWalkOptions& options, ImageWalkSink& sink) override {
+        const std::lock_guard guard(m_impl->lock);
+        Walker walker(options, sink);
+        for (const FileSystem& fileSystem : m_impl->fileSystems) {
+            walker.WalkFileSystem(fileSystem);
+            if (walker.Summary().stopped) break;
+        }
+        ImageWalkSummary summary = walker.Summary();
+        summary.fileSystems = m_impl->fileSystems.size();
+        return summary;
     }
-    auto impl = std::make_shared<Impl>();
+
+    std::unique_ptr<ByteSource> OpenFile(const FoundIndexFile& found) override {
+        if (!found.Readable()) return nullptr;
+        const std::lock_guard guard(m_impl->lock);
+        TSK_FS_INFO* fs = m_impl->FileSystemOf(found.partition.number);
+        return Opened(fs ? tsk_fs_file_open_meta(fs, nullptr, found.inode) : nullptr, false);
+    }
+
+    std::unique_ptr<ByteSource> OpenPath(unsigned partition, const std::string& path) override {
+        const std::lock_guard guard(m_impl->lock);
+        TSK_FS_INFO* fs = m_impl->FileSystemOf(partition);
+        return Opened(fs ? tsk_fs_file_open(fs, nullptr, path.c_str()) : nullptr, true);
+    }
+
+private:
+    // `file` as a byte source, when it is one (and a regular file, if `regularOnly`).
+    std::unique_ptr<ByteSource> Opened(TSK_FS_FILE* file, bool regularOnly) {
+        if (!file || !file->meta || (regularOnly && file->meta->type != TSK_FS_META_TYPE_REG)) {
+            tsk_error_reset();
+            if (file) tsk_fs_file_close(file);
+            return nullptr;
+        }
+        return std::make_unique<TskFileSource>(m_impl, file);
+    }
+
+    std::shared_ptr<TskImage> m_impl;  // shared with the files read from it
+};
+
+ImageFileSystems::Opened OpenTskFileSystems(std::shared_ptr<ByteSource> image, const std::string& name) {
+    auto impl = std::make_shared<TskImage>();
     impl->image = std::move(image);
     impl->name = name;
     auto* external = new ExternalImage{};
@@ -348,50 +384,15 @@ ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource> imag
         for (const std::string& skipped : impl->skipped) message += "; " + skipped;
         return {Outcome::Failure(std::move(message)), nullptr};
     }
-    return {Outcome::Success(), std::shared_ptr<ImageFileSystems>(new ImageFileSystems(std::move(impl)))};
+    return {Outcome::Success(), std::make_shared<TskFileSystems>(std::move(impl))};
 }
 
-const std::string& ImageFileSystems::Name() const { return m_impl->name; }
-const std::vector<ImagePartition>& ImageFileSystems::Partitions() const { return m_impl->partitions; }
-const std::vector<std::string>& ImageFileSystems::Skipped() const { return m_impl->skipped; }
-
-std::vector<std::string> ImageFileSystems::Damage() const { return m_impl->image->Damage(); }
-
-ImageWalkSummary ImageFileSystems::Walk(const ImageWalkOptions& options, ImageWalkSink& sink) {
-    const std::lock_guard guard(m_impl->lock);
-    Walker walker(options, sink);
-    for (const FileSystem& fileSystem : m_impl->fileSystems) {
-        walker.WalkFileSystem(fileSystem);
-        if (walker.Summary().stopped) break;
-    }
-    ImageWalkSummary summary = walker.Summary();
-    summary.fileSystems = m_impl->fileSystems.size();
-    return summary;
-}
-
-std::unique_ptr<ByteSource> ImageFileSystems::OpenFile(const FoundIndexFile& found) {
-    if (!found.Readable()) return nullptr;
-    const std::lock_guard guard(m_impl->lock);
-    TSK_FS_INFO* fs = m_impl->FileSystemOf(found.partition.number);
-    TSK_FS_FILE* file = fs ? tsk_fs_file_open_meta(fs, nullptr, found.inode) : nullptr;
-    if (!file || !file->meta) {
-        tsk_error_reset();
-        if (file) tsk_fs_file_close(file);
-        return nullptr;
-    }
-    return std::make_unique<TskFileSource>(m_impl, file);
-}
-
-std::unique_ptr<ByteSource> ImageFileSystems::OpenPath(unsigned partition, const std::string& path) {
-    const std::lock_guard guard(m_impl->lock);
-    TSK_FS_INFO* fs = m_impl->FileSystemOf(partition);
-    TSK_FS_FILE* file = fs ? tsk_fs_file_open(fs, nullptr, path.c_str()) : nullptr;
-    if (!file || !file->meta || file->meta->type != TSK_FS_META_TYPE_REG) {
-        tsk_error_reset();
-        if (file) tsk_fs_file_close(file);
-        return nullptr;
-    }
-    return std::make_unique<TskFileSource>(m_impl, file);
-}
+constexpr FileSystemsModule kModule{&OpenTskFileSystems};
+}  // namespace
 
 }  // namespace tallowmark
+
+extern "C" __attribute__((visibility("default"))) const tallowmark::FileSystemsModule*
+tallowmark_file_systems_module_v1() {
+    return &tallowmark::kModule;
+}

@@ -35,8 +35,16 @@ for file in usr/bin/tallowmark usr/bin/tallowmark-cli \
     [[ -f $root/$file ]] || fail "the package does not install /$file"
 done
 
+# The module that reads the file systems inside images, which the installed program finds
+# from its own place: an image of zeros holds no file system, and only the module can say so.
+modules=("$root"/usr/lib/*/tallowmark/tallowmark-filesystems.so)
+[[ -f ${modules[0]} ]] || fail "the package does not install the module tallowmark-filesystems.so"
+head -c 1048576 /dev/zero >"$work/zeros.img"
+said=$("$root/usr/bin/tallowmark-cli" find --image "$work/zeros.img" 2>&1)
+[[ $said == *"no file system found"* ]] || fail "the installed tallowmark-cli did not load its module: $said"
+
 depends=$(dpkg-deb -f "$deb" Depends)
-[[ $depends == *libqt6widgets6* && $depends == *libc6* ]] || fail "the dependencies were not computed: $depends"
+[[ $depends == *libqt6widgets6* && $depends == *libc6* && $depends == *libtsk* ]] || fail "the dependencies were not computed: $depends"
 
 [[ $("$root/usr/bin/tallowmark-cli" --version) == "Tallowmark $version" ]] || fail "tallowmark-cli --version"
 
