@@ -11,8 +11,10 @@
 namespace tallowmark {
 
 namespace {
-// A text key in 16 bytes: 8 of its bytes packed big-endian as in TextKey16 (its first, and
-// its next ones where heads tie), and where the whole text is.
+// A text key in 16 bytes: 8 of its bytes packed big-endian, so that comparing the words
+// compares the bytes (its first, and its next ones where heads tie), and where the whole
+// text is. A text shorter than the head is padded with zeros, which sort before any byte
+// as the end of a text does.
 struct TextRef {
     std::uint32_t head[2] = {0, 0};
     std::uint32_t at = 0;    // where it starts in the file's bytes, or its place among the texts aside
@@ -138,8 +140,8 @@ template <class KeyOf>
 bool SortByText(const TallowmarkDoc& document, RowList& rows, const Column& column, bool reversed, TextRefs& refs,
                 KeyOf keyOf) {
     if (column.grouped && reversed) {
-        // Only the merge gives its order (MergeByPlace): it compares the texts' ranks, each
-        // found by its place, which the members of the group, sorted, are given first.
+        // Only the merge itself gives this order, as for a number column: it compares the
+        // texts' ranks, each found by its place, which one sort of the group's members gives.
         const std::vector<RecordEntry>& entries = document.Entries();
         const auto isMember = [&](std::uint32_t place) {
             const auto kind = static_cast<BlockKind>(entries[place].kind);
