@@ -297,7 +297,7 @@ int TakeImageFileOption(CommandArguments& arguments, ImageFileArgs& into, std::o
 std::string ImagesHelp() {
     return ReadsImageFileSystems() ? std::string()
                                    : "                 (this build reads no file systems inside disk images: it has no "
-                                     "libtsk)\n";
+                                     "libtsk,\n                 or its module tallowmark-filesystems.so is not installed)\n";
 }
 
 }  // namespace tallowmark

@@ -7,8 +7,12 @@
 
 namespace tallowmark {
 
+// The entry point's name carries the version, so that a program never calls a module
+// built from other sources (TALLOWMARK_FILE_SYSTEMS_ENTRY, set by the build).
+#define TALLOWMARK_NAME_TEXT(name) #name
+#define TALLOWMARK_NAME_OF(name) TALLOWMARK_NAME_TEXT(name)
 inline constexpr const char* kFileSystemsModuleFile = "tallowmark-filesystems.so";
-inline constexpr const char* kFileSystemsModuleEntry = "tallowmark_file_systems_module_v1";
+inline constexpr const char* kFileSystemsModuleEntry = TALLOWMARK_NAME_OF(TALLOWMARK_FILE_SYSTEMS_ENTRY);
 
 struct FileSystemsModule {
     // ImageFileSystems::Open once the image is known to be whole.

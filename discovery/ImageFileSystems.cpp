@@ -64,7 +64,8 @@ std::shared_ptr<const FileInImage> OriginOf(const std::shared_ptr<ImageFileSyste
 }
 
 #ifdef TALLOWMARK_HAVE_LIBTSK
-bool ReadsImageFileSystems() { return true; }
+// Looked for, not loaded: asking costs no start its time.
+bool ReadsImageFileSystems() { return platform::HasProgramModule(kFileSystemsModuleFile); }
 
 ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource> image, const std::string& name) {
     // An E01 set with a segment missing or cut short reads as zeros where it is: a file

@@ -393,6 +393,6 @@ constexpr FileSystemsModule kModule{&OpenTskFileSystems};
 }  // namespace tallowmark
 
 extern "C" __attribute__((visibility("default"))) const tallowmark::FileSystemsModule*
-tallowmark_file_systems_module_v1() {
+TALLOWMARK_FILE_SYSTEMS_ENTRY() {
     return &tallowmark::kModule;
 }

@@ -14,8 +14,11 @@ struct ProgramModule {
 };
 
 // The entry point `entry` of the module file `fileName`, from the installed program's
-// module folder (LIBDIR/tallowmark beside its bin folder) or, for a program run from its
-// build folder, from that folder. A module is loaded once and stays for the process's life.
+// module folder (LIBDIR/tallowmark, found from its bin folder) or, for a program run from
+// its build folder, from that folder. A module is loaded once and stays for the process's life.
 ProgramModule LoadProgramModule(const std::string& fileName, const char* entry);
+
+// Whether the module file `fileName` is where LoadProgramModule looks, without loading it.
+bool HasProgramModule(const std::string& fileName);
 
 }  // namespace tallowmark::platform

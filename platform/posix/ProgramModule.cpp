@@ -1,6 +1,7 @@
 #include "platform/ProgramModule.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,8 +14,16 @@ namespace tallowmark::platform {
 namespace {
 std::filesystem::path RunningProgramFolder() {
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : program.parent_path();
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        // No /proc (a chroot, a sandbox): the path the program was started by, as the
+        // system passed it, and so relative to the folder it started in.
+        const auto* started = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
+        if (!started) return {};
+        program = std::filesystem::weakly_canonical(started, error);
+        if (error) return {};
+    }
+    return program.parent_path();
 }
 
 // Whether `folder` is `ancestor` or lies below it.
@@ -27,10 +36,12 @@ bool IsWithin(const std::filesystem::path& folder, const std::filesystem::path& 
 std::filesystem::path ModulePath(const std::string& fileName) {
     const std::filesystem::path program = RunningProgramFolder();
     if (program.empty()) return {};
+#ifdef TALLOWMARK_BUILD_FOLDER
     // Built and not installed: the tests, benchmarks and programs of the build folder.
     const std::filesystem::path build = TALLOWMARK_BUILD_FOLDER;
     if (IsWithin(program, build)) return build / fileName;
-    return program.parent_path() / TALLOWMARK_MODULE_FOLDER / fileName;
+#endif
+    return (program / TALLOWMARK_MODULE_FOLDER / fileName).lexically_normal();
 }
 }  // namespace
 
@@ -49,6 +60,12 @@ ProgramModule LoadProgramModule(const std::string& fileName, const char* entry) 
     void* found = dlsym(handle, entry);
     if (!found) return {nullptr, path.string() + " has no " + entry};
     return {found, {}};
+}
+
+bool HasProgramModule(const std::string& fileName) {
+    std::error_code error;
+    const std::filesystem::path path = ModulePath(fileName);
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace tallowmark::platform

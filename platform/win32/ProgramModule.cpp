@@ -7,4 +7,6 @@ ProgramModule LoadProgramModule(const std::string& fileName, const char*) {
     return {nullptr, fileName + " is not part of this build"};
 }
 
+bool HasProgramModule(const std::string&) { return false; }
+
 }  // namespace tallowmark::platform

@@ -22,7 +22,8 @@ namespace tallowmark {
 
 namespace {
 constexpr const char* kNoImageFileSystems =
-    "This build reads no disk images: it was made without The Sleuth Kit's library (libtsk)";
+    "This build reads no disk images: it was made without The Sleuth Kit's library (libtsk), or its module "
+    "tallowmark-filesystems.so is not installed";
 }  // namespace
 
 void MainFrame::CreateActions() {
