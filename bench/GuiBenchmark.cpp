@@ -65,6 +65,14 @@ public:
     void Found(const tallowmark::FoundIndexFile& file) override { found.push_back(file); }
 };
 
+// File > Open of `path`, maximized and painted with its first rows.
+void OpenAndPaint(tallowmark::MainFrame& frame, AnswerOnce& answers, const std::filesystem::path& path) {
+    answers.path = QString::fromStdString(path.string());
+    frame.RouteCommand(tallowmark::cmd::FileOpen);
+    frame.ActiveChild()->showMaximized();
+    frame.grab();
+}
+
 void CloseEverything(tallowmark::MainFrame& frame) {
     frame.findChild<QMdiArea*>()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -87,11 +95,8 @@ void CompareWithImage(tallowmark::MainFrame& frame, AnswerOnce& answers, const s
     double loose = 1e9, inImage = 1e9;
     for (int run = 0; run < 3; ++run) {
         CloseEverything(frame);
-        answers.path = QString::fromStdString(file.string());
         auto start = std::chrono::steady_clock::now();
-        frame.RouteCommand(tallowmark::cmd::FileOpen);
-        frame.ActiveChild()->showMaximized();
-        frame.grab();
+        OpenAndPaint(frame, answers, file);
         loose = std::min(loose, Milliseconds(start));
         CloseEverything(frame);
         start = std::chrono::steady_clock::now();
@@ -133,21 +138,15 @@ int main(int argc, char** argv) {
     const std::filesystem::path sample = std::filesystem::temp_directory_path() /
                                          ("tallowmark-bench-" + std::to_string(getpid()) + ".dat");
     tallowmark::testing::WriteFile(sample.string(), tallowmark::bench::GenerateSampleFile());
-    answers->path = QString::fromStdString(sample.string());
-    frame.RouteCommand(tallowmark::cmd::FileOpen);
-    frame.ActiveChild()->showMaximized();
-    frame.grab();
+    OpenAndPaint(frame, *answers, sample);
     CloseEverything(frame);
     std::filesystem::remove(sample);
-    answers->path = QString::fromStdString(file.string());
     const long kibBeforeOpening = PeakKiB();
     std::printf("memory before opening: %.0f MiB (%.1f MiB of it the first document, a small one, shown and closed)\n",
                 static_cast<double>(kibBeforeOpening) / 1024.0,
                 static_cast<double>(kibBeforeOpening - kibAtStart) / 1024.0);
     auto start = std::chrono::steady_clock::now();
-    frame.RouteCommand(tallowmark::cmd::FileOpen);
-    frame.ActiveChild()->showMaximized();
-    frame.grab();  // paints the first rows
+    OpenAndPaint(frame, *answers, file);
     std::printf("open to first rows painted: %.0f ms\n", Milliseconds(start));
 
     tallowmark::TallowmarkView* view = frame.ActiveView();

@@ -64,8 +64,11 @@ std::shared_ptr<const FileInImage> OriginOf(const std::shared_ptr<ImageFileSyste
 }
 
 #ifdef TALLOWMARK_HAVE_LIBTSK
-// Looked for, not loaded: asking costs no start its time.
-bool ReadsImageFileSystems() { return platform::HasProgramModule(kFileSystemsModuleFile); }
+// Looked for once, not loaded: asking costs no start its time, and the menus ask often.
+bool ReadsImageFileSystems() {
+    static const bool present = platform::HasProgramModule(kFileSystemsModuleFile);
+    return present;
+}
 
 ImageFileSystems::Opened ImageFileSystems::Open(std::shared_ptr<ByteSource> image, const std::string& name) {
     // An E01 set with a segment missing or cut short reads as zeros where it is: a file

@@ -68,9 +68,7 @@ void SortKeyed(std::vector<KeyedRow<Key>>& keyed, RowList& rows, bool grouped, b
             return compare(r, l) == 0 && l.Place() > r.Place();
         });
     }
-    // The sorted places become rows where they stand, so that no third list is needed.
-    for (Keyed& item : keyed) item.placeAndGroup = rows[item.Place()];
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].placeAndGroup;
+    PutRowsInKeyedOrder(keyed, rows);
 }
 
 // Descending in the grouped columns the answers are no order: only the merge itself gives
@@ -100,13 +98,7 @@ template <class KeyOf, class Greater, class KeysHold>
 bool SortByKeys(const TallowmarkDoc& document, RowList& rows, const Column& column, bool reversed, KeyOf keyOf,
                 Greater greater, KeysHold keysHold) {
     if (column.grouped && reversed) return MergeByPlace(document, rows, keyOf, greater, keysHold);
-    using Key = decltype(keyOf(std::declval<const IndexRecord&>(), false));
-    std::vector<KeyedRow<Key>> keyed(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const IndexRecord record = document.Record(rows[i]);
-        const bool inGroup = InTimeGroup(record);
-        keyed[i] = {keyOf(record, inGroup), static_cast<std::uint32_t>(i) | (inGroup ? KeyedRow<Key>::kInGroup : 0u)};
-    }
+    auto keyed = KeyedRowsOf(document, rows, column.grouped, keyOf);
     if (!keysHold()) return false;
     SortKeyed(keyed, rows, column.grouped, reversed, greater);
     return true;

@@ -6,15 +6,18 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/IndexRecord.h"
+#include "model/TallowmarkDoc.h"
 #include "presentation/Columns.h"
+#include "presentation/RecordSort.h"
 
 namespace tallowmark {
 
-inline bool InTimeGroup(const IndexRecord& record) {
-    return record.Kind() == BlockKind::Url || record.Kind() == BlockKind::Leak;  // AsUrlRecord's test
-}
+inline bool InTimeGroup(BlockKind kind) { return kind == BlockKind::Url || kind == BlockKind::Leak; }  // AsUrlRecord's test
+inline bool InTimeGroup(const IndexRecord& record) { return InTimeGroup(record.Kind()); }
 
 // Whether the sort asks the column for the record's key: in a grouped column only a
 // member of the group has one, elsewhere a record whose cell the column fills in any file.
@@ -56,5 +59,27 @@ struct KeyedRow {
     bool InGroup() const { return placeAndGroup & kInGroup; }
     static constexpr std::uint32_t kInGroup = 0x80000000u;
 };
+
+// Each row's key, which `keyOf(record, inGroup)` makes once, with its index among `rows`
+// and, where the column groups, the group's mark.
+template <class KeyOf>
+auto KeyedRowsOf(const TallowmarkDoc& document, const RowList& rows, bool grouped, KeyOf keyOf) {
+    using Keyed = KeyedRow<decltype(keyOf(std::declval<const IndexRecord&>(), false))>;
+    std::vector<Keyed> keyed(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const IndexRecord record = document.Record(rows[i]);
+        const bool inGroup = InTimeGroup(record);
+        keyed[i] = {keyOf(record, inGroup), static_cast<std::uint32_t>(i) | (grouped && inGroup ? Keyed::kInGroup : 0u)};
+    }
+    return keyed;
+}
+
+// Puts `rows` in the order of `keyed`, sorted: the rows go where their keys stand, so
+// that no third list is needed.
+template <class Keyed>
+void PutRowsInKeyedOrder(std::vector<Keyed>& keyed, RowList& rows) {
+    for (Keyed& item : keyed) item.placeAndGroup = rows[item.Place()];
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].placeAndGroup;
+}
 
 }  // namespace tallowmark

@@ -147,10 +147,7 @@ bool SortByText(const TallowmarkDoc& document, RowList& rows, const Column& colu
         // Only the merge itself gives this order, as for a number column: it compares the
         // texts' ranks, each found by its place, which one sort of the group's members gives.
         const std::vector<RecordEntry>& entries = document.Entries();
-        const auto isMember = [&](std::uint32_t place) {
-            const auto kind = static_cast<BlockKind>(entries[place].kind);
-            return kind == BlockKind::Url || kind == BlockKind::Leak;
-        };
+        const auto isMember = [&](std::uint32_t place) { return InTimeGroup(static_cast<BlockKind>(entries[place].kind)); };
         std::vector<TextRow> members;
         members.reserve(static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), isMember)));
         for (const std::uint32_t place : rows)
@@ -174,13 +171,7 @@ bool SortByText(const TallowmarkDoc& document, RowList& rows, const Column& colu
     }
     // The group's mark only where the column groups: runs of equal heads end where it changes.
     const bool grouped = column.grouped;
-    std::vector<TextRow> keyed(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const IndexRecord record = document.Record(rows[i]);
-        const bool inGroup = InTimeGroup(record);
-        keyed[i] = {keyOf(record, inGroup),
-                    static_cast<std::uint32_t>(i) | (grouped && inGroup ? TextRow::kInGroup : 0u)};
-    }
+    std::vector<TextRow> keyed = KeyedRowsOf(document, rows, grouped, keyOf);
     if (!refs.Fit()) return false;
     // As SortKeyed orders: the group first in a grouped column (ascending only here), then
     // the texts, then the places, all reversed for a descending sort.
@@ -192,8 +183,7 @@ bool SortByText(const TallowmarkDoc& document, RowList& rows, const Column& colu
         }
         return reversed ? l.Place() > r.Place() : l.Place() < r.Place();
     });
-    for (TextRow& item : keyed) item.placeAndGroup = rows[item.Place()];
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].placeAndGroup;
+    PutRowsInKeyedOrder(keyed, rows);
     return true;
 }
 }  // namespace

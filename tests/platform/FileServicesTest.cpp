@@ -16,6 +16,7 @@
 #include "model/TallowmarkDoc.h"
 #include "platform/NativePath.h"
 #include "platform/OutputFile.h"
+#include "platform/ProgramModule.h"
 #include "presentation/CsvExport.h"
 #include "support/IndexFileBuilder.h"
 #include "support/TempDir.h"
@@ -164,6 +165,20 @@ TEST(FileServices, ASignalRemovesEveryUnfinishedOutput) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 0);
 }
 #endif
+
+TEST(ProgramModules, AreNeverTakenFromTheFolderTheProgramRunsIn) {
+    // Someone else's library, where a program that searched the current folder would find it.
+    testing::TempDir dir;
+    testing::WriteFile(dir.Path("tallowmark-planted.so"), {0x7F, 'E', 'L', 'F'});
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path(""));
+    const platform::ProgramModule module = platform::LoadProgramModule("tallowmark-planted.so", "entry");
+    const bool found = platform::HasProgramModule("tallowmark-planted.so");
+    std::filesystem::current_path(was);
+    EXPECT_EQ(module.entry, nullptr);
+    EXPECT_FALSE(found);
+    EXPECT_EQ(module.error.find(dir.Path("")), std::string::npos) << module.error;
+}
 
 }  // namespace
 }  // namespace tallowmark

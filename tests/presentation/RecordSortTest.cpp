@@ -138,6 +138,12 @@ TEST_F(Sorting, KeyedSortEqualsSortingByTheCompareFunctions) {
             std::sort(sortedCopy.begin(), sortedCopy.end());
             std::sort(start.begin(), start.end());
             EXPECT_EQ(sortedCopy, start);  // a permutation
+            // The rows a filter kept: a part of the records, whose keys are found by place.
+            RowList part(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(start.size() / 3)),
+                partDirect = part;
+            SortRows(loaded->doc, part, column, reversed);
+            SortRowsByCompare(loaded->doc, partDirect, column, reversed);
+            EXPECT_EQ(part, partDirect) << "a third of the rows, " << column << " " << reversed;
         }
     }
 }
